@@ -1,0 +1,557 @@
+#include "model/UItem.h"
+
+#include "model/UIconManager.h"
+#include "model/UShellUtil.h"
+#include "model/UTypeList.h"
+#include "platform/PMounts.h"
+#include "platform/PShell.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace model {
+
+// ---- text helpers ----
+
+std::string UpperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = UpperAscii(c);
+    return out;
+}
+
+int CompareTextUpper(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
+        const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+std::string ExtensionKey(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return "none";
+    return UpperAscii(name.substr(dot));
+}
+
+namespace {
+// Sizes and counts are summed with wrap-around on overflow (defined behaviour) rather than UB;
+// no real tree comes near 2^63 bytes.
+inline std::int64_t Add(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+std::vector<TTreeListener*>& Listeners() {
+    static std::vector<TTreeListener*> listeners;
+    return listeners;
+}
+
+std::string WithTrailingSlash(std::string_view path) {
+    std::string s(path);
+    if (!s.empty() && s.back() != '/') s += '/';
+    return s;
+}
+} // namespace
+
+// ---- TItemList ----
+
+TItemList::~TItemList() { DestroyAll(); }
+
+void TItemList::Reserve(std::uint32_t capacity) {
+    if (capacity <= FCapacity && FItems) return;
+    auto* items = static_cast<TItem**>(std::realloc(FItems, capacity * sizeof(TItem*)));
+    if (!items) throw std::bad_alloc();
+    FItems = items;
+    FCapacity = capacity;
+}
+
+int TItemList::Add(TItem* item) {
+    if (FCount == FCapacity) Reserve(FCapacity == 0 ? 4 : FCapacity * 2);
+    FItems[FCount] = item;
+    return static_cast<int>(FCount++);
+}
+
+void TItemList::Remove(TItem* item) {
+    for (std::uint32_t i = FCount; i-- > 0;)
+        if (FItems[i] == item) {
+            std::memmove(FItems + i, FItems + i + 1, (FCount - i - 1) * sizeof(TItem*));
+            --FCount;
+            return;
+        }
+}
+
+void TItemList::DestroyAll() {
+    // Detach first, so that a destructor that looks at the list sees it empty.
+    TItem** items = FItems;
+    const std::uint32_t count = FCount;
+    FItems = nullptr;
+    FCount = FCapacity = 0;
+    for (std::uint32_t i = 0; i < count; ++i) delete items[i];
+    std::free(items);
+}
+
+void TItemList::Sort(int (*compare)(const TItem*, const TItem*)) {
+    std::sort(FItems, FItems + FCount, [compare](const TItem* a, const TItem* b) { return compare(a, b) < 0; });
+}
+
+void TItemList::ShrinkToFit() {
+    if (FCount == FCapacity) return;
+    if (FCount == 0) {
+        std::free(FItems);
+        FItems = nullptr;
+        FCapacity = 0;
+        return;
+    }
+    if (auto* items = static_cast<TItem**>(std::realloc(FItems, FCount * sizeof(TItem*)))) {
+        FItems = items;
+        FCapacity = FCount;
+    }
+}
+
+// ---- listeners ----
+
+void AddTreeListener(TTreeListener* listener) { Listeners().push_back(listener); }
+void RemoveTreeListener(TTreeListener* listener) {
+    auto& l = Listeners();
+    l.erase(std::remove(l.begin(), l.end(), listener), l.end());
+}
+void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
+    for (TTreeListener* l : std::vector<TTreeListener*>(Listeners())) l->ItemsAboutToBeRemoved(folder, child);
+}
+
+// ---- TItem ----
+
+TItem::TItem(std::string_view name, TFolderItem* parent)
+    : FParentAndTags(reinterpret_cast<std::uintptr_t>(parent)), FName(name) {}
+
+TItem::~TItem() = default;
+
+void TItem::SetParent(TFolderItem* parent) {
+    FParentAndTags = reinterpret_cast<std::uintptr_t>(parent) | (FParentAndTags & kTagMask);
+}
+
+void TItem::SetMarked(bool marked) {
+    if (marked)
+        FParentAndTags |= kTagMarked;
+    else
+        FParentAndTags &= ~kTagMarked;
+}
+
+void TItem::SetName(std::string_view name) { FName.Assign(name); }
+
+std::string TItem::GetPath() const {
+    std::string path = Parent() ? Parent()->GetPath() : std::string();
+    path += Name();
+    path += PathSeparator();
+    return path;
+}
+
+char TItem::PathSeparator() const { return Parent() ? Parent()->PathSeparator() : '/'; }
+
+std::uint8_t TItem::GetDriveKind() const { return Parent() ? Parent()->GetDriveKind() : std::uint8_t{kKindOther}; }
+
+void TItem::ClearMark() { SetMarked(false); }
+
+bool TItem::IsMarked() const {
+    for (const TItem* i = this; i; i = i->Parent())
+        if (i->Marked()) return true;
+    return false;
+}
+
+TRootItem* TItem::FindRoot() const {
+    for (const TItem* i = this; i; i = i->Parent())
+        if (auto* root = dynamic_cast<const TRootItem*>(i)) return const_cast<TRootItem*>(root);
+    return nullptr;
+}
+
+std::string TItem::TypeName() const { return TypeList().TypeName(FTypeIndex); }
+
+bool TItem::IsAncestor(const TItem* item) const {
+    for (const TItem* i = this; i; i = i->Parent())
+        if (i == item) return true;
+    return false;
+}
+
+// ---- TFileItem ----
+
+std::string TFileItem::GetPath() const {
+    if (!Parent()) return NameString();
+    return Parent()->GetPath() + NameString();
+}
+
+void TFileItem::ResolveType() {
+    if (TypeIndex() == -1) SetTypeIndex(TypeList().IndexOfExtension(ExtensionKey(Name())));
+}
+
+void TFileItem::ResolveIcon() {
+    if (IconIndex() != -1) return;
+    if (IconManager().UseRealIcons(GetDriveKind())) {
+        std::string typeName;
+        SetIconIndex(GetShellIcon(GetPath(), false, typeName));
+        if (IconIndex() != -1 && TypeIndex() == -1 && !typeName.empty())
+            SetTypeIndex(TypeList().IndexOfName(typeName));
+    } else {
+        ResolveType();
+        SetIconIndex(TypeList().IconIndex(TypeIndex()));
+    }
+    ResolveType();
+    if (IconIndex() == -1) SetIconIndex(TypeList().IconIndex(TypeIndex()));
+}
+
+// ---- TFolderItem ----
+
+TFolderItem::TFolderItem(std::string_view name, TFolderItem* parent) : TItem(name, parent) { SetFolderTag(); }
+
+TFolderItem::~TFolderItem() = default; // the child list destroys the subtree
+
+namespace {
+// The latest date among the children, 0 when none is positive.
+template <typename Get>
+TDateTime LatestChildDate(const TFolderItem& folder, Get get) {
+    TDateTime latest = 0;
+    for (const TItem* child : folder.Children()) {
+        const TDateTime d = get(child);
+        if (d > latest) latest = d; // NaN never wins
+    }
+    return latest;
+}
+} // namespace
+
+TDateTime TFolderItem::GetModified() const {
+    if (IsExplored() || HasExploredContent()) {
+        const TDateTime latest = LatestChildDate(*this, [](const TItem* c) { return c->GetModified(); });
+        if (latest != 0) return latest;
+    }
+    return Modified();
+}
+
+TDateTime TFolderItem::GetAccessed() const {
+    if (IsExplored() || HasExploredContent()) {
+        const TDateTime latest = LatestChildDate(*this, [](const TItem* c) { return c->GetAccessed(); });
+        if (latest != 0) return latest;
+    }
+    return Accessed();
+}
+
+std::int64_t TFolderItem::GetMarkedFileCount() const {
+    std::int64_t count = 0;
+    for (const TItem* child : FChildren) count = Add(count, child->GetMarkedFileCount());
+    return count;
+}
+
+void TFolderItem::ClearMark() {
+    TItem::ClearMark();
+    for (TItem* child : FChildren) child->ClearMark();
+}
+
+void TFolderItem::ResolveIcon() {
+    TIconManager& icons = IconManager();
+    if (!icons.UseRealIcons(GetDriveKind())) {
+        if (IconIndex() == -1) SetIconIndex(icons.FolderIcon);
+        if (OpenIconIndex() == -1) SetOpenIconIndex(icons.OpenFolderIcon);
+        if (TypeIndex() == -1) SetTypeIndex(icons.FolderType());
+        return;
+    }
+    const std::string path = GetPath();
+    std::string typeName;
+    if (IconIndex() == -1) {
+        SetIconIndex(GetShellIcon(path, false, typeName));
+        if (IconIndex() != -1 && TypeIndex() == -1 && !typeName.empty())
+            SetTypeIndex(TypeList().IndexOfName(typeName));
+    }
+    if (TypeIndex() == -1) SetTypeIndex(icons.FolderType());
+    if (IconIndex() == -1) SetIconIndex(icons.FolderIcon);
+    if (OpenIconIndex() == -1) {
+        const int open = GetShellIcon(path, true, typeName);
+        SetOpenIconIndex(open != -1 ? open : IconIndex());
+    }
+}
+
+void TFolderItem::DestroyChildren() {
+    if (FChildren.Count() == 0) return;
+    NotifyItemsAboutToBeRemoved(this, nullptr);
+    FChildren.DestroyAll();
+}
+
+void TFolderItem::Clear() {
+    DestroyChildren();
+    FListed = FExplored = FChildrenListed = false;
+    UpdateTotals();
+}
+
+void TFolderItem::ComputeTotals() {
+    std::int64_t size = 0, files = 0, folders = 0;
+    for (int i = FChildren.Count() - 1; i >= 0; --i) {
+        TItem* child = FChildren.Get(i);
+        if (child->IsFolder()) {
+            auto* folder = static_cast<TFolderItem*>(child);
+            if (!dynamic_cast<TTopItem*>(folder) && folder->HasExploredContent()) ++folders;
+            folder->ComputeTotals();
+        }
+        size = Add(size, child->GetSize());
+        files = Add(files, child->GetFileCount());
+        folders = Add(folders, child->GetFolderCount());
+    }
+    FTotalSize = size;
+    FFileCount = files;
+    FFolderCount = folders;
+}
+
+void TFolderItem::UpdateTotals() {
+    TFolderItem* top = this;
+    while (top->Parent()) top = top->Parent();
+    top->ComputeTotals();
+}
+
+bool TFolderItem::HasExploredContent() const {
+    if (IsExplored()) return true;
+    for (const TItem* child : FChildren)
+        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->HasExploredContent()) return true;
+    return false;
+}
+
+void TFolderItem::AddChild(TItem* item) {
+    item->SetParent(this);
+    FChildren.Add(item);
+}
+
+void TFolderItem::RemoveChild(TItem* item) {
+    NotifyItemsAboutToBeRemoved(this, item);
+    FChildren.Remove(item);
+    item->SetParent(nullptr);
+    UpdateTotals();
+}
+
+TItem* TFolderItem::FindChild(std::string_view name) const {
+    for (int i = FChildren.Count() - 1; i >= 0; --i)
+        if (FChildren.Get(i)->Name() == name) return FChildren.Get(i);
+    return nullptr;
+}
+
+void TFolderItem::SortChildren() { FChildren.Sort(CompareItems); }
+
+bool TFolderItem::HasMarkedDescendant() const {
+    if (IsMarked()) return true;
+    for (const TItem* child : FChildren)
+        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->HasMarkedDescendant()) return true;
+    return false;
+}
+
+bool TFolderItem::ContainsItem(const TItem* item) const {
+    if (item == this) return true;
+    for (const TItem* child : FChildren)
+        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->ContainsItem(item)) return true;
+    return false;
+}
+
+void TFolderItem::SetTotals(std::int64_t size, std::int64_t files, std::int64_t folders) {
+    FTotalSize = size;
+    FFileCount = files;
+    FFolderCount = folders;
+}
+
+// ---- TDriveItem ----
+
+TDriveItem::TDriveItem(std::string_view mountPoint, std::uint8_t kind, TFolderItem* parent)
+    : TTopItem(mountPoint, parent), FMountPoint(mountPoint), FLetter('/'), FDriveKind(kind) {}
+
+TDriveItem::TDriveItem(char letter, TFolderItem* parent)
+    : TTopItem(std::string(1, letter) + ":", parent), FLetter(letter), FDriveKind(kKindOther) {
+    if (letter == '{') SetListed(true); // the comparators' placeholder
+}
+
+std::string TDriveItem::GetPath() const {
+    if (FLetter == '/') return WithTrailingSlash(FMountPoint);
+    return std::string(1, FLetter) + ":\\";
+}
+
+char TDriveItem::PathSeparator() const { return FLetter == '/' ? '/' : '\\'; }
+
+std::int64_t TDriveItem::FreeSpace() const { return Listed() ? FFree : -1; }
+std::int64_t TDriveItem::TotalSpace() const { return Listed() ? FTotal : -1; }
+std::int64_t TDriveItem::UsedSpace() const {
+    if (!Listed() || FFree < 0 || FTotal < 0) return -1;
+    return FTotal - FFree;
+}
+
+void TDriveItem::RefreshSpace() {
+    const platform::TSpace space = platform::MeasureSpace(GetPath(), FDriveKind == kKindRemote);
+    FFree = space.free;
+    FTotal = space.total;
+}
+
+void TDriveItem::ComputeTotals() {
+    if (ChildCount() > 0)
+        RefreshSpace();
+    else
+        FFree = FTotal = 0;
+    TTopItem::ComputeTotals();
+}
+
+void TDriveItem::ResolveIcon() {
+    TIconManager& icons = IconManager();
+    if (IconIndex() == -1) SetIconIndex(platform::Shell().DriveIcon(FDriveKind == kKindRemovable, FDriveKind == kKindRemote));
+    if (TypeIndex() == -1) SetTypeIndex(icons.DriveType());
+    if (IconIndex() == -1) SetIconIndex(icons.DriveIcon);
+    if (OpenIconIndex() == -1) SetOpenIconIndex(IconIndex());
+}
+
+// ---- preferred and manual items ----
+
+TPreferredDriveItem::TPreferredDriveItem(std::string_view mountPoint, std::uint8_t kind, TFolderItem* parent)
+    : TManualDriveItem(mountPoint, kind, parent) {
+    SetExploreAtStart(false);
+}
+
+void TPreferredDriveItem::SetExploreAtStart(bool b) {
+    FExploreAtStart = b;
+    SetStateIndex(b ? 1 : 2);
+}
+
+TManualRootItem::TManualRootItem(TFolderItem* parent) : TTopItem("My Manual Explorations", parent) {
+    SetListed(true);
+    SetChildrenListed(true);
+    SetIconIndex(GetProgramIcon());
+    SetOpenIconIndex(IconIndex());
+    SetSortKey('~');
+}
+
+void TManualRootItem::Clear() {
+    TTopItem::Clear();
+    SetListed(true);
+    SetChildrenListed(true);
+}
+
+TPreferredRootItem::TPreferredRootItem(TFolderItem* parent) : TManualRootItem(parent) {
+    SetName("My Preferred Explorations");
+    SetSortKey('}');
+}
+
+namespace {
+std::uint8_t KindOfManualPath(std::string_view path) {
+    if (path.size() >= 2 && path[0] == '/' && path[1] == '/') return kKindRemote;
+    return platform::DriveKindOfPath(path);
+}
+} // namespace
+
+TManualItem::TManualItem(std::string_view path, TFolderItem* parent)
+    : TManualItem(path, KindOfManualPath(WithTrailingSlash(path)), parent) {}
+
+TManualItem::TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent)
+    : TTopItem(WithTrailingSlash(path), parent), FDriveKind(kind) {}
+
+TPreferredItem::TPreferredItem(std::string_view path, TFolderItem* parent) : TManualItem(path, parent) {
+    SetExploreAtStart(false);
+}
+
+TPreferredItem::TPreferredItem(std::string_view path, std::uint8_t kind, TFolderItem* parent)
+    : TManualItem(path, kind, parent) {
+    SetExploreAtStart(false);
+}
+
+void TPreferredItem::SetExploreAtStart(bool b) {
+    FExploreAtStart = b;
+    SetStateIndex(b ? 1 : 2);
+}
+
+// ---- containers ----
+
+TComputerRootItem::TComputerRootItem(TFolderItem* parent) : TTopItem(GetMyComputerName(), parent) {
+    SetSortKey('{');
+    SetIconIndex(GetComputerIcon());
+    SetOpenIconIndex(IconIndex());
+}
+
+int TComputerRootItem::FindDrive(std::string_view mountPoint) const {
+    for (int i = ChildCount() - 1; i >= 0; --i)
+        if (auto* drive = dynamic_cast<TDriveItem*>(Child(i)); drive && drive->MountPoint() == mountPoint) return i;
+    return -1;
+}
+
+namespace {
+template <typename T, typename Skip = void>
+T* LastChildOf(const TFolderItem& folder) {
+    for (int i = folder.ChildCount() - 1; i >= 0; --i) {
+        TItem* child = folder.Child(i);
+        if constexpr (!std::is_void_v<Skip>)
+            if (dynamic_cast<Skip*>(child)) continue;
+        if (auto* t = dynamic_cast<T*>(child)) return t;
+    }
+    return nullptr;
+}
+} // namespace
+
+TComputerRootItem* TRootItem::ComputerRoot() const { return LastChildOf<TComputerRootItem>(*this); }
+TNetworkRootItem* TRootItem::NetworkRoot() const { return LastChildOf<TNetworkRootItem>(*this); }
+TPreferredRootItem* TRootItem::PreferredRoot() const { return LastChildOf<TPreferredRootItem>(*this); }
+TManualRootItem* TRootItem::ManualRoot() const { return LastChildOf<TManualRootItem, TPreferredRootItem>(*this); }
+
+TComputerRootItem* TRootItem::EnsureComputerRoot() {
+    if (auto* c = ComputerRoot()) return c;
+    auto* c = new TComputerRootItem(this);
+    AddChild(c);
+    return c;
+}
+
+TPreferredRootItem* TRootItem::EnsurePreferredRoot() {
+    if (auto* p = PreferredRoot()) return p;
+    auto* p = new TPreferredRootItem(this);
+    AddChild(p);
+    return p;
+}
+
+TManualRootItem* TRootItem::EnsureManualRoot() {
+    if (auto* m = ManualRoot()) return m;
+    auto* m = new TManualRootItem(this);
+    AddChild(m);
+    return m;
+}
+
+TNetworkRootItem* TRootItem::EnsureNetworkRoot() {
+    if (auto* n = NetworkRoot()) return n;
+    auto* n = new TNetworkRootItem(this);
+    AddChild(n);
+    return n;
+}
+
+TNetworkContainerItem::TNetworkContainerItem(std::string_view name, std::string_view displayPath,
+                                             TFolderItem* parent)
+    : TNetworkItem(name, parent), FDisplayPath(displayPath.empty() ? name : displayPath) {
+    SetIconIndex(GetNetworkIcon());
+    SetOpenIconIndex(IconIndex());
+}
+
+bool TNetworkContainerItem::IsExplored() const {
+    if (!Listed()) return false;
+    for (const TItem* child : Children())
+        if (child->IsFolder() && !static_cast<const TFolderItem*>(child)->IsExplored()) return false;
+    return true;
+}
+
+TNetworkRootItem::TNetworkRootItem(TFolderItem* parent)
+    : TNetworkContainerItem(kNetworkNeighborhood, kNetworkNeighborhood, parent) {
+    SetSortKey('|');
+}
+
+TNetworkDriveItem::TNetworkDriveItem(std::string_view uncPath, std::string_view mountPoint, TFolderItem* parent)
+    : TNetworkItem(uncPath.substr(uncPath.rfind('/') == std::string_view::npos ? 0 : uncPath.rfind('/') + 1), parent),
+      FUncPath(uncPath), FMountPoint(mountPoint) {}
+
+std::string TNetworkDriveItem::GetPath() const { return WithTrailingSlash(FMountPoint); }
+
+// ---- order ----
+
+int CompareItems(const TItem* a, const TItem* b) {
+    const bool fa = a->IsFolder(), fb = b->IsFolder();
+    if (fa != fb) return fa ? -1 : 1;
+    const int c = CompareTextUpper(a->Name(), b->Name());
+    if (c != 0) return c;
+    const int raw = a->Name().compare(b->Name());
+    return raw < 0 ? -1 : raw > 0 ? 1 : 0;
+}
+
+} // namespace model

@@ -1,0 +1,449 @@
+// The exploration tree: every file, folder, drive, network node and container the program shows.
+//
+// Ownership: a folder owns its children (TItemList); destroying a folder destroys its subtree, and
+// the tree's owner destroys the root. Views hold plain, non-owning pointers and must drop them when
+// TTreeListener announces a removal.
+//
+// Memory budget (64-bit): a file item is 64 bytes (vptr 8, parent and mark 8, name 8, three dates 24,
+// type 4, icon 2, attributes 2, size 8); its name lives in a pooled block of length + 1 bytes rounded
+// to 8; its parent holds one pointer to it. Items and names come from the pools of UItemAlloc.
+// Known limits of the packing: icon indexes fit 16 bits (the icon registry caps itself), and only the
+// low 16 attribute bits are kept (every bit the program shows or stores is among them).
+#pragma once
+
+#include "model/UItemAlloc.h"
+#include "platform/PDates.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace model {
+
+using platform::TDateTime;
+
+class TItem;
+class TFolderItem;
+class TRootItem;
+class TRecordWriter;
+class TRecordReader;
+
+// Windows attribute bits, as items keep them.
+enum : std::uint32_t {
+    kAttrReadOnly = 0x1,
+    kAttrHidden = 0x2,
+    kAttrSystem = 0x4,
+    kAttrDirectory = 0x10,
+    kAttrArchive = 0x20,
+    kAttrNormal = 0x80,
+    kAttrTemporary = 0x100,
+    kAttrCompressed = 0x800,
+    kAttrOffline = 0x1000,
+};
+
+// Drive kinds: 0 other, 1 fixed, 2 removable, 3 remote.
+enum : std::uint8_t { kKindOther = 0, kKindFixed = 1, kKindRemovable = 2, kKindRemote = 3 };
+
+// Upper-cases ASCII letters only; every other byte stays.
+[[nodiscard]] inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+[[nodiscard]] std::string UpperAscii(std::string_view s);
+// Byte-wise comparison of the upper-cased strings as unsigned characters, the shorter first on a
+// common prefix: <0, 0, >0.
+[[nodiscard]] int CompareTextUpper(std::string_view a, std::string_view b);
+// The type-table key of a file name: the upper-cased text from the last "." on, or "none".
+[[nodiscard]] std::string ExtensionKey(std::string_view name);
+
+// The owning list of a folder's children. Grows as needed; ShrinkToFit after a folder is read.
+class TItemList {
+public:
+    TItemList() = default;
+    ~TItemList(); // destroys every item, first to last
+    TItemList(const TItemList&) = delete;
+    TItemList& operator=(const TItemList&) = delete;
+
+    [[nodiscard]] int Count() const { return static_cast<int>(FCount); }
+    [[nodiscard]] TItem* Get(int index) const { return FItems[index]; }
+    int Add(TItem* item); // appends; returns the index
+    void Remove(TItem* item); // takes the item out without destroying it
+    void DestroyAll();        // destroys every item, first to last, and empties the list
+    void Sort(int (*compare)(const TItem*, const TItem*));
+    void ShrinkToFit();
+    TItem* const* begin() const { return FItems; }
+    TItem* const* end() const { return FItems + FCount; }
+
+private:
+    void Reserve(std::uint32_t capacity);
+    TItem** FItems = nullptr;
+    std::uint32_t FCount = 0;
+    std::uint32_t FCapacity = 0;
+};
+
+// Told before items leave the tree, so that no view keeps a pointer to a destroyed item.
+class TTreeListener {
+public:
+    virtual ~TTreeListener() = default;
+    // child == nullptr: every child of folder (and their subtrees) is about to go.
+    // Otherwise: child (with its subtree) is about to be taken out of folder.
+    virtual void ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) = 0;
+};
+void AddTreeListener(TTreeListener* listener);
+void RemoveTreeListener(TTreeListener* listener);
+void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child);
+
+class TItem {
+public:
+    TItem(std::string_view name, TFolderItem* parent);
+    virtual ~TItem();
+    TItem(const TItem&) = delete;
+    TItem& operator=(const TItem&) = delete;
+
+    static void* operator new(std::size_t bytes) { return PoolAllocate(bytes); }
+    static void operator delete(void* block, std::size_t bytes) noexcept { PoolFree(block, bytes); }
+
+    [[nodiscard]] std::string_view Name() const { return FName.View(); }
+    [[nodiscard]] std::string NameString() const { return std::string(FName.View()); }
+    [[nodiscard]] TFolderItem* Parent() const {
+        return reinterpret_cast<TFolderItem*>(FParentAndTags & ~kTagMask);
+    }
+    // Only TFolderItem::AddChild and RemoveChild change the parent.
+    void SetParent(TFolderItem* parent);
+
+    [[nodiscard]] int IconIndex() const { return FIconIndex; }
+    void SetIconIndex(int index) { FIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index); }
+    [[nodiscard]] int TypeIndex() const { return FTypeIndex; }
+    void SetTypeIndex(int index) { FTypeIndex = index; }
+    [[nodiscard]] TDateTime Created() const { return FCreated; }
+    [[nodiscard]] TDateTime Accessed() const { return FAccessed; }
+    [[nodiscard]] TDateTime Modified() const { return FModified; }
+    void SetCreated(TDateTime d) { FCreated = d; }
+    void SetAccessed(TDateTime d) { FAccessed = d; }
+    void SetModified(TDateTime d) { FModified = d; }
+    [[nodiscard]] std::uint32_t Attributes() const { return FAttributes; }
+    void SetAttributes(std::uint32_t a) { FAttributes = static_cast<std::uint16_t>(a); }
+    [[nodiscard]] bool Marked() const { return (FParentAndTags & kTagMarked) != 0; }
+    void SetMarked(bool marked);
+    // True for TFolderItem and every class below it (no virtual call, no cast).
+    [[nodiscard]] bool IsFolder() const { return (FParentAndTags & kTagFolder) != 0; }
+
+    // Virtual operations, in the order of the class design.
+    virtual void SetName(std::string_view name);
+    // Folders: parent's path + name + separator. Files and top items override.
+    [[nodiscard]] virtual std::string GetPath() const;
+    [[nodiscard]] virtual TDateTime GetModified() const { return FModified; }
+    [[nodiscard]] virtual TDateTime GetAccessed() const { return FAccessed; }
+    [[nodiscard]] virtual std::uint8_t GetDriveKind() const;
+    virtual void SetSize(std::int64_t size) = 0;
+    [[nodiscard]] virtual std::int64_t GetSize() const = 0;
+    [[nodiscard]] virtual std::int64_t GetFileCount() const = 0;
+    [[nodiscard]] virtual std::int64_t GetMarkedFileCount() const = 0;
+    [[nodiscard]] virtual std::int64_t GetFolderCount() const = 0;
+    virtual void ClearMark();
+    virtual void ResolveIcon() = 0;
+    virtual void ResolveType() = 0;
+    // The separator that joins names below this item: "/" here; files written on Windows keep "\".
+    [[nodiscard]] virtual char PathSeparator() const;
+
+    // The item itself or any ancestor is marked for saving.
+    [[nodiscard]] bool IsMarked() const;
+    // The nearest ancestor-or-self that is a TRootItem, or nullptr.
+    [[nodiscard]] TRootItem* FindRoot() const;
+    // The type table's name for TypeIndex (empty when out of range).
+    [[nodiscard]] std::string TypeName() const;
+    // True when item is this item or one of its ancestors.
+    [[nodiscard]] bool IsAncestor(const TItem* item) const;
+
+protected:
+    static constexpr std::uintptr_t kTagMarked = 1;
+    static constexpr std::uintptr_t kTagFolder = 2;
+    static constexpr std::uintptr_t kTagMask = 7;
+    void SetFolderTag() { FParentAndTags |= kTagFolder; }
+
+private:
+    std::uintptr_t FParentAndTags; // parent pointer; the low bits hold Marked and IsFolder
+    TItemName FName;
+    TDateTime FCreated = 0;
+    TDateTime FAccessed = 0;
+    TDateTime FModified = 0;
+    std::int32_t FTypeIndex = -1;
+    std::int16_t FIconIndex = -1;
+    std::uint16_t FAttributes = 0;
+};
+
+class TFileItem : public TItem {
+public:
+    TFileItem(std::string_view name, TFolderItem* parent) : TItem(name, parent) {}
+
+    [[nodiscard]] std::int64_t Size() const { return FSize; }
+    [[nodiscard]] std::string GetPath() const override; // parent's path + name
+    void SetSize(std::int64_t size) override { FSize = size; }
+    [[nodiscard]] std::int64_t GetSize() const override { return FSize; }
+    [[nodiscard]] std::int64_t GetFileCount() const override { return 1; }
+    [[nodiscard]] std::int64_t GetMarkedFileCount() const override { return IsMarked() ? 1 : 0; }
+    [[nodiscard]] std::int64_t GetFolderCount() const override { return 0; }
+    void ResolveIcon() override;
+    void ResolveType() override;
+
+private:
+    std::int64_t FSize = 0;
+};
+static_assert(sizeof(TFileItem) <= 64, "a file item must stay within 64 bytes");
+
+class TFolderItem : public TItem {
+public:
+    TFolderItem(std::string_view name, TFolderItem* parent);
+    ~TFolderItem() override;
+
+    [[nodiscard]] std::int64_t TotalSize() const { return FTotalSize; }
+    [[nodiscard]] std::int64_t FileCount() const { return FFileCount; }
+    [[nodiscard]] std::int64_t FolderCount() const { return FFolderCount; }
+    [[nodiscard]] int OpenIconIndex() const { return FOpenIconIndex; }
+    void SetOpenIconIndex(int index) { FOpenIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index); }
+    // State image beside a preferred item: 1 explore at start, 2 do not; -1 for every other item.
+    [[nodiscard]] int StateIndex() const { return FStateIndex; }
+    [[nodiscard]] bool Listed() const { return FListed; }
+    [[nodiscard]] bool Explored() const { return FExplored; }
+    [[nodiscard]] bool ChildrenListed() const { return FChildrenListed; }
+    void SetListed(bool b) { FListed = b; }
+    void SetExplored(bool b) { FExplored = b; }
+    void SetChildrenListed(bool b) { FChildrenListed = b; }
+
+    [[nodiscard]] TDateTime GetModified() const override;
+    [[nodiscard]] TDateTime GetAccessed() const override;
+    void SetSize(std::int64_t) override {}
+    [[nodiscard]] std::int64_t GetSize() const override { return FTotalSize; }
+    [[nodiscard]] std::int64_t GetFileCount() const override { return FFileCount; }
+    [[nodiscard]] std::int64_t GetMarkedFileCount() const override; // walks the subtree
+    [[nodiscard]] std::int64_t GetFolderCount() const override { return FFolderCount; }
+    void ClearMark() override; // this item and every descendant
+    void ResolveIcon() override;
+    void ResolveType() override { ResolveIcon(); }
+
+    [[nodiscard]] virtual bool IsExplored() const { return FExplored; }
+    // Destroys every child, clears the three flags, recomputes the totals.
+    virtual void Clear();
+    // TotalSize, FileCount, FolderCount from the children, recursively (walks the subtree).
+    virtual void ComputeTotals();
+    // Asks the topmost ancestor to ComputeTotals (walks the whole tree).
+    virtual void UpdateTotals();
+    // IsExplored, or any folder child HasExploredContent.
+    [[nodiscard]] virtual bool HasExploredContent() const;
+
+    [[nodiscard]] TItem* Child(int index) const { return FChildren.Get(index); }
+    [[nodiscard]] int ChildCount() const { return FChildren.Count(); }
+    [[nodiscard]] const TItemList& Children() const { return FChildren; }
+    // Appends (no sort, no totals); the folder takes ownership.
+    void AddChild(TItem* item);
+    // Takes the child out without destroying it (the caller owns it then), then UpdateTotals.
+    void RemoveChild(TItem* item);
+    // Exact, case-sensitive, searched from the last child to the first; nullptr when absent.
+    [[nodiscard]] TItem* FindChild(std::string_view name) const;
+    void SortChildren();
+    void ShrinkChildren() { FChildren.ShrinkToFit(); }
+    // IsMarked, or any folder child HasMarkedDescendant (files are not looked at).
+    [[nodiscard]] bool HasMarkedDescendant() const;
+    // item is this folder or lies in one of its folder descendants.
+    [[nodiscard]] bool ContainsItem(const TItem* item) const;
+    void SetTotalSize(std::int64_t size) { FTotalSize = size; }
+    void SetTotals(std::int64_t size, std::int64_t files, std::int64_t folders);
+
+protected:
+    void SetStateIndex(int index) { FStateIndex = static_cast<std::int8_t>(index); }
+    // Destroys the children only, announcing it first.
+    void DestroyChildren();
+
+private:
+    std::int64_t FTotalSize = 0;
+    std::int64_t FFileCount = 0;
+    std::int64_t FFolderCount = 0;
+    TItemList FChildren;
+    std::int16_t FOpenIconIndex = -1;
+    std::int8_t FStateIndex = -1;
+    bool FListed = false;
+    bool FExplored = false;
+    bool FChildrenListed = false;
+};
+
+// A node shown at the top levels, ordered in listings by a sort-key character.
+class TTopItem : public TFolderItem {
+public:
+    TTopItem(std::string_view name, TFolderItem* parent) : TFolderItem(name, parent) {}
+    [[nodiscard]] char SortKey() const { return FSortKey; }
+    void SetSortKey(char key) { FSortKey = key; }
+    [[nodiscard]] std::string GetPath() const override { return NameString(); }
+    [[nodiscard]] std::uint8_t GetDriveKind() const override { return kKindOther; }
+
+private:
+    char FSortKey = ' ';
+};
+
+// A drive: on Linux a mounted file system named by its mount point (letter byte "/"); letters
+// A to Z keep their Windows meaning for drives read from files. The letter '{' makes the
+// placeholder that the list comparators use.
+class TDriveItem : public TTopItem {
+public:
+    // A mounted file system; name and path come from the mount point.
+    TDriveItem(std::string_view mountPoint, std::uint8_t kind, TFolderItem* parent);
+    // A drive known by its letter (name letter + ":"); no drive type is asked.
+    TDriveItem(char letter, TFolderItem* parent);
+
+    [[nodiscard]] char Letter() const { return FLetter; }
+    void SetLetter(char letter) { FLetter = letter; }
+    [[nodiscard]] const std::string& MountPoint() const { return FMountPoint; }
+    void SetMountPoint(std::string mountPoint) { FMountPoint = std::move(mountPoint); }
+    [[nodiscard]] std::int64_t Free() const { return FFree; }
+    [[nodiscard]] std::int64_t Total() const { return FTotal; }
+    void SetSpace(std::int64_t free, std::int64_t total) { FFree = free; FTotal = total; }
+    void SetDriveKind(std::uint8_t kind) { FDriveKind = kind; }
+    void SetDisplayName(std::string_view name) { SetName(name); }
+
+    // Letter drives: letter + ":\"; mounted file systems: the mount point with a trailing "/".
+    [[nodiscard]] std::string GetPath() const override;
+    [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
+    [[nodiscard]] char PathSeparator() const override;
+    void ComputeTotals() override; // also measures Free and Total when the drive has children
+    void ResolveIcon() override;
+
+    // Free, Total, Total - Free; -1 while the drive is not listed or when either could not be measured.
+    [[nodiscard]] virtual std::int64_t FreeSpace() const;
+    [[nodiscard]] virtual std::int64_t TotalSpace() const;
+    [[nodiscard]] virtual std::int64_t UsedSpace() const;
+    // Measures Free and Total now (a remote drive with a time limit; -1 each when it gives nothing).
+    virtual void RefreshSpace();
+
+private:
+    std::string FMountPoint;
+    std::int64_t FFree = 0;
+    std::int64_t FTotal = 0;
+    char FLetter = '/';
+    std::uint8_t FDriveKind = kKindOther;
+};
+
+// A whole drive explored by hand.
+class TManualDriveItem : public TDriveItem {
+public:
+    using TDriveItem::TDriveItem;
+};
+
+// A whole drive kept in the preferred list.
+class TPreferredDriveItem : public TManualDriveItem {
+public:
+    TPreferredDriveItem(std::string_view mountPoint, std::uint8_t kind, TFolderItem* parent);
+    [[nodiscard]] bool ExploreAtStart() const { return FExploreAtStart; }
+    void SetExploreAtStart(bool b);
+
+private:
+    bool FExploreAtStart = false;
+};
+
+// The container "My Manual Explorations".
+class TManualRootItem : public TTopItem {
+public:
+    explicit TManualRootItem(TFolderItem* parent);
+    void Clear() override; // keeps Listed and ChildrenListed
+};
+
+// The container "My Preferred Explorations".
+class TPreferredRootItem : public TManualRootItem {
+public:
+    explicit TPreferredRootItem(TFolderItem* parent);
+};
+
+// A folder path explored by hand; its name is the path with a trailing "/".
+class TManualItem : public TTopItem {
+public:
+    TManualItem(std::string_view path, TFolderItem* parent);
+    // The kind given explicitly (for tests and for paths whose mount is already known).
+    TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
+    [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
+
+private:
+    std::uint8_t FDriveKind = kKindOther;
+};
+
+// A folder path kept in the preferred list.
+class TPreferredItem : public TManualItem {
+public:
+    TPreferredItem(std::string_view path, TFolderItem* parent);
+    TPreferredItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
+    [[nodiscard]] bool ExploreAtStart() const { return FExploreAtStart; }
+    void SetExploreAtStart(bool b);
+
+private:
+    bool FExploreAtStart = false;
+};
+
+// A container for loaded explorations; declared for the shared listing code, never created here.
+class TLoadedRootItem : public TTopItem {
+public:
+    using TTopItem::TTopItem;
+};
+
+// The My Computer container; its children are the drives.
+class TComputerRootItem : public TTopItem {
+public:
+    explicit TComputerRootItem(TFolderItem* parent);
+    // The index of the last drive child with this mount point, or -1.
+    [[nodiscard]] int FindDrive(std::string_view mountPoint) const;
+};
+
+// The root of the whole tree, "My Tessalundrix".
+class TRootItem : public TTopItem {
+public:
+    explicit TRootItem(std::string_view name, TFolderItem* parent = nullptr) : TTopItem(name, parent) {}
+    // The last child of that class, or nullptr (ManualRoot skips the preferred container).
+    [[nodiscard]] class TComputerRootItem* ComputerRoot() const;
+    [[nodiscard]] class TNetworkRootItem* NetworkRoot() const;
+    [[nodiscard]] class TPreferredRootItem* PreferredRoot() const;
+    [[nodiscard]] class TManualRootItem* ManualRoot() const;
+    TComputerRootItem* EnsureComputerRoot();
+    TPreferredRootItem* EnsurePreferredRoot();
+    TManualRootItem* EnsureManualRoot();
+    TNetworkRootItem* EnsureNetworkRoot();
+};
+
+// Base of the network nodes.
+class TNetworkItem : public TTopItem {
+public:
+    using TTopItem::TTopItem;
+    [[nodiscard]] std::uint8_t GetDriveKind() const override { return kKindRemote; }
+};
+
+// A network node that is not a share: on Linux, a server whose shares are mounted.
+class TNetworkContainerItem : public TNetworkItem {
+public:
+    TNetworkContainerItem(std::string_view name, std::string_view displayPath, TFolderItem* parent);
+    [[nodiscard]] const std::string& DisplayPath() const { return FDisplayPath; }
+    [[nodiscard]] std::string GetPath() const override { return FDisplayPath; }
+    // Listed, and every folder child IsExplored.
+    [[nodiscard]] bool IsExplored() const override;
+
+private:
+    std::string FDisplayPath;
+};
+
+// The Network Neighborhood container.
+class TNetworkRootItem : public TNetworkContainerItem {
+public:
+    explicit TNetworkRootItem(TFolderItem* parent);
+};
+
+// A network share: its network path "//server/share" and the mount point where it is read.
+// GetPath gives the mount point, so that everything below it is a path that opens on this machine.
+class TNetworkDriveItem : public TNetworkItem {
+public:
+    TNetworkDriveItem(std::string_view uncPath, std::string_view mountPoint, TFolderItem* parent);
+    [[nodiscard]] const std::string& UncPath() const { return FUncPath; }
+    [[nodiscard]] const std::string& MountPoint() const { return FMountPoint; }
+    [[nodiscard]] std::string GetPath() const override;
+
+private:
+    std::string FUncPath;
+    std::string FMountPoint;
+};
+
+// The folder-first, then upper-case-name order of a folder's children (ties by raw bytes, so that
+// "a" and "A" in one folder keep one order).
+int CompareItems(const TItem* a, const TItem* b);
+
+} // namespace model
