@@ -141,6 +141,10 @@ public:
     virtual void ClearMark();
     virtual void ResolveIcon() = 0;
     virtual void ResolveType() = 0;
+    // Reads the tail of a record after its name (dates, attributes); the reader has read kind and name.
+    virtual void LoadFromStream(TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion);
+    // Writes this item's records (the item tail here: dates and attribute byte when marked or root).
+    virtual void SaveToStream(TRecordWriter& out);
     // The separator that joins names below this item: "/" here; files written on Windows keep "\".
     [[nodiscard]] virtual char PathSeparator() const;
 
@@ -183,6 +187,8 @@ public:
     [[nodiscard]] std::int64_t GetFolderCount() const override { return 0; }
     void ResolveIcon() override;
     void ResolveType() override;
+    void LoadFromStream(TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::int64_t FSize = 0;
@@ -218,6 +224,7 @@ public:
     void ClearMark() override; // this item and every descendant
     void ResolveIcon() override;
     void ResolveType() override { ResolveIcon(); }
+    void SaveToStream(TRecordWriter& out) override;
 
     [[nodiscard]] virtual bool IsExplored() const { return FExplored; }
     // Destroys every child, clears the three flags, recomputes the totals.
@@ -228,6 +235,19 @@ public:
     virtual void UpdateTotals();
     // IsExplored, or any folder child HasExploredContent.
     [[nodiscard]] virtual bool HasExploredContent() const;
+    // Lists the immediate subfolders (force: again, even when listed); deep: their subfolders too.
+    virtual void Expand(bool force, bool deep);
+    // Expands every folder child.
+    virtual void ExpandChildren();
+    // A full scan under the exploring window; false when cancelled (the item is then cleared).
+    virtual bool Explore();
+
+    // Recursive scan of the folder at path (ending in "/") into the folder item into.
+    static void ScanFolder(const std::string& path, TFolderItem* into);
+    // The immediate subfolders of path only, into into.
+    static void ListSubfolders(const std::string& path, TFolderItem* into);
+    // ScanFolder of own path into self: what the exploring window runs.
+    void ScanSelf();
 
     [[nodiscard]] TItem* Child(int index) const { return FChildren.Get(index); }
     [[nodiscard]] int ChildCount() const { return FChildren.Count(); }
