@@ -1,0 +1,105 @@
+// Size and path formatting.
+#include "model/UConvertHelp.h"
+
+#include <gtest/gtest.h>
+
+using namespace model;
+
+namespace {
+struct English : ::testing::Test {
+    void SetUp() override { SetFormatSettings({",", "."}); }
+};
+using Format = English;
+} // namespace
+
+TEST_F(Format, Numbers) {
+    EXPECT_EQ(FormatBytes(0), "0");
+    EXPECT_EQ(FormatBytes(999), "999");
+    EXPECT_EQ(FormatBytes(1000), "1,000");
+    EXPECT_EQ(FormatBytes(1234567), "1,234,567");
+    EXPECT_EQ(FormatBytes(-1234), "-1,234");
+    EXPECT_EQ(FormatBytes(INT64_MAX), "9,223,372,036,854,775,807");
+    EXPECT_EQ(FormatBytes(INT64_MIN), "-9,223,372,036,854,775,808");
+}
+
+TEST_F(Format, SizeUnitsRoundUp) {
+    const struct {
+        double x;
+        const char* text;
+    } cases[] = {{0, "0.00"},   {0.001, "0.01"}, {0.999, "1.00"}, {0.5, "0.50"},     {0.991, "1.00"},
+                 {1, "1"},      {1.2, "2"},      {1.5, "2"},      {2.5, "3"},        {1023.0001, "1,024"},
+                 {0.29, "0.29"}, {0.07, "0.07"}, {12345.0, "12,345"}};
+    for (const auto& c : cases) EXPECT_EQ(FormatSizeUnits(c.x), c.text) << c.x;
+}
+
+TEST_F(Format, ThreeSignificantDigits) {
+    const struct {
+        double x;
+        const char* text;
+    } cases[] = {{9.991, "10.00"}, {12.34, "12.4"}, {100.2, "101"}, {0, "0.00"}, {9.99, "9.99"},
+                 {10, "10.0"},     {99.95, "100.0"}, {99.99, "100.0"}, {100, "100"}, {1.001, "1.01"}};
+    for (const auto& c : cases) EXPECT_EQ(FormatSize3(c.x), c.text) << c.x;
+}
+
+TEST_F(Format, UnitsOfBytes) {
+    EXPECT_EQ(FormatKB(0), "0.00");
+    EXPECT_EQ(FormatKB(1), "0.01");
+    EXPECT_EQ(FormatKB(1024), "1");
+    EXPECT_EQ(FormatKB(1025), "2");
+    EXPECT_EQ(FormatMB(1048576), "1");
+    EXPECT_EQ(FormatGB(1073741824LL * 3 + 1), "4");
+    EXPECT_EQ(FormatGB3(1073741824LL * 12), "12.0");
+    EXPECT_EQ(FormatGB3(1073741824LL / 2), "0.50");
+}
+
+TEST_F(Format, LargeDrivesInKBDoNotOverflow) {
+    // 2 TiB and more in KB is past 2^31 whole steps.
+    EXPECT_EQ(FormatKB(2199023255552LL), "2,147,483,648");
+    EXPECT_EQ(FormatKB(2199023255552LL + 1), "2,147,483,649");
+    EXPECT_EQ(FormatKB(8LL << 40), "8,589,934,592");
+    EXPECT_EQ(FormatSizeUnits(3e9), "3,000,000,000");
+}
+
+TEST_F(Format, OtherSeparators) {
+    SetFormatSettings({".", ","});
+    EXPECT_EQ(FormatBytes(1234567), "1.234.567");
+    EXPECT_EQ(FormatSizeUnits(0.5), "0,50");
+    SetFormatSettings({"", "."});
+    EXPECT_EQ(FormatBytes(1234567), "1234567");
+}
+
+TEST(ShortenPath, Table) {
+    const struct {
+        const char* in;
+        int n;
+        const char* out;
+    } cases[] = {
+        {"/", 100, "/"},
+        {"/home/me/a/b/c/d.txt", 100, "/home/me/a/b/c/d.txt"},
+        {"/home/me/a/b/c/d.txt", 20, "/home/me/a/b/c/d.txt"},
+        // Folder names after the leading part go first, from the right.
+        {"/home/me/a/b/c/d.txt", 19, "/home/me/.../d.txt"},
+        {"/home/me/a/b/c/d.txt", 15, "/home/.../d.txt"},
+        // Nothing fits: the first n - 3 characters and "...".
+        {"/home/me/a/b/c/d.txt", 14, "/home/me/a/..."},
+        {"/a/b/c/d.txt", 11, "/a/b/c/d..."},
+        {"nameWithoutSlashes", 10, "nameWit..."},
+        {"nameWithoutSlashes", 3, "..."},
+        {"nameWithoutSlashes", 2, "..."},
+        // A trailing "/" stays with the tail.
+        {"/usr/share/doc/pkg/", 16, "/usr/.../pkg/"},
+        // A candidate may be longer than the path itself at first.
+        {"/ab/c/de", 7, "/ab/..."},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShortenPath(c.in, c.n), c.out) << c.in << " " << c.n;
+}
+
+TEST(ShortenPath, CountsCharactersAndNeverCutsUTF8) {
+    // "é" is two bytes, one character.
+    const std::string path = "/h\xC3\xA9llo/w\xC3\xB6rld/\xC3\xA9\xC3\xA9\xC3\xA9.txt";
+    EXPECT_EQ(ShortenPath(path, 20), path); // 20 characters, 25 bytes
+    EXPECT_EQ(ShortenPath(path, 19), "/h\xC3\xA9llo/.../\xC3\xA9\xC3\xA9\xC3\xA9.txt");
+    EXPECT_EQ(ShortenPath("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 4), "\xC3\xA9...");
+    // An invalid byte counts as one character and stays as it is.
+    EXPECT_EQ(ShortenPath("\xFF\xFE\xFD\xFC\xFB", 4), "\xFF...");
+}
