@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 namespace model {
@@ -61,10 +63,12 @@ std::string WithTrailingSlash(std::string_view path) {
 
 TItemList::~TItemList() { DestroyAll(); }
 
+// Child arrays come from the pools too (no heap header for the many small folders).
 void TItemList::Reserve(std::uint32_t capacity) {
     if (capacity <= FCapacity && FItems) return;
-    auto* items = static_cast<TItem**>(std::realloc(FItems, capacity * sizeof(TItem*)));
-    if (!items) throw std::bad_alloc();
+    auto* items = static_cast<TItem**>(PoolAllocate(capacity * sizeof(TItem*)));
+    if (FCount) std::memcpy(items, FItems, FCount * sizeof(TItem*));
+    if (FItems) PoolFree(FItems, FCapacity * sizeof(TItem*));
     FItems = items;
     FCapacity = capacity;
 }
@@ -88,10 +92,11 @@ void TItemList::DestroyAll() {
     // Detach first, so that a destructor that looks at the list sees it empty.
     TItem** items = FItems;
     const std::uint32_t count = FCount;
+    const std::uint32_t capacity = FCapacity;
     FItems = nullptr;
     FCount = FCapacity = 0;
     for (std::uint32_t i = 0; i < count; ++i) delete items[i];
-    std::free(items);
+    if (items) PoolFree(items, capacity * sizeof(TItem*));
 }
 
 void TItemList::Sort(int (*compare)(const TItem*, const TItem*)) {
@@ -100,16 +105,12 @@ void TItemList::Sort(int (*compare)(const TItem*, const TItem*)) {
 
 void TItemList::ShrinkToFit() {
     if (FCount == FCapacity) return;
-    if (FCount == 0) {
-        std::free(FItems);
-        FItems = nullptr;
-        FCapacity = 0;
-        return;
-    }
-    if (auto* items = static_cast<TItem**>(std::realloc(FItems, FCount * sizeof(TItem*)))) {
-        FItems = items;
-        FCapacity = FCount;
-    }
+    TItem** old = FItems;
+    const std::uint32_t oldCapacity = FCapacity;
+    FItems = FCount ? static_cast<TItem**>(PoolAllocate(FCount * sizeof(TItem*))) : nullptr;
+    if (FCount) std::memcpy(FItems, old, FCount * sizeof(TItem*));
+    FCapacity = FCount;
+    if (old) PoolFree(old, oldCapacity * sizeof(TItem*));
 }
 
 // ---- listeners ----
@@ -125,10 +126,179 @@ void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
 
 // ---- TItem ----
 
-TItem::TItem(std::string_view name, TFolderItem* parent)
-    : FParentAndTags(reinterpret_cast<std::uintptr_t>(parent)), FName(name) {}
+// ---- names ----
+//
+// Before a heap item, the last byte of its prefix tells how its name is kept:
+//   0..252  the name's length; the name stands right before that byte (NewItem)
+//   255     a long name: its four-byte length before that byte, the name before the length
+//   254     16-byte prefix; the first 8 bytes point to a name block of its own (plain new)
+//   253     the same, the item's block being larger than the pools take
+// Items not made on the heap (no kTagPrefix) keep their names in a side table.
 
-TItem::~TItem() = default;
+namespace {
+constexpr unsigned char kPointerPrefix = 254;
+constexpr unsigned char kHeapPrefix = 253;
+constexpr std::size_t kPointerPrefixBytes = 16;
+
+struct SideNames {
+    std::mutex lock;
+    std::unordered_map<const TItem*, std::string> names;
+};
+SideNames& Side() {
+    static SideNames* side = new SideNames;
+    return *side;
+}
+
+unsigned char* NameBlock(std::string_view s) {
+    auto* block = static_cast<unsigned char*>(PoolAllocate(NameHeaderBytes(s.size()) + s.size()));
+    if (s.size() < 253) {
+        block[0] = static_cast<unsigned char>(s.size());
+        std::memcpy(block + 1, s.data(), s.size());
+    } else {
+        const std::uint32_t l = static_cast<std::uint32_t>(s.size());
+        block[0] = kLongName;
+        std::memcpy(block + 1, &l, 4);
+        std::memcpy(block + 5, s.data(), s.size());
+    }
+    return block;
+}
+
+std::string_view NameBlockView(const unsigned char* block) {
+    if (block[0] != kLongName) return {reinterpret_cast<const char*>(block + 1), block[0]};
+    std::uint32_t l;
+    std::memcpy(&l, block + 1, 4);
+    return {reinterpret_cast<const char*>(block + 5), l};
+}
+
+void FreeNameBlock(unsigned char* block) {
+    const std::string_view v = NameBlockView(block);
+    PoolFree(block, NameHeaderBytes(v.size()) + v.size());
+}
+
+unsigned char*& PrefixPointer(const void* object) {
+    return *reinterpret_cast<unsigned char**>(const_cast<char*>(static_cast<const char*>(object)) - kPointerPrefixBytes);
+}
+
+// The name written before object by WriteNameBefore, and the prefix's length in bytes.
+std::string_view InlineName(const void* object, std::size_t* prefixBytes) {
+    const auto* end = static_cast<const unsigned char*>(object);
+    std::size_t length = end[-1], header = 1;
+    if (end[-1] == kLongName) {
+        std::uint32_t l;
+        std::memcpy(&l, end - 5, 4);
+        length = l;
+        header = 5;
+    }
+    if (prefixBytes) *prefixBytes = (header + length + 7) & ~std::size_t(7);
+    return {reinterpret_cast<const char*>(end - header - length), length};
+}
+} // namespace
+
+TNameSlot& NameSlot() {
+    thread_local TNameSlot slot;
+    return slot;
+}
+
+std::size_t WriteNameBefore(void* object, std::string_view name) {
+    auto* end = static_cast<unsigned char*>(object);
+    if (name.size() < 253) {
+        end[-1] = static_cast<unsigned char>(name.size());
+        std::memcpy(end - 1 - name.size(), name.data(), name.size());
+    } else {
+        const std::uint32_t l = static_cast<std::uint32_t>(name.size());
+        end[-1] = kLongName;
+        std::memcpy(end - 5, &l, 4);
+        std::memcpy(end - 5 - name.size(), name.data(), name.size());
+    }
+    return NamePrefixBytes(name);
+}
+
+void* TItem::operator new(std::size_t bytes) {
+    const std::size_t total = kPointerPrefixBytes + bytes;
+    char* block = static_cast<char*>(total > kMaxPooled ? ::operator new(total) : PoolAllocate(total));
+    char* object = block + kPointerPrefixBytes;
+    object[-1] = static_cast<char>(total > kMaxPooled ? kHeapPrefix : kPointerPrefix);
+    PrefixPointer(object) = nullptr;
+    NameSlot() = {object, false};
+    return object;
+}
+
+void TItem::operator delete(void* object, std::size_t) noexcept {
+    if (!object) return;
+    // The prefix lies outside the destroyed object and is untouched by its destructors.
+    const auto* end = static_cast<const unsigned char*>(object);
+    char* o = static_cast<char*>(object);
+    if (end[-1] == kHeapPrefix) {
+        ::operator delete(o - kPointerPrefixBytes);
+    } else if (end[-1] == kPointerPrefix) {
+        PoolFree(o - kPointerPrefixBytes, kPointerPrefixBytes);
+    } else {
+        std::size_t prefix;
+        InlineName(object, &prefix);
+        PoolFree(o - prefix, prefix);
+    }
+}
+
+TItem::TItem(std::string_view name, TFolderItem* parent) : FParentAndTags(reinterpret_cast<std::uintptr_t>(parent)) {
+    TNameSlot& slot = NameSlot();
+    if (slot.object == this) {
+        FParentAndTags |= kTagPrefix;
+        if (!slot.inlineName) PrefixPointer(this) = NameBlock(name);
+        slot = {};
+    } else {
+        SideNames& side = Side();
+        std::lock_guard<std::mutex> guard(side.lock);
+        side.names[this] = std::string(name);
+    }
+}
+
+TItem::~TItem() {
+    if (FParentAndTags & kTagPrefix) {
+        const auto* end = reinterpret_cast<const unsigned char*>(this);
+        if (end[-1] == kPointerPrefix || end[-1] == kHeapPrefix) {
+            FreeNameBlock(PrefixPointer(this));
+            PrefixPointer(this) = nullptr;
+        }
+    } else {
+        SideNames& side = Side();
+        std::lock_guard<std::mutex> guard(side.lock);
+        side.names.erase(this);
+    }
+}
+
+std::string_view TItem::Name() const {
+    if (FParentAndTags & kTagPrefix) {
+        const auto* end = reinterpret_cast<const unsigned char*>(this);
+        if (end[-1] == kPointerPrefix || end[-1] == kHeapPrefix) return NameBlockView(PrefixPointer(this));
+        return InlineName(this, nullptr);
+    }
+    SideNames& side = Side();
+    std::lock_guard<std::mutex> guard(side.lock);
+    auto it = side.names.find(this);
+    return it == side.names.end() ? std::string_view() : std::string_view(it->second);
+}
+
+void TItem::SetName(std::string_view name) {
+    if (FParentAndTags & kTagPrefix) {
+        const auto* end = reinterpret_cast<const unsigned char*>(this);
+        if (end[-1] == kPointerPrefix || end[-1] == kHeapPrefix) {
+            unsigned char* old = PrefixPointer(this);
+            PrefixPointer(this) = NameBlock(name);
+            FreeNameBlock(old);
+            return;
+        }
+        const std::string_view current = InlineName(this, nullptr);
+        if (current.size() == name.size()) { // same length: in place
+            std::memmove(const_cast<char*>(current.data()), name.data(), name.size());
+            return;
+        }
+        // Another length does not fit before the item: keep it aside (the prefix stays for freeing).
+        FParentAndTags &= ~kTagPrefix;
+    }
+    SideNames& side = Side();
+    std::lock_guard<std::mutex> guard(side.lock);
+    side.names[this] = std::string(name);
+}
 
 void TItem::SetParent(TFolderItem* parent) {
     FParentAndTags = reinterpret_cast<std::uintptr_t>(parent) | (FParentAndTags & kTagMask);
@@ -141,7 +311,6 @@ void TItem::SetMarked(bool marked) {
         FParentAndTags &= ~kTagMarked;
 }
 
-void TItem::SetName(std::string_view name) { FName.Assign(name); }
 
 std::string TItem::GetPath() const {
     std::string path = Parent() ? Parent()->GetPath() : std::string();

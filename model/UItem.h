@@ -4,9 +4,11 @@
 // the tree's owner destroys the root. Views hold plain, non-owning pointers and must drop them when
 // TTreeListener announces a removal.
 //
-// Memory budget (64-bit): a file item is 64 bytes (vptr 8, parent and mark 8, name 8, three dates 24,
-// type 4, icon 2, attributes 2, size 8); its name lives in a pooled block of length + 1 bytes rounded
-// to 8; its parent holds one pointer to it. Items and names come from the pools of UItemAlloc.
+// Memory budget (64-bit): a file item is 56 bytes (vptr 8, parent and tags 8, three dates 24, type 4,
+// icon 2, attributes 2, size 8); made by NewItem, its name stands right before it in the same pooled
+// block (length + 1 bytes, rounded to 8), and its parent holds one pointer to it: 80 bytes a file
+// with a 12-byte name. Items made with plain new keep a pointer to a name block before them;
+// items on the stack or inside other objects keep their name in a side table.
 // Known limits of the packing: icon indexes fit 16 bits (the icon registry caps itself), and only the
 // low 16 attribute bits are kept (every bit the program shows or stores is among them).
 #pragma once
@@ -98,11 +100,12 @@ public:
     TItem(const TItem&) = delete;
     TItem& operator=(const TItem&) = delete;
 
-    static void* operator new(std::size_t bytes) { return PoolAllocate(bytes); }
-    static void operator delete(void* block, std::size_t bytes) noexcept { PoolFree(block, bytes); }
+    // Heap items carry their name (or a pointer to it) just before the object; see NewItem.
+    static void* operator new(std::size_t bytes);
+    static void operator delete(void* object, std::size_t bytes) noexcept;
 
-    [[nodiscard]] std::string_view Name() const { return FName.View(); }
-    [[nodiscard]] std::string NameString() const { return std::string(FName.View()); }
+    [[nodiscard]] std::string_view Name() const;
+    [[nodiscard]] std::string NameString() const { return std::string(Name()); }
     [[nodiscard]] TFolderItem* Parent() const {
         return reinterpret_cast<TFolderItem*>(FParentAndTags & ~kTagMask);
     }
@@ -160,12 +163,12 @@ public:
 protected:
     static constexpr std::uintptr_t kTagMarked = 1;
     static constexpr std::uintptr_t kTagFolder = 2;
+    static constexpr std::uintptr_t kTagPrefix = 4; // the name (or its pointer) stands before the item
     static constexpr std::uintptr_t kTagMask = 7;
     void SetFolderTag() { FParentAndTags |= kTagFolder; }
 
 private:
-    std::uintptr_t FParentAndTags; // parent pointer; the low bits hold Marked and IsFolder
-    TItemName FName;
+    std::uintptr_t FParentAndTags; // parent pointer; the low bits hold the tags above
     TDateTime FCreated = 0;
     TDateTime FAccessed = 0;
     TDateTime FModified = 0;
@@ -193,7 +196,7 @@ public:
 private:
     std::int64_t FSize = 0;
 };
-static_assert(sizeof(TFileItem) <= 64, "a file item must stay within 64 bytes");
+static_assert(sizeof(TFileItem) <= 56, "a file item must stay within 56 bytes");
 
 class TFolderItem : public TItem {
 public:
@@ -461,6 +464,40 @@ private:
     std::string FUncPath;
     std::string FMountPoint;
 };
+
+// Where the constructor of the item at object finds its name storage (set by NewItem and by
+// TItem's operator new, consumed by the constructor).
+struct TNameSlot {
+    void* object = nullptr;
+    bool inlineName = false; // true: the name is already written before the object
+};
+TNameSlot& NameSlot();
+// Writes name so that it ends right before object; gives the bytes it takes, rounded to 8.
+std::size_t WriteNameBefore(void* object, std::string_view name);
+[[nodiscard]] inline std::size_t NamePrefixBytes(std::string_view name) {
+    return (NameHeaderBytes(name.size()) + name.size() + 7) & ~std::size_t(7);
+}
+
+// Creates a file or folder item with its name in the item's own pool block (the bulk of the tree
+// is made this way, by exploring and loading). Plain `new T(name, parent)` works too, at 16 bytes
+// and a name block more.
+template <typename T>
+T* NewItem(std::string_view name, TFolderItem* parent) {
+    const std::size_t prefix = NamePrefixBytes(name);
+    const std::size_t total = prefix + sizeof(T);
+    if (total > kMaxPooled) return new T(name, parent);
+    char* block = static_cast<char*>(PoolAllocate(total));
+    char* object = block + prefix;
+    WriteNameBefore(object, name);
+    NameSlot() = {object, true};
+    try {
+        return ::new (object) T(name, parent);
+    } catch (...) {
+        NameSlot() = {};
+        PoolFree(block, total);
+        throw;
+    }
+}
 
 // The folder-first, then upper-case-name order of a folder's children (ties by raw bytes, so that
 // "a" and "A" in one folder keep one order).

@@ -1,10 +1,21 @@
 #include "model/UItemAlloc.h"
 
+#include <sys/mman.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+// Freed pool blocks are poisoned, so that the sanitizer build catches a use after free in the tree.
+#define TX_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
+#define TX_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
+#else
+#define TX_POISON(p, n) ((void)(p), (void)(n))
+#define TX_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
 
 namespace model {
 
@@ -12,7 +23,9 @@ namespace {
 
 constexpr std::size_t kGranule = 8;
 constexpr std::size_t kClasses = kMaxPooled / kGranule;
-constexpr std::size_t kChunkBytes = 256 * 1024;
+constexpr std::size_t kChunkBytes = 64 * 1024;           // one size class per chunk
+constexpr std::size_t kRegionBytes = 64 * kChunkBytes;   // chunks are cut from 4 MiB regions
+constexpr std::size_t kHeaderBytes = 16;                 // a chunk starts with its block size
 
 struct FreeBlock {
     FreeBlock* next;
@@ -20,16 +33,39 @@ struct FreeBlock {
 
 struct Pool {
     FreeBlock* freeList[kClasses] = {};
-    char* chunk = nullptr;   // the chunk blocks are cut from
-    std::size_t left = 0;    // bytes left in it
+    char* bump[kClasses] = {};        // the current chunk of each class
+    std::size_t left[kClasses] = {};  // bytes left in it
+    char* region = nullptr;           // chunks not handed out yet
+    std::size_t regionLeft = 0;
     std::size_t reserved = 0;
-    std::atomic_flag lock = ATOMIC_FLAG_INIT; // the tree lives on one thread; this only keeps tests honest
+    std::atomic_flag lock = ATOMIC_FLAG_INIT; // the tree lives on one thread; this keeps tests honest
 
     void Lock() {
         while (lock.test_and_set(std::memory_order_acquire)) {
         }
     }
     void Unlock() { lock.clear(std::memory_order_release); }
+
+    char* NewChunk() {
+        if (regionLeft == 0) {
+            // Map one chunk more than needed and trim, so that chunks are aligned to their size.
+            const std::size_t bytes = kRegionBytes + kChunkBytes;
+            void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (p == MAP_FAILED) return nullptr;
+            auto start = reinterpret_cast<std::uintptr_t>(p);
+            const std::uintptr_t aligned = (start + kChunkBytes - 1) & ~(kChunkBytes - 1);
+            if (aligned > start) munmap(p, aligned - start);
+            const std::uintptr_t end = start + bytes, used = aligned + kRegionBytes;
+            if (end > used) munmap(reinterpret_cast<void*>(used), end - used);
+            region = reinterpret_cast<char*>(aligned);
+            regionLeft = kRegionBytes;
+            reserved += kRegionBytes;
+        }
+        char* chunk = region;
+        region += kChunkBytes;
+        regionLeft -= kChunkBytes;
+        return chunk;
+    }
 };
 
 Pool& ThePool() {
@@ -37,35 +73,34 @@ Pool& ThePool() {
     return *pool;
 }
 
-std::size_t ClassOf(std::size_t bytes) { return (bytes + kGranule - 1) / kGranule - 1; }
-
 } // namespace
 
 void* PoolAllocate(std::size_t bytes) {
     if (bytes == 0) bytes = 1;
     if (bytes > kMaxPooled) return ::operator new(bytes);
     Pool& p = ThePool();
-    const std::size_t c = ClassOf(bytes);
+    const std::size_t c = (bytes + kGranule - 1) / kGranule - 1;
     const std::size_t size = (c + 1) * kGranule;
     p.Lock();
     void* block;
     if (FreeBlock* f = p.freeList[c]) {
+        TX_UNPOISON(f, size);
         p.freeList[c] = f->next;
         block = f;
     } else {
-        if (p.left < size) {
-            char* chunk = static_cast<char*>(std::malloc(kChunkBytes));
+        if (p.left[c] < size) {
+            char* chunk = p.NewChunk();
             if (!chunk) {
                 p.Unlock();
                 throw std::bad_alloc();
             }
-            p.chunk = chunk;
-            p.left = kChunkBytes;
-            p.reserved += kChunkBytes;
+            std::memcpy(chunk, &size, sizeof size);
+            p.bump[c] = chunk + kHeaderBytes;
+            p.left[c] = kChunkBytes - kHeaderBytes;
         }
-        block = p.chunk;
-        p.chunk += size;
-        p.left -= size;
+        block = p.bump[c];
+        p.bump[c] += size;
+        p.left[c] -= size;
     }
     p.Unlock();
     return block;
@@ -73,72 +108,23 @@ void* PoolAllocate(std::size_t bytes) {
 
 void PoolFree(void* block, std::size_t bytes) noexcept {
     if (!block) return;
-    if (bytes == 0) bytes = 1;
     if (bytes > kMaxPooled) {
         ::operator delete(block);
         return;
     }
+    const auto chunk = reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(block) & ~(kChunkBytes - 1));
+    std::size_t size;
+    std::memcpy(&size, chunk, sizeof size);
+    const std::size_t c = size / kGranule - 1;
     Pool& p = ThePool();
-    const std::size_t c = ClassOf(bytes);
     p.Lock();
     auto* f = static_cast<FreeBlock*>(block);
     f->next = p.freeList[c];
     p.freeList[c] = f;
+    TX_POISON(f, size);
     p.Unlock();
 }
 
 std::size_t PoolReservedBytes() { return ThePool().reserved; }
-
-namespace {
-std::size_t HeaderOf(std::size_t length) { return length < 255 ? 1 : 5; }
-std::size_t BlockBytes(const unsigned char* block, std::size_t& length) {
-    if (block[0] < 255) {
-        length = block[0];
-        return 1 + length;
-    }
-    std::uint32_t l;
-    std::memcpy(&l, block + 1, 4);
-    length = l;
-    return 5 + length;
-}
-} // namespace
-
-TItemName& TItemName::operator=(TItemName&& o) noexcept {
-    if (this != &o) {
-        Release();
-        FBlock = o.FBlock;
-        o.FBlock = nullptr;
-    }
-    return *this;
-}
-
-void TItemName::Assign(std::string_view s) {
-    const std::size_t header = HeaderOf(s.size());
-    auto* block = static_cast<unsigned char*>(PoolAllocate(header + s.size()));
-    if (header == 1) {
-        block[0] = static_cast<unsigned char>(s.size());
-    } else {
-        block[0] = 255;
-        const std::uint32_t l = static_cast<std::uint32_t>(s.size());
-        std::memcpy(block + 1, &l, 4);
-    }
-    if (!s.empty()) std::memcpy(block + header, s.data(), s.size());
-    Release();
-    FBlock = block;
-}
-
-std::string_view TItemName::View() const {
-    if (!FBlock) return {};
-    std::size_t length;
-    BlockBytes(FBlock, length);
-    return {reinterpret_cast<const char*>(FBlock + HeaderOf(length)), length};
-}
-
-void TItemName::Release() noexcept {
-    if (!FBlock) return;
-    std::size_t length;
-    PoolFree(FBlock, BlockBytes(FBlock, length));
-    FBlock = nullptr;
-}
 
 } // namespace model

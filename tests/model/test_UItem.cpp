@@ -384,3 +384,45 @@ TEST(ItemTree, FileTypeResolvesByExtension) {
     EXPECT_EQ(a.TypeIndex(), b.TypeIndex());
     EXPECT_EQ(TypeList().Items(a.TypeIndex()).Key, ".TXT");
 }
+
+TEST(ItemNames, EveryWayOfMakingAnItemKeepsItsName) {
+    const std::string lengths[] = {"", "a", std::string(12, 'n'), std::string(252, 'x'), std::string(253, 'y'),
+                                   std::string(254, 'z'), std::string(300, 'w'), "bad\xFF\xFE"};
+    TFolderItem parent("parent", nullptr); // on the stack: its name is kept aside
+    for (const std::string& n : lengths) {
+        auto* made = NewItem<TFileItem>(n, &parent);
+        auto* plain = new TFolderItem(n, &parent);
+        parent.AddChild(made);
+        parent.AddChild(plain);
+        EXPECT_EQ(made->Name(), n);
+        EXPECT_EQ(plain->Name(), n);
+        EXPECT_EQ(made->Parent(), &parent);
+    }
+    EXPECT_EQ(parent.Name(), "parent");
+    parent.Clear(); // every kind of block goes back to where it came from (the sanitizer build checks)
+}
+
+TEST(ItemNames, RenamingInEveryMode) {
+    TFolderItem parent("p", nullptr);
+    auto* made = NewItem<TFileItem>("same", &parent);
+    auto* plain = new TFileItem("old", &parent);
+    parent.AddChild(made);
+    parent.AddChild(plain);
+    made->SetName("SAME"); // same length: in place
+    EXPECT_EQ(made->Name(), "SAME");
+    made->SetName("a longer name than before");
+    EXPECT_EQ(made->Name(), "a longer name than before");
+    made->SetName("x");
+    EXPECT_EQ(made->Name(), "x");
+    plain->SetName(std::string(400, 'q'));
+    EXPECT_EQ(plain->Name(), std::string(400, 'q'));
+    parent.SetName("renamed");
+    EXPECT_EQ(parent.Name(), "renamed");
+    parent.Clear();
+}
+
+TEST(ItemNames, BulkItemsStayCompact) {
+    static_assert(sizeof(TFileItem) == 56);
+    EXPECT_EQ(NamePrefixBytes(std::string(12, 'n')), 16u);
+    EXPECT_EQ(NamePrefixBytes(""), 8u);
+}
