@@ -28,6 +28,18 @@ class TFolderItem;
 class TRootItem;
 class TRecordWriter;
 class TRecordReader;
+class TProgressSink;
+
+// What a save of the exploration file did. Saved: the file is complete. Cancelled and Failed: no
+// file was written and an existing one is as it was; message and caption are what the user is
+// shown (detail: the system's reason, for a failure).
+enum class TSaveResult { Saved, Cancelled, Failed };
+struct TSaveOutcome {
+    TSaveResult result = TSaveResult::Failed;
+    std::string message;
+    std::string caption;
+    std::string detail;
+};
 
 // Windows attribute bits, as items keep them.
 enum : std::uint32_t {
@@ -323,6 +335,7 @@ public:
     [[nodiscard]] char PathSeparator() const override;
     void ComputeTotals() override; // also measures Free and Total when the drive has children
     void ResolveIcon() override;
+    void SaveToStream(TRecordWriter& out) override;
 
     // Free, Total, Total - Free; -1 while the drive is not listed or when either could not be measured.
     [[nodiscard]] virtual std::int64_t FreeSpace() const;
@@ -361,6 +374,7 @@ class TManualRootItem : public TTopItem {
 public:
     explicit TManualRootItem(TFolderItem* parent);
     void Clear() override; // keeps Listed and ChildrenListed
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The container "My Preferred Explorations".
@@ -376,6 +390,7 @@ public:
     // The kind given explicitly (for tests and for paths whose mount is already known).
     TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::uint8_t FDriveKind = kKindOther;
@@ -397,6 +412,7 @@ private:
 class TLoadedRootItem : public TTopItem {
 public:
     using TTopItem::TTopItem;
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The My Computer container; its children are the drives.
@@ -405,6 +421,7 @@ public:
     explicit TComputerRootItem(TFolderItem* parent);
     // The index of the last drive child with this mount point, or -1.
     [[nodiscard]] int FindDrive(std::string_view mountPoint) const;
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The root of the whole tree, "My Tessalundrix".
@@ -420,6 +437,14 @@ public:
     TPreferredRootItem* EnsurePreferredRoot();
     TManualRootItem* EnsureManualRoot();
     TNetworkRootItem* EnsureNetworkRoot();
+
+    // Writes the exploration file of the marked items to fileName (through a temporary file that
+    // replaces it only when complete). Sets Created to the save time, as it does for every written
+    // drive, share and folder saved on its own. progress (not owned, may be nullptr) is stepped once
+    // per file record and polled for cancel before each child.
+    TSaveOutcome SaveToFile(const std::string& fileName, TProgressSink* progress = nullptr);
+    // The root record: its count is the number of file records that follow (counted first).
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // Base of the network nodes.
@@ -437,6 +462,8 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FDisplayPath; }
     // Listed, and every folder child IsExplored.
     [[nodiscard]] bool IsExplored() const override;
+    // Also the Network Neighborhood's: no record of its own, the explored children in order.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FDisplayPath;
@@ -456,6 +483,8 @@ public:
     [[nodiscard]] const std::string& UncPath() const { return FUncPath; }
     [[nodiscard]] const std::string& MountPoint() const { return FMountPoint; }
     [[nodiscard]] std::string GetPath() const override;
+    // A path record holding the network path (UncPath), not the mount point.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FUncPath;
