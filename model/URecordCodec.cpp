@@ -147,6 +147,7 @@ void TRecordWriter::Finish() {
     if (!FSink || FFinished) return;
     Deflate(true);
     FFinished = true;
+    FInUsed = kBufferSize; // a later write takes the slow path, which refuses it
 }
 
 void TRecordWriter::WriteByte(std::uint8_t value) {

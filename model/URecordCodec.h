@@ -203,7 +203,7 @@ public:
 
     [[nodiscard]] std::uint64_t FileRecords() const { return FFileRecords; }
     // Record bytes written so far (before compression).
-    [[nodiscard]] std::uint64_t BytesWritten() const { return FBytes + FInUsed; }
+    [[nodiscard]] std::uint64_t BytesWritten() const { return FFinished ? FBytes : FBytes + FInUsed; }
     [[nodiscard]] bool Counting() const { return FSink == nullptr; }
 
     // Progress of the save (not owned; nullptr for none). Step and Cancelled pass through to it.

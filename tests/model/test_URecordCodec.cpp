@@ -119,6 +119,8 @@ TEST(RecordCodec, TooLongStringIsRefusedWithoutWriting) {
     EXPECT_THROW(w.WriteFileHead(std::string(65536, 'f'), 1), TRecordError);
     EXPECT_EQ(w.FileRecords(), 0u);
     w.Finish();
+    EXPECT_EQ(w.BytesWritten(), 1u);
+    EXPECT_THROW(w.WriteByte(8), TRecordError) << "nothing after the end of the stream";
     EXPECT_EQ(Inflate(sink.Data), Bytes{7}) << "a refused record leaves nothing behind";
 }
 
