@@ -12,6 +12,23 @@ void TOutExcel::WriteHeader() {
     WriteWord(0x0042);
     WriteWord(2);
     WriteWord(1252);
+    // One font and four cell formats, one per horizontal alignment, so that the format index of a
+    // cell equals its alignment code: readers that go by the formats (gnumeric, xlrd once formats
+    // exist) see the same alignment as those that read the cell's own bits, and none drops a label.
+    WriteWord(0x0031);
+    WriteWord(10);
+    WriteWord(200); // 10 points, in 1/20 point
+    WriteWord(0);
+    WriteByte(5);
+    WriteChars("Arial");
+    for (std::uint8_t align = 0; align < 4; ++align) {
+        WriteWord(0x0043);
+        WriteWord(4);
+        WriteByte(0); // font 0
+        WriteByte(0);
+        WriteByte(0); // number format 0 (General), not locked
+        WriteByte(align);
+    }
 }
 
 void TOutExcel::WriteTrailer() {
@@ -37,7 +54,7 @@ void TOutExcel::WriteLabel(std::uint16_t col, std::uint16_t row, std::string_vie
     WriteWord(static_cast<std::uint16_t>(bytes.size() + 8));
     WriteWord(static_cast<std::uint16_t>(row - 1));
     WriteWord(static_cast<std::uint16_t>(col - 1));
-    WriteByte(0);
+    WriteByte(a); // the format of that alignment
     WriteByte(0);
     WriteByte(a);
     WriteByte(static_cast<std::uint8_t>(bytes.size()));
@@ -54,7 +71,7 @@ void TOutExcel::WriteNumber(std::uint16_t col, std::uint16_t row, double value) 
     WriteWord(15);
     WriteWord(static_cast<std::uint16_t>(row - 1));
     WriteWord(static_cast<std::uint16_t>(col - 1));
-    WriteByte(0);
+    WriteByte(0x03);
     WriteByte(0);
     WriteByte(0x03);
     WriteDouble(value);
