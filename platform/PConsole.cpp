@@ -105,4 +105,16 @@ void ArmInterruptCleanup(const std::string& first, const std::string& second) {
 
 void DisarmInterruptCleanup() { gArmed = 0; }
 
+static_assert(sizeof(sigset_t) <= sizeof(unsigned long[16]), "the saved mask must hold a sigset_t");
+
+TInterruptBlock::TInterruptBlock() {
+    sigset_t block;
+    sigemptyset(&block);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&block, signal);
+    sigprocmask(SIG_BLOCK, &block, reinterpret_cast<sigset_t*>(FSaved));
+}
+
+TInterruptBlock::~TInterruptBlock() { sigprocmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(FSaved), nullptr); }
+
 } // namespace platform

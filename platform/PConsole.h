@@ -33,4 +33,18 @@ void InstallInterruptCleanup();
 void ArmInterruptCleanup(const std::string& first, const std::string& second);
 void DisarmInterruptCleanup();
 
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives (they arrive when it ends), so that the
+// files to remove and the files on disk never disagree: while a temporary file is being created,
+// or renamed into place.
+class TInterruptBlock {
+public:
+    TInterruptBlock();
+    ~TInterruptBlock();
+    TInterruptBlock(const TInterruptBlock&) = delete;
+    TInterruptBlock& operator=(const TInterruptBlock&) = delete;
+
+private:
+    unsigned long FSaved[16]; // the signal mask before (a sigset_t, without the header)
+};
+
 } // namespace platform
