@@ -5,6 +5,7 @@
 #include "platform/PEnumerate.h"
 #include "platform/PFileStream.h"
 #include "platform/PMounts.h"
+#include "scanner/UWalkPipe.h"
 
 #include <exception>
 
@@ -20,8 +21,8 @@ model::TItemTail TailOf(const platform::TEntry& e) { return {e.created, e.access
 // What a scanned target's record carries: explored, the time its record starts, no attributes.
 model::TItemTail ScanTail(platform::TDateTime when) { return {when, when, when, 0}; }
 
-// Turns the walk into records. A write error stops the walk (the walk's descriptors are closed by
-// the walk itself) and is raised again once the walk has returned.
+// Turns the walk into records. A write error stops the walk and is raised again once the walk has
+// ended, so that the walk always closes what it opened.
 class TRecordVisitor : public platform::TWalkVisitor {
 public:
     explicit TRecordVisitor(model::TRecordWriter& out) : FOut(out) {}
@@ -41,6 +42,7 @@ public:
     }
     bool AfterEntry(std::uint64_t) override { return !FError; }
 
+    [[nodiscard]] bool Failed() const { return FError != nullptr; }
     void RaiseAnyError() const {
         if (FError)
             std::rethrow_exception(FError);
@@ -65,7 +67,8 @@ private:
 
 void ScanFolder(model::TRecordWriter& out, const std::string& path) {
     TRecordVisitor visitor(out);
-    platform::WalkTree(path, visitor);
+    // The walk's system calls run beside the encoding and compression done here.
+    PipeWalk(path, visitor, [&] { return visitor.Failed(); });
     visitor.RaiseAnyError();
 }
 
