@@ -58,6 +58,8 @@ namespace {
 
 // Paths longer than this are not guarded; the scanner's output names are far shorter.
 constexpr std::size_t kGuardedPathMax = 8192;
+// The signals whose default action ends the process and that a user or a session sends.
+constexpr int kGuarded[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 char gFirst[kGuardedPathMax];
 char gSecond[kGuardedPathMax];
 volatile std::sig_atomic_t gArmed = 0;
@@ -85,12 +87,14 @@ void InstallInterruptCleanup() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    // The other two are blocked while one runs, so the files are removed once.
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
-    sigaddset(&action.sa_mask, SIGHUP);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    // The others are blocked while one runs, so the files are removed once.
+    for (int signal : kGuarded)
+        sigaddset(&action.sa_mask, signal);
+    for (int signal : kGuarded)
         sigaction(signal, &action, nullptr);
+    // A console that went away must not end the run: the file is still written, and only the
+    // progress lines are lost.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 void ArmInterruptCleanup(const std::string& first, const std::string& second) {
@@ -110,7 +114,7 @@ static_assert(sizeof(sigset_t) <= sizeof(unsigned long[16]), "the saved mask mus
 TInterruptBlock::TInterruptBlock() {
     sigset_t block;
     sigemptyset(&block);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (int signal : kGuarded)
         sigaddset(&block, signal);
     sigprocmask(SIG_BLOCK, &block, reinterpret_cast<sigset_t*>(FSaved));
 }

@@ -26,14 +26,15 @@ enum class TPathKind { Missing, Directory, Other };
 // Removes a file; false when it could not be removed.
 bool RemoveFile(const std::string& path);
 
-// Files that must not survive an interruption. While armed, SIGINT, SIGTERM and SIGHUP remove the
-// two paths (either may be empty) and then end the process by the signal's default action.
-// The paths are copied into fixed buffers, so the handler never allocates.
+// Files that must not survive an interruption. While armed, SIGINT, SIGTERM, SIGHUP and SIGQUIT
+// remove the two paths (either may be empty) and then end the process by the signal's default
+// action. The paths are copied into fixed buffers, so the handler never allocates. SIGPIPE is
+// ignored from then on: a closed console makes writes to it fail instead of ending the process.
 void InstallInterruptCleanup();
 void ArmInterruptCleanup(const std::string& first, const std::string& second);
 void DisarmInterruptCleanup();
 
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives (they arrive when it ends), so that the
+// Holds those four signals back while it lives (they arrive when it ends), so that the
 // files to remove and the files on disk never disagree: while a temporary file is being created,
 // or renamed into place.
 class TInterruptBlock {

@@ -3,8 +3,12 @@
 
 Usage: test_cli.py PATH_TO_TXSCAN
 """
+import locale
 import os
+import pty
 import re
+import select
+import time
 import subprocess
 import sys
 import tempfile
@@ -129,6 +133,45 @@ class CommandLine(unittest.TestCase):
                 skip % "/nx/", "{now} - Nothing to do!!!"])
         self.assertEqual(sorted(os.listdir(self.cwd)), ["link", "plain", "real"],
                          "the reserved output name must go when nothing is written")
+
+    def test_usage_waits_for_enter_on_a_terminal(self):
+        master, slave = pty.openpty()
+        p = subprocess.Popen([TXSCAN, "/?"], cwd=self.cwd, env=dict(os.environ, LC_ALL="C"), stdin=slave,
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        os.close(slave)
+        try:
+            seen = b""
+            deadline = time.time() + 20
+            while not seen.endswith(b"Press ENTER for next page ...") and time.time() < deadline:
+                if select.select([p.stdout], [], [], 0.5)[0]:
+                    seen += os.read(p.stdout.fileno(), 4096)
+            self.assertTrue(seen.endswith(b"Press ENTER for next page ..."), seen)
+            time.sleep(0.3)
+            self.assertIsNone(p.poll(), "the second page must wait for ENTER")
+            os.write(master, b"\n")
+            rest, _ = p.communicate(timeout=20)
+        finally:
+            if p.poll() is None:
+                p.kill()
+            os.close(master)
+        self.assertEqual((seen + rest).decode(), USAGE)
+        self.assertEqual(p.returncode, 0)
+
+    def test_now_follows_the_locale(self):
+        try:
+            locale.setlocale(locale.LC_ALL, "de_DE.UTF-8")
+            expected = [time.strftime("%x %X", time.localtime(time.time() + d)) for d in (0, 1, 2)]
+        except locale.Error:
+            self.skipTest("no de_DE.UTF-8 locale")
+        finally:
+            locale.setlocale(locale.LC_ALL, "C")
+        p = subprocess.run([TXSCAN, "/s", "/nx"], cwd=self.cwd, env=dict(os.environ, LC_ALL="de_DE.UTF-8"),
+                           stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
+        lines = p.stdout.decode().splitlines()
+        self.assertEqual(len(lines), 3, lines)
+        stamp = lines[2][:-len(" - Nothing to do!!!")]
+        self.assertIn(stamp, expected)
+        self.assertRegex(stamp, r"^\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d$")
 
     def test_numbering_exhausted(self):
         names = ["scan.txf"] + ["scan%03d.txf" % n for n in range(1, 100000)]

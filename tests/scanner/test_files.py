@@ -279,6 +279,17 @@ class Scans(unittest.TestCase):
         with open(os.path.join(self.out, "out.txf")) as f:
             self.assertEqual(f.read(), "old")
 
+    def test_a_closed_console_does_not_stop_the_file(self):
+        top = self.tree()
+        open(os.path.join(top, "f"), "w").close()
+        r, w = os.pipe()
+        os.close(r)  # every progress line now meets a closed pipe
+        p = subprocess.run([TXSCAN, "/o", "out.txf", "/s", top], cwd=self.out, env=env(),
+                           stdin=subprocess.DEVNULL, stdout=w, stderr=subprocess.PIPE)
+        os.close(w)
+        self.assertEqual(p.returncode, 0)
+        self.assertEqual([c.name for c in self.read().children[0].children], [b"f"])
+
     def interrupt(self, args, keep):
         """Runs txscan with stdout not read, so that it blocks on its progress lines while the
         temporary file exists, then interrupts it."""
