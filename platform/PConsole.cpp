@@ -37,9 +37,9 @@ std::string LocalTimeText(const char* format) {
     return std::string(text, n);
 }
 
-TPathKind PathKindNoFollow(const std::string& path) {
+TPathKind PathKindOf(const std::string& path, bool followLink) {
     struct stat st {};
-    if (lstat(path.c_str(), &st) != 0)
+    if ((followLink ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0)
         return TPathKind::Missing;
     return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::Other;
 }

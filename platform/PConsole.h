@@ -15,9 +15,9 @@ namespace platform {
 // The local date and time now, formatted by strftime in the locale set by setlocale.
 [[nodiscard]] std::string LocalTimeText(const char* format);
 
-// What a path names, its last component not followed when it is a symbolic link.
+// What a path names; followLink: a symbolic link as last component is looked through.
 enum class TPathKind { Missing, Directory, Other };
-[[nodiscard]] TPathKind PathKindNoFollow(const std::string& path);
+[[nodiscard]] TPathKind PathKindOf(const std::string& path, bool followLink);
 
 // Creates path as a new empty file, failing when any entry of that name exists (O_EXCL: no race
 // with another process choosing the same name). Gives 0 when created, else the errno value.

@@ -241,8 +241,8 @@ bool CheckDrive(const std::string& mountPoint, TConsole& console) {
 }
 
 bool CheckFolder(const std::string& path, TConsole& console) {
-    if (platform::PathKindNoFollow(path.size() > 1 ? path.substr(0, path.size() - 1) : path) ==
-        platform::TPathKind::Directory)
+    // The folder the user named is looked through when it is a link (the walk below it never is).
+    if (platform::PathKindOf(path, true) == platform::TPathKind::Directory)
         return true;
     WriteLn(console,
             NowText() + " - Error 2022: Folder " + path + " does not exists or cannot be accessed. Skipped.");

@@ -59,7 +59,7 @@ struct TReservedName {
 
 // A drive target still mounted as a drive; else its 1022 (gone) or 1023 (of no known kind) line.
 bool CheckDrive(const std::string& mountPoint, TConsole& console);
-// A folder target that names a folder (its last component not followed); else its 2022 line.
+// A folder target that names a folder (a link to one counts: the user named it); else its 2022 line.
 bool CheckFolder(const std::string& path, TConsole& console);
 
 // The whole program after its banner: arguments without the program name; gives the exit status.

@@ -123,7 +123,7 @@ class CommandLine(unittest.TestCase):
         os.mkdir(os.path.join(self.cwd, "real"))
         with open(os.path.join(self.cwd, "plain"), "w"):
             pass
-        os.symlink("real", os.path.join(self.cwd, "link"))
+        os.symlink("gone", os.path.join(self.cwd, "link"))
         c = re.escape(self.cwd)
         skip = "{now} - Error 2022: Folder %s does not exists or cannot be accessed. Skipped."
         self.check_lines(

@@ -197,6 +197,21 @@ class Scans(unittest.TestCase):
         self.check_target_record(root.children[0], top)
         self.assertEqual(root.children[0].children, [])
 
+    def test_a_target_that_is_a_link_is_looked_through_and_nothing_below_it(self):
+        top = self.tree()
+        os.mkdir(os.path.join(top, "sub"))
+        open(os.path.join(top, "sub", "f"), "w").close()
+        os.symlink("sub", os.path.join(top, "inner"))
+        link = os.path.join(self.tmp, "link")
+        os.symlink(top, link)
+        self.scan([link])
+        node = self.read().children[0]
+        self.assertEqual((node.name, node.path), (b"link", os.fsencode(link)))
+        kids = {c.name: c for c in node.children}
+        self.assertEqual([c.name for c in kids[b"sub"].children], [b"f"])
+        self.assertTrue(kids[b"inner"].is_file())
+        self.assertEqual(kids[b"inner"].size, 3)
+
     def test_targets_in_order_and_skips_in_reverse(self):
         a, b = self.tree("a"), self.tree("b")
         open(os.path.join(a, "fa"), "w").close()
