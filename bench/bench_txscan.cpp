@@ -60,12 +60,14 @@ void Generate(const Options& o) {
     if (mkdir(o.tree.c_str(), 0755) != 0) Die("mkdir " + o.tree);
     std::mt19937_64 rng(o.seed);
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    static const char* const kExt[] = {".txt", ".jpg", ".png", ".c", ".h", ".cpp", ".o", ".so", ".pdf",
-                                       ".mp3", ".log", ".json", ".xml", ".html", ".py", "", ".tar.gz"};
+    static const char* const kExt[] = {".txt", ".jpg",  ".png", ".c",   ".h",     ".cpp",
+                                       ".o",   ".so",   ".pdf", ".mp3", ".log",   ".json",
+                                       ".xml", ".html", ".py",  "",     ".tar.gz"};
     auto name = [&](bool file) {
         std::string n;
         const int len = uniform(4, 20);
-        for (int i = 0; i < len; ++i) n += static_cast<char>('a' + uniform(0, 25));
+        for (int i = 0; i < len; ++i)
+            n += static_cast<char>('a' + uniform(0, 25));
         if (file) n += kExt[uniform(0, static_cast<int>(std::size(kExt)) - 1)];
         return n;
     };
@@ -107,7 +109,8 @@ struct Measure {
 // Runs argv with stdout and stderr to /dev/null; wall time and peak RSS from wait4.
 Measure Run(const std::vector<std::string>& argv) {
     std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
@@ -147,13 +150,19 @@ int main(int argc, char** argv) {
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string k = argv[i], v = argv[i + 1];
-        if (k == "--files") o.files = std::atol(v.c_str());
-        else if (k == "--tree") o.tree = v;
-        else if (k == "--out") o.out = v;
-        else if (k == "--runs") o.runs = std::max(1, std::atoi(v.c_str()));
-        else if (k == "--seed") o.seed = static_cast<unsigned>(std::atol(v.c_str()));
+        if (k == "--files")
+            o.files = std::atol(v.c_str());
+        else if (k == "--tree")
+            o.tree = v;
+        else if (k == "--out")
+            o.out = v;
+        else if (k == "--runs")
+            o.runs = std::max(1, std::atoi(v.c_str()));
+        else if (k == "--seed")
+            o.seed = static_cast<unsigned>(std::atol(v.c_str()));
         else {
-            std::fprintf(stderr, "usage: bench_txscan [--files N] [--tree DIR] [--out DIR] [--runs R] [--seed S]\n");
+            std::fprintf(stderr,
+                         "usage: bench_txscan [--files N] [--tree DIR] [--out DIR] [--runs R] [--seed S]\n");
             return 2;
         }
     }
@@ -173,20 +182,27 @@ int main(int argc, char** argv) {
     mkdir(o.out.c_str(), 0755);
 
     std::vector<Tool> tools;
-    tools.push_back({"txscan", {TXSCAN_PATH, "/o", o.out + "/bench.txf", "/s", o.tree}, o.out + "/bench.txf", {}});
+    tools.push_back(
+        {"txscan", {TXSCAN_PATH, "/o", o.out + "/bench.txf", "/s", o.tree}, o.out + "/bench.txf", {}});
     tools.push_back({"du -sb", {"du", "-sb", o.tree}, "", {}});
     if (Installed("ncdu"))
-        tools.push_back({"ncdu -0 -o", {"ncdu", "-0", "-o", o.out + "/ncdu.json", o.tree}, o.out + "/ncdu.json", {}});
+        tools.push_back(
+            {"ncdu -0 -o", {"ncdu", "-0", "-o", o.out + "/ncdu.json", o.tree}, o.out + "/ncdu.json", {}});
     else
         std::printf("ncdu: not installed (apt-get install ncdu)\n");
     if (Installed("gdu"))
-        tools.push_back({"gdu -n -p -o", {"gdu", "-n", "-p", "-o", o.out + "/gdu.json", o.tree}, o.out + "/gdu.json", {}});
+        tools.push_back({"gdu -n -p -o",
+                         {"gdu", "-n", "-p", "-o", o.out + "/gdu.json", o.tree},
+                         o.out + "/gdu.json",
+                         {}});
     else
         std::printf("gdu: not installed (apt-get install gdu)\n");
 
-    for (Tool& t : tools) Run(t.argv); // warm the caches, and every tool's own start-up
+    for (Tool& t : tools)
+        Run(t.argv); // warm the caches, and every tool's own start-up
     for (int r = 0; r < o.runs; ++r)
-        for (Tool& t : tools) t.runs.push_back(Run(t.argv));
+        for (Tool& t : tools)
+            t.runs.push_back(Run(t.argv));
 
     auto median = [](std::vector<Measure> v) {
         std::sort(v.begin(), v.end(), [](const Measure& a, const Measure& b) { return a.wall < b.wall; });
@@ -194,21 +210,23 @@ int main(int argc, char** argv) {
     };
     auto peak = [](const std::vector<Measure>& v) {
         long m = 0;
-        for (const Measure& x : v) m = std::max(m, x.maxRssKb);
+        for (const Measure& x : v)
+            m = std::max(m, x.maxRssKb);
         return m;
     };
     std::printf("\n%-14s %10s %12s %14s %7s\n", "tool", "wall s", "peak RSS MB", "output bytes", "status");
     for (const Tool& t : tools) {
         struct stat st {};
         const long long size = !t.output.empty() && stat(t.output.c_str(), &st) == 0 ? st.st_size : -1;
-        std::printf("%-14s %10.3f %12.1f %14lld %7d\n", t.label.c_str(), median(t.runs), peak(t.runs) / 1024.0,
-                    size, t.runs.back().status);
+        std::printf("%-14s %10.3f %12.1f %14lld %7d\n", t.label.c_str(), median(t.runs),
+                    peak(t.runs) / 1024.0, size, t.runs.back().status);
     }
     const double txWall = median(tools[0].runs);
     const long txRss = peak(tools[0].runs);
     std::printf("\ntxscan ratios (txscan / other):\n");
     for (std::size_t i = 1; i < tools.size(); ++i)
-        std::printf("  %-14s wall %.2f  peak RSS %.2f\n", tools[i].label.c_str(), txWall / median(tools[i].runs),
+        std::printf("  %-14s wall %.2f  peak RSS %.2f\n", tools[i].label.c_str(),
+                    txWall / median(tools[i].runs),
                     static_cast<double>(txRss) / static_cast<double>(std::max(1L, peak(tools[i].runs))));
     std::printf("targets: wall <= ncdu -o: %s; peak RSS < 16 MB: %s (%.1f MB)\n",
                 tools.size() > 2 && tools[2].label == "ncdu -0 -o"

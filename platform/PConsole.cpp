@@ -12,7 +12,9 @@
 
 namespace platform {
 
-bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) == 1; }
+bool StandardInputIsTerminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
 
 std::string CurrentDirectory() {
     std::string buffer(PATH_MAX, '\0');
@@ -21,8 +23,7 @@ std::string CurrentDirectory() {
             buffer.resize(std::strlen(buffer.c_str()));
             return buffer;
         }
-        if (errno != ERANGE)
-            return {};
+        if (errno != ERANGE) return {};
         buffer.resize(buffer.size() * 2);
     }
 }
@@ -30,8 +31,7 @@ std::string CurrentDirectory() {
 std::string LocalTimeText(const char* format) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    if (localtime_r(&now, &local) == nullptr)
-        return {};
+    if (localtime_r(&now, &local) == nullptr) return {};
     char text[256];
     const std::size_t n = std::strftime(text, sizeof text, format, &local);
     return std::string(text, n);
@@ -39,20 +39,20 @@ std::string LocalTimeText(const char* format) {
 
 TPathKind PathKindOf(const std::string& path, bool followLink) {
     struct stat st {};
-    if ((followLink ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0)
-        return TPathKind::Missing;
+    if ((followLink ? stat(path.c_str(), &st) : lstat(path.c_str(), &st)) != 0) return TPathKind::Missing;
     return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::Other;
 }
 
 int CreateNewFile(const std::string& path) {
     const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0)
-        return errno;
+    if (fd < 0) return errno;
     close(fd);
     return 0;
 }
 
-bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0;
+}
 
 namespace {
 
@@ -66,10 +66,8 @@ volatile std::sig_atomic_t gArmed = 0;
 
 extern "C" void OnInterrupt(int signal) {
     if (gArmed) {
-        if (gFirst[0] != '\0')
-            unlink(gFirst);
-        if (gSecond[0] != '\0')
-            unlink(gSecond);
+        if (gFirst[0] != '\0') unlink(gFirst);
+        if (gSecond[0] != '\0') unlink(gSecond);
     }
     std::signal(signal, SIG_DFL);
     std::raise(signal);
@@ -107,7 +105,9 @@ void ArmInterruptCleanup(const std::string& first, const std::string& second) {
     gArmed = 1;
 }
 
-void DisarmInterruptCleanup() { gArmed = 0; }
+void DisarmInterruptCleanup() {
+    gArmed = 0;
+}
 
 static_assert(sizeof(sigset_t) <= sizeof(unsigned long[16]), "the saved mask must hold a sigset_t");
 
@@ -119,6 +119,8 @@ TInterruptBlock::TInterruptBlock() {
     sigprocmask(SIG_BLOCK, &block, reinterpret_cast<sigset_t*>(FSaved));
 }
 
-TInterruptBlock::~TInterruptBlock() { sigprocmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(FSaved), nullptr); }
+TInterruptBlock::~TInterruptBlock() {
+    sigprocmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(FSaved), nullptr);
+}
 
 } // namespace platform

@@ -23,12 +23,10 @@ struct TScannerExit {
     int status;
 };
 
-
 std::string Upper(std::string_view s) {
     std::string r(s);
     for (char& c : r)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     return r;
 }
 
@@ -84,13 +82,27 @@ std::string Upper(std::string_view s) {
     const std::string quoted = "\"" + std::string(argument) + "\"";
     std::string text;
     switch (code) {
-    case 1: text = "Error: Invalid Parameters " + quoted; break;
-    case 2: text = "Error: Invalid drive or path " + quoted; break;
-    case 3: text = "Error: Invalid FileName " + quoted; break;
-    case 4: text = "Error: Not enough parameters"; break;
-    case 5: text = "Error: Duplicate parameters " + quoted; break;
-    case 6: text = "Error: /o cannot be used with /n"; break;
-    default: text = "Error: Unable to create a filename"; break;
+    case 1:
+        text = "Error: Invalid Parameters " + quoted;
+        break;
+    case 2:
+        text = "Error: Invalid drive or path " + quoted;
+        break;
+    case 3:
+        text = "Error: Invalid FileName " + quoted;
+        break;
+    case 4:
+        text = "Error: Not enough parameters";
+        break;
+    case 5:
+        text = "Error: Duplicate parameters " + quoted;
+        break;
+    case 6:
+        text = "Error: /o cannot be used with /n";
+        break;
+    default:
+        text = "Error: Unable to create a filename";
+        break;
     }
     const std::string dashes(std::min<std::size_t>(text.size(), 79), '-');
     WriteLn(console, dashes);
@@ -102,8 +114,7 @@ std::string Upper(std::string_view s) {
 }
 
 bool IsHelp(std::string_view arg) {
-    if (arg == "/?" || arg == "?")
-        return true;
+    if (arg == "/?" || arg == "?") return true;
     const std::string up = Upper(arg);
     return up == "/H" || up == "H" || up == "-H" || up == "--HELP";
 }
@@ -112,20 +123,16 @@ enum class TOption { None, Output, NoOverwrite, Target };
 
 TOption OptionOf(std::string_view arg) {
     const std::string up = Upper(arg);
-    if (up == "/O" || up == "-O")
-        return TOption::Output;
-    if (up == "/N" || up == "-N")
-        return TOption::NoOverwrite;
-    if (up == "/S" || up == "-S")
-        return TOption::Target;
+    if (up == "/O" || up == "-O") return TOption::Output;
+    if (up == "/N" || up == "-N") return TOption::NoOverwrite;
+    if (up == "/S" || up == "-S") return TOption::Target;
     return TOption::None;
 }
 
 // The value of "/o" or "/n": ".txf" when it has no extension; any other extension is code 3.
 std::string OutputNameOf(TConsole& console, const std::string& value) {
     const std::string ext = FileExtension(value);
-    if (ext.empty())
-        return value + ".txf";
+    if (ext.empty()) return value + ".txf";
     if (Upper(ext) != ".TXF") {
         WriteLn(console, "Invalid file extension: " + ext);
         WriteLn(console, "Must be .txf");
@@ -139,17 +146,14 @@ void CheckTargets(std::vector<TTarget>& targets, TConsole& console) {
     for (std::size_t i = targets.size(); i-- > 0;) {
         const TTarget& t = targets[i];
         const bool ok = t.drive ? CheckDrive(t.MountPoint(), console) : CheckFolder(t.path, console);
-        if (!ok)
-            targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(i));
+        if (!ok) targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
 
 int Run(const std::vector<std::string>& args, TConsole& console) {
     WriteLn(console, "TXSCAN.EXE - Tessalundrix Command Line Scanner v3.1");
-    if (args.empty() || (args.size() == 1 && IsHelp(args[0])))
-        ShowUsage(console);
-    if (args.size() < 2)
-        ShowError(console, 4);
+    if (args.empty() || (args.size() == 1 && IsHelp(args[0]))) ShowUsage(console);
+    if (args.size() < 2) ShowError(console, 4);
 
     std::string outputName, noOverwriteName;
     std::vector<TTarget> targets;
@@ -161,20 +165,18 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
         if (i % 2 == 0) {
             kind = OptionOf(arg);
             switch (kind) {
-            case TOption::None: ShowError(console, 1, arg);
+            case TOption::None:
+                ShowError(console, 1, arg);
             case TOption::Output:
-                if (!outputName.empty())
-                    ShowError(console, 5, arg);
-                if (!noOverwriteName.empty())
-                    ShowError(console, 6);
+                if (!outputName.empty()) ShowError(console, 5, arg);
+                if (!noOverwriteName.empty()) ShowError(console, 6);
                 break;
             case TOption::NoOverwrite:
-                if (!noOverwriteName.empty())
-                    ShowError(console, 5, arg);
-                if (!outputName.empty())
-                    ShowError(console, 6);
+                if (!noOverwriteName.empty()) ShowError(console, 5, arg);
+                if (!outputName.empty()) ShowError(console, 6);
                 break;
-            case TOption::Target: break;
+            case TOption::Target:
+                break;
             }
             continue;
         }
@@ -185,19 +187,18 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
         } else {
             TTarget target;
             // A relative target needs the current folder; without it the target cannot be named.
-            if (arg.empty() || (arg[0] != '/' && cwd.empty()))
-                ShowError(console, 2, arg);
+            if (arg.empty() || (arg[0] != '/' && cwd.empty())) ShowError(console, 2, arg);
             target.path = NormaliseTarget(arg, cwd);
             if (target.path.size() - (target.path.size() > 1 ? 1 : 0) > kMaxTargetText)
                 ShowError(console, 2, arg);
             const std::string mountPoint = target.MountPoint();
-            target.drive = std::any_of(mounts.begin(), mounts.end(),
-                                       [&](const platform::TMountEntry& m) { return m.mountPoint == mountPoint; });
+            target.drive = std::any_of(mounts.begin(), mounts.end(), [&](const platform::TMountEntry& m) {
+                return m.mountPoint == mountPoint;
+            });
             // Names are case-sensitive here: only the same normalised path is a duplicate.
             const bool seen = std::any_of(targets.begin(), targets.end(),
                                           [&](const TTarget& t) { return t.path == target.path; });
-            if (!seen)
-                targets.push_back(std::move(target));
+            if (!seen) targets.push_back(std::move(target));
         }
     }
 
@@ -206,17 +207,14 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
     std::string placeholder;
     if (!noOverwriteName.empty()) {
         const TReservedName reserved = ReserveNumberedName(noOverwriteName);
-        if (reserved.exhausted)
-            ShowError(console, 7);
+        if (reserved.exhausted) ShowError(console, 7);
         outputName = reserved.name;
-        if (reserved.created)
-            placeholder = reserved.name;
+        if (reserved.created) placeholder = reserved.name;
     }
 
     CheckTargets(targets, console);
     if (targets.empty()) {
-        if (!placeholder.empty())
-            platform::RemoveFile(placeholder);
+        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         WriteLn(console, NowText() + " - Nothing to do!!!");
         return kExitNothingWritten;
     }
@@ -242,18 +240,18 @@ bool CheckDrive(const std::string& mountPoint, TConsole& console) {
 
 bool CheckFolder(const std::string& path, TConsole& console) {
     // The folder the user named is looked through when it is a link (the walk below it never is).
-    if (platform::PathKindOf(path, true) == platform::TPathKind::Directory)
-        return true;
+    if (platform::PathKindOf(path, true) == platform::TPathKind::Directory) return true;
     WriteLn(console,
             NowText() + " - Error 2022: Folder " + path + " does not exists or cannot be accessed. Skipped.");
     return false;
 }
 
-std::string TTarget::MountPoint() const { return path.size() > 1 ? path.substr(0, path.size() - 1) : path; }
+std::string TTarget::MountPoint() const {
+    return path.size() > 1 ? path.substr(0, path.size() - 1) : path;
+}
 
 std::string NormaliseTarget(std::string_view typed, std::string_view cwd) {
-    if (typed.empty())
-        return {};
+    if (typed.empty()) return {};
     std::string joined;
     if (typed[0] != '/') {
         joined.assign(cwd);
@@ -266,11 +264,9 @@ std::string NormaliseTarget(std::string_view typed, std::string_view cwd) {
         const std::size_t slash = rest.find('/');
         const std::string_view part = rest.substr(0, slash);
         rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
-        if (part.empty() || part == ".")
-            continue;
+        if (part.empty() || part == ".") continue;
         if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
+            if (!parts.empty()) parts.pop_back();
             continue;
         }
         parts.push_back(part);
@@ -286,12 +282,13 @@ std::string NormaliseTarget(std::string_view typed, std::string_view cwd) {
 std::string FileExtension(std::string_view name) {
     const std::size_t slash = name.rfind('/');
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
     return std::string(name.substr(dot));
 }
 
-std::string NowText() { return platform::LocalTimeText("%x %X"); }
+std::string NowText() {
+    return platform::LocalTimeText("%x %X");
+}
 
 TReservedName ReserveNumberedName(const std::string& name) {
     const std::string base = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
@@ -303,15 +300,13 @@ TReservedName ReserveNumberedName(const std::string& name) {
             result.created = true;
             return result;
         }
-        if (error != EEXIST)
-            return result;
+        if (error != EEXIST) return result;
         if (n > 99999) {
             result.exhausted = true;
             return result;
         }
         std::string number = std::to_string(n);
-        if (number.size() < 3)
-            number.insert(0, 3 - number.size(), '0');
+        if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
         result.name = base + number + ".txf";
     }
 }

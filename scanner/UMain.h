@@ -49,7 +49,7 @@ inline constexpr std::size_t kMaxTargetText = 65535;
 // A numbered output name, created on disk as an empty file so that no other process takes it.
 struct TReservedName {
     std::string name;
-    bool created = false; // the empty file exists and is ours: remove it when nothing is written
+    bool created = false;   // the empty file exists and is ours: remove it when nothing is written
     bool exhausted = false; // every number from 1 to 99999 was taken
 };
 // Tries name, then base001.txf ... base99999.txf (base = name without its last 4 characters),

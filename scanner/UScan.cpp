@@ -16,10 +16,14 @@ namespace {
 // The root's count field: a constant here (the desktop explorer stores its file count there).
 constexpr std::int64_t kRootCount = 100000;
 
-model::TItemTail TailOf(const platform::TEntry& e) { return {e.created, e.accessed, e.modified, e.attributes}; }
+model::TItemTail TailOf(const platform::TEntry& e) {
+    return {e.created, e.accessed, e.modified, e.attributes};
+}
 
 // What a scanned target's record carries: explored, the time its record starts, no attributes.
-model::TItemTail ScanTail(platform::TDateTime when) { return {when, when, when, 0}; }
+model::TItemTail ScanTail(platform::TDateTime when) {
+    return {when, when, when, 0};
+}
 
 // Turns the walk into records. A write error stops the walk and is raised again once the walk has
 // ended, so that the walk always closes what it opened.
@@ -44,14 +48,12 @@ public:
 
     [[nodiscard]] bool Failed() const { return FError != nullptr; }
     void RaiseAnyError() const {
-        if (FError)
-            std::rethrow_exception(FError);
+        if (FError) std::rethrow_exception(FError);
     }
 
 private:
     template <typename F> void Guard(F&& write) {
-        if (FError)
-            return;
+        if (FError) return;
         try {
             write();
         } catch (...) {
@@ -74,8 +76,7 @@ void ScanFolder(model::TRecordWriter& out, const std::string& path) {
 
 void ScanDrive(model::TRecordWriter& out, const TTarget& target, TConsole& console) {
     const std::string mountPoint = target.MountPoint();
-    if (!CheckDrive(mountPoint, console))
-        return;
+    if (!CheckDrive(mountPoint, console)) return;
     WriteLn(console, NowText() + " - Scanning drive " + mountPoint + " ...");
     const platform::TDateTime when = platform::Now();
     const platform::TSpace space =
@@ -86,8 +87,7 @@ void ScanDrive(model::TRecordWriter& out, const TTarget& target, TConsole& conso
 }
 
 void ScanPath(model::TRecordWriter& out, const TTarget& target, TConsole& console) {
-    if (target.path.empty() || !CheckFolder(target.path, console))
-        return;
+    if (target.path.empty() || !CheckFolder(target.path, console)) return;
     WriteLn(console, NowText() + " - Scanning " + target.path + " ...");
     const platform::TDateTime when = platform::Now();
     // The name is the last component: the text between the last two separators.
@@ -120,8 +120,7 @@ bool SaveScans(const std::vector<TTarget>& targets, const std::string& name, con
         file = std::make_unique<model::TExplorationFileWriter>(name, model::txf::kWriterScanner);
         platform::ArmInterruptCleanup(file->TemporaryPath(), placeholder);
     } catch (const std::exception&) {
-        if (!placeholder.empty())
-            platform::RemoveFile(placeholder);
+        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         WriteLn(console, NowText() + " - Fatal Error 1: Unable to create destination file " + quoted + ".");
         return false;
     }
@@ -133,8 +132,7 @@ bool SaveScans(const std::vector<TTarget>& targets, const std::string& name, con
         platform::DisarmInterruptCleanup();
     } catch (const std::exception&) {
         file.reset(); // removes the temporary file
-        if (!placeholder.empty())
-            platform::RemoveFile(placeholder);
+        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         platform::DisarmInterruptCleanup();
         WriteLn(console, NowText() + " - An error as occured and the file " + quoted + " was not created.");
         return false;

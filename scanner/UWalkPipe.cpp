@@ -70,8 +70,7 @@ public:
     std::unique_ptr<TBatch> TakeFull() {
         std::unique_lock lock(FMutex);
         FChanged.wait(lock, [&] { return !FFull.empty() || FDone; });
-        if (FFull.empty())
-            return nullptr;
+        if (FFull.empty()) return nullptr;
         auto batch = std::move(FFull.front());
         FFull.pop_front();
         return batch;
@@ -116,8 +115,7 @@ public:
     bool AfterEntry(std::uint64_t) override { return !FPipe.stop.load(std::memory_order_relaxed); }
 
     void Flush() {
-        if (!FBatch->events.empty())
-            FPipe.PushFull(std::move(FBatch));
+        if (!FBatch->events.empty()) FPipe.PushFull(std::move(FBatch));
         FBatch.reset();
     }
 
@@ -164,13 +162,18 @@ void PipeWalk(const std::string& path, platform::TWalkVisitor& visitor, const st
                 for (TEvent& ev : batch->events) {
                     ev.entry.name = std::string_view(batch->names).substr(ev.nameOffset, ev.nameLength);
                     switch (ev.kind) {
-                    case TEvent::File: visitor.File(ev.entry); break;
-                    case TEvent::Folder: visitor.Folder(ev.entry); break;
-                    case TEvent::FolderEnd: visitor.FolderEnd(ev.stopped); break;
+                    case TEvent::File:
+                        visitor.File(ev.entry);
+                        break;
+                    case TEvent::Folder:
+                        visitor.Folder(ev.entry);
+                        break;
+                    case TEvent::FolderEnd:
+                        visitor.FolderEnd(ev.stopped);
+                        break;
                     }
                 }
-                if (stop())
-                    pipe.stop.store(true, std::memory_order_relaxed);
+                if (stop()) pipe.stop.store(true, std::memory_order_relaxed);
             } catch (...) {
                 callerError = std::current_exception();
                 pipe.stop.store(true, std::memory_order_relaxed);
@@ -179,10 +182,8 @@ void PipeWalk(const std::string& path, platform::TWalkVisitor& visitor, const st
         pipe.GiveBack(std::move(batch));
     }
     worker.join();
-    if (callerError)
-        std::rethrow_exception(callerError);
-    if (std::exception_ptr error = pipe.Error())
-        std::rethrow_exception(error);
+    if (callerError) std::rethrow_exception(callerError);
+    if (std::exception_ptr error = pipe.Error()) std::rethrow_exception(error);
 }
 
 } // namespace scanner

@@ -28,9 +28,9 @@ TEST(NormaliseTarget, MakesAbsoluteAndEndsWithSlash) {
         {"..", "/work/"},
         {"../../..", "/"},
         {".", "/work/cwd/"},
-        {"/DATA", "/DATA/"},        // case kept: "/data" is another folder
-        {"/a b/ c", "/a b/ c/"},    // spaces are part of names
-        {"/x/...", "/x/.../"},      // "..." is a name
+        {"/DATA", "/DATA/"},     // case kept: "/data" is another folder
+        {"/a b/ c", "/a b/ c/"}, // spaces are part of names
+        {"/x/...", "/x/.../"},   // "..." is a name
         {"", ""},
     };
     for (const Case& c : cases)

@@ -17,10 +17,10 @@ namespace {
 
 class TWriteVisitor : public platform::TWalkVisitor {
 public:
-    explicit TWriteVisitor(model::TRecordWriter& out, long failAfter = -1) : FOut(out), FFailAfter(failAfter) {}
+    explicit TWriteVisitor(model::TRecordWriter& out, long failAfter = -1)
+        : FOut(out), FFailAfter(failAfter) {}
     void File(const platform::TEntry& e) override {
-        if (FFailAfter >= 0 && FFiles++ == FFailAfter)
-            throw std::runtime_error("disk full");
+        if (FFailAfter >= 0 && FFiles++ == FFailAfter) throw std::runtime_error("disk full");
         FOut.WriteFile(e.name, e.size, {e.created, e.accessed, e.modified, e.attributes});
     }
     void Folder(const platform::TEntry& e) override {
@@ -68,7 +68,8 @@ std::string Written(const std::function<void(platform::TWalkVisitor&)>& walk) {
 TEST_F(WalkPipe, SameBytesAsTheWalkOnOneThread) {
     // A first read of a new folder moves its access time (relatime); later reads do not.
     Written([](platform::TWalkVisitor& v) { platform::WalkTree(top.string(), v); });
-    const std::string direct = Written([](platform::TWalkVisitor& v) { platform::WalkTree(top.string(), v); });
+    const std::string direct =
+        Written([](platform::TWalkVisitor& v) { platform::WalkTree(top.string(), v); });
     const std::string piped =
         Written([](platform::TWalkVisitor& v) { scanner::PipeWalk(top.string(), v, [] { return false; }); });
     EXPECT_GT(direct.size(), 1000u);
@@ -91,8 +92,9 @@ TEST_F(WalkPipe, StopDropsWhatIsQueued) {
 }
 
 TEST_F(WalkPipe, AMissingFolderIsAnEmptyWalk) {
-    const std::string piped = Written(
-        [](platform::TWalkVisitor& v) { scanner::PipeWalk((top / "missing").string(), v, [] { return false; }); });
+    const std::string piped = Written([](platform::TWalkVisitor& v) {
+        scanner::PipeWalk((top / "missing").string(), v, [] { return false; });
+    });
     const std::string direct =
         Written([](platform::TWalkVisitor& v) { platform::WalkTree((top / "missing").string(), v); });
     EXPECT_EQ(piped, direct);
