@@ -286,13 +286,15 @@ class Scans(unittest.TestCase):
             signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
             resource.setrlimit(resource.RLIMIT_FSIZE, (8192, 8192))
 
-        code, stdout, _ = run(["/o", "out.txf", "/s", top], self.out, preexec_fn=small_files)
-        self.assertEqual(code, 1, stdout)
-        self.assertRegex(stdout.splitlines()[-1],
-                         "^" + NOW + ' - An error as occured and the file "out.txf" was not created.$')
-        self.assertEqual(os.listdir(self.out), ["out.txf"])
-        with open(os.path.join(self.out, "out.txf")) as f:
-            self.assertEqual(f.read(), "old")
+        # "/o" keeps the file it would have replaced; "/n" gives its reserved number back.
+        for args, name in ((["/o", "out.txf"], "out.txf"), (["/n", "out.txf"], "out001.txf")):
+            code, stdout, _ = run(args + ["/s", top], self.out, preexec_fn=small_files)
+            self.assertEqual(code, 1, stdout)
+            self.assertRegex(stdout.splitlines()[-1],
+                             "^" + NOW + f' - An error as occured and the file "{name}" was not created.$')
+            self.assertEqual(os.listdir(self.out), ["out.txf"])
+            with open(os.path.join(self.out, "out.txf")) as f:
+                self.assertEqual(f.read(), "old")
 
     def test_a_closed_console_does_not_stop_the_file(self):
         top = self.tree()
