@@ -31,9 +31,12 @@ struct TBatch {
     }
 };
 
-// A batch is handed over when it holds this many entries; this many batches exist at most.
+// A batch is handed over when it holds this many entries; this many batches exist at most. The
+// pipe's memory is thus bounded whatever the tree: 6 x 4096 events of 80 bytes (about 2 MB) plus
+// their names (the bytes of the names, about 0.5 MB for typical names).
 constexpr std::size_t kBatchEvents = 4096;
 constexpr std::size_t kBatches = 6;
+static_assert(sizeof(TEvent) <= 80, "an event must stay within 80 bytes");
 
 class TPipe {
 public:
