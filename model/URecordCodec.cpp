@@ -492,6 +492,8 @@ void TExplorationFileWriter::Commit(std::uint64_t fileCount) {
     st.file.Commit();
 }
 
+const std::string& TExplorationFileWriter::TemporaryPath() const { return FState->file.TemporaryPath(); }
+
 void TExplorationFileWriter::Discard() noexcept {
     if (FState) FState->file.Discard();
 }

@@ -359,6 +359,8 @@ public:
     void Commit(std::uint64_t fileCount);
     // Throws the file away now (the target stays as it was).
     void Discard() noexcept;
+    // The temporary file being written (a program that dies on a signal removes it by this name).
+    [[nodiscard]] const std::string& TemporaryPath() const;
 
 private:
     struct TState;

@@ -1,0 +1,68 @@
+// The command line of txscan: banner, usage pages, options and their errors, the targets, the
+// output name (given, or generated and numbered so that no file is overwritten) and the exit status.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scanner {
+
+// Exit statuses: a file was written or the usage was asked for; nothing was written; a command-line
+// error (codes 1 to 7).
+enum : int { kExitWritten = 0, kExitNothingWritten = 1, kExitCommandLine = 2 };
+
+// The console the program talks to; tests give string streams.
+struct TConsole {
+    std::ostream& out;
+    std::istream& in;
+    bool inputIsTerminal = false; // "Press ENTER" waits for a line only then
+};
+
+// Prints one line and flushes it (progress lines must show while the walk runs).
+void WriteLn(TConsole& console, std::string_view text = {});
+
+// One target of "/s": an absolute path normalised with a trailing "/" (the root stays "/").
+struct TTarget {
+    std::string path;
+    bool drive = false; // exactly the mount point of a drive: written as a drive record
+
+    // The mount point of a drive target: the path without its trailing "/" ("/" for the root).
+    [[nodiscard]] std::string MountPoint() const;
+};
+
+// The longest string the exploration file can encode; a target whose path is longer is refused.
+inline constexpr std::size_t kMaxTargetText = 65535;
+
+// Makes typed absolute (relative to cwd, which has no trailing "/") and normalises it by its text:
+// repeated "/" and "." drop out, ".." takes away the component before it (never above the root),
+// and the result ends with "/". Symbolic links are not looked at. Empty when typed is empty.
+[[nodiscard]] std::string NormaliseTarget(std::string_view typed, std::string_view cwd);
+
+// The extension of the last component of a file name, from its last "." ("" when none).
+[[nodiscard]] std::string FileExtension(std::string_view name);
+
+// {now}: the local date and time in the locale's short date and long time form.
+[[nodiscard]] std::string NowText();
+
+// A numbered output name, created on disk as an empty file so that no other process takes it.
+struct TReservedName {
+    std::string name;
+    bool created = false;   // the empty file exists and is ours: remove it when nothing is written
+    bool exhausted = false; // every number from 1 to 99999 was taken
+};
+// Tries name, then base001.txf ... base99999.txf (base = name without its last 4 characters),
+// creating each candidate exclusively and moving on only when it exists. When creation fails for
+// another reason the candidate is given back uncreated, so that writing it reports the failure.
+[[nodiscard]] TReservedName ReserveNumberedName(const std::string& name);
+
+// A drive target still mounted as a drive; else its 1022 (gone) or 1023 (of no known kind) line.
+bool CheckDrive(const std::string& mountPoint, TConsole& console);
+// A folder target that names a folder (a link to one counts: the user named it); else its 2022 line.
+bool CheckFolder(const std::string& path, TConsole& console);
+
+// The whole program after its banner: arguments without the program name; gives the exit status.
+int RunScanner(const std::vector<std::string>& args, TConsole& console);
+
+} // namespace scanner
