@@ -1,5 +1,7 @@
 #include "analyser/UAnalyserCustomReport.h"
 
+#include <algorithm>
+
 namespace analyser {
 
 std::string DefaultReportDefinition(int kind) {
@@ -54,6 +56,20 @@ std::string NormaliseManualEntry(int kind, std::string_view text) {
     if (upper == "NONE") return "none";
     if (upper.empty() || upper.front() != '.') upper.insert(upper.begin(), '.');
     return upper;
+}
+
+std::vector<std::string> AvailableReportItems(int kind, const model::TTypeList& types) {
+    std::vector<std::string> sorted;
+    const auto less = [](const std::string& a, const std::string& b) { return model::CompareTextUpper(a, b) < 0; };
+    for (int i = types.Count() - 1; i >= 0; --i) {
+        const model::TTypeItem& entry = types.Items(i);
+        if (kind == kExtensionReport && entry.Key == model::kTypeNameKey) continue;
+        const std::string& text = kind == kTypeReport ? entry.TypeName : entry.Key;
+        if (IsBlankText(text)) continue; // nothing a report could list
+        auto at = std::lower_bound(sorted.begin(), sorted.end(), text, less);
+        if (at == sorted.end() || less(text, *at)) sorted.insert(at, text);
+    }
+    return sorted;
 }
 
 TAnalyserCustomReport* TAnalyserCustomReportList::FindReport(std::string_view name) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analyser/UAnalyserData.h"
+#include "model/UTypeList.h"
 
 #include <memory>
 #include <string>
@@ -38,6 +39,11 @@ bool ParseReportDefinition(std::string_view definition, std::string& name, std::
 // extension report any case of "none" is "none", anything else is upper-cased (ASCII letters)
 // and gets a leading dot, as every extension of a file name has one.
 [[nodiscard]] std::string NormaliseManualEntry(int kind, std::string_view text);
+
+// What the editor offers to add: the type table's extension keys (kind 0; not the key of rows
+// known only by name) or type names (kind 1), sorted with ASCII letters compared without case,
+// one entry per spelling that differs only in case (the spelling of the last table row wins).
+[[nodiscard]] std::vector<std::string> AvailableReportItems(int kind, const model::TTypeList& types);
 
 // One report while it is edited.
 class TAnalyserCustomReport {

@@ -107,3 +107,16 @@ TEST(AnalyserCustomReport, ValidText) {
     EXPECT_FALSE(IsValidReportText("a\tb"));
     EXPECT_FALSE(IsValidReportText("a\x7f"));
 }
+
+TEST(AnalyserCustomReport, AvailableItemsFromTheTypeTable) {
+    model::TTypeList types;
+    types.AddExtension(".jpg");
+    types.AddExtension(".TXT");
+    types.AddTypeName("Zip archive");
+    types.AddExtension(".JPG"); // differs only in case: one entry, the later spelling
+    types.AddExtension("none");
+    types.AddTypeName("text document");
+    EXPECT_EQ(AvailableReportItems(kExtensionReport, types), (std::vector<std::string>{".JPG", ".TXT", "none"}));
+    EXPECT_EQ(AvailableReportItems(kTypeReport, types),
+              (std::vector<std::string>{"File", "JPG File", "text document", "TXT File", "Zip archive"}));
+}
