@@ -431,8 +431,8 @@ void TAnalyserDateTimeGroup::SetReferenceDate(TDateTime date) {
 }
 
 std::int32_t TAnalyserDateTimeGroup::DayNumber(TDateTime date) const {
-    platform::TCalendar c;
-    if (!CalendarOf(date, c)) return kNoNumber;
+    // The calendar range of DecodeDateTime, without decoding.
+    if (!std::isfinite(date) || date < -693593.0 || date >= 2958466.0) return kNoNumber;
     return ClampToInt32(FReferenceDate - date);
 }
 
