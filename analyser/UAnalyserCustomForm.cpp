@@ -30,11 +30,14 @@ QString DisplayText(const std::string& bytes) {
                                       0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     text.clear();
-    for (unsigned char c : bytes) text += QChar(c >= 0x80 && c < 0xA0 ? high[c - 0x80] : char16_t(c));
+    for (unsigned char c : bytes)
+        text += QChar(c >= 0x80 && c < 0xA0 ? high[c - 0x80] : char16_t(c));
     return text;
 }
 
-QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), static_cast<qsizetype>(s.size())); }
+QByteArray Bytes(const std::string& s) {
+    return QByteArray(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 std::string ItemBytes(const QTreeWidgetItem* item) {
     const QByteArray b = item->data(0, Qt::UserRole).toByteArray();
@@ -61,7 +64,8 @@ QTreeWidget* NewList(QWidget* parent) {
     // The selection stays visible while another control has the focus.
     QPalette p = list->palette();
     p.setColor(QPalette::Inactive, QPalette::Highlight, p.color(QPalette::Active, QPalette::Highlight));
-    p.setColor(QPalette::Inactive, QPalette::HighlightedText, p.color(QPalette::Active, QPalette::HighlightedText));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
     list->setPalette(p);
     return list;
 }
@@ -72,8 +76,9 @@ QPushButton* NewButton(const QString& text, QWidget* parent) {
     return b;
 }
 
-const char* const kFullText = "The Custom Report List is FULL.\n\rYou can add a maximum of 10 items into the Custom "
-                              "Report List.\n\rRemove an item from the list if you want to proceed.";
+const char* const kFullText =
+    "The Custom Report List is FULL.\n\rYou can add a maximum of 10 items into the Custom "
+    "Report List.\n\rRemove an item from the list if you want to proceed.";
 
 } // namespace
 
@@ -162,7 +167,9 @@ TAnalyserCustomForm::TAnalyserCustomForm(QWidget* parent) : QDialog(parent) {
     UpdateCountLabel();
 }
 
-TAnalyserCustomForm::~TAnalyserCustomForm() { ClearReports(); }
+TAnalyserCustomForm::~TAnalyserCustomForm() {
+    ClearReports();
+}
 
 void TAnalyserCustomForm::ClearReports() {
     FReports.ClearReports();
@@ -209,7 +216,7 @@ bool TAnalyserCustomForm::SelectReportByName(const std::string& name) {
 
 std::string TAnalyserCustomForm::CurrentReportName() const {
     return FCurrentIndex >= 0 && FCurrentIndex < FReports.ReportCount() ? FReports.Report(FCurrentIndex)->Name
-                                                                          : std::string();
+                                                                        : std::string();
 }
 
 void TAnalyserCustomForm::StoreCurrent() {
@@ -237,7 +244,8 @@ void TAnalyserCustomForm::LoadDefaults() {
 void TAnalyserCustomForm::FillAvailableList(int kind) {
     SourceListView->clear();
     QList<QTreeWidgetItem*> items;
-    for (const std::string& text : AvailableReportItems(kind, model::TypeList())) items.append(NewItem(text));
+    for (const std::string& text : AvailableReportItems(kind, model::TypeList()))
+        items.append(NewItem(text));
     SourceListView->addTopLevelItems(items);
 }
 
@@ -280,7 +288,9 @@ int TAnalyserCustomForm::Execute(int kind) {
     return exec();
 }
 
-void TAnalyserCustomForm::reject() { done(kResultCancel); }
+void TAnalyserCustomForm::reject() {
+    done(kResultCancel);
+}
 
 void TAnalyserCustomForm::ReportBoxChange(int index) {
     if (index >= 0) SelectReport(index);
@@ -390,7 +400,9 @@ void TAnalyserCustomForm::OkButtonClick() {
     done(kResultOk);
 }
 
-void TAnalyserCustomForm::Button3Click() { emit HelpRequested(kHelpContext); }
+void TAnalyserCustomForm::Button3Click() {
+    emit HelpRequested(kHelpContext);
+}
 
 QMessageBox::StandardButton TAnalyserCustomForm::ShowMessage(const QString& text, const QString& caption,
                                                              QMessageBox::StandardButtons buttons) {

@@ -46,7 +46,9 @@ public:
 
     [[nodiscard]] int ReportCount() const { return FReports.ReportCount(); }
     [[nodiscard]] std::string GetReportString(int i) const { return FReports.GetReportString(i); }
-    [[nodiscard]] TAnalyserCustomReport* FindReport(const std::string& name) const { return FReports.FindReport(name); }
+    [[nodiscard]] TAnalyserCustomReport* FindReport(const std::string& name) const {
+        return FReports.FindReport(name);
+    }
     // Name of the report last selected, empty when none.
     [[nodiscard]] std::string CurrentReportName() const;
     [[nodiscard]] int Kind() const { return FKind; }

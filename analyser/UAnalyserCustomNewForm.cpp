@@ -39,11 +39,17 @@ TAnalyserCustomNewForm::TAnalyserCustomNewForm(QWidget* parent) : QDialog(parent
     Edit1->setFocus();
 }
 
-std::string TAnalyserCustomNewForm::GetReportName() const { return Edit1->text().toStdString(); }
+std::string TAnalyserCustomNewForm::GetReportName() const {
+    return Edit1->text().toStdString();
+}
 
-void TAnalyserCustomNewForm::reject() { done(2); }
+void TAnalyserCustomNewForm::reject() {
+    done(2);
+}
 
 // A blank name, or one with control characters, could not be told apart or stored.
-void TAnalyserCustomNewForm::Edit1Change() { OkButton->setEnabled(IsValidReportText(GetReportName())); }
+void TAnalyserCustomNewForm::Edit1Change() {
+    OkButton->setEnabled(IsValidReportText(GetReportName()));
+}
 
 } // namespace analyser

@@ -6,8 +6,8 @@ namespace analyser {
 
 std::string DefaultReportDefinition(int kind) {
     if (kind == kTypeReport)
-        return FormatReportDefinition(
-            "Default", {"Application", "Application Extension", "Text Document", "HTML Document", "Help File"});
+        return FormatReportDefinition("Default", {"Application", "Application Extension", "Text Document",
+                                                  "HTML Document", "Help File"});
     return FormatReportDefinition("Default", {".JPG", ".EXE", ".DLL", ".MP3", ".DOC"});
 }
 
@@ -48,7 +48,9 @@ bool HasControlCharacters(std::string_view text) {
     return false;
 }
 
-bool IsValidReportText(std::string_view text) { return !IsBlankText(text) && !HasControlCharacters(text); }
+bool IsValidReportText(std::string_view text) {
+    return !IsBlankText(text) && !HasControlCharacters(text);
+}
 
 std::string NormaliseManualEntry(int kind, std::string_view text) {
     if (kind != kExtensionReport) return std::string(text);
@@ -60,7 +62,9 @@ std::string NormaliseManualEntry(int kind, std::string_view text) {
 
 std::vector<std::string> AvailableReportItems(int kind, const model::TTypeList& types) {
     std::vector<std::string> sorted;
-    const auto less = [](const std::string& a, const std::string& b) { return model::CompareTextUpper(a, b) < 0; };
+    const auto less = [](const std::string& a, const std::string& b) {
+        return model::CompareTextUpper(a, b) < 0;
+    };
     for (int i = types.Count() - 1; i >= 0; --i) {
         const model::TTypeItem& entry = types.Items(i);
         if (kind == kExtensionReport && entry.Key == model::kTypeNameKey) continue;
@@ -84,7 +88,8 @@ int TAnalyserCustomReportList::IndexOfReport(std::string_view name) const {
 }
 
 void TAnalyserCustomReportList::ClearReports() {
-    while (!FReports.empty()) FReports.pop_back();
+    while (!FReports.empty())
+        FReports.pop_back();
 }
 
 bool TAnalyserCustomReportList::AddReportFromString(std::string_view definition) {

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
     };
     const double now = platform::EncodeDateTime(2024, 3, 15, 10);
     for (int i = 0; i < n; ++i) {
-        auto* f = new model::TFileItem("file" + std::to_string(i) + ".e" + std::to_string(next() % 300), &folder);
+        auto* f =
+            new model::TFileItem("file" + std::to_string(i) + ".e" + std::to_string(next() % 300), &folder);
         f->SetSize(static_cast<std::int64_t>(next() % (1u << 26)));
         f->SetAttributes(static_cast<std::uint32_t>(next() & 0x1FFF));
         f->SetCreated(now - static_cast<double>(next() % 4000000) / 1000.0);
@@ -33,8 +34,8 @@ int main(int argc, char** argv) {
         folder.AddChild(f);
     }
 
-    const char* const names[] = {"size", "attributes", "extension", "type", "custom extension",
-                                 "time of day", "days", "months", "progressive"};
+    const char* const names[] = {"size",        "attributes", "extension", "type",       "custom extension",
+                                 "time of day", "days",       "months",    "progressive"};
     std::vector<std::unique_ptr<TAnalyserDataGroup>> groups;
     groups.push_back(std::make_unique<TAnalyserSizeGroup>());
     groups.push_back(std::make_unique<TAnalyserAttrGroup>());
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < groups.size(); ++i) {
         TAnalyserDataGroup* g = groups[i].get();
         const auto start = clock::now();
-        for (const model::TItem* item : folder.Children()) g->AddItem(*item);
+        for (const model::TItem* item : folder.Children())
+            g->AddItem(*item);
         const std::int64_t total = g->Total()->GetCount1();
         const double ms = std::chrono::duration<double, std::milli>(clock::now() - start).count();
         std::printf("%-18s %8.1f ms  (%d rows, TOTAL %lld)\n", names[i], ms, g->RowCount(),
@@ -60,11 +62,13 @@ int main(int argc, char** argv) {
     }
     auto* ext = groups[2].get();
     std::vector<TAnalyserBaseData*> rows;
-    for (int i = 0; i < ext->RowCount(); ++i) rows.push_back(ext->GetRow(i));
+    for (int i = 0; i < ext->RowCount(); ++i)
+        rows.push_back(ext->GetRow(i));
     rows.push_back(ext->Separator());
     rows.push_back(ext->Total());
     const auto start = clock::now();
-    for (int r = 0; r < 1000; ++r) SortAnalyserRows(rows, AnalyserCompareOfSortCode(r % 2 ? 115 : 108));
+    for (int r = 0; r < 1000; ++r)
+        SortAnalyserRows(rows, AnalyserCompareOfSortCode(r % 2 ? 115 : 108));
     std::printf("sort %zu rows x 1000 %8.1f ms\n", rows.size(),
                 std::chrono::duration<double, std::milli>(clock::now() - start).count());
     return 0;

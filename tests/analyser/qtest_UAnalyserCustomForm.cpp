@@ -19,7 +19,8 @@ namespace {
 
 std::string D(std::initializer_list<const char*> tokens) {
     std::string s;
-    for (const char* t : tokens) (s += t) += '\x01';
+    for (const char* t : tokens)
+        (s += t) += '\x01';
     return s;
 }
 
@@ -48,13 +49,15 @@ protected:
 
 QStringList Texts(QTreeWidget* list) {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) texts << list->topLevelItem(i)->text(0);
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
     return texts;
 }
 
 QStringList BoxTexts(QComboBox* box) {
     QStringList texts;
-    for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+    for (int i = 0; i < box->count(); ++i)
+        texts << box->itemText(i);
     return texts;
 }
 
@@ -165,20 +168,23 @@ private slots:
         TTestForm f;
         f.AddReportFromString(D({"R"}));
         f.PrepareExecute(kExtensionReport);
-        for (int i = 0; i < 10; ++i) TypeManual(f, QString("e%1").arg(i));
+        for (int i = 0; i < 10; ++i)
+            TypeManual(f, QString("e%1").arg(i));
         QCOMPARE(f.CusListView->topLevelItemCount(), 10);
         QCOMPARE(f.CusTitleLabel->text(), QString("Custom Report List:   (10 items)"));
         TypeManual(f, "eleven");
         QCOMPARE(f.Captions, QStringList({"Maximum reached"}));
         QCOMPARE(f.ManualEdit->text(), QString("eleven")); // kept, to be added after a removal
-        QVERIFY(f.LastText.startsWith("The Custom Report List is FULL.\n\rYou can add a maximum of 10 items"));
+        QVERIFY(
+            f.LastText.startsWith("The Custom Report List is FULL.\n\rYou can add a maximum of 10 items"));
         SelectSource(f, ".MP3");
         QTest::mouseClick(f.Add1Button, Qt::LeftButton);
         QCOMPARE(f.Captions, QStringList({"Maximum reached", "Maximum reached"}));
         QCOMPARE(f.CusListView->topLevelItemCount(), 10);
         QTest::mouseClick(f.OkButton, Qt::LeftButton);
         QCOMPARE(f.result(), 1);
-        QCOMPARE(f.GetReportString(0), D({"R", ".E0", ".E1", ".E2", ".E3", ".E4", ".E5", ".E6", ".E7", ".E8", ".E9"}));
+        QCOMPARE(f.GetReportString(0),
+                 D({"R", ".E0", ".E1", ".E2", ".E3", ".E4", ".E5", ".E6", ".E7", ".E8", ".E9"}));
     }
 
     void RemoveSelectsANeighbour() {
@@ -283,12 +289,14 @@ private slots:
         const std::vector<std::string> definitions = {D({"Pics", ".JPG", ".PNG", "", "jpg"}), D({"Empty"}),
                                                       D({"\xc3\xa9t\xc3\xa9", "none"})};
         TTestForm f;
-        for (const auto& d : definitions) f.AddReportFromString(d);
+        for (const auto& d : definitions)
+            f.AddReportFromString(d);
         f.SelectReportByName("Empty");
         QTimer::singleShot(0, &f, [&f] { QTest::mouseClick(f.OkButton, Qt::LeftButton); });
         QCOMPARE(f.Execute(kExtensionReport), TAnalyserCustomForm::kResultOk);
         QCOMPARE(f.ReportCount(), 3);
-        for (int i = 0; i < 3; ++i) QCOMPARE(f.GetReportString(i), definitions[static_cast<size_t>(i)]);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(f.GetReportString(i), definitions[static_cast<size_t>(i)]);
         QCOMPARE(f.ReportBox->itemText(2), QString::fromUtf8("\xc3\xa9t\xc3\xa9"));
         QCOMPARE(f.CurrentReportName(), std::string("Empty"));
 
