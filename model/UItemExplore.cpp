@@ -1,5 +1,4 @@
 // Exploring: filling the tree from the file system, the mount table and the mounted network shares.
-#include "model/UConvertHelp.h"
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UShellUtil.h"
@@ -36,7 +35,7 @@ public:
 
     bool FolderBegin(const std::string& path) override {
         if (ScanProgressForm) {
-            ScanProgressForm->SetFolder(ShortenPath(path, 100));
+            ScanProgressForm->SetFolderPath(path);
             ScanProgressForm->Pump();
         }
         return !WindowCancelled();

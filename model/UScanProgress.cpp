@@ -61,7 +61,11 @@ std::int64_t TScanProgress::AddFile(std::int64_t size) {
 
 void TScanProgress::SetFolder(const std::string& text) {
     FCurrentFolder = text;
-    if (Now() - FLastRefresh > kRefreshInterval) RefreshLabels();
+    if (RefreshDue()) RefreshLabels();
+}
+
+void TScanProgress::SetFolderPath(const std::string& path) {
+    if (RefreshDue()) SetFolder(ShortenPath(path, 100));
 }
 
 void TScanProgress::SetItemName(const std::string& name) {

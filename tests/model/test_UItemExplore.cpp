@@ -88,7 +88,9 @@ TEST(Explore, TotalsCountsAndDatesAgreeWithFind) {
         ASSERT_NE(it, items.end()) << name;
         const TItem* i = it->second;
         EXPECT_EQ(i->Modified(), platform::DateTimeFromUnix(f.mtimeSeconds, f.mtimeMs * 1000000u)) << name;
-        if (f.type != 'd') EXPECT_EQ(i->GetSize(), f.size) << name;
+        if (f.type != 'd') {
+            EXPECT_EQ(i->GetSize(), f.size) << name;
+        }
         EXPECT_EQ(i->IsFolder(), f.type == 'd') << name;
     }
     EXPECT_EQ(items["sizes/s4294967301"]->GetSize(), 4294967301LL);

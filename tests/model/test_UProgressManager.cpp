@@ -131,6 +131,15 @@ TEST(ScanProgress, LabelsRefreshAtMostEvery43Ms) {
         }
         EXPECT_EQ(s.Refreshes - atStart, 1000 / 44);
         EXPECT_EQ(s.CurrentFolder(), "/data/999");
+        // A long path is shortened when it is shown; between refreshes it is not even looked at.
+        std::string longPath = "/data";
+        for (int i = 0; i < 30; ++i) longPath += "/folder" + std::to_string(i);
+        s.SetFolderPath(longPath + "/");
+        EXPECT_EQ(s.CurrentFolder(), "/data/999");
+        s.Clock += std::chrono::milliseconds(50);
+        s.SetFolderPath(longPath + "/");
+        EXPECT_EQ(s.CurrentFolder(), ShortenPath(longPath + "/", 100));
+        EXPECT_LE(s.CurrentFolder().size(), 100u);
     });
 }
 
