@@ -61,7 +61,8 @@ int main(int argc, char** argv) {
     long long duBytes = 0;
     RunDu(root, duBytes); // warm the cache
     double duBest = 1e9;
-    for (int i = 0; i < runs; ++i) duBest = std::min(duBest, RunDu(root, duBytes));
+    for (int i = 0; i < runs; ++i)
+        duBest = std::min(duBest, RunDu(root, duBytes));
 
     model::TManualItem item(root, model::kKindFixed, nullptr);
     double wallBest = 1e9, cpuBest = 1e9, wallFirst = 0;
@@ -71,8 +72,10 @@ int main(int argc, char** argv) {
         if (!item.Explore()) return 1;
         const double wall = std::chrono::duration<double>(Clock::now() - start).count();
         const double cpu = CpuSeconds(RUSAGE_SELF) - cpu0;
-        if (i == 0) wallFirst = wall;
-        else wallBest = std::min(wallBest, wall), cpuBest = std::min(cpuBest, cpu);
+        if (i == 0)
+            wallFirst = wall;
+        else
+            wallBest = std::min(wallBest, wall), cpuBest = std::min(cpuBest, cpu);
     }
     rusage u{};
     getrusage(RUSAGE_SELF, &u);

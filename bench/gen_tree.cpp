@@ -37,8 +37,9 @@ int main(int argc, char** argv) {
     }
     for (long i = 1; i < folders; ++i) {
         const long window = std::min<long>(i, 64);
-        const long parent = (rng() % 4 == 0) ? static_cast<long>(rng() % static_cast<unsigned long>(i))
-                                             : i - 1 - static_cast<long>(rng() % static_cast<unsigned long>(window));
+        const long parent = (rng() % 4 == 0)
+                                ? static_cast<long>(rng() % static_cast<unsigned long>(i))
+                                : i - 1 - static_cast<long>(rng() % static_cast<unsigned long>(window));
         char name[32];
         std::snprintf(name, sizeof name, "d%06ld", i);
         paths[static_cast<size_t>(i)] = paths[static_cast<size_t>(parent)] + "/" + name;
@@ -48,11 +49,12 @@ int main(int argc, char** argv) {
         }
     }
     std::vector<long> perFolder(static_cast<size_t>(folders), 0);
-    for (long f = 0; f < files; ++f) ++perFolder[rng() % static_cast<unsigned long>(folders)];
+    for (long f = 0; f < files; ++f)
+        ++perFolder[rng() % static_cast<unsigned long>(folders)];
 
-    static const char* const kExtensions[] = {".txt", ".jpg", ".png", ".c",   ".h",    ".cpp", ".o",  ".so",
-                                              ".pdf", ".doc", ".mp3", ".zip", ".gz",   ".log", ".xml", ".json",
-                                              ".html", ".js", ".py",  "",     ".tar.gz", ".dat", ".bin", ".md"};
+    static const char* const kExtensions[] = {
+        ".txt", ".jpg", ".png", ".c",    ".h",    ".cpp", ".o",  ".so", ".pdf",    ".doc", ".mp3", ".zip",
+        ".gz",  ".log", ".xml", ".json", ".html", ".js",  ".py", "",    ".tar.gz", ".dat", ".bin", ".md"};
     constexpr size_t kExtensionCount = sizeof kExtensions / sizeof kExtensions[0];
     std::uniform_real_distribution<double> logSize(0.0, std::log(64.0 * 1024 * 1024));
     long made = 0;
@@ -79,7 +81,7 @@ int main(int argc, char** argv) {
         close(dir);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s: %ld files (%lld bytes) in %ld folders, seed %lu, made in %.1f s\n", root.c_str(), made, bytes,
-                folders, seed, seconds);
+    std::printf("%s: %ld files (%lld bytes) in %ld folders, seed %lu, made in %.1f s\n", root.c_str(), made,
+                bytes, folders, seed, seconds);
     return 0;
 }
