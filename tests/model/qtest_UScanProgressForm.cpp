@@ -66,7 +66,8 @@ private slots:
     void exploresARealFolder() {
         txtest::TTempDir t;
         txtest::MakeFixtureTree(t);
-        for (int i = 0; i < 3000; ++i) t.File("sizes/n" + std::to_string(i), i); // long enough to show
+        for (int i = 0; i < 3000; ++i)
+            t.File("sizes/n" + std::to_string(i), i); // long enough to show
         FShot = qEnvironmentVariable("TX_SCREENSHOT_DIR");
         if (!FShot.isEmpty()) FShot += "/exploring.png";
         InstallTestForm();
@@ -125,7 +126,10 @@ private slots:
         QTimer::singleShot(20, [escape] {
             auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(w);
-            if (escape) QTest::keyClick(w, Qt::Key_Escape); else w->close();
+            if (escape)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                w->close();
         });
         TManualItem item(t.Path(), kKindFixed, nullptr);
         QVERIFY(!item.Explore());
