@@ -58,8 +58,9 @@ public:
     // are exported) and gives the modal result. Options are loaded first and saved afterwards.
     int Execute(int kind, std::vector<const model::TItem*> rows, const listing::TColumnGroup& group,
                 const std::string& listTitle, const std::string& listSubject, bool totalsAvailable);
-    int Execute(int kind, std::vector<const analyser::TAnalyserBaseData*> rows, const listing::TColumnGroup& group,
-                const std::string& listTitle, const std::string& listSubject, bool totalsAvailable);
+    int Execute(int kind, std::vector<const analyser::TAnalyserBaseData*> rows,
+                const listing::TColumnGroup& group, const std::string& listTitle,
+                const std::string& listSubject, bool totalsAvailable);
     int Execute(int kind, std::unique_ptr<TExportListing> rows, const std::string& listTitle,
                 const std::string& listSubject, bool totalsAvailable);
 

@@ -26,8 +26,8 @@ namespace {
 // The dialog with the user's answers given in advance.
 class TScriptedForm : public TExportDataForm {
 public:
-    QString Answer;          // the file name the save dialog gives
-    bool Overwrite = true;   // the answer to "Overwrite ... ?"
+    QString Answer;        // the file name the save dialog gives
+    bool Overwrite = true; // the answer to "Overwrite ... ?"
     int FileAsks = 0, OverwriteAsks = 0;
     std::vector<TExportMessage> Messages;
 
@@ -69,7 +69,9 @@ private slots:
         QVERIFY(FConfig.isValid());
         qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
     }
-    void init() { QFile::remove(QString::fromStdString(platform::SettingsFileName(platform::kExplorerSettings))); }
+    void init() {
+        QFile::remove(QString::fromStdString(platform::SettingsFileName(platform::kExplorerSettings)));
+    }
 
     void controlsAndDefaults() {
         TExportDataForm form;
@@ -124,7 +126,7 @@ private slots:
         {
             platform::TRegistry store(platform::kExplorerSettings);
             store.OpenKey("Export", true);
-            store.WriteInteger("Type", 9);  // out of range: the default stays
+            store.WriteInteger("Type", 9); // out of range: the default stays
             store.WriteInteger("Title", 0);
             store.WriteString("Headers", "x"); // wrong type: reading ends here
             store.WriteInteger("Totals", 0);

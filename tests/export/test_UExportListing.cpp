@@ -18,7 +18,8 @@ namespace {
 std::string Export(const TExportListing& listing, TExportJob job) {
     TManagerProgress progress;
     std::vector<TExportMessage> messages;
-    TDataExporter exporter(listing, std::move(job), progress, [&](const TExportMessage& m) { messages.push_back(m); });
+    TDataExporter exporter(listing, std::move(job), progress,
+                           [&](const TExportMessage& m) { messages.push_back(m); });
     EXPECT_EQ(exporter.Run(), 1);
     EXPECT_EQ(messages.size(), 1u);
     return messages.empty() ? "" : messages[0].Caption;
@@ -57,7 +58,8 @@ struct TItems {
         inner->SetSize(100);
         Folder("none", false);
         root.ComputeTotals();
-        for (int i = 0; i < top->Children().Count(); ++i) rows.push_back(top->Children().Get(i));
+        for (int i = 0; i < top->Children().Count(); ++i)
+            rows.push_back(top->Children().Get(i));
     }
     model::TFolderItem* Folder(const char* name, bool explored) {
         auto* f = new model::TFolderItem(name, top);
