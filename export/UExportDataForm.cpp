@@ -2,6 +2,7 @@
 
 #include "export/UExportListing.h"
 
+#include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "model/UConvertHelp.h"
 #include "model/UProgressForm.h"
@@ -195,7 +196,7 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &TExportDataForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, [this] { done(kResultClosed); });
-    connect(Button3, &QPushButton::clicked, this, [this] { emit HelpRequested(1011); });
+    connect(Button3, &QPushButton::clicked, this, [] { listing::ShowHelp(kExportHelpContext); });
 
     SetOptions(TExportOptions());
     resize(std::max(385, sizeHint().width()), std::max(366, sizeHint().height()));

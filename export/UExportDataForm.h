@@ -44,6 +44,9 @@ void SaveExportOptions(platform::TRegistry& store, const TExportOptions& options
 [[nodiscard]] QString ExportFilter(int type);
 [[nodiscard]] QString ExportExtension(int type);
 
+// The help page of the dialog, shown through the program's help handler.
+inline constexpr int kExportHelpContext = 1011;
+
 class TExportDataForm : public QDialog {
     Q_OBJECT
 public:
@@ -97,10 +100,6 @@ public:
     QPushButton* Button3;
 
     std::string FileName;
-
-signals:
-    // "&Help": the export's help page.
-    void HelpRequested(int context);
 
 protected:
     // The user's interaction, apart so that tests can stand in for it.

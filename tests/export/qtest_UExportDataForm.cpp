@@ -5,6 +5,7 @@
 #include "ExportFixture.h"
 #include "ExportTestUtil.h"
 
+#include "listing/UColumnsForm.h"
 #include "model/UProgressForm.h"
 #include "platform/PQtRegistry.h"
 
@@ -89,6 +90,11 @@ private slots:
         QVERIFY(!form.CheckBox3->isEnabled()); // no totals in this list
         QVERIFY(form.Button1->isDefault());
         QCOMPARE(ExportFilter(kTypeFixed), QString("Fixed column size (*.txt)"));
+        int helped = 0;
+        listing::SetHelpHandler([&](int context) { helped = context; });
+        form.Button3->click();
+        listing::SetHelpHandler({});
+        QCOMPARE(helped, 1011);
         QCOMPARE(ExportExtension(kTypeLotus), QString("wk1"));
     }
 
