@@ -29,9 +29,10 @@ public:
     // Creates the (temporary) output file and writes the header record. On failure: LastError is the
     // system's error number, nothing is written, false.
     bool Open(const std::string& fileName);
-    // Writes the trailer record and closes the file (raises EInOutError); the target is not replaced yet.
+    // Writes the trailer record and closes the file (raises platform::TFileError); the target is not replaced
+    // yet.
     void Close();
-    // Puts the closed file in place of the target (raises EInOutError, the target then untouched).
+    // Puts the closed file in place of the target (raises platform::TFileError, the target then untouched).
     void Commit();
     // Drops the file written so far; the target stays as it was.
     void Discard();
@@ -48,14 +49,15 @@ public:
     // Width in characters, 1..72.
     virtual void SetColumnWidth(std::uint16_t col, std::uint8_t width) {}
     // Text is the program's UTF-8; longer than a cell can hold, it is cut (see each format).
-    virtual void WriteLabel(std::uint16_t col, std::uint16_t row, std::string_view text, std::uint8_t align) {}
+    virtual void WriteLabel(std::uint16_t col, std::uint16_t row, std::string_view text, std::uint8_t align) {
+    }
     virtual void WriteInteger(std::uint16_t col, std::uint16_t row, std::int16_t value) {}
     virtual void WriteNumber(std::uint16_t col, std::uint16_t row, double value) {}
     virtual void WriteFormattedNumber(std::uint16_t col, std::uint16_t row, double value, char formatChar,
                                       std::uint8_t decimals) {}
 
 protected:
-    // Nothing is written while the file is not open; a refused byte raises EInOutError.
+    // Nothing is written while the file is not open; a refused byte raises platform::TFileError.
     void WriteByte(std::uint8_t b);
     void WriteWord(std::uint16_t w);
     void WriteDouble(double d);

@@ -45,7 +45,7 @@ public:
 
     void File(const platform::TEntry& e) override {
         TFolderItem* folder = FStack.back();
-        auto* file = new TFileItem(e.name, folder);
+        auto* file = NewItem<TFileItem>(e.name, folder);
         file->SetSize(e.size);
         TakeEntry(file, e);
         file->SetTypeIndex(TypeIndexOf(e.name));
@@ -54,7 +54,7 @@ public:
     }
 
     void Folder(const platform::TEntry& e) override {
-        auto* folder = new TFolderItem(e.name, FStack.back());
+        auto* folder = NewItem<TFolderItem>(e.name, FStack.back());
         TakeEntry(folder, e);
         FStack.push_back(folder);
     }
@@ -108,7 +108,7 @@ void TFolderItem::ScanFolder(const std::string& path, TFolderItem* into) {
 
 void TFolderItem::ListSubfolders(const std::string& path, TFolderItem* into) {
     platform::ReadFolder(path, true, [into](const platform::TEntry& e) {
-        auto* folder = new TFolderItem(e.name, into);
+        auto* folder = NewItem<TFolderItem>(e.name, into);
         TakeEntry(folder, e);
         into->AddChild(folder);
     });
