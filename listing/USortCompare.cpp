@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <typeinfo>
 #include <unordered_map>
 
 namespace listing {
@@ -68,6 +69,20 @@ std::int64_t CountValue(const TItem* row, bool files, bool descending) {
     return files ? row->GetFileCount() : row->GetFolderCount();
 }
 
+// While a whole list is sorted, the upper-cased paths of the rows' parents are built once per
+// parent (rows of one folder share it); single comparisons build them afresh.
+thread_local std::unordered_map<const TFolderItem*, std::string>* tParentPaths = nullptr;
+
+const std::string& UpperParentPath(const TFolderItem* parent, std::string& scratch) {
+    if (tParentPaths) {
+        auto [it, added] = tParentPaths->try_emplace(parent);
+        if (added) it->second = UpperAscii(parent->GetPath());
+        return it->second;
+    }
+    scratch = UpperAscii(parent->GetPath());
+    return scratch;
+}
+
 // ---- key makers ----
 // A nullptr row sorts first in every family and equals another nullptr row.
 #define NIL_FIRST                                                                                                 \
@@ -97,7 +112,8 @@ void KNameDrivesFirst(const TItem* row, bool, TSortKey& k) {
 }
 void KInFolder(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST const TFolderItem* parent = row->Parent();
-    if (parent) k.text = UpperAscii(parent->GetPath());
+    std::string scratch;
+    if (parent) k.text = UpperParentPath(parent, scratch);
     k.tie = row->Name();
 }
 void KItemInFolder(const TItem* row, bool d, TSortKey& k) {
@@ -142,7 +158,17 @@ void KAttributes(const TItem* row, bool, TSortKey& k) {
     k.tie = row->Name();
 }
 void KPath(const TItem* row, bool, TSortKey& k) {
-    NIL_FIRST k.text = UpperAscii(row->GetPath());
+    NIL_FIRST const TFolderItem* parent = row->Parent();
+    // A file's path is its parent's path and its name; other rows build their own.
+    if (parent && typeid(*row) == typeid(TFileItem)) {
+        std::string scratch;
+        const std::string& head = UpperParentPath(parent, scratch);
+        k.text.reserve(head.size() + row->Name().size());
+        k.text = head;
+        k.text += UpperAscii(row->Name());
+    } else {
+        k.text = UpperAscii(row->GetPath());
+    }
     k.tie = row->Name();
 }
 void KExtension(const TItem* row, bool, TSortKey& k) {
@@ -510,6 +536,8 @@ void RankFewTexts(const std::vector<TSortKey>& keys, std::vector<TSortRecord>& r
 } // namespace
 
 void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparator) {
+    std::unordered_map<const TFolderItem*, std::string> parentPaths;
+    tParentPaths = &parentPaths;
     std::vector<TSortKey> keys(count);
     std::vector<TSortRecord> records(count);
     const TPrimaryType primary = comparator.Primary;
@@ -543,22 +571,77 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
         r.tieLong = k.tie.size() > 16;
         r.index = static_cast<std::uint32_t>(i);
     }
+    tParentPaths = nullptr;
     if (primary == TPrimaryType::Text) RankFewTexts(keys, records);
-    std::stable_sort(records.begin(), records.end(), [&](const TSortRecord& a, const TSortRecord& b) {
-        if (a.head != b.head) return a.head < b.head;
-        int c = Cmp3(a.p0, b.p0);
-        if (c == 0) c = Cmp3(a.p1, b.p1);
-        if (c == 0 && (a.primaryLong || b.primaryLong)) {
-            const TSortKey& ka = keys[a.index];
-            const TSortKey& kb = keys[b.index];
-            c = primary == TPrimaryType::Text ? CmpBytes(ka.text, kb.text) : CompareTextUpper(ka.view, kb.view);
-        }
-        if (c != 0) return desc ? c > 0 : c < 0;
-        c = Cmp3(a.t0, b.t0);
+    const bool isText = primary == TPrimaryType::Text || primary == TPrimaryType::View;
+    auto tieLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.t0, b.t0);
         if (c == 0) c = Cmp3(a.t1, b.t1);
         if (c == 0 && (a.tieLong || b.tieLong)) c = CompareTextUpper(keys[a.index].tie, keys[b.index].tie);
         return c < 0;
+    };
+    auto chunkLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.p0, b.p0);
+        if (c == 0) c = Cmp3(a.p1, b.p1);
+        if (c != 0) return desc ? c > 0 : c < 0;
+        // Equal chunks of texts that go on: a later pass orders them, the tie is not needed yet.
+        if (isText && (a.primaryLong || b.primaryLong)) return false;
+        return tieLess(a, b);
+    };
+    std::stable_sort(records.begin(), records.end(), [&](const TSortRecord& a, const TSortRecord& b) {
+        if (a.head != b.head) return a.head < b.head;
+        return chunkLess(a, b);
     });
+    if (isText) {
+        // Texts equal in their first 16 bytes and longer go on by the next 16 bytes, run by run, so
+        // every comparison stays on integers (long paths share long prefixes).
+        auto textOf = [&](const TSortRecord& r) -> std::string_view {
+            const TSortKey& k = keys[r.index];
+            return primary == TPrimaryType::Text ? std::string_view(k.text) : k.view;
+        };
+        auto sameChunk = [](const TSortRecord& a, const TSortRecord& b) {
+            return a.head == b.head && a.p0 == b.p0 && a.p1 == b.p1;
+        };
+        struct TRun {
+            std::size_t first, last, depth;
+        };
+        std::vector<TRun> runs;
+        auto findRuns = [&](std::size_t first, std::size_t last, std::size_t depth) {
+            for (std::size_t i = first; i < last;) {
+                std::size_t j = i + 1;
+                while (j < last && sameChunk(records[i], records[j])) ++j;
+                if (j - i > 1 && records[i].primaryLong) runs.push_back({i, j, depth});
+                i = j;
+            }
+        };
+        findRuns(0, count, 16);
+        while (!runs.empty()) {
+            const TRun run = runs.back();
+            runs.pop_back();
+            const bool upper = primary == TPrimaryType::View;
+            for (std::size_t i = run.first; i < run.last; ++i) {
+                TSortRecord& r = records[i];
+                const std::string_view t = textOf(r);
+                r.p0 = Prefix(t, run.depth, upper);
+                r.p1 = Prefix(t, run.depth + 8, upper);
+                r.primaryLong = t.size() > run.depth + 16;
+            }
+            const auto first = records.begin() + static_cast<std::ptrdiff_t>(run.first);
+            const auto last = records.begin() + static_cast<std::ptrdiff_t>(run.last);
+            if (run.last - run.first <= 24) {
+                // Insertion sort: stable, and no buffer for the many short runs.
+                for (auto i = first + 1; i < last; ++i) {
+                    TSortRecord moving = *i;
+                    auto j = i;
+                    for (; j > first && chunkLess(moving, *(j - 1)); --j) *j = *(j - 1);
+                    *j = moving;
+                }
+            } else {
+                std::stable_sort(first, last, chunkLess);
+            }
+            findRuns(run.first, run.last, run.depth + 16);
+        }
+    }
     std::vector<TItem*> sorted(count);
     for (std::size_t i = 0; i < count; ++i) sorted[i] = rows[records[i].index];
     std::copy(sorted.begin(), sorted.end(), rows);
