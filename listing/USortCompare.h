@@ -37,9 +37,28 @@ struct TSortKey {
 
 enum class TSortFamily { FileLister, Item, Drive, Top, Viewer };
 enum class TSortKeyKind {
-    Name, Size, Type, Modified, Created, Accessed, Attributes, InFolder, Path, Files, Folders, Extension,
-    ModifiedReal, CreatedReal, AccessedReal, // the item's own dates
-    Letter, UsedSpace, UsedOnDrive, Total, Free, UsedPercent, FreePercent, // drive list
+    Name,
+    Size,
+    Type,
+    Modified,
+    Created,
+    Accessed,
+    Attributes,
+    InFolder,
+    Path,
+    Files,
+    Folders,
+    Extension,
+    ModifiedReal,
+    CreatedReal,
+    AccessedReal, // the item's own dates
+    Letter,
+    UsedSpace,
+    UsedOnDrive,
+    Total,
+    Free,
+    UsedPercent,
+    FreePercent,    // drive list
     Order,          // top items by their sort key
     NameDrivesFirst // the viewer's name order: drives, folders, files
 };

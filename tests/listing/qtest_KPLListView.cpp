@@ -25,7 +25,8 @@ TColumnGroup MakeGroup(TListColumns* view, int main) {
 
 std::vector<int> Tags(const TKPLListView& v) {
     std::vector<int> t;
-    for (int p = 0; p < v.ColumnCount(); ++p) t.push_back(v.ColumnTagAt(p));
+    for (int p = 0; p < v.ColumnCount(); ++p)
+        t.push_back(v.ColumnTagAt(p));
     return t;
 }
 
@@ -155,7 +156,8 @@ void TestKPLListView::modelServesOwnerRows() {
     TColumnGroup g = MakeGroup(&v, 2);
     (void)g.ApplyToListView();
     v.ListModel()->SetCellText(TKPLListModel::ItemCells(&rows));
-    v.ListModel()->SetDimmed([&rows](int r) { return rows[static_cast<std::size_t>(r)]->NameString() == "readme"; });
+    v.ListModel()->SetDimmed(
+        [&rows](int r) { return rows[static_cast<std::size_t>(r)]->NameString() == "readme"; });
     v.ListModel()->SetRowCount(static_cast<int>(rows.size()));
     TKPLListModel* m = v.ListModel();
     QCOMPARE(m->rowCount(), 3);
