@@ -73,6 +73,13 @@ TKPLListModel::TCellFunc TKPLListModel::ItemCells(const std::vector<model::TItem
     };
 }
 
+TKPLListModel::TCellFunc TKPLListModel::AnalyserCells(const std::vector<analyser::TAnalyserBaseData*>* rows) {
+    return [rows](int row, int tag) -> std::string {
+        if (!rows || row < 0 || row >= static_cast<int>(rows->size())) return {};
+        return ColumnCatalogue().GetCellText(tag, (*rows)[static_cast<std::size_t>(row)]);
+    };
+}
+
 int TKPLListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : FRowCount;
 }

@@ -517,10 +517,12 @@ int TColumnGroup::ApplyToListView() {
     int sortColumn = -1;
     const int visible = std::min<int>(VisibleCount, ColumnCount);
     int added = 0;
+    int firstId = -1;
     for (int i = 0; i < visible; ++i) {
         const TColumnItem* c = ColumnAt(i);
         if (!c) continue;
         view.AddColumn(c->Caption, WidthAt(i), c->Alignment, c->ID);
+        if (added == 0) firstId = c->ID;
         if (SortCode >= 0 && c->ID == SortCode / 2) sortColumn = added;
         ++added;
     }
@@ -528,7 +530,7 @@ int TColumnGroup::ApplyToListView() {
         view.SetSortColumn(sortColumn);
         view.SetSortColumnUp(SortCode % 2 == 0);
     } else if (added > 0) {
-        SortCode = 2 * view.ColumnTagAt(0);
+        SortCode = 2 * firstId; // the view may show its new columns only at the end of the update
         view.SetSortColumn(0);
         view.SetSortColumnUp(true);
     } else {

@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -107,6 +109,9 @@ TEST(Registry, WriteReplacesTheFileAndLeavesNoTemporary) {
         TRegistry reg = TRegistry::AtFile(file);
         reg.WriteString("A", "first");
     }
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
     {
         TRegistry reg = TRegistry::AtFile(file);
         reg.WriteString("A", "second");
@@ -114,6 +119,9 @@ TEST(Registry, WriteReplacesTheFileAndLeavesNoTemporary) {
         EXPECT_TRUE(reg.Flush());
     }
     EXPECT_EQ(ReadAll(file), "A=s:second\n");
+    // A new file was renamed over the old one, never rewritten in place.
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.conf"});
 }
 
