@@ -464,6 +464,7 @@ TComputerRootItem::TComputerRootItem(TFolderItem* parent) : TTopItem(GetMyComput
     SetSortKey('{');
     SetIconIndex(GetComputerIcon());
     SetOpenIconIndex(IconIndex());
+    TComputerRootItem::Explore();
 }
 
 int TComputerRootItem::FindDrive(std::string_view mountPoint) const {

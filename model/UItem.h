@@ -18,6 +18,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+namespace platform {
+struct TMountEntry;
+struct TNetworkShare;
+} // namespace platform
 
 namespace model {
 
@@ -343,6 +349,7 @@ private:
 class TManualDriveItem : public TDriveItem {
 public:
     using TDriveItem::TDriveItem;
+    bool Explore() override; // Created := now, then the folder scan
 };
 
 // A whole drive kept in the preferred list.
@@ -361,12 +368,19 @@ class TManualRootItem : public TTopItem {
 public:
     explicit TManualRootItem(TFolderItem* parent);
     void Clear() override; // keeps Listed and ChildrenListed
+    void Expand(bool, bool) override {}
+    void ExpandChildren() override {}
+    bool Explore() override { return true; }
 };
 
 // The container "My Preferred Explorations".
 class TPreferredRootItem : public TManualRootItem {
 public:
     explicit TPreferredRootItem(TFolderItem* parent);
+    // Explores the children flagged ExploreAtStart under one window; a cancel clears every child.
+    bool Explore() override;
+    // Explores each flagged child in order, stopping at a cancel; runs inside the window.
+    void ExploreFlagged();
 };
 
 // A folder path explored by hand; its name is the path with a trailing "/".
@@ -376,6 +390,7 @@ public:
     // The kind given explicitly (for tests and for paths whose mount is already known).
     TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
+    bool Explore() override; // Created := now, then the folder scan
 
 private:
     std::uint8_t FDriveKind = kKindOther;
@@ -397,14 +412,23 @@ private:
 class TLoadedRootItem : public TTopItem {
 public:
     using TTopItem::TTopItem;
+    void Expand(bool, bool) override {}
+    void ExpandChildren() override {}
+    bool Explore() override { return true; }
 };
 
 // The My Computer container; its children are the drives.
 class TComputerRootItem : public TTopItem {
 public:
-    explicit TComputerRootItem(TFolderItem* parent);
+    explicit TComputerRootItem(TFolderItem* parent); // lists the drives at once
     // The index of the last drive child with this mount point, or -1.
     [[nodiscard]] int FindDrive(std::string_view mountPoint) const;
+    // The drive list from the mount table read now.
+    bool Explore() override;
+    void Expand(bool, bool) override { Explore(); }
+    void ExpandChildren() override {}
+    // Drives renamed and re-measured, added and removed to match mounts.
+    void UpdateDrives(const std::vector<platform::TMountEntry>& mounts);
 };
 
 // The root of the whole tree, "My Tessalundrix".
@@ -420,6 +444,10 @@ public:
     TPreferredRootItem* EnsurePreferredRoot();
     TManualRootItem* EnsureManualRoot();
     TNetworkRootItem* EnsureNetworkRoot();
+    // The four containers, each appended when missing.
+    bool Explore() override;
+    void Expand(bool, bool) override { Explore(); }
+    void ExpandChildren() override {}
 };
 
 // Base of the network nodes.
@@ -437,6 +465,14 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FDisplayPath; }
     // Listed, and every folder child IsExplored.
     [[nodiscard]] bool IsExplored() const override;
+    // The shares of this server mounted now.
+    bool Explore() override;
+    void Expand(bool, bool) override { Explore(); }
+    void ExpandChildren() override {}
+    // This server's shares from shares (the rest ignored), replacing the children.
+    void UpdateShares(const std::vector<platform::TNetworkShare>& shares);
+    // The server this container stands for ("//server" gives "server").
+    [[nodiscard]] std::string Server() const;
 
 private:
     std::string FDisplayPath;
@@ -446,6 +482,10 @@ private:
 class TNetworkRootItem : public TNetworkContainerItem {
 public:
     explicit TNetworkRootItem(TFolderItem* parent);
+    // A container per server with mounted shares.
+    bool Explore() override;
+    // One container per server of shares, in their order, replacing the children.
+    void UpdateServers(const std::vector<platform::TNetworkShare>& shares);
 };
 
 // A network share: its network path "//server/share" and the mount point where it is read.
@@ -456,6 +496,9 @@ public:
     [[nodiscard]] const std::string& UncPath() const { return FUncPath; }
     [[nodiscard]] const std::string& MountPoint() const { return FMountPoint; }
     [[nodiscard]] std::string GetPath() const override;
+    // Wakes the share (with a time limit), then lists it.
+    void Expand(bool force, bool deep) override;
+    void TouchShare();
 
 private:
     std::string FUncPath;

@@ -1,8 +1,10 @@
 #include "platform/PMounts.h"
 
+#include <dirent.h>
 #include <sys/statvfs.h>
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -178,6 +180,158 @@ TSpace MeasureSpace(const std::string& path, bool remote, int timeLimitMs) {
     std::thread([promise, path, measure] { promise->set_value(measure(path)); }).detach();
     if (future.wait_for(std::chrono::milliseconds(timeLimitMs)) != std::future_status::ready) return TSpace{};
     return future.get();
+}
+
+} // namespace platform
+
+namespace platform {
+
+bool TouchFolder(const std::string& path, int timeLimitMs) {
+    auto touch = [](const std::string& p) {
+        DIR* dir = opendir(p.c_str());
+        if (!dir) return false;
+        readdir(dir);
+        closedir(dir);
+        return true;
+    };
+    auto promise = std::make_shared<std::promise<bool>>();
+    auto future = promise->get_future();
+    std::thread([promise, path, touch] { promise->set_value(touch(path)); }).detach();
+    if (future.wait_for(std::chrono::milliseconds(timeLimitMs)) != std::future_status::ready) return false;
+    return future.get();
+}
+
+namespace {
+
+std::string StripSlashes(std::string_view s) {
+    while (!s.empty() && s.front() == '/') s.remove_prefix(1);
+    while (!s.empty() && s.back() == '/') s.remove_suffix(1);
+    return std::string(s);
+}
+
+std::string BaseName(std::string_view path) {
+    const std::string p = StripSlashes(path);
+    const size_t slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+// "%20" and the like, as gvfs writes them in its folder names.
+std::string UnescapePercent(std::string_view s) {
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(std::string(s.substr(i + 1, 2)), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+void Finish(TNetworkShare& out, std::string server, std::string share, const std::string& mountPoint) {
+    out.server = std::move(server);
+    out.share = share.empty() ? BaseName(mountPoint) : std::move(share);
+    out.uncPath = "//" + out.server + "/" + out.share;
+    out.mountPoint = mountPoint;
+}
+
+// "host:path" with an optional "user@" and an IPv6 address in brackets.
+bool SplitHostPath(std::string_view source, std::string& host, std::string& path) {
+    if (const size_t at = source.find('@'); at != std::string_view::npos && source.find('/') > at)
+        source.remove_prefix(at + 1);
+    size_t colon;
+    if (!source.empty() && source.front() == '[') {
+        const size_t close = source.find(']');
+        if (close == std::string_view::npos) return false;
+        host = std::string(source.substr(1, close - 1));
+        colon = close + 1;
+        if (colon < source.size() && source[colon] != ':') return false;
+    } else {
+        colon = source.find(':');
+        if (colon == std::string_view::npos) return false;
+        host = std::string(source.substr(0, colon));
+    }
+    path = colon < source.size() ? StripSlashes(source.substr(colon + 1)) : std::string();
+    return !host.empty();
+}
+
+} // namespace
+
+bool ShareOfMount(const TMountEntry& mount, TNetworkShare& out) {
+    if (!IsRemoteFileSystem(mount.fsType) || mount.fsType == "fuse.gvfsd-fuse") return false;
+    std::string_view src = mount.source;
+    std::string host, path;
+    if (src.size() > 2 && (src.substr(0, 2) == "//" || src.substr(0, 2) == "\\\\")) { // //server/share
+        std::string s(src.substr(2));
+        std::replace(s.begin(), s.end(), '\\', '/');
+        const size_t slash = s.find('/');
+        host = s.substr(0, slash);
+        path = slash == std::string::npos ? std::string() : StripSlashes(s.substr(slash));
+    } else if (const size_t scheme = src.find("://"); scheme != std::string_view::npos) { // https://host/dav
+        std::string_view rest = src.substr(scheme + 3);
+        const size_t slash = rest.find('/');
+        host = std::string(rest.substr(0, slash));
+        if (const size_t at = host.find('@'); at != std::string::npos) host.erase(0, at + 1);
+        path = slash == std::string_view::npos ? std::string() : StripSlashes(rest.substr(slash));
+    } else if (!SplitHostPath(src, host, path)) {
+        host = src.empty() ? mount.fsType : std::string(src);
+        path.clear();
+    }
+    if (host.empty()) return false;
+    Finish(out, host, path, mount.mountPoint);
+    return true;
+}
+
+bool ShareOfGvfsName(std::string_view name, const std::string& mountPoint, TNetworkShare& out) {
+    const size_t colon = name.find(':');
+    if (colon == std::string_view::npos) return false;
+    const std::string_view type = name.substr(0, colon);
+    std::string server, share;
+    std::string_view rest = name.substr(colon + 1);
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view pair = rest.substr(0, comma);
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        const size_t eq = pair.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::string_view key = pair.substr(0, eq);
+        const std::string value = UnescapePercent(pair.substr(eq + 1));
+        if (key == "server" || key == "host") server = value;
+        else if (key == "share" || (key == "prefix" && share.empty())) share = StripSlashes(value);
+    }
+    if (server.empty()) return false;
+    Finish(out, server, share.empty() ? std::string(type) : share, mountPoint);
+    return true;
+}
+
+std::vector<std::string> FolderNames(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(path.c_str());
+    if (!dir) return names;
+    while (const dirent* d = readdir(dir)) {
+        const std::string n = d->d_name;
+        if (n != "." && n != "..") names.push_back(n);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<TNetworkShare> NetworkShares(const std::vector<TMountEntry>& mounts, const TFolderNames& folderNames) {
+    std::vector<TNetworkShare> shares;
+    for (const auto& m : mounts) {
+        TNetworkShare s;
+        if (m.fsType == "fuse.gvfsd-fuse") {
+            const std::string base = m.mountPoint == "/" ? "/" : m.mountPoint + "/";
+            for (const std::string& name : folderNames(m.mountPoint))
+                if (ShareOfGvfsName(name, base + name, s)) shares.push_back(s);
+        } else if (ShareOfMount(m, s)) {
+            shares.push_back(s);
+        }
+    }
+    return shares;
 }
 
 } // namespace platform

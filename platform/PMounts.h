@@ -55,4 +55,33 @@ struct TSpace {
 };
 [[nodiscard]] TSpace MeasureSpace(const std::string& path, bool remote, int timeLimitMs = 2000);
 
+// Reads one entry of the folder at path so that a network share wakes up before it is listed;
+// a remote folder gets the time limit. False when it cannot be read in time.
+bool TouchFolder(const std::string& path, int timeLimitMs = 2000);
+
+// A mounted network share: "//server/share" is its network path, read at its mount point.
+struct TNetworkShare {
+    std::string server;
+    std::string share;   // may hold "/" ("export/data" of an NFS export)
+    std::string uncPath; // "//" + server + "/" + share
+    std::string mountPoint;
+};
+
+// The share that a remote mount stands for, from its source ("//srv/data", "srv:/export",
+// "user@host:/path", "https://host/dav"); false for a mount that is no share of its own (the
+// gvfs fuse mount, whose folders are the shares).
+bool ShareOfMount(const TMountEntry& mount, TNetworkShare& out);
+// The share of a gvfs mount folder ("smb-share:server=srv,share=data" below
+// /run/user/UID/gvfs), mounted at mountPoint; false when the name names no server.
+bool ShareOfGvfsName(std::string_view name, const std::string& mountPoint, TNetworkShare& out);
+
+// Gives the names of the folders in a folder (empty when it cannot be read).
+using TFolderNames = std::function<std::vector<std::string>(const std::string& path)>;
+[[nodiscard]] std::vector<std::string> FolderNames(const std::string& path);
+
+// Every network share mounted now, in mount-table order: the remote mounts, and in place of each
+// gvfs fuse mount the shares in its folders.
+[[nodiscard]] std::vector<TNetworkShare> NetworkShares(const std::vector<TMountEntry>& mounts,
+                                                       const TFolderNames& folderNames = FolderNames);
+
 } // namespace platform

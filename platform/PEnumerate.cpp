@@ -1,0 +1,337 @@
+#include "platform/PEnumerate.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+// ---- dates ----
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+bool OffsetAt(std::int64_t seconds, std::int32_t& offset) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    if (localtime_r(&t, &local) == nullptr) return false;
+    offset = static_cast<std::int32_t>(local.tm_gmtoff);
+    return true;
+}
+
+// Day counts (since 1899-12-30) of 0001-01-01 and 10000-01-01: the years a date may show.
+constexpr double kFirstDay = -693593.0;
+constexpr double kEndDay = 2958466.0;
+
+} // namespace
+
+TDateTime TLocalDateCache::FromUnix(std::int64_t seconds, std::uint32_t nanoseconds) {
+    if (seconds == 0 && nanoseconds == 0) return 0;
+    // Far outside the years a date can show: let the exact routine say no.
+    if (seconds < -70000000000LL || seconds > 260000000000LL) return DateTimeFromUnix(seconds, nanoseconds);
+    const std::int64_t day = FloorDiv(seconds, 86400);
+    Slot& slot = FSlots[static_cast<std::uint64_t>(day) % kSlots];
+    if (slot.day != day) {
+        std::int32_t first = 0, last = 0;
+        slot.day = day;
+        slot.uniform = OffsetAt(day * 86400, first) && OffsetAt(day * 86400 + 86399, last) && first == last;
+        slot.offset = first;
+    }
+    if (!slot.uniform) return DateTimeFromUnix(seconds, nanoseconds);
+    const std::int64_t local = seconds + slot.offset;
+    const std::int64_t localDay = FloorDiv(local, 86400);
+    const std::int64_t secondOfDay = local - localDay * 86400;
+    const double days = static_cast<double>(localDay) + kUnixEpochDays;
+    if (days < kFirstDay || days >= kEndDay) return 0;
+    // The same arithmetic as EncodeDateTime, so that both give the same double.
+    const double fraction =
+        (static_cast<double>(secondOfDay) * 1000.0 + static_cast<double>(nanoseconds / 1000000u)) / 86400000.0;
+    return days >= 0 ? days + fraction : days - fraction;
+}
+
+// ---- attributes ----
+
+std::uint32_t AttributesOf(std::string_view name, std::uint32_t mode, bool compressed) {
+    std::uint32_t a = 0;
+    if (S_ISDIR(mode)) a |= kFileDirectory;
+    if ((mode & S_IWUSR) == 0) a |= kFileReadOnly;
+    if (!name.empty() && name[0] == '.') a |= kFileHidden;
+    if (S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode)) a |= kFileSystem;
+    if (compressed) a |= kFileCompressed;
+    if (S_ISREG(mode) && a == 0) a = kFileNormal;
+    return a;
+}
+
+namespace {
+
+constexpr unsigned kStatxMask =
+    STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+
+// Pseudo file systems a walk never reads, by their statfs magic.
+bool IsPseudoMagic(long type) {
+    static constexpr unsigned long kMagic[] = {
+        0x9fa0,     /* proc */       0x62656572, /* sysfs */     0x1cd1,     /* devpts */
+        0x64626720, /* debugfs */    0x74726163, /* tracefs */   0x73636673, /* securityfs */
+        0x27e0eb,   /* cgroup */     0x63677270, /* cgroup2 */   0x6165676c, /* pstore */
+        0xcafe4a11, /* bpf */        0x62656570, /* configfs */  0x65735543, /* fusectl */
+        0x958458f6, /* hugetlbfs */  0x0187,     /* autofs */    0x42494e4d, /* binfmt_misc */
+        0xde5e81e4, /* efivarfs */   0x6e736673, /* nsfs */      0x19800202, /* mqueue */
+        0x67596969, /* rpc_pipefs */ 0x73717368, /* squashfs */
+    };
+    const auto t = static_cast<unsigned long>(static_cast<unsigned int>(type));
+    return std::find(std::begin(kMagic), std::end(kMagic), t) != std::end(kMagic);
+}
+
+bool IsDotName(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
+
+// One entry as read, kept whole when a folder is read into memory.
+struct TRawEntry {
+    enum Kind : std::uint8_t { Dot, File, Folder, Gone } kind = Gone;
+    bool mountRoot = false;
+    std::uint32_t devMajor = 0, devMinor = 0;
+    std::uint64_t inode = 0;
+    TEntry entry; // entry.name points into name below (or into the dirent)
+    std::string name;
+};
+
+// One statx of name in the open folder dirFd, converted.
+void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& raw) {
+    struct statx sx {};
+    if (statx(dirFd, name, kStatxFlags, kStatxMask, &sx) != 0) {
+        raw.kind = TRawEntry::Gone; // vanished since it was listed
+        return;
+    }
+    const std::uint32_t mode = sx.stx_mode;
+    const bool compressed = (sx.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (sx.stx_attributes & STATX_ATTR_COMPRESSED);
+    TEntry& e = raw.entry;
+    e = TEntry{};
+    e.name = name;
+    e.isFolder = S_ISDIR(mode);
+    e.isLink = S_ISLNK(mode);
+    e.isSpecial = S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode) || S_ISSOCK(mode);
+    e.size = (S_ISREG(mode) || e.isLink) ? static_cast<std::int64_t>(sx.stx_size) : 0;
+    if (sx.stx_mask & STATX_BTIME) e.created = dates.FromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec);
+    e.accessed = dates.FromUnix(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
+    e.modified = dates.FromUnix(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    e.attributes = AttributesOf(e.name, mode, compressed);
+    raw.kind = e.isFolder ? TRawEntry::Folder : TRawEntry::File;
+    raw.devMajor = sx.stx_dev_major;
+    raw.devMinor = sx.stx_dev_minor;
+    raw.inode = sx.stx_ino;
+    raw.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+}
+
+class TWalker {
+public:
+    TWalker(TWalkVisitor& visitor) : FVisitor(visitor), FDates(std::make_unique<TLocalDateCache>()) {}
+    TWalkResult Run(const std::string& start);
+
+private:
+    struct Level {
+        int fd = -1;
+        DIR* dir = nullptr;
+        std::size_t pathLength = 0; // length of FPath up to and including this folder's "/"
+        std::uint64_t count = 0;
+        std::uint64_t inode = 0;
+        bool buffered = false;
+        std::vector<TRawEntry> entries;
+        std::size_t next = 0;
+    };
+
+    bool Read(Level& level, TRawEntry& raw);
+    void Fill(int dirFd, const char* name, TRawEntry& raw) { StatEntry(dirFd, name, *FDates, raw); }
+    bool OpenChild(std::uint64_t inode);
+    void CloseLevel(Level& level);
+    bool AfterEntry() { return FVisitor.AfterEntry(++FLevels.back().count); }
+    TWalkResult Stop();
+
+    TWalkVisitor& FVisitor;
+    std::unique_ptr<TLocalDateCache> FDates;
+    std::vector<Level> FLevels;
+    std::string FPath;
+    std::uint32_t FDevMajor = 0, FDevMinor = 0;
+};
+
+// The next entry of the folder; false at its end.
+bool TWalker::Read(Level& level, TRawEntry& raw) {
+    if (level.buffered) {
+        if (level.next >= level.entries.size()) return false;
+        raw = std::move(level.entries[level.next++]);
+        raw.entry.name = raw.name;
+        return true;
+    }
+    const dirent* d = readdir(level.dir);
+    if (!d) return false;
+    if (IsDotName(d->d_name)) {
+        raw.kind = TRawEntry::Dot;
+        return true;
+    }
+    Fill(level.fd, d->d_name, raw);
+    return true;
+}
+
+void TWalker::CloseLevel(Level& level) {
+    if (level.dir) closedir(level.dir); // closes fd too
+    else if (level.fd >= 0) close(level.fd);
+    level.dir = nullptr;
+    level.fd = -1;
+}
+
+// Opens the folder FPath names (its last component is the new folder) as a new level.
+bool TWalker::OpenChild(std::uint64_t inode) {
+    // The base: the deepest level that still holds its descriptor.
+    std::size_t b = FLevels.size();
+    while (b > 0 && FLevels[b - 1].fd < 0) --b;
+    if (b == 0) return false;
+    const Level& base = FLevels[b - 1];
+    // No trailing "/": with one, the last component would be followed if it had become a link.
+    const std::string rel = FPath.substr(base.pathLength, FPath.size() - 1 - base.pathLength);
+    const int fd = openat(base.fd, rel.c_str(), kOpenFlags);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    Level level;
+    level.fd = fd;
+    level.dir = dir;
+    level.pathLength = FPath.size();
+    level.inode = inode;
+    if (FLevels.size() >= static_cast<std::size_t>(kOpenLevels)) {
+        // Deep down: read the folder whole, then give its descriptor back unless the path from the
+        // nearest open ancestor grew too long to open its subfolders by.
+        level.buffered = true;
+        for (const dirent* d; (d = readdir(dir));) {
+            TRawEntry raw;
+            if (IsDotName(d->d_name))
+                raw.kind = TRawEntry::Dot;
+            else
+                Fill(fd, d->d_name, raw);
+            if (raw.kind != TRawEntry::Dot && raw.kind != TRawEntry::Gone) raw.name = raw.entry.name;
+            level.entries.push_back(std::move(raw));
+        }
+        if (FPath.size() - base.pathLength < 2048) CloseLevel(level);
+    }
+    FLevels.push_back(std::move(level));
+    return true;
+}
+
+TWalkResult TWalker::Stop() {
+    while (!FLevels.empty()) {
+        CloseLevel(FLevels.back());
+        FLevels.pop_back();
+        FVisitor.FolderEnd(true);
+    }
+    return TWalkResult::Stopped;
+}
+
+TWalkResult TWalker::Run(const std::string& start) {
+    FPath = start;
+    if (FPath.empty() || FPath.back() != '/') FPath += '/';
+    if (!FVisitor.FolderBegin(FPath)) {
+        FVisitor.FolderEnd(true);
+        return TWalkResult::Stopped;
+    }
+    const int fd = open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    struct statx sx {};
+    struct statfs sf {};
+    DIR* dir = nullptr;
+    if (fd >= 0 && statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0 && fstatfs(fd, &sf) == 0 &&
+        !IsPseudoMagic(sf.f_type))
+        dir = fdopendir(fd);
+    if (!dir) {
+        if (fd >= 0) close(fd);
+        FVisitor.FolderEnd(false);
+        return TWalkResult::Completed;
+    }
+    FDevMajor = sx.stx_dev_major;
+    FDevMinor = sx.stx_dev_minor;
+    Level root;
+    root.fd = fd;
+    root.dir = dir;
+    root.pathLength = FPath.size();
+    root.inode = sx.stx_ino;
+    FLevels.push_back(std::move(root));
+
+    TRawEntry raw;
+    while (true) {
+        if (!Read(FLevels.back(), raw)) {
+            CloseLevel(FLevels.back());
+            FLevels.pop_back();
+            FVisitor.FolderEnd(false);
+            if (FLevels.empty()) return TWalkResult::Completed;
+            FPath.resize(FLevels.back().pathLength);
+            if (!AfterEntry()) return Stop(); // the subfolder was one entry of its parent
+            continue;
+        }
+        switch (raw.kind) {
+        case TRawEntry::Dot:
+        case TRawEntry::Gone:
+            if (!AfterEntry()) return Stop();
+            continue;
+        case TRawEntry::File:
+            FVisitor.File(raw.entry);
+            if (!AfterEntry()) return Stop();
+            continue;
+        case TRawEntry::Folder:
+            break;
+        }
+        FVisitor.Folder(raw.entry);
+        FPath.append(raw.entry.name);
+        FPath += '/';
+        if (!FVisitor.FolderBegin(FPath)) {
+            FVisitor.FolderEnd(true);
+            return Stop();
+        }
+        bool enter = raw.devMajor == FDevMajor && raw.devMinor == FDevMinor && !raw.mountRoot;
+        for (const Level& l : FLevels)
+            if (l.inode == raw.inode) enter = false; // an ancestor again
+        if (!enter || !OpenChild(raw.inode)) {
+            FVisitor.FolderEnd(false);
+            FPath.resize(FLevels.back().pathLength);
+            if (!AfterEntry()) return Stop();
+        }
+    }
+}
+
+} // namespace
+
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) { return TWalker(visitor).Run(path); }
+
+bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<void(const TEntry&)>& entry) {
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        return false;
+    }
+    TLocalDateCache dates;
+    TRawEntry raw;
+    for (const dirent* d; (d = readdir(dir));) {
+        if (IsDotName(d->d_name)) continue;
+        if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN) continue;
+        StatEntry(fd, d->d_name, dates, raw);
+        if (raw.kind == TRawEntry::Gone || (foldersOnly && raw.kind != TRawEntry::Folder)) continue;
+        entry(raw.entry);
+    }
+    closedir(dir);
+    return true;
+}
+
+} // namespace platform

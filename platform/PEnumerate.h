@@ -1,0 +1,99 @@
+// Reading folders from the file system: one folder's entries, or a whole tree walked depth-first,
+// each entry converted once into the project's values (Windows attribute bits, local day-count
+// dates). The walk builds nothing itself: callers (the item tree, the console scanner) get the
+// entries through a small visitor and keep what they need.
+//
+// Rules of the walk: symbolic links are never followed (a link is a file of its own size);
+// devices, fifos and sockets are files of size 0 and are never opened; the walk stays on the file
+// system where it starts (a mount point met inside is an empty folder); a folder that is the same
+// (device, inode) as one of its ancestors is not entered. One statx per entry, relative to the open
+// folder. The walk is iterative (no recursion, any depth) and keeps a bounded number of folders
+// open: below kOpenLevels levels a folder's entries are read into memory and its descriptor closed
+// before its subfolders are read.
+#pragma once
+
+#include "platform/PDates.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Windows attribute bits as the entries carry them.
+enum : std::uint32_t {
+    kFileReadOnly = 0x1,
+    kFileHidden = 0x2,
+    kFileSystem = 0x4,
+    kFileDirectory = 0x10,
+    kFileNormal = 0x80,
+    kFileCompressed = 0x800,
+};
+
+// Local day-count dates of Unix time stamps, the UTC offset looked up once per UTC day (and the
+// system asked directly on the rare day that holds a time-zone transition). Gives exactly what
+// DateTimeFromUnix gives. The time zone is the one in force when the cache first sees a day: make
+// one per walk.
+class TLocalDateCache {
+public:
+    [[nodiscard]] TDateTime FromUnix(std::int64_t seconds, std::uint32_t nanoseconds);
+
+private:
+    struct Slot {
+        std::int64_t day = INT64_MIN; // UTC day number since 1970-01-01
+        std::int32_t offset = 0;      // seconds east of UTC for the whole day
+        bool uniform = false;         // false: a transition lies inside the day
+    };
+    static constexpr unsigned kSlots = 1024;
+    Slot FSlots[kSlots];
+};
+
+struct TEntry {
+    std::string_view name; // valid during the call only
+    bool isFolder = false;
+    bool isLink = false;
+    bool isSpecial = false;     // device, fifo or socket
+    std::int64_t size = 0;      // apparent size; 0 for folders and special files
+    TDateTime created = 0;      // birth time where the file system reports it, else 0
+    TDateTime accessed = 0;
+    TDateTime modified = 0;
+    std::uint32_t attributes = 0;
+};
+
+// Attribute bits of an entry: mode is st_mode, compressed the statx compressed flag.
+[[nodiscard]] std::uint32_t AttributesOf(std::string_view name, std::uint32_t mode, bool compressed);
+
+// What a walk tells its caller. Every FolderBegin is matched by one FolderEnd.
+class TWalkVisitor {
+public:
+    virtual ~TWalkVisitor() = default;
+    // A folder is about to be read: the start folder, and each subfolder right after its Folder
+    // call. path ends with "/". Returning false stops the walk before the folder is read.
+    virtual bool FolderBegin(const std::string& path) { return true; }
+    // A file, link or special file of the folder being read.
+    virtual void File(const TEntry& entry) = 0;
+    // A subfolder; FolderBegin, its entries and FolderEnd follow (no entries when it is not
+    // entered: another file system, an ancestor again, or not readable).
+    virtual void Folder(const TEntry& entry) = 0;
+    // The folder's entries are done; stopped when the walk was stopped inside it.
+    virtual void FolderEnd(bool stopped) = 0;
+    // After each entry of a folder, "." and ".." included, with the number of entries counted in
+    // that folder so far (1 after the first). Returning false stops the walk.
+    virtual bool AfterEntry(std::uint64_t count) { return true; }
+};
+
+enum class TWalkResult { Completed, Stopped };
+
+// Walks the tree at path (a folder; a trailing "/" is optional). A start folder that cannot be
+// opened, or that lies on a pseudo file system, is read as empty.
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor);
+
+// Below this many open levels a walk reads a folder whole and closes it before going deeper.
+inline constexpr int kOpenLevels = 64;
+
+// The entries of one folder, "." and ".." left out; foldersOnly skips files without asking for
+// their details where the folder says what they are. False when the folder cannot be opened.
+bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<void(const TEntry&)>& entry);
+
+} // namespace platform
