@@ -1,0 +1,240 @@
+#include "platform/PEnumerate.h"
+
+#include "tests/FixtureTree.h"
+
+#include <dirent.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <sched.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <set>
+#include <vector>
+
+using namespace platform;
+using txtest::TTempDir;
+
+namespace {
+
+// Sets TZ for one test and puts the old one back.
+class TZone {
+public:
+    explicit TZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) FOld = old, FHad = true;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~TZone() {
+        if (FHad) setenv("TZ", FOld.c_str(), 1); else unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::string FOld;
+    bool FHad = false;
+};
+
+int OpenDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d)) ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+// Records a walk as "relative path" lines: folders end with "/".
+class TRecorder : public TWalkVisitor {
+public:
+    bool FolderBegin(const std::string& path) override {
+        if (FStart.empty()) FStart = path;
+        FMaxFds = std::max(FMaxFds, OpenDescriptors());
+        ++FBegins;
+        return true;
+    }
+    void File(const TEntry& e) override { FEntries[FCurrent + std::string(e.name)] = e; FNames.insert(FCurrent + std::string(e.name)); }
+    void Folder(const TEntry& e) override {
+        FNames.insert(FCurrent + std::string(e.name) + "/");
+        FEntries[FCurrent + std::string(e.name) + "/"] = e;
+        FCurrent += std::string(e.name) + "/";
+    }
+    void FolderEnd(bool) override {
+        ++FEnds;
+        if (FCurrent.empty()) return;
+        FCurrent.pop_back();
+        FCurrent.erase(FCurrent.rfind('/') == std::string::npos ? 0 : FCurrent.rfind('/') + 1);
+    }
+
+    std::string FStart, FCurrent;
+    std::set<std::string> FNames;
+    std::map<std::string, TEntry> FEntries;
+    int FBegins = 0, FEnds = 0, FMaxFds = 0;
+};
+
+} // namespace
+
+TEST(LocalDateCache, GivesWhatLocaltimeGives) {
+    // Zones with summer time, a half-hour shift, a southern summer and none at all.
+    for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "UTC"}) {
+        TZone tz(zone);
+        TLocalDateCache cache;
+        std::mt19937_64 rng(42);
+        std::uniform_int_distribution<std::int64_t> any(-2208988800LL * 2, 4102444800LL); // ~1830 .. 2100
+        for (int i = 0; i < 20000; ++i) {
+            const std::int64_t s = any(rng);
+            const std::uint32_t ns = static_cast<std::uint32_t>(rng() % 1000000000u);
+            ASSERT_EQ(cache.FromUnix(s, ns), DateTimeFromUnix(s, ns)) << zone << " " << s;
+        }
+        // Every second around the 2024 spring and autumn transitions of Europe and the US.
+        for (std::int64_t centre : {1711846800LL, 1729990800LL, 1710054000LL, 1730613600LL})
+            for (std::int64_t s = centre - 7200; s <= centre + 7200; s += 1)
+                ASSERT_EQ(cache.FromUnix(s, 0), DateTimeFromUnix(s, 0)) << zone << " " << s;
+    }
+}
+
+TEST(LocalDateCache, NoStampIsNoDate) {
+    TLocalDateCache cache;
+    EXPECT_EQ(cache.FromUnix(0, 0), 0.0);
+    EXPECT_EQ(cache.FromUnix(400000000000LL, 0), 0.0); // beyond year 9999
+}
+
+TEST(Attributes, WindowsBitsFromTheMode) {
+    struct Case {
+        const char* name;
+        std::uint32_t mode;
+        bool compressed;
+        std::uint32_t want;
+    };
+    const Case cases[] = {
+        {"plain.txt", S_IFREG | 0644, false, kFileNormal},
+        {"ro.txt", S_IFREG | 0444, false, kFileReadOnly},
+        {".hidden", S_IFREG | 0644, false, kFileHidden},
+        {"dir", S_IFDIR | 0755, false, kFileDirectory},
+        {".rodir", S_IFDIR | 0555, false, kFileDirectory | kFileReadOnly | kFileHidden},
+        {"fifo", S_IFIFO | 0644, false, kFileSystem},
+        {"dev", S_IFCHR | 0644, false, kFileSystem},
+        {"sock", S_IFSOCK | 0755, false, kFileSystem},
+        {"link", S_IFLNK | 0777, false, 0},
+        {"packed", S_IFREG | 0644, true, kFileCompressed},
+    };
+    for (const Case& c : cases) EXPECT_EQ(AttributesOf(c.name, c.mode, c.compressed), c.want) << c.name;
+}
+
+TEST(WalkTree, FollowsNoLinkAndOpensNoSpecialFile) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    TRecorder r;
+    EXPECT_EQ(WalkTree(t.Path(), r), TWalkResult::Completed);
+    EXPECT_EQ(r.FBegins, r.FEnds);
+    // The links are files of their own size, the loop link included; nothing below them.
+    ASSERT_TRUE(r.FEntries.count("links/loop"));
+    EXPECT_TRUE(r.FEntries["links/loop"].isLink);
+    EXPECT_FALSE(r.FEntries["links/loop"].isFolder);
+    EXPECT_EQ(r.FEntries["links/tofile"].size, 13); // "../sizes/s255"
+    for (const std::string& n : r.FNames) EXPECT_EQ(n.find("links/loop/"), std::string::npos) << n;
+    ASSERT_TRUE(r.FEntries.count("special/fifo"));
+    EXPECT_TRUE(r.FEntries["special/fifo"].isSpecial);
+    EXPECT_EQ(r.FEntries["special/fifo"].size, 0);
+    EXPECT_EQ(r.FEntries["special/fifo"].attributes, kFileSystem);
+    EXPECT_EQ(r.FEntries["sizes/s4294967301"].size, 4294967301LL);
+    EXPECT_TRUE(r.FEntries.count("names/bad\xff\xfe.bin"));
+    EXPECT_TRUE(r.FEntries.count("names/a") && r.FEntries.count("names/A"));
+    // Everything find sees, the walk sees.
+    const auto found = txtest::FindTree(t.Path());
+    EXPECT_EQ(found.size(), r.FNames.size());
+    for (const auto& [name, f] : found) EXPECT_TRUE(r.FNames.count(f.type == 'd' ? name + "/" : name)) << name;
+}
+
+TEST(WalkTree, StartThatCannotBeOpenedIsEmpty) {
+    TRecorder r;
+    EXPECT_EQ(WalkTree("/nonexistent/tx-test/", r), TWalkResult::Completed);
+    EXPECT_EQ(r.FBegins, 1);
+    EXPECT_EQ(r.FEnds, 1);
+    EXPECT_TRUE(r.FNames.empty());
+}
+
+TEST(WalkTree, PseudoFileSystemIsNeverRead) {
+    TRecorder r;
+    WalkTree("/proc/", r);
+    EXPECT_TRUE(r.FNames.empty());
+}
+
+TEST(WalkTree, DeepTreeKeepsFewFoldersOpen) {
+    // Deeper than kOpenLevels, with names long enough that the whole path passes PATH_MAX.
+    TTempDir t;
+    const std::string name(200, 'n');
+    int fd = ::open(t.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    const int depth = 300;
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(::mkdirat(fd, name.c_str(), 0755), 0);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        ASSERT_GE(fd, 0);
+    }
+    ::close(::openat(fd, "bottom", O_WRONLY | O_CREAT, 0644));
+    ::close(fd);
+
+    const int before = OpenDescriptors();
+    TRecorder r;
+    EXPECT_EQ(WalkTree(t.Path(), r), TWalkResult::Completed);
+    EXPECT_EQ(r.FBegins, depth + 1);
+    EXPECT_EQ(r.FEnds, depth + 1);
+    std::string bottom;
+    for (int i = 0; i < depth; ++i) bottom += name + "/";
+    EXPECT_TRUE(r.FNames.count(bottom + "bottom"));
+    EXPECT_LE(r.FMaxFds - before, kOpenLevels + 40) << r.FMaxFds - before;
+    EXPECT_EQ(OpenDescriptors(), before);
+    // rm -rf cannot remove what is deeper than PATH_MAX by path either: it works by descriptors.
+}
+
+TEST(WalkTree, StopsWhenTheVisitorSaysSo) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    struct TStopper : TRecorder {
+        int files = 0;
+        void File(const TEntry& e) override { ++files; }
+        bool AfterEntry(std::uint64_t) override { return files < 3; }
+    } s;
+    EXPECT_EQ(WalkTree(t.Path(), s), TWalkResult::Stopped);
+    EXPECT_EQ(s.files, 3);
+    EXPECT_EQ(s.FBegins, s.FEnds);
+}
+
+TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
+    // In a mount namespace of its own, so that nothing outside the test sees the mount.
+    TTempDir t;
+    t.Folder("inner");
+    t.File("inner/outside.txt", 3);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("none", (t.Path() + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
+            _exit(77);
+        ::close(::open((t.Path() + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+        TRecorder r;
+        WalkTree(t.Path(), r);
+        const bool ok = r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") &&
+                        r.FNames.size() == 1;
+        TRecorder inside;
+        WalkTree(t.Path() + "inner", inside); // the mount itself is a drive of its own
+        _exit(ok && inside.FNames.count("onmount.txt") ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(ReadFolder, FoldersOnlyListsNoFile) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    std::set<std::string> names;
+    EXPECT_TRUE(ReadFolder(t.Path(), true, [&](const TEntry& e) { names.insert(std::string(e.name)); }));
+    EXPECT_EQ(names, (std::set<std::string>{".dotfolder", "deep", "empty", "links", "names", "sizes", "special"}));
+    EXPECT_FALSE(ReadFolder("/nonexistent/tx-test/", false, [](const TEntry&) {}));
+}
