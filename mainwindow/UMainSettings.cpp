@@ -1,5 +1,6 @@
 #include "mainwindow/UMainSettings.h"
 
+#include "listing/UColumn.h"
 #include "model/UItem.h"
 #include "platform/PMounts.h"
 
@@ -19,7 +20,7 @@ bool ReadMainSettings(TSettingsKey& key, TMainSettings& s) {
     try {
         for (int g = 0; g < 3; ++g) {
             // A layout of 7 bytes or fewer cannot hold even its two counts: ignored.
-            if (key.DataSize(kColumns[g]) > 7) s.columns[g] = IntegersFromBytes(key.ReadBinary(kColumns[g]));
+            if (key.DataSize(kColumns[g]) > 7) s.columns[g] = listing::LayoutFromBytes(key.ReadBinary(kColumns[g]));
         }
         s.width = key.ReadInteger("Width");
         s.height = key.ReadInteger("Height");
@@ -56,7 +57,7 @@ void ClampWindow(TMainSettings& s, int screenWidth, int screenHeight) {
 void WriteMainSettings(TSettingsKey& key, const TMainSettings& s) {
     static const char* const kColumns[3] = {"Columns 0", "Columns 1", "Columns 2"};
     for (int g = 0; g < 3; ++g)
-        if (!s.columns[g].empty()) key.WriteBinary(kColumns[g], BytesFromIntegers(s.columns[g]));
+        if (!s.columns[g].empty()) key.WriteBinary(kColumns[g], listing::LayoutToBytes(s.columns[g]));
     key.WriteInteger("Width", s.width);
     key.WriteInteger("Height", s.height);
     key.WriteInteger("Top", s.top);
@@ -72,26 +73,6 @@ void WriteMainSettings(TSettingsKey& key, const TMainSettings& s) {
     key.WriteBool("UseLocalRealIcon", s.useLocalRealIcon);
     key.WriteBool("UseRemovableRealIcon", s.useRemovableRealIcon);
     key.WriteBool("UseNetworkRealIcon", s.useNetworkRealIcon);
-}
-
-std::vector<std::int32_t> IntegersFromBytes(const std::vector<std::uint8_t>& bytes) {
-    std::vector<std::int32_t> out(bytes.size() / 4);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-        const std::uint32_t v = std::uint32_t(bytes[4 * i]) | std::uint32_t(bytes[4 * i + 1]) << 8 |
-                                std::uint32_t(bytes[4 * i + 2]) << 16 | std::uint32_t(bytes[4 * i + 3]) << 24;
-        out[i] = static_cast<std::int32_t>(v);
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> BytesFromIntegers(const std::vector<std::int32_t>& values) {
-    std::vector<std::uint8_t> out;
-    out.reserve(values.size() * 4);
-    for (std::int32_t value : values) {
-        const auto v = static_cast<std::uint32_t>(value);
-        for (int b = 0; b < 4; ++b) out.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
-    }
-    return out;
 }
 
 std::optional<TPreferredEntry> ParsePreferredValue(std::string_view value) {

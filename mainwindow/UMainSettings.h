@@ -85,10 +85,6 @@ void ClampWindow(TMainSettings& s, int screenWidth, int screenHeight);
 // Writes every value in its stored order; the column layouts are written when not empty.
 void WriteMainSettings(TSettingsKey& key, const TMainSettings& s);
 
-// Column layouts travel as 32-bit little-endian integers.
-[[nodiscard]] std::vector<std::int32_t> IntegersFromBytes(const std::vector<std::uint8_t>& bytes);
-[[nodiscard]] std::vector<std::uint8_t> BytesFromIntegers(const std::vector<std::int32_t>& values);
-
 // ---- preferred explorations ----
 
 struct TPreferredEntry {

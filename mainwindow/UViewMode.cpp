@@ -37,9 +37,4 @@ bool HasPlaceholderRow(const TFolderItem* folder) { return !folder->IsExplored()
 
 bool ResolvesChildTypes(const TFolderItem* folder) { return !IsContainer(folder); }
 
-int SortCodeAfterHeaderClick(int columnId, int current) {
-    const int code = columnId * 2;
-    return code == current ? code + 1 : code;
-}
-
 } // namespace mainwindow

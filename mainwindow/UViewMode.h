@@ -26,8 +26,5 @@ enum : int { kGroupFileFolder = 0, kGroupDrive = 1, kGroupNormal = 2 };
 [[nodiscard]] bool HasPlaceholderRow(const model::TFolderItem* folder);
 // The children's type names are resolved when listed (containers list top items whose types are fixed).
 [[nodiscard]] bool ResolvesChildTypes(const model::TFolderItem* folder);
-// A click on the header of column id with the list sorted by current: ascending first, a second
-// click on the same column descending.
-[[nodiscard]] int SortCodeAfterHeaderClick(int columnId, int current);
 
 } // namespace mainwindow

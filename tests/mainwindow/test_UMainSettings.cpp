@@ -2,6 +2,7 @@
 // column layouts and the preferred list.
 #include "mainwindow/UMainSettings.h"
 
+#include "listing/UColumn.h"
 #include "model/UItem.h"
 
 #include <gtest/gtest.h>
@@ -104,22 +105,11 @@ TEST(MainSettings, AValueOfAnotherTypeStopsReadingToo) {
 TEST(MainSettings, ShortLayoutsAreIgnored) {
     TMemoryKey key;
     key.values["Columns 0"] = std::vector<std::uint8_t>(7, 1);
-    key.values["Columns 2"] = BytesFromIntegers({1, 1, 0, 200});
+    key.values["Columns 2"] = listing::LayoutToBytes({1, 1, 0, 200});
     TMainSettings r = DefaultMainSettings(1000, 800);
     ReadMainSettings(key, r);
     EXPECT_TRUE(r.columns[0].empty());
     EXPECT_EQ(r.columns[2], (std::vector<std::int32_t>{1, 1, 0, 200}));
-}
-
-TEST(MainSettings, LayoutBytesAreLittleEndian) {
-    const std::vector<std::int32_t> v{1, -1, 0x01020304};
-    const auto bytes = BytesFromIntegers(v);
-    ASSERT_EQ(bytes.size(), 12u);
-    EXPECT_EQ(bytes[0], 1);
-    EXPECT_EQ(bytes[4], 0xFF);
-    EXPECT_EQ(bytes[8], 0x04);
-    EXPECT_EQ(bytes[11], 0x01);
-    EXPECT_EQ(IntegersFromBytes(bytes), v);
 }
 
 TEST(MainSettings, WindowIsClampedOntoTheScreen) {
