@@ -34,6 +34,18 @@ class TFolderItem;
 class TRootItem;
 class TRecordWriter;
 class TRecordReader;
+class TProgressSink;
+
+// What a save of the exploration file did. Saved: the file is complete. Cancelled and Failed: no
+// file was written and an existing one is as it was; message and caption are what the user is
+// shown (detail: the system's reason, for a failure).
+enum class TSaveResult { Saved, Cancelled, Failed };
+struct TSaveOutcome {
+    TSaveResult result = TSaveResult::Failed;
+    std::string message;
+    std::string caption;
+    std::string detail;
+};
 
 // Windows attribute bits, as items keep them.
 enum : std::uint32_t {
@@ -329,6 +341,7 @@ public:
     [[nodiscard]] char PathSeparator() const override;
     void ComputeTotals() override; // also measures Free and Total when the drive has children
     void ResolveIcon() override;
+    void SaveToStream(TRecordWriter& out) override;
 
     // Free, Total, Total - Free; -1 while the drive is not listed or when either could not be measured.
     [[nodiscard]] virtual std::int64_t FreeSpace() const;
@@ -371,6 +384,7 @@ public:
     void Expand(bool, bool) override {}
     void ExpandChildren() override {}
     bool Explore() override { return true; }
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The container "My Preferred Explorations".
@@ -391,6 +405,7 @@ public:
     TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
     bool Explore() override; // Created := now, then the folder scan
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::uint8_t FDriveKind = kKindOther;
@@ -415,6 +430,7 @@ public:
     void Expand(bool, bool) override {}
     void ExpandChildren() override {}
     bool Explore() override { return true; }
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The My Computer container; its children are the drives.
@@ -429,6 +445,7 @@ public:
     void ExpandChildren() override {}
     // Drives renamed and re-measured, added and removed to match mounts.
     void UpdateDrives(const std::vector<platform::TMountEntry>& mounts);
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The root of the whole tree, "My Tessalundrix".
@@ -448,6 +465,14 @@ public:
     bool Explore() override;
     void Expand(bool, bool) override { Explore(); }
     void ExpandChildren() override {}
+
+    // Writes the exploration file of the marked items to fileName (through a temporary file that
+    // replaces it only when complete). Sets Created to the save time, as it does for every written
+    // drive, share and folder saved on its own. progress (not owned, may be nullptr) is stepped once
+    // per file record and polled for cancel before each child.
+    TSaveOutcome SaveToFile(const std::string& fileName, TProgressSink* progress = nullptr);
+    // The root record: its count is the number of file records that follow (counted first).
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // Base of the network nodes.
@@ -473,6 +498,8 @@ public:
     void UpdateShares(const std::vector<platform::TNetworkShare>& shares);
     // The server this container stands for ("//server" gives "server").
     [[nodiscard]] std::string Server() const;
+    // Also the Network Neighborhood's: no record of its own, the explored children in order.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FDisplayPath;
@@ -499,6 +526,8 @@ public:
     // Wakes the share (with a time limit), then lists it.
     void Expand(bool force, bool deep) override;
     void TouchShare();
+    // A path record holding the network path (UncPath), not the mount point.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FUncPath;
