@@ -6,12 +6,12 @@ namespace mainwindow {
 
 using namespace model;
 
-bool MayClose(TCloseAnswer answer, TSaveOutcome outcome) {
+bool MayClose(TCloseAnswer answer, TSaveCommandOutcome outcome) {
     switch (answer) {
     case TCloseAnswer::NotAsked:
     case TCloseAnswer::No: return true;
     case TCloseAnswer::Cancel: return false;
-    case TCloseAnswer::Yes: return IsSaved(outcome) || outcome == TSaveOutcome::NothingToSave;
+    case TCloseAnswer::Yes: return IsSaved(outcome) || outcome == TSaveCommandOutcome::NothingToSave;
     }
     return false;
 }

@@ -17,7 +17,7 @@ class TRootItem;
 namespace mainwindow {
 
 // What one save command came to.
-enum class TSaveOutcome {
+enum class TSaveCommandOutcome {
     SavedAll,      // the whole tree was written: nothing unsaved is left
     SavedSelected, // only the selection was written
     NothingToSave, // nothing explored: no file was offered
@@ -25,8 +25,8 @@ enum class TSaveOutcome {
     Failed,        // writing failed: an error was shown
 };
 
-[[nodiscard]] inline bool IsSaved(TSaveOutcome o) {
-    return o == TSaveOutcome::SavedAll || o == TSaveOutcome::SavedSelected;
+[[nodiscard]] inline bool IsSaved(TSaveCommandOutcome o) {
+    return o == TSaveCommandOutcome::SavedAll || o == TSaveCommandOutcome::SavedSelected;
 }
 
 // The answers to "Some or all explorations have not been saved."
@@ -34,7 +34,7 @@ enum class TCloseAnswer { NotAsked, Yes, No, Cancel };
 
 // Yes closes only when the save it led to wrote something or there was nothing to save; a cancelled
 // or failed save keeps the window (and the unsaved work) open.
-[[nodiscard]] bool MayClose(TCloseAnswer answer, TSaveOutcome outcome);
+[[nodiscard]] bool MayClose(TCloseAnswer answer, TSaveCommandOutcome outcome);
 
 // The save dialog's text for the selection: "N items selected", one item's path, or empty.
 [[nodiscard]] std::string SelectionCaption(TFocus focus, const std::vector<const model::TItem*>& listSelection,

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using namespace mainwindow;
 using namespace model;
 
@@ -100,7 +102,13 @@ const TCase kCases[] = {
 };
 // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Classes, CommandTable, ::testing::ValuesIn(kCases));
+INSTANTIATE_TEST_SUITE_P(Classes, CommandTable, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<TCase>& info) {
+                             std::string name;
+                             for (const char* c = info.param.what; *c; ++c)
+                                 if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+                             return name + "_" + std::to_string(info.index);
+                         });
 
 TEST(Commands, OpenCaptionFollowsWhereTheSubjectIs) {
     TSampleTree t;

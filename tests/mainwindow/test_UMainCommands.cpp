@@ -13,17 +13,17 @@ namespace {
 TEST(CloseDecision, YesClosesOnlyAfterASaveOrWithNothingToSave) {
     struct {
         TCloseAnswer answer;
-        TSaveOutcome outcome;
+        TSaveCommandOutcome outcome;
         bool closes;
     } cases[] = {
-        {TCloseAnswer::NotAsked, TSaveOutcome::Cancelled, true},
-        {TCloseAnswer::No, TSaveOutcome::Cancelled, true},
-        {TCloseAnswer::Cancel, TSaveOutcome::SavedAll, false},
-        {TCloseAnswer::Yes, TSaveOutcome::SavedAll, true},
-        {TCloseAnswer::Yes, TSaveOutcome::SavedSelected, true},
-        {TCloseAnswer::Yes, TSaveOutcome::NothingToSave, true},
-        {TCloseAnswer::Yes, TSaveOutcome::Cancelled, false},
-        {TCloseAnswer::Yes, TSaveOutcome::Failed, false},
+        {TCloseAnswer::NotAsked, TSaveCommandOutcome::Cancelled, true},
+        {TCloseAnswer::No, TSaveCommandOutcome::Cancelled, true},
+        {TCloseAnswer::Cancel, TSaveCommandOutcome::SavedAll, false},
+        {TCloseAnswer::Yes, TSaveCommandOutcome::SavedAll, true},
+        {TCloseAnswer::Yes, TSaveCommandOutcome::SavedSelected, true},
+        {TCloseAnswer::Yes, TSaveCommandOutcome::NothingToSave, true},
+        {TCloseAnswer::Yes, TSaveCommandOutcome::Cancelled, false},
+        {TCloseAnswer::Yes, TSaveCommandOutcome::Failed, false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(MayClose(c.answer, c.outcome), c.closes)
