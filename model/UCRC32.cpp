@@ -9,7 +9,8 @@ constexpr std::array<std::uint32_t, 256> MakeTable() {
     std::array<std::uint32_t, 256> table{};
     for (std::uint32_t n = 0; n < 256; ++n) {
         std::uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
         table[n] = c;
     }
     return table;
@@ -35,7 +36,8 @@ std::uint32_t CRC32Update(std::uint32_t crcRegister, const void* data, std::size
 std::uint32_t CRC32UpdateByTable(std::uint32_t crcRegister, const void* data, std::size_t length) {
     if (!data) return crcRegister;
     auto* p = static_cast<const unsigned char*>(data);
-    for (std::size_t i = 0; i < length; ++i) crcRegister = (crcRegister >> 8) ^ kCRC32Table[(crcRegister ^ p[i]) & 0xFF];
+    for (std::size_t i = 0; i < length; ++i)
+        crcRegister = (crcRegister >> 8) ^ kCRC32Table[(crcRegister ^ p[i]) & 0xFF];
     return crcRegister;
 }
 

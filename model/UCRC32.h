@@ -17,6 +17,7 @@ extern const std::array<std::uint32_t, 256> kCRC32Table;
 [[nodiscard]] std::uint32_t CRC32Update(std::uint32_t crcRegister, const void* data, std::size_t length);
 
 // The same through the table, one byte at a time (the reference the fast path is tested against).
-[[nodiscard]] std::uint32_t CRC32UpdateByTable(std::uint32_t crcRegister, const void* data, std::size_t length);
+[[nodiscard]] std::uint32_t CRC32UpdateByTable(std::uint32_t crcRegister, const void* data,
+                                               std::size_t length);
 
 } // namespace model

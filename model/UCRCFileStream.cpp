@@ -16,7 +16,9 @@ void TCRCFileStream::Write(const void* buffer, std::size_t count) {
     FFile->Write(buffer, count);
 }
 
-std::size_t TCRCFileStream::Read(void* buffer, std::size_t count) { return FFile->Read(buffer, count); }
+std::size_t TCRCFileStream::Read(void* buffer, std::size_t count) {
+    return FFile->Read(buffer, count);
+}
 
 void TCRCFileStream::StartCRC() {
     FCrcRegister = 0xFFFFFFFFu;

@@ -166,6 +166,13 @@ public:
     // The separator that joins names below this item: "/" here; files written on Windows keep "\".
     [[nodiscard]] virtual char PathSeparator() const;
 
+    // The string encoding of names and paths (URecordCodec); more than 65535 bytes raises TRecordError.
+    static void WriteName(TRecordWriter& out, std::string_view name);
+    // One name in the encoding of formatVersion; data that ends early raises TRecordTruncated.
+    [[nodiscard]] static std::string ReadName(TRecordReader& in, std::uint32_t formatVersion);
+    // The packed dword dates of format versions 1 to 3.
+    [[nodiscard]] static TDateTime PackedDateToDateTime(std::uint32_t value);
+
     // The item itself or any ancestor is marked for saving.
     [[nodiscard]] bool IsMarked() const;
     // The nearest ancestor-or-self that is a TRootItem, or nullptr.

@@ -19,12 +19,15 @@ TDateTime SaveTime(const TItem& item) {
     return root ? root->Created() : platform::Now();
 }
 
-TItemTail TailOf(const TItem& item) { return {item.Created(), item.Accessed(), item.Modified(), item.Attributes()}; }
+TItemTail TailOf(const TItem& item) {
+    return {item.Created(), item.Accessed(), item.Modified(), item.Attributes()};
+}
 
 // The path a path record of this folder holds: a share keeps its network path, every other folder
 // the path that opens it here.
 std::string RecordPath(const TFolderItem& folder) {
-    if (auto* share = dynamic_cast<const TNetworkDriveItem*>(&folder)) return PathWithoutSeparator(share->UncPath());
+    if (auto* share = dynamic_cast<const TNetworkDriveItem*>(&folder))
+        return PathWithoutSeparator(share->UncPath());
     return PathWithoutSeparator(folder.GetPath());
 }
 
@@ -41,7 +44,9 @@ bool HasMarkedFile(const TFolderItem& folder) {
 }
 
 // For an unmarked folder: something below it is to be written.
-bool HasMarkedContent(const TFolderItem& folder) { return folder.HasMarkedDescendant() || HasMarkedFile(folder); }
+bool HasMarkedContent(const TFolderItem& folder) {
+    return folder.HasMarkedDescendant() || HasMarkedFile(folder);
+}
 
 // Body, children and end of a folder that is marked, or of the root. The head is written already.
 void WriteMarkedFolderPart(TFolderItem& folder, TRecordWriter& out) {
@@ -49,7 +54,8 @@ void WriteMarkedFolderPart(TFolderItem& folder, TRecordWriter& out) {
     folder.TItem::SaveToStream(out);
     for (TItem* child : folder.Children()) {
         if (out.Cancelled()) return; // stops at once: the file is thrown away
-        if (!child->IsFolder() || static_cast<TFolderItem*>(child)->HasExploredContent()) child->SaveToStream(out);
+        if (!child->IsFolder() || static_cast<TFolderItem*>(child)->HasExploredContent())
+            child->SaveToStream(out);
     }
     out.WriteEnd();
 }
@@ -76,7 +82,8 @@ void WriteTowardsMarked(TFolderItem& folder, TRecordWriter& out) {
     }
     for (TItem* child : folder.Children()) {
         if (out.Cancelled()) return;
-        if (child->IsFolder() && HasMarkedContent(*static_cast<TFolderItem*>(child))) child->SaveToStream(out);
+        if (child->IsFolder() && HasMarkedContent(*static_cast<TFolderItem*>(child)))
+            child->SaveToStream(out);
     }
 }
 
@@ -153,10 +160,18 @@ void TNetworkDriveItem::SaveToStream(TRecordWriter& out) {
     WriteMarkedFolderPart(*this, out);
 }
 
-void TManualRootItem::SaveToStream(TRecordWriter& out) { WriteContainer(*this, out, false); }
-void TLoadedRootItem::SaveToStream(TRecordWriter& out) { WriteContainer(*this, out, false); }
-void TComputerRootItem::SaveToStream(TRecordWriter& out) { WriteContainer(*this, out, true); }
-void TNetworkContainerItem::SaveToStream(TRecordWriter& out) { WriteContainer(*this, out, true); }
+void TManualRootItem::SaveToStream(TRecordWriter& out) {
+    WriteContainer(*this, out, false);
+}
+void TLoadedRootItem::SaveToStream(TRecordWriter& out) {
+    WriteContainer(*this, out, false);
+}
+void TComputerRootItem::SaveToStream(TRecordWriter& out) {
+    WriteContainer(*this, out, true);
+}
+void TNetworkContainerItem::SaveToStream(TRecordWriter& out) {
+    WriteContainer(*this, out, true);
+}
 
 void TRootItem::SaveToStream(TRecordWriter& out) {
     std::int64_t count = 0;
@@ -194,6 +209,18 @@ TSaveOutcome TRootItem::SaveToFile(const std::string& fileName, TProgressSink* p
         outcome.detail = e.what();
     }
     return outcome;
+}
+
+// ---- strings and dates ----
+
+void TItem::WriteName(TRecordWriter& out, std::string_view name) {
+    out.WriteString(name);
+}
+std::string TItem::ReadName(TRecordReader& in, std::uint32_t formatVersion) {
+    return in.ReadName(formatVersion);
+}
+TDateTime TItem::PackedDateToDateTime(std::uint32_t value) {
+    return model::PackedDateToDateTime(value);
 }
 
 // ---- reading ----

@@ -23,11 +23,13 @@ namespace {
 constexpr std::uint32_t kAttributeBits[8] = {0x20, 0x800, 0x2, 0x80, 0x1000, 0x1, 0x4, 0x100};
 
 void PutLE(unsigned char* p, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+    for (int i = 0; i < bytes; ++i)
+        p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 std::uint64_t GetLE(const unsigned char* p, int bytes) {
     std::uint64_t v = 0;
-    for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
+    for (int i = 0; i < bytes; ++i)
+        v |= static_cast<std::uint64_t>(p[i]) << (8 * i);
     return v;
 }
 std::uint64_t DoubleBits(double d) {
@@ -82,7 +84,8 @@ THeaderFields DecodeHeader(const THeaderBytes& h) {
     f.layoutMarker = static_cast<std::uint32_t>(GetLE(&h[txf::kOffsetLayoutMarker], 4));
     f.compression = static_cast<std::uint32_t>(GetLE(&h[txf::kOffsetCompression], 4));
     f.majorVersion = static_cast<std::uint32_t>(GetLE(&h[txf::kOffsetMajorVersion], 4));
-    f.formatVersion = static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLE(&h[txf::kOffsetFormatVersion], 4)));
+    f.formatVersion =
+        static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLE(&h[txf::kOffsetFormatVersion], 4)));
     const bool standard = f.formatVersion >= 5;
     f.crc = static_cast<std::uint32_t>(GetLE(&h[standard ? txf::kOffsetCrc : txf::kOffsetCrcOld], 4));
     f.fileCount = GetLE(&h[standard ? txf::kOffsetFileCount : txf::kOffsetFileCountOld], 8);
@@ -144,9 +147,12 @@ void TRecordWriter::Finish() {
     if (!FSink || FFinished) return;
     Deflate(true);
     FFinished = true;
+    FInUsed = kBufferSize; // a later write takes the slow path, which refuses it
 }
 
-void TRecordWriter::WriteByte(std::uint8_t value) { Put(&value, 1); }
+void TRecordWriter::WriteByte(std::uint8_t value) {
+    Put(&value, 1);
+}
 
 void TRecordWriter::WriteWord(std::uint16_t value) {
     unsigned char b[2];
@@ -172,11 +178,14 @@ void TRecordWriter::WriteDouble(double value) {
     Put(b, 8);
 }
 
-void TRecordWriter::WriteBytes(const void* data, std::size_t count) { Put(data, count); }
+void TRecordWriter::WriteBytes(const void* data, std::size_t count) {
+    Put(data, count);
+}
 
 void TRecordWriter::CheckString(std::string_view s) {
     if (s.size() > txf::kMaxString)
-        throw TRecordError("a name of " + std::to_string(s.size()) + " bytes is longer than a file can store");
+        throw TRecordError("a name of " + std::to_string(s.size()) +
+                           " bytes is longer than a file can store");
 }
 
 void TRecordWriter::WriteString(std::string_view s) {
@@ -228,10 +237,18 @@ void TRecordWriter::WriteFileHead(std::string_view name, std::int64_t size) {
     const auto v = static_cast<std::uint64_t>(size);
     PutLE(b, v, 8);
     switch (width) {
-    case txf::kWidthByte: Put(b, 1); break;
-    case txf::kWidthWord: Put(b, 2); break;
-    case txf::kWidth3: Put(b, 3); break; // word of the low 16 bits, then bits 16..23: the LE bytes
-    default: Put(b, 8); break;
+    case txf::kWidthByte:
+        Put(b, 1);
+        break;
+    case txf::kWidthWord:
+        Put(b, 2);
+        break;
+    case txf::kWidth3:
+        Put(b, 3);
+        break; // word of the low 16 bits, then bits 16..23: the LE bytes
+    default:
+        Put(b, 8);
+        break;
     }
     ++FFileRecords;
 }
@@ -275,9 +292,13 @@ bool TRecordReader::Fill(std::size_t need) {
     return FEnd >= need;
 }
 
-void TRecordReader::Truncated() { throw TRecordTruncated("the data ends inside a record"); }
+void TRecordReader::Truncated() {
+    throw TRecordTruncated("the data ends inside a record");
+}
 
-bool TRecordReader::AtEnd() { return FPos == FEnd && !Fill(1); }
+bool TRecordReader::AtEnd() {
+    return FPos == FEnd && !Fill(1);
+}
 
 std::uint8_t TRecordReader::ReadByte() {
     Need(1);
@@ -366,13 +387,16 @@ TItemTail TRecordReader::ReadTail(std::uint8_t kind, std::uint32_t formatVersion
 
 std::int64_t TRecordReader::ReadFileSize(std::uint8_t kind) {
     switch (kind & txf::kWidthMask) {
-    case txf::kWidthByte: return ReadByte();
-    case txf::kWidthWord: return ReadWord();
+    case txf::kWidthByte:
+        return ReadByte();
+    case txf::kWidthWord:
+        return ReadWord();
     case txf::kWidth3: {
         const std::int64_t low = ReadWord();
         return low + static_cast<std::int64_t>(ReadByte()) * 65536;
     }
-    default: return ReadInt64();
+    default:
+        return ReadInt64();
     }
 }
 
@@ -448,9 +472,13 @@ TExplorationFileWriter::TExplorationFileWriter(const std::string& fileName, std:
 
 TExplorationFileWriter::~TExplorationFileWriter() = default; // the safe file removes an unfinished file
 
-TRecordWriter& TExplorationFileWriter::Records() { return *FState->records; }
+TRecordWriter& TExplorationFileWriter::Records() {
+    return *FState->records;
+}
 
-void TExplorationFileWriter::Commit() { Commit(FState->records->FileRecords()); }
+void TExplorationFileWriter::Commit() {
+    Commit(FState->records->FileRecords());
+}
 
 void TExplorationFileWriter::Commit(std::uint64_t fileCount) {
     TState& st = *FState;

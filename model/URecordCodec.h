@@ -56,8 +56,8 @@ inline constexpr std::size_t kOffsetLayoutMarker = 20;
 inline constexpr std::size_t kOffsetCompression = 32;
 inline constexpr std::size_t kOffsetMajorVersion = 58;
 inline constexpr std::size_t kOffsetFormatVersion = 62;
-inline constexpr std::size_t kOffsetCrc = 74;       // version 5
-inline constexpr std::size_t kOffsetFileCount = 78; // version 5
+inline constexpr std::size_t kOffsetCrc = 74;          // version 5
+inline constexpr std::size_t kOffsetFileCount = 78;    // version 5
 inline constexpr std::size_t kOffsetCrcOld = 66;       // versions 1-4
 inline constexpr std::size_t kOffsetFileCountOld = 70; // versions 1-4
 inline constexpr int kCompressionLevel = 9;
@@ -85,7 +85,9 @@ inline constexpr std::uint8_t kPackedModified = 0x08;
 inline constexpr std::size_t kMaxString = 65535;
 
 // (kind & 0x67) == 0x63 ends a child list (writers store 99).
-[[nodiscard]] constexpr bool IsEndKind(std::uint8_t kind) { return (kind & 0x67) == 0x63; }
+[[nodiscard]] constexpr bool IsEndKind(std::uint8_t kind) {
+    return (kind & 0x67) == 0x63;
+}
 } // namespace txf
 
 // Any fault of the format: a string that cannot be encoded, data that ends early, a damaged
@@ -201,7 +203,7 @@ public:
 
     [[nodiscard]] std::uint64_t FileRecords() const { return FFileRecords; }
     // Record bytes written so far (before compression).
-    [[nodiscard]] std::uint64_t BytesWritten() const { return FBytes + FInUsed; }
+    [[nodiscard]] std::uint64_t BytesWritten() const { return FFinished ? FBytes : FBytes + FInUsed; }
     [[nodiscard]] bool Counting() const { return FSink == nullptr; }
 
     // Progress of the save (not owned; nullptr for none). Step and Cancelled pass through to it.
@@ -295,7 +297,8 @@ private:
 // Bytes held elsewhere (not copied; they must outlive the source).
 class TMemorySource : public TByteSource {
 public:
-    TMemorySource(const void* data, std::size_t size) : FData(static_cast<const unsigned char*>(data)), FSize(size) {}
+    TMemorySource(const void* data, std::size_t size)
+        : FData(static_cast<const unsigned char*>(data)), FSize(size) {}
     std::size_t Read(void* buffer, std::size_t count) override;
 
 private:
@@ -307,7 +310,9 @@ private:
 // Appends to a string (tests, and bodies built in memory).
 class TStringSink : public TByteSink {
 public:
-    void Write(const void* buffer, std::size_t count) override { Data.append(static_cast<const char*>(buffer), count); }
+    void Write(const void* buffer, std::size_t count) override {
+        Data.append(static_cast<const char*>(buffer), count);
+    }
     std::string Data;
 };
 

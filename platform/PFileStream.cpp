@@ -9,7 +9,8 @@ namespace platform {
 
 TFileStream::TFileStream(const std::string& path, TMode mode) : FPath(path) {
     const int flags = mode == TMode::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
-    do FFd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
+    do
+        FFd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     while (FFd < 0 && errno == EINTR);
     if (FFd < 0) Fail("open", errno);
 }

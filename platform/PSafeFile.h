@@ -34,7 +34,7 @@ public:
     [[nodiscard]] bool Committed() const { return FCommitted; }
 
 private:
-    std::string FTarget;   // the file that is replaced (a link resolved)
+    std::string FTarget; // the file that is replaced (a link resolved)
     std::string FTempPath;
     std::unique_ptr<TFileStream> FStream;
     unsigned FMode = 0;

@@ -24,7 +24,9 @@ struct TempDir {
     fs::path path;
 };
 
-std::uint32_t Crc(const std::string& s) { return ~CRC32Update(0xFFFFFFFFu, s.data(), s.size()); }
+std::uint32_t Crc(const std::string& s) {
+    return ~CRC32Update(0xFFFFFFFFu, s.data(), s.size());
+}
 } // namespace
 
 TEST(CRC32, CheckValue) {
@@ -42,7 +44,8 @@ TEST(CRC32, NoDataLeavesTheRegister) {
 TEST(CRC32, FastPathAgreesWithTheTableInPieces) {
     std::mt19937 rng(7);
     std::vector<unsigned char> data(100000);
-    for (auto& b : data) b = static_cast<unsigned char>(rng());
+    for (auto& b : data)
+        b = static_cast<unsigned char>(rng());
     std::uint32_t table = 0xFFFFFFFFu, fast = 0xFFFFFFFFu;
     for (size_t pos = 0, step = 1; pos < data.size(); pos += step, step = step * 3 % 4099 + 1) {
         const size_t n = std::min(step, data.size() - pos);
@@ -76,9 +79,11 @@ TEST(CRCFileStream, ChecksumsOnlyWhatFollowsStartCRC) {
 TEST(CRCFileStream, RestCrcAroundTheBlockBoundary) {
     TempDir dir;
     std::mt19937 rng(11);
-    for (size_t rest : {size_t{0}, size_t{1}, size_t{32767}, size_t{32768}, size_t{32769}, size_t{65536}, size_t{65537}}) {
+    for (size_t rest :
+         {size_t{0}, size_t{1}, size_t{32767}, size_t{32768}, size_t{32769}, size_t{65536}, size_t{65537}}) {
         std::string body(rest, '\0');
-        for (char& c : body) c = static_cast<char>(rng());
+        for (char& c : body)
+            c = static_cast<char>(rng());
         const std::string name = (dir.path / ("f" + std::to_string(rest))).string();
         {
             TCRCFileStream out(name, TFileMode::Create);

@@ -37,7 +37,8 @@ struct Expect {
         return *this;
     }
     Expect& I64(std::int64_t v) {
-        for (int i = 0; i < 8; ++i) b.push_back(static_cast<unsigned char>(static_cast<std::uint64_t>(v) >> (8 * i)));
+        for (int i = 0; i < 8; ++i)
+            b.push_back(static_cast<unsigned char>(static_cast<std::uint64_t>(v) >> (8 * i)));
         return *this;
     }
     Expect& D(double d) {
@@ -59,7 +60,8 @@ Bytes Inflate(const std::string& z) {
     do {
         out.resize(out.size() * 2);
         size = static_cast<uLongf>(out.size());
-        rc = uncompress(out.data(), &size, reinterpret_cast<const Bytef*>(z.data()), static_cast<uLong>(z.size()));
+        rc = uncompress(out.data(), &size, reinterpret_cast<const Bytef*>(z.data()),
+                        static_cast<uLong>(z.size()));
     } while (rc == Z_BUF_ERROR);
     EXPECT_EQ(rc, Z_OK);
     out.resize(size);
@@ -77,14 +79,16 @@ Bytes Body(TRootItem& root) {
 
 std::string Hex(const Bytes& b) {
     std::ostringstream s;
-    for (unsigned char c : b) s << std::hex << (c < 16 ? "0" : "") << int(c) << ' ';
+    for (unsigned char c : b)
+        s << std::hex << (c < 16 ? "0" : "") << int(c) << ' ';
     return s.str();
 }
 
-constexpr double kSave = 46000.5;   // the save time given to the root
+constexpr double kSave = 46000.5;    // the save time given to the root
 constexpr double kManual = 45999.25; // when the manual exploration ran
 
-TFileItem* AddFile(TFolderItem* folder, const std::string& name, std::int64_t size, double date, std::uint32_t attr) {
+TFileItem* AddFile(TFolderItem* folder, const std::string& name, std::int64_t size, double date,
+                   std::uint32_t attr) {
     auto* f = new TFileItem(name, folder);
     f->SetSize(size);
     f->SetCreated(date);
@@ -156,7 +160,8 @@ Expect RootHead(std::int64_t count, double created = kSave) {
     e.K(1).S("My Tessalundrix").I64(count).Body(0, created, 0, 0, 0);
     return e;
 }
-Expect& FileRec(Expect& e, unsigned char kind, const std::string& name, Bytes size, double date, unsigned char attr) {
+Expect& FileRec(Expect& e, unsigned char kind, const std::string& name, Bytes size, double date,
+                unsigned char attr) {
     e.K(kind).S(name);
     e.b.insert(e.b.end(), size.begin(), size.end());
     return e.D(date).D(date + 1).D(date + 2).K(attr);
@@ -389,7 +394,8 @@ TEST(SaveToFile, FullDiskFailsAndLeavesTheTarget) {
     const std::string old(5000, 'k');
     std::ofstream(target, std::ios::binary) << old;
     Tree t;
-    for (int i = 0; i < 3000; ++i) AddFile(t.docs, "file-" + std::to_string(i * 7919), i * 131, i, 0);
+    for (int i = 0; i < 3000; ++i)
+        AddFile(t.docs, "file-" + std::to_string(i * 7919), i * 131, i, 0);
     t.root.SetMarked(true);
     // The system refuses every byte past 1000 of a file, as a full file system would.
     rlimit saved{};
@@ -438,11 +444,16 @@ struct Tail {
     double created, accessed, modified;
     std::uint32_t attributes;
 };
-Bytes Dbl(double d) { return Expect().D(d).b; }
-Bytes Dw(std::uint32_t v) { return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)}; }
+Bytes Dbl(double d) {
+    return Expect().D(d).b;
+}
+Bytes Dw(std::uint32_t v) {
+    return {std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), std::uint8_t(v >> 24)};
+}
 Bytes Join(std::initializer_list<Bytes> parts) {
     Bytes r;
-    for (const Bytes& p : parts) r.insert(r.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        r.insert(r.end(), p.begin(), p.end());
     return r;
 }
 } // namespace
@@ -528,10 +539,17 @@ TEST(ItemLoad, WrittenRecordsReadBack) {
         }
         names.push_back(in.ReadName(5));
         switch (kind & txf::kKindMask) {
-        case txf::kKindRoot: in.ReadInt64(); break;
-        case txf::kKindDrive: in.ReadByte(), in.ReadInt64(), in.ReadInt64(); break;
-        case txf::kKindPath: names.back() += "|" + in.ReadName(5); break;
-        default: break;
+        case txf::kKindRoot:
+            in.ReadInt64();
+            break;
+        case txf::kKindDrive:
+            in.ReadByte(), in.ReadInt64(), in.ReadInt64();
+            break;
+        case txf::kKindPath:
+            names.back() += "|" + in.ReadName(5);
+            break;
+        default:
+            break;
         }
         if ((kind & txf::kKindMask) == txf::kKindFile) {
             TFileItem f(names.back(), nullptr);
@@ -552,6 +570,6 @@ TEST(ItemLoad, WrittenRecordsReadBack) {
     }
     EXPECT_EQ(files, 4);
     EXPECT_EQ(lists, ends);
-    EXPECT_EQ(names, (std::vector<std::string>{"My Tessalundrix", "/data", "docs", "a.txt", "b.bin", "/|/", "c",
-                                               "share|//server/share", "d"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"My Tessalundrix", "/data", "docs", "a.txt", "b.bin", "/|/",
+                                               "c", "share|//server/share", "d"}));
 }

@@ -1,10 +1,16 @@
 // The record codec: field encodings byte by byte, the header, the reader on cut and damaged data.
+#include "model/UCRC32.h"
 #include "model/URecordCodec.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -36,8 +42,7 @@ Bytes Inflate(const std::string& z) {
     return out;
 }
 
-template <typename F>
-Bytes Encode(F write) {
+template <typename F> Bytes Encode(F write) {
     TStringSink sink;
     {
         TRecordWriter w(sink);
@@ -49,10 +54,13 @@ Bytes Encode(F write) {
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes r;
-    for (const Bytes& p : parts) r.insert(r.end(), p.begin(), p.end());
+    for (const Bytes& p : parts)
+        r.insert(r.end(), p.begin(), p.end());
     return r;
 }
-Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes Str(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 } // namespace
 
 struct SizeCase {
@@ -91,7 +99,8 @@ TEST(RecordCodec, StringLengths) {
         size_t length;
         Bytes prefix;
     };
-    for (const Case& c : std::vector<Case>{{0, {0}}, {126, {126}}, {127, {127, 127, 0}}, {65535, {127, 0xFF, 0xFF}}}) {
+    for (const Case& c :
+         std::vector<Case>{{0, {0}}, {126, {126}}, {127, {127, 127, 0}}, {65535, {127, 0xFF, 0xFF}}}) {
         const std::string s(c.length, 'n');
         const Bytes body = Encode([&](TRecordWriter& w) { w.WriteString(s); });
         EXPECT_EQ(body, Cat({c.prefix, Str(s)})) << "length " << c.length;
@@ -110,6 +119,8 @@ TEST(RecordCodec, TooLongStringIsRefusedWithoutWriting) {
     EXPECT_THROW(w.WriteFileHead(std::string(65536, 'f'), 1), TRecordError);
     EXPECT_EQ(w.FileRecords(), 0u);
     w.Finish();
+    EXPECT_EQ(w.BytesWritten(), 1u);
+    EXPECT_THROW(w.WriteByte(8), TRecordError) << "nothing after the end of the stream";
     EXPECT_EQ(Inflate(sink.Data), Bytes{7}) << "a refused record leaves nothing behind";
 }
 
@@ -126,8 +137,15 @@ TEST(RecordCodec, AttributeByte) {
         std::uint32_t windows;
         std::uint8_t packed;
     };
-    for (const Case& c : std::vector<Case>{{0x20, 0x01}, {0x800, 0x02}, {0x2, 0x04}, {0x80, 0x08}, {0x1000, 0x10},
-                                           {0x1, 0x20}, {0x4, 0x40}, {0x100, 0x80}, {0x0, 0x00}}) {
+    for (const Case& c : std::vector<Case>{{0x20, 0x01},
+                                           {0x800, 0x02},
+                                           {0x2, 0x04},
+                                           {0x80, 0x08},
+                                           {0x1000, 0x10},
+                                           {0x1, 0x20},
+                                           {0x4, 0x40},
+                                           {0x100, 0x80},
+                                           {0x0, 0x00}}) {
         EXPECT_EQ(AttributesToByte(c.windows), c.packed) << std::hex << c.windows;
         EXPECT_EQ(ByteToAttributes(c.packed), c.windows);
     }
@@ -147,7 +165,8 @@ TEST(RecordCodec, FileRecordOfFiveByteArchiveFile) {
 TEST(RecordCodec, PackedDates) {
     EXPECT_DOUBLE_EQ(PackedDateToDateTime(0), 29000.0) << "25 May 1979";
     EXPECT_DOUBLE_EQ(PackedDateToDateTime((1u << 17) | 43200), 29001.5);
-    EXPECT_DOUBLE_EQ(PackedDateToDateTime(0x1FFFF), 29000.0 + 131071.0 / 86400.0) << "more than one day of seconds";
+    EXPECT_DOUBLE_EQ(PackedDateToDateTime(0x1FFFF), 29000.0 + 131071.0 / 86400.0)
+        << "more than one day of seconds";
 }
 
 TEST(RecordCodec, PathWithoutSeparator) {
@@ -160,12 +179,13 @@ TEST(RecordCodec, PathWithoutSeparator) {
 
 TEST(RecordCodec, HeaderLayout) {
     const THeaderBytes h = MakeHeader(txf::kWriterExplorer);
-    const Bytes start = {0xE8, 0x5A, 0x02, 0x00, 0x74, 0x1A, 0x0F, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
-                         0x30, 0x0C, 0x00, 0x00, 0x32, 0x32, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0, 0,
-                         0xB4, 0x11, 0x00, 0x00};
+    const Bytes start = {0xE8, 0x5A, 0x02, 0x00, 0x74, 0x1A, 0x0F, 0x00, 0,    0,    0,    0,
+                         0,    0,    0,    0,    0x30, 0x0C, 0x00, 0x00, 0x32, 0x32, 0x00, 0x00,
+                         0,    0,    0,    0,    0,    0,    0,    0,    0xB4, 0x11, 0x00, 0x00};
     EXPECT_EQ(Bytes(h.begin(), h.begin() + 36), start);
     EXPECT_EQ(Bytes(h.begin() + 58, h.begin() + 66), (Bytes{3, 0, 0, 0, 5, 0, 0, 0}));
-    for (size_t i : {36u, 57u, 66u, 73u, 74u, 85u, 86u, 127u}) EXPECT_EQ(h[i], 0) << i;
+    for (size_t i : {36u, 57u, 66u, 73u, 74u, 85u, 86u, 127u})
+        EXPECT_EQ(h[i], 0) << i;
 
     const THeaderFields f = DecodeHeader(h);
     EXPECT_EQ(f.magic1, txf::kMagic1);
@@ -237,7 +257,8 @@ TEST(InflateSource, DamagedAndCutStreams) {
     TStringSink sink;
     {
         TRecordWriter w(sink);
-        for (int i = 0; i < 2000; ++i) w.WriteFile("file" + std::to_string(i), i * 977, {double(i), 0, 0, 0});
+        for (int i = 0; i < 2000; ++i)
+            w.WriteFile("file" + std::to_string(i), i * 977, {double(i), 0, 0, 0});
         w.Finish();
     }
     const std::string& z = sink.Data;
@@ -263,4 +284,36 @@ TEST(InflateSource, DamagedAndCutStreams) {
     EXPECT_THROW(readAll(z.substr(0, z.size() / 2)), TRecordTruncated);
     EXPECT_THROW(readAll(z.substr(0, z.size() - 1)), TRecordTruncated) << "a stream without its checksum";
     EXPECT_EQ(readAll(z + "trailing"), full) << "bytes after the stream are not records";
+}
+
+TEST(ExplorationFileWriter, WritesTheOtherProgramsFilesAndDiscardsUnfinishedOnes) {
+    namespace fs = std::filesystem;
+    std::string pattern = (fs::temp_directory_path() / "txwriter.XXXXXX").string();
+    const fs::path dir = ::mkdtemp(pattern.data());
+    const std::string name = (dir / "scan.txf").string();
+    {
+        TExplorationFileWriter file(name, txf::kWriterScanner);
+        file.Records().WriteRootHead("Root", 100000);
+        file.Records().WriteFolderBody(true, {});
+        file.Records().WriteFile("a", 1, {});
+        file.Records().WriteFile("b", 2, {});
+        file.Records().WriteEnd();
+        file.Commit();
+    }
+    std::ifstream in(name, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 128u);
+    THeaderBytes h;
+    std::memcpy(h.data(), bytes.data(), 128);
+    const THeaderFields f = DecodeHeader(h);
+    EXPECT_EQ(f.writerVersion, 3150u);
+    EXPECT_EQ(f.fileCount, 2u) << "the file records written, whatever the root record says";
+    EXPECT_EQ(f.crc, ~CRC32Update(0xFFFFFFFFu, bytes.data() + 128, bytes.size() - 128));
+    EXPECT_EQ(Inflate(bytes.substr(128)).size(), 6u + 8 + 26 + 2 * (3 + 1 + 25) + 1);
+    {
+        TExplorationFileWriter file((dir / "gone.txf").string(), txf::kWriterViewer);
+        file.Records().WriteRootHead("All Files", 0);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 1) << "an uncommitted file leaves nothing";
+    fs::remove_all(dir);
 }

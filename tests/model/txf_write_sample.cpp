@@ -35,14 +35,16 @@ struct Sample {
             auto* sub = new TFolderItem("sub", folder);
             folder->AddChild(sub);
             sub->SetExplored(true);
-            for (int j = 0; j < 250; ++j) AddFile(j % 2 ? sub : folder, "file" + std::to_string(j) + ".dat", j * 4099LL * (i + 1));
+            for (int j = 0; j < 250; ++j)
+                AddFile(j % 2 ? sub : folder, "file" + std::to_string(j) + ".dat", j * 4099LL * (i + 1));
         }
         lone = AddFile(drive, "top.bin", 1LL << 40);
         TManualRootItem* manuals = root.EnsureManualRoot();
         auto* manual = new TManualItem("/", kKindFixed, manuals);
         manuals->AddChild(manual);
         manual->SetExplored(true);
-        for (int j = 0; j < 3; ++j) AddFile(manual, "m" + std::to_string(j), j);
+        for (int j = 0; j < 3; ++j)
+            AddFile(manual, "m" + std::to_string(j), j);
         root.ComputeTotals();
         drive->SetSpace(1 << 20, 1 << 30);
     }

@@ -31,7 +31,9 @@ std::string ReadFile(const fs::path& p) {
     s << in.rdbuf();
     return s.str();
 }
-void WriteFile(const fs::path& p, const std::string& s) { std::ofstream(p, std::ios::binary) << s; }
+void WriteFile(const fs::path& p, const std::string& s) {
+    std::ofstream(p, std::ios::binary) << s;
+}
 } // namespace
 
 TEST(SafeFile, CommitReplacesTheTargetAndKeepsItsMode) {

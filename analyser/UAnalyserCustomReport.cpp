@@ -1,0 +1,103 @@
+#include "analyser/UAnalyserCustomReport.h"
+
+namespace analyser {
+
+std::string DefaultReportDefinition(int kind) {
+    if (kind == kTypeReport)
+        return FormatReportDefinition(
+            "Default", {"Application", "Application Extension", "Text Document", "HTML Document", "Help File"});
+    return FormatReportDefinition("Default", {".JPG", ".EXE", ".DLL", ".MP3", ".DOC"});
+}
+
+std::string FormatReportDefinition(std::string_view name, const std::vector<std::string>& items) {
+    std::string s(name);
+    s += kDefinitionEnd;
+    for (size_t i = 0; i < items.size() && i < static_cast<size_t>(kMaxReportItems); ++i) {
+        s += items[i];
+        s += kDefinitionEnd;
+    }
+    return s;
+}
+
+bool ParseReportDefinition(std::string_view definition, std::string& name, std::vector<std::string>& items) {
+    const size_t end = definition.find(kDefinitionEnd);
+    if (end == std::string_view::npos || IsBlankText(definition.substr(0, end))) return false;
+    name.assign(definition.substr(0, end));
+    items.clear();
+    size_t start = end + 1;
+    while (items.size() < static_cast<size_t>(kMaxReportItems)) {
+        const size_t next = definition.find(kDefinitionEnd, start);
+        if (next == std::string_view::npos) break;
+        items.emplace_back(definition.substr(start, next - start));
+        start = next + 1;
+    }
+    return true;
+}
+
+bool IsBlankText(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) > 32) return false;
+    return true;
+}
+
+bool HasControlCharacters(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) return true;
+    return false;
+}
+
+bool IsValidReportText(std::string_view text) { return !IsBlankText(text) && !HasControlCharacters(text); }
+
+std::string NormaliseManualEntry(int kind, std::string_view text) {
+    if (kind != kExtensionReport) return std::string(text);
+    std::string upper = model::UpperAscii(text);
+    if (upper == "NONE") return "none";
+    if (upper.empty() || upper.front() != '.') upper.insert(upper.begin(), '.');
+    return upper;
+}
+
+TAnalyserCustomReport* TAnalyserCustomReportList::FindReport(std::string_view name) const {
+    const int i = IndexOfReport(name);
+    return i >= 0 ? Report(i) : nullptr;
+}
+
+int TAnalyserCustomReportList::IndexOfReport(std::string_view name) const {
+    for (int i = ReportCount() - 1; i >= 0; --i)
+        if (Report(i)->Name == name) return i;
+    return -1;
+}
+
+void TAnalyserCustomReportList::ClearReports() {
+    while (!FReports.empty()) FReports.pop_back();
+}
+
+bool TAnalyserCustomReportList::AddReportFromString(std::string_view definition) {
+    std::string name;
+    std::vector<std::string> items;
+    if (!ParseReportDefinition(definition, name, items)) return false;
+    TAnalyserCustomReport* report = FindReport(name);
+    if (report == nullptr) report = AppendReport(name);
+    report->Items = std::move(items);
+    return true;
+}
+
+std::string TAnalyserCustomReportList::GetReportString(int i) const {
+    if (i < 0 || i >= ReportCount()) return {};
+    return FormatReportDefinition(Report(i)->Name, Report(i)->Items);
+}
+
+TAnalyserCustomReport* TAnalyserCustomReportList::AppendReport(std::string name) {
+    FReports.push_back(std::make_unique<TAnalyserCustomReport>(std::move(name)));
+    return FReports.back().get();
+}
+
+void TAnalyserCustomReportList::DeleteReport(int i) {
+    if (i >= 0 && i < ReportCount()) FReports.erase(FReports.begin() + i);
+}
+
+void TAnalyserCustomReportList::LoadDefaults(int kind) {
+    ClearReports();
+    AddReportFromString(DefaultReportDefinition(kind));
+}
+
+} // namespace analyser

@@ -1,0 +1,372 @@
+#include "model/UItem.h"
+#include "model/UScanProgress.h"
+#include "model/UTypeList.h"
+#include "platform/PMounts.h"
+
+#include "tests/FixtureTree.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace model;
+using txtest::TTempDir;
+
+namespace {
+
+// A windowless exploring window that counts its pumps and cancels at the chosen one (0: never).
+class TCountingProgress : public TScanProgress {
+public:
+    explicit TCountingProgress(int cancelAt) : FCancelAt(cancelAt) {}
+    void Pump() override {
+        ++Pumps;
+        if (FCancelAt > 0 && Pumps == FCancelAt) Cancel();
+    }
+    int Pumps = 0;
+
+private:
+    int FCancelAt;
+};
+
+// Installs a factory for one test: windows are counted, and the last one is kept for a look.
+class TWindows {
+public:
+    explicit TWindows(int cancelAt = 0) {
+        SetScanProgressFactory([this, cancelAt] {
+            auto w = std::make_unique<TCountingProgress>(cancelAt);
+            Last = w.get();
+            ++Made;
+            return w;
+        });
+    }
+    ~TWindows() { SetScanProgressFactory(nullptr); }
+    int Made = 0;
+    TCountingProgress* Last = nullptr; // valid while the exploration runs only
+};
+
+// Every item below folder, by its path relative to folder (folders end with "/").
+void Collect(const TFolderItem* folder, const std::string& prefix, std::map<std::string, const TItem*>& out) {
+    for (const TItem* child : folder->Children()) {
+        const std::string name = prefix + std::string(child->Name());
+        if (child->IsFolder()) {
+            out[name + "/"] = child;
+            Collect(static_cast<const TFolderItem*>(child), name + "/", out);
+        } else {
+            out[name] = child;
+        }
+    }
+}
+
+} // namespace
+
+TEST(Explore, TotalsCountsAndDatesAgreeWithFind) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    TWindows windows;
+    TManualItem item(t.Path(), kKindFixed, nullptr);
+    ASSERT_TRUE(item.Explore());
+    EXPECT_EQ(windows.Made, 1);
+    EXPECT_TRUE(item.Explored());
+    EXPECT_TRUE(item.Listed());
+    EXPECT_TRUE(item.ChildrenListed());
+
+    const auto found = txtest::FindTree(t.Path());
+    std::int64_t bytes = 0, files = 0, folders = 0;
+    for (const auto& [name, f] : found) {
+        if (f.type == 'd') ++folders;
+        else ++files, bytes += f.size;
+    }
+    EXPECT_EQ(item.GetSize(), bytes);
+    EXPECT_EQ(item.GetFileCount(), files);
+    EXPECT_EQ(item.GetFolderCount(), folders);
+
+    std::map<std::string, const TItem*> items;
+    Collect(&item, "", items);
+    ASSERT_EQ(items.size(), found.size());
+    for (const auto& [name, f] : found) {
+        const auto it = items.find(f.type == 'd' ? name + "/" : name);
+        ASSERT_NE(it, items.end()) << name;
+        const TItem* i = it->second;
+        EXPECT_EQ(i->Modified(), platform::DateTimeFromUnix(f.mtimeSeconds, f.mtimeMs * 1000000u)) << name;
+        if (f.type != 'd') EXPECT_EQ(i->GetSize(), f.size) << name;
+        EXPECT_EQ(i->IsFolder(), f.type == 'd') << name;
+    }
+    EXPECT_EQ(items["sizes/s4294967301"]->GetSize(), 4294967301LL);
+    EXPECT_EQ(items["names/.hidden"]->Attributes() & kAttrHidden, kAttrHidden);
+    EXPECT_EQ(items["special/fifo"]->Attributes(), kAttrSystem);
+    EXPECT_EQ(items["empty/"]->Attributes() & kAttrDirectory, kAttrDirectory);
+    EXPECT_NE(item.Created(), 0.0); // a manual exploration is dated when it runs
+}
+
+TEST(Explore, ChildrenAreSortedFoldersFirstAndTyped) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    TManualItem item(t.Path(), kKindFixed, nullptr);
+    ASSERT_TRUE(item.Explore());
+    auto* names = static_cast<TFolderItem*>(item.FindChild("names"));
+    ASSERT_NE(names, nullptr);
+    std::vector<std::string> order;
+    for (const TItem* c : names->Children()) order.push_back(c->NameString());
+    const std::vector<std::string> want = {".hidden", "A", "a", "a.b.c.txt", "arch.tar.gz", "bad\xff\xfe.bin",
+                                           "caf\xe9", "enddot.", "noext"};
+    EXPECT_EQ(order, want);
+    std::vector<std::string> top;
+    for (const TItem* c : item.Children()) top.push_back(c->NameString());
+    EXPECT_EQ(top, (std::vector<std::string>{".dotfolder", "deep", "empty", "links", "names", "sizes", "special"}));
+    EXPECT_EQ(names->FindChild("noext")->TypeIndex(), TypeList().IndexOfExtension("none"));
+    EXPECT_EQ(names->FindChild("arch.tar.gz")->TypeIndex(), TypeList().IndexOfExtension(".GZ"));
+    EXPECT_EQ(names->FindChild("enddot.")->TypeIndex(), TypeList().IndexOfExtension("."));
+}
+
+TEST(Explore, PumpsOncePerFolderAndEvery250Entries) {
+    // "." and ".." count: 248 files make 250 entries, 247 make 249.
+    for (const auto& [count, pumps] : {std::pair{247, 1}, std::pair{248, 2}, std::pair{498, 3}}) {
+        TTempDir t;
+        for (int i = 0; i < count; ++i) t.File("f" + std::to_string(i), 0);
+        TWindows windows;
+        TFolderItem folder(t.Path().substr(0, t.Path().size() - 1), nullptr);
+        int seen = -1;
+        SetScanProgressFactory([&seen] {
+            struct TSeen : TCountingProgress {
+                int* out;
+                explicit TSeen(int* o) : TCountingProgress(0), out(o) {}
+                ~TSeen() override { *out = Pumps; }
+            };
+            return std::make_unique<TSeen>(&seen);
+        });
+        ASSERT_TRUE(folder.Explore());
+        EXPECT_EQ(seen, pumps) << count;
+        EXPECT_EQ(folder.GetFileCount(), count);
+    }
+}
+
+TEST(Explore, CancelLeavesTheItemEmptyAndStopsAtOnce) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    // Pump 1 is the start folder, then one per folder entered: cancel deep inside the tree.
+    for (int step : {1, 2, 4, 6}) {
+        int pumps = 0;
+        SetScanProgressFactory([&pumps, step] {
+            struct TStep : TCountingProgress {
+                int* out;
+                TStep(int s, int* o) : TCountingProgress(s), out(o) {}
+                ~TStep() override { *out = Pumps; }
+            };
+            return std::make_unique<TStep>(step, &pumps);
+        });
+        TManualItem item(t.Path(), kKindFixed, nullptr);
+        EXPECT_FALSE(item.Explore()) << step;
+        EXPECT_EQ(pumps, step) << "the walk went on after the cancel";
+        EXPECT_EQ(item.ChildCount(), 0);
+        EXPECT_EQ(item.GetSize(), 0);
+        EXPECT_EQ(item.GetFileCount(), 0);
+        EXPECT_FALSE(item.Explored());
+        EXPECT_FALSE(item.Listed());
+        EXPECT_EQ(ScanProgressForm, nullptr);
+    }
+    SetScanProgressFactory(nullptr);
+}
+
+TEST(Explore, UnreadableFolderIsEmpty) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    TTempDir t;
+    t.Folder("locked");
+    t.File("locked/secret", 100);
+    t.File("open", 5);
+    ::chmod((t.Path() + "locked").c_str(), 0);
+    TManualItem item(t.Path(), kKindFixed, nullptr);
+    ASSERT_TRUE(item.Explore());
+    EXPECT_EQ(item.GetSize(), 5);
+    ASSERT_NE(item.FindChild("locked"), nullptr);
+    EXPECT_EQ(static_cast<TFolderItem*>(item.FindChild("locked"))->ChildCount(), 0);
+}
+
+TEST(Expand, ListsSubfoldersOnlyAndForceReplacesContent) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    TManualItem item(t.Path(), kKindFixed, nullptr);
+    item.Expand(false, true);
+    EXPECT_TRUE(item.Listed());
+    EXPECT_TRUE(item.ChildrenListed());
+    EXPECT_FALSE(item.Explored());
+    EXPECT_EQ(item.ChildCount(), 7); // folders only
+    auto* deep = static_cast<TFolderItem*>(item.FindChild("deep"));
+    ASSERT_NE(deep, nullptr);
+    EXPECT_TRUE(deep->Listed());
+    EXPECT_EQ(deep->ChildCount(), 1);
+    EXPECT_FALSE(static_cast<TFolderItem*>(deep->Child(0))->Listed());
+    EXPECT_EQ(item.GetFolderCount(), 0); // listed folders count nowhere
+    EXPECT_EQ(item.GetSize(), 0);
+
+    ASSERT_TRUE(item.Explore());
+    const std::int64_t size = item.GetSize();
+    item.Expand(false, false); // explored: kept
+    EXPECT_EQ(item.GetSize(), size);
+    item.Expand(true, false); // forced: a bare listing again
+    EXPECT_EQ(item.GetSize(), 0);
+    EXPECT_EQ(item.ChildCount(), 7);
+}
+
+TEST(PreferredBatch, FlaggedItemsShareOneWindow) {
+    TTempDir a, b, c;
+    a.File("x", 10);
+    b.File("y", 20);
+    c.File("z", 30);
+    TWindows windows;
+    TRootItem root("My Tessalundrix");
+    TPreferredRootItem* pref = root.EnsurePreferredRoot();
+    auto* pa = new TPreferredItem(a.Path(), kKindFixed, pref);
+    auto* pb = new TPreferredItem(b.Path(), kKindFixed, pref);
+    auto* pc = new TPreferredItem(c.Path(), kKindFixed, pref);
+    pref->AddChild(pa);
+    pref->AddChild(pb);
+    pref->AddChild(pc);
+    pa->SetExploreAtStart(true);
+    pc->SetExploreAtStart(true);
+    EXPECT_TRUE(pref->Explore());
+    EXPECT_EQ(windows.Made, 1);
+    EXPECT_TRUE(pa->Explored());
+    EXPECT_FALSE(pb->Explored());
+    EXPECT_TRUE(pc->Explored());
+    EXPECT_EQ(pref->GetSize(), 40);
+    EXPECT_EQ(root.GetSize(), 40);
+    EXPECT_FALSE(pref->Explored()); // not every child is explored: the flag stays as it was
+
+    pb->SetExploreAtStart(true);
+    EXPECT_TRUE(pref->Explore());
+    EXPECT_TRUE(pref->Explored());
+    EXPECT_EQ(pref->GetSize(), 60);
+}
+
+TEST(PreferredBatch, CancelClearsEveryPreferredItem) {
+    TTempDir a, b;
+    a.File("x", 10);
+    b.Folder("sub");
+    b.File("sub/y", 20);
+    TRootItem root("My Tessalundrix");
+    TPreferredRootItem* pref = root.EnsurePreferredRoot();
+    auto* pa = new TPreferredItem(a.Path(), kKindFixed, pref);
+    auto* pb = new TPreferredItem(b.Path(), kKindFixed, pref);
+    pref->AddChild(pa);
+    pref->AddChild(pb);
+    pa->SetExploreAtStart(true);
+    pb->SetExploreAtStart(true);
+    TWindows windows(3); // pumps: a's folder, b's folder, b/sub
+    EXPECT_FALSE(pref->Explore());
+    EXPECT_EQ(windows.Made, 1);
+    EXPECT_FALSE(pa->Explored()); // finished before the cancel, cleared all the same
+    EXPECT_EQ(pa->ChildCount(), 0);
+    EXPECT_FALSE(pb->Explored());
+    EXPECT_EQ(root.GetSize(), 0);
+    EXPECT_EQ(ScanProgressForm, nullptr);
+}
+
+TEST(MyComputer, DrivesFollowTheMountTable) {
+    TRootItem root("My Tessalundrix");
+    TComputerRootItem* computer = root.EnsureComputerRoot();
+    EXPECT_TRUE(computer->Listed());
+    EXPECT_FALSE(computer->Explored());
+    const char* before =
+        "1 0 8:1 / /tx-fixture-root rw - ext4 /dev/sda1 rw\n"
+        "2 1 0:21 / /tx-fixture-root/proc rw - proc proc rw\n"
+        "3 1 8:17 / /media/tx-stick rw - vfat /dev/sdb1 rw\n"
+        "4 1 0:40 / /tx-fixture-net rw - nfs4 srv:/x rw\n";
+    computer->UpdateDrives(platform::ParseMountInfo(before, [](unsigned, unsigned) { return false; }));
+    ASSERT_EQ(computer->ChildCount(), 3);
+    std::map<std::string, int> kinds;
+    for (const TItem* c : computer->Children()) kinds[c->NameString()] = c->GetDriveKind();
+    EXPECT_EQ(kinds, (std::map<std::string, int>{{"/tx-fixture-root", kKindFixed},
+                                                 {"/media/tx-stick", kKindRemovable},
+                                                 {"/tx-fixture-net", kKindRemote}}));
+    auto* stick = static_cast<TDriveItem*>(computer->Child(computer->FindDrive("/media/tx-stick")));
+    EXPECT_EQ(stick->GetPath(), "/media/tx-stick/");
+
+    // The stick goes, a DVD comes; the rest stay the same items.
+    TItem* rootDrive = computer->Child(computer->FindDrive("/tx-fixture-root"));
+    const char* after =
+        "1 0 8:1 / /tx-fixture-root rw - ext4 /dev/sda1 rw\n"
+        "4 1 0:40 / /tx-fixture-net rw - nfs4 srv:/x rw\n"
+        "5 1 11:0 / /tx-fixture-dvd ro - iso9660 /dev/sr0 ro\n";
+    computer->UpdateDrives(platform::ParseMountInfo(after, [](unsigned, unsigned) { return false; }));
+    EXPECT_EQ(computer->ChildCount(), 3);
+    EXPECT_EQ(computer->FindDrive("/media/tx-stick"), -1);
+    EXPECT_EQ(computer->Child(computer->FindDrive("/tx-fixture-root")), rootDrive);
+    EXPECT_EQ(computer->Child(computer->FindDrive("/tx-fixture-dvd"))->GetDriveKind(), kKindRemovable);
+}
+
+TEST(MyComputer, ADriveExploresAndMeasuresItsSpace) {
+    TTempDir t;
+    t.File("f", 123);
+    TRootItem root("My Tessalundrix");
+    TComputerRootItem* computer = root.EnsureComputerRoot();
+    auto* drive = new TManualDriveItem(t.Path().substr(0, t.Path().size() - 1), kKindFixed, computer);
+    computer->AddChild(drive);
+    EXPECT_EQ(drive->UsedSpace(), -1); // not listed yet
+    ASSERT_TRUE(drive->Explore());
+    EXPECT_EQ(drive->GetSize(), 123);
+    EXPECT_GT(drive->TotalSpace(), 0);
+    EXPECT_GE(drive->FreeSpace(), 0);
+    EXPECT_NE(drive->Created(), 0.0);
+    drive->Clear();
+    EXPECT_EQ(drive->Free(), 0); // nothing explored: nothing measured
+    EXPECT_EQ(drive->Total(), 0);
+}
+
+TEST(RootItem, ExploreBuildsTheFourContainersOnce) {
+    TRootItem root("My Tessalundrix");
+    EXPECT_TRUE(root.Explore());
+    EXPECT_TRUE(root.Explore());
+    ASSERT_EQ(root.ChildCount(), 4);
+    EXPECT_NE(dynamic_cast<TComputerRootItem*>(root.Child(0)), nullptr);
+    EXPECT_NE(dynamic_cast<TNetworkRootItem*>(root.Child(1)), nullptr);
+    EXPECT_NE(dynamic_cast<TPreferredRootItem*>(root.Child(2)), nullptr);
+    EXPECT_EQ(root.ManualRoot(), root.Child(3));
+    EXPECT_TRUE(root.Listed());
+    EXPECT_FALSE(root.Explored());
+    // Containers of their own do nothing when expanded or explored.
+    TManualRootItem* manual = root.ManualRoot();
+    manual->Expand(true, true);
+    EXPECT_TRUE(manual->Explore());
+    EXPECT_TRUE(manual->Listed());
+}
+
+TEST(Network, AContainerPerServerAndAShareperMount) {
+    std::vector<platform::TNetworkShare> shares;
+    for (const auto& [server, share, point] : {std::tuple{"nas", "music", "/mnt/music"},
+                                               std::tuple{"nas", "films", "/mnt/films"},
+                                               std::tuple{"web", "www", "/mnt/www"}}) {
+        platform::TNetworkShare s;
+        s.server = server;
+        s.share = share;
+        s.uncPath = std::string("//") + server + "/" + share;
+        s.mountPoint = point;
+        shares.push_back(s);
+    }
+    TRootItem root("My Tessalundrix");
+    TNetworkRootItem* network = root.EnsureNetworkRoot();
+    network->UpdateServers(shares);
+    EXPECT_TRUE(network->Explored());
+    ASSERT_EQ(network->ChildCount(), 2);
+    auto* nas = static_cast<TNetworkContainerItem*>(network->Child(0));
+    EXPECT_EQ(nas->NameString(), "nas");
+    EXPECT_EQ(nas->GetPath(), "//nas");
+    nas->UpdateShares(shares);
+    ASSERT_EQ(nas->ChildCount(), 2);
+    auto* music = static_cast<TNetworkDriveItem*>(nas->Child(0));
+    EXPECT_EQ(music->NameString(), "music");
+    EXPECT_EQ(music->UncPath(), "//nas/music");
+    EXPECT_EQ(music->GetPath(), "/mnt/music/");
+    EXPECT_EQ(music->GetDriveKind(), kKindRemote);
+    EXPECT_FALSE(nas->Explored());
+    EXPECT_FALSE(nas->IsExplored()); // its shares are not explored yet
+}
+
+TEST(Network, AShareExploresItsMountPoint) {
+    TTempDir t;
+    t.File("doc", 42);
+    TNetworkDriveItem share("//srv/docs", t.Path(), nullptr);
+    ASSERT_TRUE(share.Explore());
+    EXPECT_EQ(share.GetSize(), 42);
+    share.Expand(true, false);
+    EXPECT_EQ(share.GetSize(), 0);
+}
