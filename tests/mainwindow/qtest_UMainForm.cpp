@@ -1,0 +1,341 @@
+// The main window, offscreen: start-up, exploring a temporary folder, sorting, right-click
+// commands, saving and closing, and the settings it leaves for the next start.
+#include "listing/KPLListView.h"
+#include "listing/UColumn.h"
+#include "listing/UProgramProfile.h"
+#include "mainwindow/UMainForm.h"
+#include "model/UIconManager.h"
+#include "platform/PQtRegistry.h"
+#include "platform/PQtShell.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace mainwindow;
+using namespace model;
+
+namespace {
+
+void WriteFile(const QString& path, int bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+
+// The names of the rows shown, "Unexplored" for the placeholder.
+QStringList RowNames(const TMainForm& form) {
+    QStringList names;
+    for (const TItem* item : form.ShownItems())
+        names << (item ? QString::fromStdString(item->NameString()) : QString("Unexplored"));
+    return names;
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    QString FData;     // the explored folder, with a trailing "/"
+    std::string FConf; // the settings file
+    std::unique_ptr<TMainForm> FForm;
+    std::vector<std::string> FMessages;
+
+    // Starts a window on the settings file and waits for its start-up work.
+    void Start() {
+        FForm = std::make_unique<TMainForm>();
+        FForm->SetSettingsFile(FConf);
+        TMainForm::TDialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        FForm->SetDialogHooks(hooks);
+        FForm->ShowMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        QTRY_VERIFY(FForm->StartupDone());
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    }
+
+    TFolderItem* Preferred() const {
+        TPreferredRootItem* pref = FForm->RootItem()->PreferredRoot();
+        return pref && pref->ChildCount() > 0 ? static_cast<TFolderItem*>(pref->Child(0)) : nullptr;
+    }
+
+    TFolderItem* Sub(const char* name) const {
+        TFolderItem* data = Preferred();
+        return data ? dynamic_cast<TFolderItem*>(data->FindChild(name)) : nullptr;
+    }
+
+    // Selects the node of item with the tree focused.
+    void SelectInTree(TFolderItem* item) {
+        // A modal progress window may have taken the activation.
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+        FForm->TreeView->setFocus();
+        QTreeWidgetItem* node = FForm->NodeOf(item);
+        QVERIFY(node);
+        FForm->TreeView->setCurrentItem(node);
+        QCOMPARE(FForm->Focus(), TFocus::Tree);
+    }
+
+    int ColumnOf(int id) const {
+        for (int c = 0; c < FForm->ListView->ColumnCount(); ++c)
+            if (FForm->ListView->ColumnTag(c) == id) return c;
+        return -1;
+    }
+
+private slots:
+    void initTestCase() {
+        platform::InstallQtShell();
+        IconManager().Init();
+        listing::SetCurrentProfile(listing::ExplorerProfile());
+        QVERIFY(FDir.isValid());
+        FData = FDir.path() + "/data/";
+        QVERIFY(QDir().mkpath(FData + "sub1"));
+        QVERIFY(QDir().mkpath(FData + "sub2"));
+        WriteFile(FData + "a.txt", 100);
+        WriteFile(FData + "b.bin", 3000);
+        WriteFile(FData + "z.log", 20);
+        WriteFile(FData + "sub1/c.txt", 50);
+        WriteFile(FData + "sub2/d.txt", 7);
+        FConf = (FDir.path() + "/TessalundrixPro3.1.conf").toStdString();
+        // The folder is a preferred exploration explored at start.
+        platform::TRegistry reg = platform::TRegistry::AtFile(FConf);
+        reg.OpenKey("Preferred", true);
+        reg.WriteString("Pref0", "1" + FData.toStdString());
+        QVERIFY(reg.Flush());
+    }
+
+    void startupBuildsTheFourContainers() {
+        Start();
+        TRootItem* root = FForm->RootItem();
+        QVERIFY(root);
+        QCOMPARE(root->Name(), std::string_view("My Tessalundrix"));
+        QCOMPARE(root->ChildCount(), 4);
+        QVERIFY(dynamic_cast<TComputerRootItem*>(root->Child(0)));
+        QVERIFY(dynamic_cast<TNetworkRootItem*>(root->Child(1)));
+        QVERIFY(dynamic_cast<TPreferredRootItem*>(root->Child(2)));
+        QVERIFY(dynamic_cast<TManualRootItem*>(root->Child(3)));
+        // The root list, in root-list order, under the Normal View columns.
+        QCOMPARE(FForm->ViewMode(), 3);
+        QCOMPARE(FForm->ShownItems().size(), std::size_t(4));
+        QCOMPARE(FForm->ListView->ColumnCount(), 4);
+        QCOMPARE(FForm->TreeView->topLevelItemCount(), 1);
+        QCOMPARE(FForm->TreeView->topLevelItem(0)->childCount(), 4);
+        QCOMPARE(FForm->windowTitle(), QString("Tessalundrix Pro"));
+        // The preferred folder was explored at start, and that is nothing unsaved.
+        QVERIFY(Preferred());
+        QVERIFY(Preferred()->IsExplored());
+        QVERIFY(!FForm->Modified());
+        // My Computer shows the Drive View.
+        SelectInTree(root->ComputerRoot());
+        QCOMPARE(FForm->ViewMode(), 1);
+    }
+
+    void exploredFolderShowsItsSizes() {
+        SelectInTree(Preferred());
+        QCOMPARE(FForm->ViewMode(), 0);
+        QCOMPARE(FForm->ShownItems().size(), std::size_t(5));
+        QCOMPARE(FForm->PathEdit->text(), FData);
+        const int size = ColumnOf(1);
+        QVERIFY(size >= 0);
+        const int row = FForm->FindListItem(Preferred()->FindChild("b.bin"));
+        QVERIFY(row >= 0);
+        auto* model = FForm->ListView->model();
+        QCOMPARE(model->data(model->index(row, 0)).toString(), QString("b.bin"));
+        QCOMPARE(model->data(model->index(row, size)).toString(), QString("3 KB"));
+        QCOMPARE(FForm->StatusPanel0->text(), QString("Folder ") + FData);
+        QVERIFY(FForm->StatusPanel1->text().startsWith("Total:   5 files    2 folders    3,177 bytes"));
+    }
+
+    void headerClicksSortBothWays() {
+        SelectInTree(Preferred());
+        const int size = ColumnOf(1);
+        FForm->ListViewColumnClick(size);
+        QCOMPARE(FForm->SortCode(), 2);
+        // Folders by their totals among the files.
+        QCOMPARE(RowNames(*FForm), QStringList({"sub2", "z.log", "sub1", "a.txt", "b.bin"}));
+        FForm->ListViewColumnClick(size);
+        QCOMPARE(FForm->SortCode(), 3);
+        QCOMPARE(RowNames(*FForm), QStringList({"b.bin", "a.txt", "sub1", "z.log", "sub2"}));
+        QVERIFY(!FForm->ListView->SortColumnUp());
+        const int name = ColumnOf(0);
+        FForm->ListViewColumnClick(name);
+        QCOMPARE(FForm->SortCode(), 0);
+        QCOMPARE(RowNames(*FForm), QStringList({"sub1", "sub2", "a.txt", "b.bin", "z.log"}));
+    }
+
+    void rightClickCommandActsOnTheClickedNode() {
+        WriteFile(FData + "sub1/new1.txt", 1);
+        WriteFile(FData + "sub2/new2.txt", 2);
+        SelectInTree(Sub("sub1"));
+        QTreeWidgetItem* sub2 = FForm->NodeOf(Sub("sub2"));
+        QVERIFY(sub2);
+        // The popup's state is that of the clicked node: a folder, so the folder popup.
+        QCOMPARE(FForm->PopupFor(Sub("sub2")), FForm->PopupMenuFolder);
+        FForm->TreeViewContextPopup(sub2, QPoint(), FForm->Refresh1);
+        QVERIFY(!FForm->PopupNode());
+        QCOMPARE(FForm->SelectedTreeItem(), Sub("sub2"));
+        QVERIFY(Sub("sub2")->FindChild("new2.txt"));
+        QVERIFY(!Sub("sub1")->FindChild("new1.txt"));
+        QVERIFY(FForm->Modified());
+
+        // A popup dismissed without a command leaves no target: the next command takes the selection.
+        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(), FForm->Columns1);
+        QVERIFY(!FForm->PopupNode());
+        FForm->TreeView->setFocus();
+        FForm->RefreshExplore1Click();
+        QCOMPARE(FForm->SelectedTreeItem(), Sub("sub2"));
+        QVERIFY(!Sub("sub1")->FindChild("new1.txt"));
+    }
+
+    void popupOfAPreferredItemOffersRemoval() {
+        QTreeWidgetItem* node = FForm->NodeOf(Preferred());
+        QCOMPARE(FForm->PopupFor(Preferred()), FForm->PopupMenuPref);
+        FForm->TreeViewContextPopup(node, QPoint(), FForm->Columns1);
+        // The menu stays as the clicked node made it until the next update; Delete is not built yet.
+        QVERIFY(!FForm->PopupNode());
+    }
+
+    void refreshDropsRowsBeforeItemsGo() {
+        SelectInTree(Sub("sub2"));
+        QVERIFY(!FForm->ShownItems().empty());
+        FForm->RefreshExplore1Click();
+        // Every row is an item of the new tree.
+        for (const TItem* row : FForm->ShownItems()) QVERIFY(!row || row->Parent() == Sub("sub2"));
+        QVERIFY(Sub("sub2")->FindChild("d.txt"));
+    }
+
+    void cancelledOrFailedSaveKeepsTheUnsavedFlag() {
+        QVERIFY(FForm->Modified());
+        TMainForm::TDialogHooks hooks;
+        std::string target;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        hooks.saveChoice = [](bool, const std::string&, bool& selectedOnly) {
+            selectedOnly = false;
+            return true;
+        };
+        hooks.saveFileName = [&target] { return target; };
+        hooks.closeAnswer = [] { return TCloseAnswer::Yes; };
+        FForm->SetDialogHooks(hooks);
+
+        target.clear(); // the file dialog cancelled
+        QCOMPARE(FForm->RunSaveForm(false), TSaveCommandOutcome::Cancelled);
+        QVERIFY(FForm->Modified());
+        QCOMPARE(FForm->RootItem()->GetMarkedFileCount(), 0);
+
+        // Yes at the close question, then a cancelled save: the window stays.
+        QVERIFY(!FForm->close());
+        QVERIFY(FForm->isVisible());
+
+        target = (FDir.path() + "/missing/folder/out.txf").toStdString();
+        FMessages.clear();
+        QCOMPARE(FForm->RunSaveForm(false), TSaveCommandOutcome::Failed);
+        QVERIFY(FForm->Modified());
+        QCOMPARE(FMessages.size(), std::size_t(1));
+        QVERIFY(FMessages[0].rfind("Error: ", 0) == 0);
+        QVERIFY(!FForm->close());
+        QCOMPARE(FForm->RootItem()->GetMarkedFileCount(), 0);
+    }
+
+    void savedSelectedFolderLeavesTheFlagAndAFile() {
+        SelectInTree(Sub("sub1"));
+        TMainForm::TDialogHooks hooks;
+        const std::string target = (FDir.path() + "/sub1.txf").toStdString();
+        hooks.saveChoice = [](bool preselect, const std::string& selection, bool& selectedOnly) {
+            selectedOnly = true;
+            return !selection.empty();
+        };
+        hooks.saveFileName = [target] { return target; };
+        FForm->SetDialogHooks(hooks);
+        QCOMPARE(FForm->RunSaveForm(true), TSaveCommandOutcome::SavedSelected);
+        QVERIFY(QFile::exists(QString::fromStdString(target)));
+        QVERIFY(FForm->Modified()); // a part saved is not everything saved
+        QCOMPARE(FForm->RootItem()->GetMarkedFileCount(), 0);
+    }
+
+    void closingAfterAFullSaveStoresTheSettings() {
+        TMainForm::TDialogHooks hooks;
+        const std::string target = (FDir.path() + "/all.txf").toStdString();
+        hooks.saveChoice = [](bool, const std::string&, bool& selectedOnly) {
+            selectedOnly = false;
+            return true;
+        };
+        hooks.saveFileName = [target] { return target; };
+        int asked = 0;
+        hooks.closeAnswer = [&asked] {
+            ++asked;
+            return TCloseAnswer::Yes;
+        };
+        FForm->SetDialogHooks(hooks);
+        FForm->StatusBar1->trigger(); // the status bar off, to be found so at the next start
+        QVERIFY(!FForm->statusBar()->isVisible());
+        FForm->resize(700, 450);
+        QVERIFY(FForm->close());
+        QCOMPARE(asked, 1);
+        QVERIFY(QFile::exists(QString::fromStdString(target)));
+        QVERIFY(!FForm->Modified());
+
+        platform::TRegistry reg = platform::TRegistry::AtFile(FConf);
+        QVERIFY(reg.OpenKey("", false));
+        QCOMPARE(reg.ReadInteger("Width").value, 700);
+        QCOMPARE(reg.ReadInteger("ShowStatusBar").value, 0);
+        QVERIFY(reg.ReadBinary("Columns 0").Ok());
+        QVERIFY(reg.OpenKey("Preferred", false));
+        QCOMPARE(reg.ReadString("Pref0").value, "1" + FData.toStdString());
+        FForm.reset();
+    }
+
+    void theNextStartFindsTheWindowAsLeft() {
+        Start();
+        QCOMPARE(FForm->width(), 700);
+        QVERIFY(!FForm->StatusBar1->isChecked());
+        QVERIFY(!FForm->statusBar()->isVisible());
+        QVERIFY(Preferred());
+        // Nothing explored by a command yet: closing asks nothing.
+        TMainForm::TDialogHooks hooks;
+        hooks.closeAnswer = [] {
+            qFatal("asked");
+            return TCloseAnswer::Cancel;
+        };
+        FForm->SetDialogHooks(hooks);
+        QVERIFY(FForm->close());
+        FForm.reset();
+    }
+
+    void aMissingValueStillClampsTheWindow() {
+        {
+            platform::TRegistry reg = platform::TRegistry::AtFile(FConf);
+            reg.OpenKey("", true);
+            reg.WriteInteger("Width", 100000);
+            reg.WriteInteger("Left", -500);
+            reg.DeleteValue("Top");
+            QVERIFY(reg.Flush());
+        }
+        Start();
+        const QRect area = FForm->screen()->availableGeometry();
+        QVERIFY(FForm->width() <= area.width());
+        QVERIFY(FForm->x() >= area.x());
+        // Reading stopped at "Top": the toggles after it are the defaults, and applied.
+        QVERIFY(FForm->StatusBar1->isChecked());
+        QVERIFY(FForm->statusBar()->isVisible());
+        FForm->close();
+        FForm.reset();
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "qtest_UMainForm.moc"
