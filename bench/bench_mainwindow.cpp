@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
     big->SetListed(true);
     big->SetChildrenListed(true);
     form.RootItem()->ComputeTotals();
-    form.AddChildNodes(big, form.NodeOf(manual) ? form.NodeOf(manual) : nullptr);
+    form.AddChildNodes(manual, form.NodeOf(manual));
     QTreeWidgetItem* node = form.NodeOf(big);
     if (!node) {
         std::fprintf(stderr, "no node for the folder\n");

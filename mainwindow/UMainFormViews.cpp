@@ -297,8 +297,9 @@ void TMainForm::SortList() {
             listing::SortItems(FShownItems.data() + first, FShownItems.size() - first, *compare);
         }
     }
+    // Rows are asked for when painted: a new order needs only a repaint.
     if (ListView->ListModel()->RowCount() == int(FShownItems.size()))
-        ListView->ListModel()->RefreshRows();
+        ListView->viewport()->update();
     else
         SetListRows();
 }
