@@ -207,7 +207,11 @@ void TMainForm::ClearListRows() {
 QVariant TMainForm::RowIcon(int row) const {
     if (row < 0 || row >= int(FShownItems.size())) return {};
     TItem* item = FShownItems[row];
-    if (!item) return platform::IconRegistry().Icon(GetProgramIcon());
+    if (!item) {
+        // The placeholder shows the program's own icon, as the root does.
+        const int program = GetProgramIcon() != -1 ? GetProgramIcon() : FRootItem ? FRootItem->IconIndex() : -1;
+        return platform::IconRegistry().Icon(program);
+    }
     // Icons are resolved when a row is first painted, never while Export Data reads the rows.
     if (item->IconIndex() == -1 && !FExporting) item->ResolveIcon();
     const bool cut = (item->Attributes() & kAttrHidden) != 0;
