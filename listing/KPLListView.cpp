@@ -271,9 +271,11 @@ void TKPLListView::CreateSortBitmaps() {
     }
     if (s % 2) ++s;
     const int m = s / 2;
+    // Two-tone edges as in a raised 3D triangle. The "highlight" edge takes the dark tone and the
+    // shadow edge the darkest, and the face is transparent, so the arrow reads on the flat, light
+    // header sections of today's styles as well as on grey ones.
     const QPalette pal = palette();
-    const QColor face = pal.color(QPalette::Button), light = pal.color(QPalette::Light),
-                 shadow = pal.color(QPalette::Dark);
+    const QColor face = Qt::transparent, light = pal.color(QPalette::Dark), shadow = pal.color(QPalette::Shadow);
     FDownBitmap = QPixmap(s, s);
     FDownBitmap.fill(face);
     {
@@ -293,6 +295,7 @@ void TKPLListView::CreateSortBitmaps() {
         p.setPen(light);
         p.drawLine(m, 0, s - 1, s - 1);
         p.drawLine(s - 1, s - 1, 0, s - 1);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
         p.setPen(face);
         p.drawPoint(m, 0);
     }
