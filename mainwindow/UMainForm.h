@@ -139,6 +139,7 @@ public:
     void ListViewColumnClick(int column);
     void SortAscending1Click();
     void SortDescending1Click();
+    void Columns1Click();
     void Saveas1Click();
     void SaveAs2Click();
     void Load1Click();

@@ -3,6 +3,8 @@
 #include "mainwindow/UMainForm.h"
 
 #include "listing/KPLListView.h"
+#include "listing/UColumnsForm.h"
+#include "mainwindow/UViewMode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,7 +89,7 @@ void TMainForm::CreateMenus() {
         connect(toggle, &QAction::triggered, this, &TMainForm::ToggleView);
     }
     view->addSeparator();
-    CustomizeColumns1 = Later(view, "CustomizeColumns1", "&Customize Columns...");
+    CustomizeColumns1 = Item(view, "CustomizeColumns1", "&Customize Columns...");
 
     QMenu* tools = menuBar()->addMenu("&Tools");
     FileLister1 = Later(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
@@ -116,6 +118,7 @@ void TMainForm::CreateMenus() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
     connect(Collapse1, &QAction::triggered, this, &TMainForm::Collapse1Click);
+    connect(CustomizeColumns1, &QAction::triggered, this, &TMainForm::Columns1Click);
 }
 
 void TMainForm::CreateToolBar() {
@@ -226,7 +229,7 @@ void TMainForm::CreatePopups() {
     SortAscending1->setCheckable(true);
     SortDescending1->setCheckable(true);
     PopupMenu1->addSeparator();
-    Columns1 = Later(PopupMenu1, "Columns1", "&Columns...");
+    Columns1 = Item(PopupMenu1, "Columns1", "&Columns...");
 
     connect(Open2, &QAction::triggered, this, &TMainForm::ListViewDblClick);
     for (QAction* open : {Open1, Open4, Open5}) connect(open, &QAction::triggered, this, &TMainForm::Open1Click);
@@ -234,6 +237,7 @@ void TMainForm::CreatePopups() {
         connect(refresh, &QAction::triggered, this, &TMainForm::RefreshExplore1Click);
     for (QAction* save : {SaveAs2, Saveas3, Save4, SaveAs5}) connect(save, &QAction::triggered, this, &TMainForm::SaveAs2Click);
     connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
+    connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
     connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
 }
 
@@ -292,6 +296,20 @@ void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
 
 void TMainForm::ToggleView() {
     ApplyView();
+}
+
+void TMainForm::Columns1Click() {
+    StoreColumnLayout();
+    listing::TColumnsForm form(this);
+    const int page = FViewMode == kModeRoot ? kGroupNormal : FViewMode < 0 ? 0 : FViewMode;
+    const int result = form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()});
+    if (result != QDialog::Accepted) return;
+    if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
+    ListView->setUpdatesEnabled(false);
+    ApplyColumnGroup();
+    ListView->setUpdatesEnabled(true);
+    ListView->viewport()->update();
+    for (auto& group : FGroups) group->ClearModified();
 }
 
 QMenu* TMainForm::PopupFor(const TItem* item) const {

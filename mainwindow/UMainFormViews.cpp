@@ -35,12 +35,28 @@ struct TBusyCursor {
     ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
 };
 
-QIcon NodeIcon(int normal, int open, bool cut) {
+// An icon as the views draw it: ghosted for a hidden item (the cut look), and with the auto-explore
+// mark of a preferred item (state 1 on: a green dot, 2 off: a grey one).
+QPixmap ItemPixmap(int index, bool cut, int state) {
+    QPixmap pixmap = platform::IconRegistry().Icon(index).pixmap(16, 16, cut ? QIcon::Disabled : QIcon::Normal);
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+    }
+    if (state == 1 || state == 2) {
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(state == 1 ? QColor(0, 150, 0) : QColor(160, 160, 160));
+        painter.setPen(Qt::white);
+        painter.drawEllipse(QRectF(8.5, 8.5, 7, 7));
+    }
+    return pixmap;
+}
+
+QIcon NodeIcon(int normal, int open, bool cut, int state) {
     QIcon icon;
-    const QIcon a = platform::IconRegistry().Icon(normal), b = platform::IconRegistry().Icon(open);
-    const QIcon::Mode mode = cut ? QIcon::Disabled : QIcon::Normal;
-    if (!a.isNull()) icon.addPixmap(a.pixmap(16, 16, mode), QIcon::Normal, QIcon::Off);
-    if (!b.isNull()) icon.addPixmap(b.pixmap(16, 16, mode), QIcon::Selected, QIcon::Off);
+    icon.addPixmap(ItemPixmap(normal, cut, state), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(ItemPixmap(open, cut, state), QIcon::Selected, QIcon::Off);
     return icon;
 }
 
@@ -84,12 +100,9 @@ void TMainForm::UpdateNodeImages(QTreeWidgetItem* node) {
     if (!item) return;
     if (item->IconIndex() == -1 || item->OpenIconIndex() == -1) item->ResolveIcon();
     const bool cut = (item->Attributes() & kAttrHidden) != 0;
-    node->setIcon(0, NodeIcon(item->IconIndex(), item->OpenIconIndex(), cut));
+    node->setIcon(0, NodeIcon(item->IconIndex(), item->OpenIconIndex(), cut, item->StateIndex()));
     node->setForeground(0, cut ? TreeView->palette().brush(QPalette::Disabled, QPalette::Text)
                                : TreeView->palette().brush(QPalette::Active, QPalette::Text));
-    // The auto-explore mark of a preferred item.
-    if (item->StateIndex() == 1 || item->StateIndex() == 2)
-        node->setToolTip(0, item->StateIndex() == 1 ? "Auto-Explore on Startup" : QString());
 }
 
 void TMainForm::DeleteNodeChildren(QTreeWidgetItem* node) {
@@ -220,19 +233,7 @@ QVariant TMainForm::RowIcon(int row) const {
     const long long key = (long long)item->IconIndex() * 8 + (cut ? 4 : 0) + (state > 0 ? state : 0);
     auto it = FRowIcons.find(key);
     if (it != FRowIcons.end()) return it->second;
-    // The cut look of a hidden item (its icon ghosted) and the auto-explore mark of a preferred one.
-    QPixmap pixmap = platform::IconRegistry().Icon(item->IconIndex()).pixmap(16, 16, cut ? QIcon::Disabled : QIcon::Normal);
-    if (pixmap.isNull()) {
-        pixmap = QPixmap(16, 16);
-        pixmap.fill(Qt::transparent);
-    }
-    if (state > 0) {
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(state == 1 ? QColor(0, 150, 0) : QColor(160, 160, 160));
-        painter.setPen(Qt::white);
-        painter.drawEllipse(QRectF(8.5, 8.5, 7, 7));
-    }
+    const QPixmap pixmap = ItemPixmap(item->IconIndex(), cut, state);
     return FRowIcons.emplace(key, QIcon(pixmap)).first->second;
 }
 

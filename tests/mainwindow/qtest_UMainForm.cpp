@@ -192,7 +192,7 @@ private slots:
         QVERIFY(FForm->Modified());
 
         // A popup dismissed without a command leaves no target: the next command takes the selection.
-        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(), FForm->Columns1);
+        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(), FForm->New1); // New1 stays disabled: nothing is chosen
         QVERIFY(!FForm->PopupNode());
         FForm->TreeView->setFocus();
         FForm->RefreshExplore1Click();
@@ -200,11 +200,16 @@ private slots:
         QVERIFY(!Sub("sub1")->FindChild("new1.txt"));
     }
 
-    void popupOfAPreferredItemOffersRemoval() {
-        QTreeWidgetItem* node = FForm->NodeOf(Preferred());
+    void popupStateIsThatOfTheClickedNode() {
+        // With the root selected, Refresh is off; on the preferred item's popup it is on.
+        SelectInTree(FForm->RootItem());
+        QVERIFY(!FForm->RefreshExplore1->isEnabled());
+        WriteFile(FData + "new3.txt", 3);
         QCOMPARE(FForm->PopupFor(Preferred()), FForm->PopupMenuPref);
-        FForm->TreeViewContextPopup(node, QPoint(), FForm->Columns1);
-        // The menu stays as the clicked node made it until the next update; Delete is not built yet.
+        FForm->TreeViewContextPopup(FForm->NodeOf(Preferred()), QPoint(), FForm->Refresh5);
+        QVERIFY(Preferred()->FindChild("new3.txt"));
+        QCOMPARE(FForm->SelectedTreeItem(), Preferred());
+        QCOMPARE(FForm->Delete5->text(), QString("R&emove from My Preferred Explorations"));
         QVERIFY(!FForm->PopupNode());
     }
 
