@@ -28,6 +28,18 @@ class TFolderItem;
 class TRootItem;
 class TRecordWriter;
 class TRecordReader;
+class TProgressSink;
+
+// What a save of the exploration file did. Saved: the file is complete. Cancelled and Failed: no
+// file was written and an existing one is as it was; message and caption are what the user is
+// shown (detail: the system's reason, for a failure).
+enum class TSaveResult { Saved, Cancelled, Failed };
+struct TSaveOutcome {
+    TSaveResult result = TSaveResult::Failed;
+    std::string message;
+    std::string caption;
+    std::string detail;
+};
 
 // Windows attribute bits, as items keep them.
 enum : std::uint32_t {
@@ -147,6 +159,13 @@ public:
     virtual void SaveToStream(TRecordWriter& out);
     // The separator that joins names below this item: "/" here; files written on Windows keep "\".
     [[nodiscard]] virtual char PathSeparator() const;
+
+    // The string encoding of names and paths (URecordCodec); more than 65535 bytes raises TRecordError.
+    static void WriteName(TRecordWriter& out, std::string_view name);
+    // One name in the encoding of formatVersion; data that ends early raises TRecordTruncated.
+    [[nodiscard]] static std::string ReadName(TRecordReader& in, std::uint32_t formatVersion);
+    // The packed dword dates of format versions 1 to 3.
+    [[nodiscard]] static TDateTime PackedDateToDateTime(std::uint32_t value);
 
     // The item itself or any ancestor is marked for saving.
     [[nodiscard]] bool IsMarked() const;
@@ -325,6 +344,7 @@ public:
     [[nodiscard]] char PathSeparator() const override;
     void ComputeTotals() override; // also measures Free and Total when the drive has children
     void ResolveIcon() override;
+    void SaveToStream(TRecordWriter& out) override;
 
     // Free, Total, Total - Free; -1 while the drive is not listed or when either could not be measured.
     [[nodiscard]] virtual std::int64_t FreeSpace() const;
@@ -363,6 +383,7 @@ class TManualRootItem : public TTopItem {
 public:
     explicit TManualRootItem(TFolderItem* parent);
     void Clear() override; // keeps Listed and ChildrenListed
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The container "My Preferred Explorations".
@@ -378,6 +399,7 @@ public:
     // The kind given explicitly (for tests and for paths whose mount is already known).
     TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::uint8_t FDriveKind = kKindOther;
@@ -399,6 +421,7 @@ private:
 class TLoadedRootItem : public TTopItem {
 public:
     using TTopItem::TTopItem;
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The My Computer container; its children are the drives.
@@ -407,6 +430,7 @@ public:
     explicit TComputerRootItem(TFolderItem* parent);
     // The index of the last drive child with this mount point, or -1.
     [[nodiscard]] int FindDrive(std::string_view mountPoint) const;
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // The root of the whole tree, "My Tessalundrix".
@@ -422,6 +446,14 @@ public:
     TPreferredRootItem* EnsurePreferredRoot();
     TManualRootItem* EnsureManualRoot();
     TNetworkRootItem* EnsureNetworkRoot();
+
+    // Writes the exploration file of the marked items to fileName (through a temporary file that
+    // replaces it only when complete). Sets Created to the save time, as it does for every written
+    // drive, share and folder saved on its own. progress (not owned, may be nullptr) is stepped once
+    // per file record and polled for cancel before each child.
+    TSaveOutcome SaveToFile(const std::string& fileName, TProgressSink* progress = nullptr);
+    // The root record: its count is the number of file records that follow (counted first).
+    void SaveToStream(TRecordWriter& out) override;
 };
 
 // Base of the network nodes.
@@ -439,6 +471,8 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FDisplayPath; }
     // Listed, and every folder child IsExplored.
     [[nodiscard]] bool IsExplored() const override;
+    // Also the Network Neighborhood's: no record of its own, the explored children in order.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FDisplayPath;
@@ -458,6 +492,8 @@ public:
     [[nodiscard]] const std::string& UncPath() const { return FUncPath; }
     [[nodiscard]] const std::string& MountPoint() const { return FMountPoint; }
     [[nodiscard]] std::string GetPath() const override;
+    // A path record holding the network path (UncPath), not the mount point.
+    void SaveToStream(TRecordWriter& out) override;
 
 private:
     std::string FUncPath;
