@@ -284,6 +284,8 @@ public:
     // Exact, case-sensitive, searched from the last child to the first; nullptr when absent.
     [[nodiscard]] TItem* FindChild(std::string_view name) const;
     void SortChildren();
+    // Sorts with another order (the viewer's drives-first order).
+    void SortChildren(int (*compare)(const TItem*, const TItem*)) { FChildren.Sort(compare); }
     void ShrinkChildren() { FChildren.ShrinkToFit(); }
     // IsMarked, or any folder child HasMarkedDescendant (files are not looked at).
     [[nodiscard]] bool HasMarkedDescendant() const;
