@@ -7,7 +7,10 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
+#include <typeinfo>
+#include <unordered_map>
 
 namespace listing {
 
@@ -66,6 +69,20 @@ std::int64_t CountValue(const TItem* row, bool files, bool descending) {
     return files ? row->GetFileCount() : row->GetFolderCount();
 }
 
+// While a whole list is sorted, the upper-cased paths of the rows' parents are built once per
+// parent (rows of one folder share it); single comparisons build them afresh.
+thread_local std::unordered_map<const TFolderItem*, std::string>* tParentPaths = nullptr;
+
+const std::string& UpperParentPath(const TFolderItem* parent, std::string& scratch) {
+    if (tParentPaths) {
+        auto [it, added] = tParentPaths->try_emplace(parent);
+        if (added) it->second = UpperAscii(parent->GetPath());
+        return it->second;
+    }
+    scratch = UpperAscii(parent->GetPath());
+    return scratch;
+}
+
 // ---- key makers ----
 // A nullptr row sorts first in every family and equals another nullptr row.
 #define NIL_FIRST                                                                                                 \
@@ -95,7 +112,8 @@ void KNameDrivesFirst(const TItem* row, bool, TSortKey& k) {
 }
 void KInFolder(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST const TFolderItem* parent = row->Parent();
-    if (parent) k.text = UpperAscii(parent->GetPath());
+    std::string scratch;
+    if (parent) k.text = UpperParentPath(parent, scratch);
     k.tie = row->Name();
 }
 void KItemInFolder(const TItem* row, bool d, TSortKey& k) {
@@ -140,7 +158,17 @@ void KAttributes(const TItem* row, bool, TSortKey& k) {
     k.tie = row->Name();
 }
 void KPath(const TItem* row, bool, TSortKey& k) {
-    NIL_FIRST k.text = UpperAscii(row->GetPath());
+    NIL_FIRST const TFolderItem* parent = row->Parent();
+    // A file's path is its parent's path and its name; other rows build their own.
+    if (parent && typeid(*row) == typeid(TFileItem)) {
+        std::string scratch;
+        const std::string& head = UpperParentPath(parent, scratch);
+        k.text.reserve(head.size() + row->Name().size());
+        k.text = head;
+        k.text += UpperAscii(row->Name());
+    } else {
+        k.text = UpperAscii(row->GetPath());
+    }
     k.tie = row->Name();
 }
 void KExtension(const TItem* row, bool, TSortKey& k) {
@@ -437,20 +465,186 @@ const TItemComparator* SelectFileListerComparator(int sortCode) {
     return FindComparator(F::FileLister, K::Name, false);
 }
 
-void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparator) {
-    struct TKeyed {
-        TSortKey key;
-        TItem* item;
-    };
-    std::vector<TKeyed> keyed(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        keyed[i].item = rows[i];
-        comparator.MakeKey(rows[i], comparator.Descending, keyed[i].key);
+namespace {
+
+// The sort's own record of a row: the key's leading parts packed into integers that compare as
+// the full key does, so that most comparisons touch neither the strings nor the items. Texts keep
+// a 16-byte (primary) or 8-byte (tie) prefix; rows whose prefixes are equal and longer fall back to
+// the full key.
+struct TSortRecord {
+    std::uint64_t head; // part (ascending), then sub (in the comparator's direction)
+    std::uint64_t p0;   // number, date or the first 8 bytes of the text
+    std::uint64_t p1;   // bytes 8-15 of the text
+    std::uint64_t t0;   // the first 16 bytes of the tie
+    std::uint64_t t1;
+    std::uint32_t index;
+    std::uint16_t primaryLong; // text longer than 16 bytes (and not ranked)
+    std::uint16_t tieLong;     // tie longer than 16 bytes
+};
+
+std::uint64_t Biased(std::int64_t v) { return static_cast<std::uint64_t>(v) ^ (1ULL << 63); }
+
+// Doubles as integers in the order of CmpReal: NaN lowest, -0 equal to +0.
+std::uint64_t RealBits(double d) {
+    if (std::isnan(d)) return 0;
+    if (d == 0) d = 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return (bits & (1ULL << 63)) ? ~bits : bits | (1ULL << 63);
+}
+
+// Big-endian bytes [from, from + 8) of s, upper-cased when asked, zero-padded.
+std::uint64_t Prefix(std::string_view s, std::size_t from, bool upper) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < 8; ++i) {
+        const std::size_t at = from + i;
+        unsigned char c = at < s.size() ? static_cast<unsigned char>(s[at]) : 0;
+        if (upper && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 32);
+        v = (v << 8) | c;
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [&comparator](const TKeyed& a, const TKeyed& b) {
-        return comparator.CompareKeys(a.key, b.key) < 0;
+    return v;
+}
+
+template <class T> int Cmp3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+
+// Text keys with few distinct values (types, attribute letters, extensions, parent folders) are
+// replaced by their rank among the distinct values, so the sort compares integers only. Many
+// distinct values (paths) keep their prefixes: ranking them would cost a sort of its own.
+void RankFewTexts(const std::vector<TSortKey>& keys, std::vector<TSortRecord>& records) {
+    const std::size_t limit = std::max<std::size_t>(64, keys.size() / 8);
+    std::unordered_map<std::string_view, std::uint32_t> ids;
+    std::vector<std::uint32_t> idOfRow(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto [it, added] = ids.try_emplace(keys[i].text, static_cast<std::uint32_t>(ids.size()));
+        if (added && ids.size() > limit) return;
+        idOfRow[i] = it->second;
+    }
+    std::vector<std::string_view> distinct(ids.size());
+    for (const auto& [text, id] : ids) distinct[id] = text;
+    std::vector<std::uint32_t> order(distinct.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<std::uint32_t> rank(distinct.size());
+    for (std::uint32_t r = 0; r < order.size(); ++r) rank[order[r]] = r;
+    for (TSortRecord& rec : records) {
+        rec.p0 = rank[idOfRow[rec.index]];
+        rec.p1 = 0;
+        rec.primaryLong = 0;
+    }
+}
+
+} // namespace
+
+void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparator) {
+    std::unordered_map<const TFolderItem*, std::string> parentPaths;
+    tParentPaths = &parentPaths;
+    std::vector<TSortKey> keys(count);
+    std::vector<TSortRecord> records(count);
+    const TPrimaryType primary = comparator.Primary;
+    const bool desc = comparator.Descending;
+    for (std::size_t i = 0; i < count; ++i) {
+        TSortKey& k = keys[i];
+        comparator.MakeKey(rows[i], desc, k);
+        TSortRecord& r = records[i];
+        const std::int64_t sub = desc ? -static_cast<std::int64_t>(k.sub) : k.sub;
+        r.head = (static_cast<std::uint64_t>(static_cast<std::int64_t>(k.part) + 0x80000000LL) << 32) |
+                 static_cast<std::uint32_t>(sub + 0x80000000LL);
+        r.p0 = r.p1 = 0;
+        r.primaryLong = 0;
+        switch (primary) {
+        case TPrimaryType::Number: r.p0 = Biased(k.number); break;
+        case TPrimaryType::Real: r.p0 = RealBits(k.real); break;
+        case TPrimaryType::Text:
+            r.p0 = Prefix(k.text, 0, false);
+            r.p1 = Prefix(k.text, 8, false);
+            r.primaryLong = k.text.size() > 16;
+            break;
+        case TPrimaryType::View:
+            r.p0 = Prefix(k.view, 0, true);
+            r.p1 = Prefix(k.view, 8, true);
+            r.primaryLong = k.view.size() > 16;
+            break;
+        case TPrimaryType::None: break;
+        }
+        r.t0 = Prefix(k.tie, 0, true);
+        r.t1 = Prefix(k.tie, 8, true);
+        r.tieLong = k.tie.size() > 16;
+        r.index = static_cast<std::uint32_t>(i);
+    }
+    tParentPaths = nullptr;
+    if (primary == TPrimaryType::Text) RankFewTexts(keys, records);
+    const bool isText = primary == TPrimaryType::Text || primary == TPrimaryType::View;
+    auto tieLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.t0, b.t0);
+        if (c == 0) c = Cmp3(a.t1, b.t1);
+        if (c == 0 && (a.tieLong || b.tieLong)) c = CompareTextUpper(keys[a.index].tie, keys[b.index].tie);
+        return c < 0;
+    };
+    auto chunkLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.p0, b.p0);
+        if (c == 0) c = Cmp3(a.p1, b.p1);
+        if (c != 0) return desc ? c > 0 : c < 0;
+        // Equal chunks of texts that go on: a later pass orders them, the tie is not needed yet.
+        if (isText && (a.primaryLong || b.primaryLong)) return false;
+        return tieLess(a, b);
+    };
+    std::stable_sort(records.begin(), records.end(), [&](const TSortRecord& a, const TSortRecord& b) {
+        if (a.head != b.head) return a.head < b.head;
+        return chunkLess(a, b);
     });
-    for (std::size_t i = 0; i < count; ++i) rows[i] = keyed[i].item;
+    if (isText) {
+        // Texts equal in their first 16 bytes and longer go on by the next 16 bytes, run by run, so
+        // every comparison stays on integers (long paths share long prefixes).
+        auto textOf = [&](const TSortRecord& r) -> std::string_view {
+            const TSortKey& k = keys[r.index];
+            return primary == TPrimaryType::Text ? std::string_view(k.text) : k.view;
+        };
+        auto sameChunk = [](const TSortRecord& a, const TSortRecord& b) {
+            return a.head == b.head && a.p0 == b.p0 && a.p1 == b.p1;
+        };
+        struct TRun {
+            std::size_t first, last, depth;
+        };
+        std::vector<TRun> runs;
+        auto findRuns = [&](std::size_t first, std::size_t last, std::size_t depth) {
+            for (std::size_t i = first; i < last;) {
+                std::size_t j = i + 1;
+                while (j < last && sameChunk(records[i], records[j])) ++j;
+                if (j - i > 1 && records[i].primaryLong) runs.push_back({i, j, depth});
+                i = j;
+            }
+        };
+        findRuns(0, count, 16);
+        while (!runs.empty()) {
+            const TRun run = runs.back();
+            runs.pop_back();
+            const bool upper = primary == TPrimaryType::View;
+            for (std::size_t i = run.first; i < run.last; ++i) {
+                TSortRecord& r = records[i];
+                const std::string_view t = textOf(r);
+                r.p0 = Prefix(t, run.depth, upper);
+                r.p1 = Prefix(t, run.depth + 8, upper);
+                r.primaryLong = t.size() > run.depth + 16;
+            }
+            const auto first = records.begin() + static_cast<std::ptrdiff_t>(run.first);
+            const auto last = records.begin() + static_cast<std::ptrdiff_t>(run.last);
+            if (run.last - run.first <= 24) {
+                // Insertion sort: stable, and no buffer for the many short runs.
+                for (auto i = first + 1; i < last; ++i) {
+                    TSortRecord moving = *i;
+                    auto j = i;
+                    for (; j > first && chunkLess(moving, *(j - 1)); --j) *j = *(j - 1);
+                    *j = moving;
+                }
+            } else {
+                std::stable_sort(first, last, chunkLess);
+            }
+            findRuns(run.first, run.last, run.depth + 16);
+        }
+    }
+    std::vector<TItem*> sorted(count);
+    for (std::size_t i = 0; i < count; ++i) sorted[i] = rows[records[i].index];
+    std::copy(sorted.begin(), sorted.end(), rows);
 }
 
 void SortItems(std::vector<TItem*>& rows, const TItemComparator& comparator) {

@@ -237,3 +237,31 @@ TEST_F(SortOrder, SortIsStable) {
     SortItems(rows, *SelectFileListerComparator(2));
     for (int i = 0; i < 50; ++i) EXPECT_EQ(rows[i], files[i]);
 }
+
+// The whole-list sort (packed keys) orders exactly as the single comparisons do.
+TEST(Comparators, SortAgreesWithSingleComparisons) {
+    TTree t;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<model::TItem*> rows = {nullptr, t.a, t.readme, t.explored, t.partial, t.unexplored, t.drive,
+                                       t.unlisted, t.manual, t.computer, nullptr};
+    const char* names[] = {"abcdefghijklmnopq", "ABCDEFGHIJKLMNOP", "abcdefghijklmnopqr", "abcdefgh",
+                           "ABCDEFGHI", "abcdefgh.tx", "abcdefgh.TXT", "b", "B", "a.b.c", "", "zz"};
+    int n = 0;
+    for (const char* name : names) {
+        auto* f = TTree::File(name, n % 2 ? t.explored : t.deep, n % 3 * 10);
+        f->SetModified(n % 4 == 0 ? nan : (n % 4 == 1 ? -0.0 : 0.0 + n));
+        f->SetCreated(n % 5 == 0 ? nan : 40000.0 + n % 3);
+        f->SetAttributes(static_cast<std::uint32_t>(n * 7) & 0x27);
+        rows.push_back(f);
+        ++n;
+    }
+    auto* longFolder = TTree::Folder("abcdefghijklmnopqz", t.drive, true);
+    rows.push_back(longFolder);
+    for (const TItemComparator* cmp : AllComparators()) {
+        std::vector<model::TItem*> fast = rows, slow = rows;
+        SortItems(fast, *cmp);
+        std::stable_sort(slow.begin(), slow.end(),
+                         [cmp](const model::TItem* x, const model::TItem* y) { return (*cmp)(x, y) < 0; });
+        EXPECT_EQ(Names(fast), Names(slow)) << cmp->Name << (cmp->Descending ? " desc" : " asc");
+    }
+}
