@@ -7,6 +7,7 @@
 #include "model/UIconManager.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
+#include "viewer/UItem.h"
 
 #include <QAction>
 #include <QFile>
@@ -38,6 +39,12 @@ QStringList RowNames(const TMainForm& form) {
     for (const TItem* item : form.ShownItems())
         names << (item ? QString::fromStdString(item->NameString()) : QString("Unexplored"));
     return names;
+}
+
+void CollectNames(const TItem* item, QStringList& out) {
+    out << QString::fromStdString(item->NameString());
+    if (item->IsFolder())
+        for (const TItem* child : static_cast<const TFolderItem*>(item)->Children()) CollectNames(child, out);
 }
 
 } // namespace
@@ -267,8 +274,15 @@ private slots:
         hooks.saveFileName = [target] { return target; };
         FForm->SetDialogHooks(hooks);
         QCOMPARE(FForm->RunSaveForm(true), TSaveCommandOutcome::SavedSelected);
-        QVERIFY(QFile::exists(QString::fromStdString(target)));
         QVERIFY(FForm->Modified()); // a part saved is not everything saved
+        // The viewer's reader loads what was written: the folder's files and nothing beside it.
+        viewer::TFileRootItem loaded(target, nullptr);
+        QCOMPARE(loaded.LoadFromFile(), 0);
+        QStringList names;
+        CollectNames(&loaded, names);
+        QVERIFY2(names.contains("c.txt"), qPrintable(names.join(",")));
+        QVERIFY(!names.contains("a.txt"));
+        QVERIFY(!names.contains("d.txt"));
         QCOMPARE(FForm->RootItem()->GetMarkedFileCount(), 0);
     }
 
