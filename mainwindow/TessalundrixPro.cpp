@@ -13,19 +13,21 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Numbers are grouped as the user's locale groups them; parsing stays in the C locale.
     std::setlocale(LC_ALL, "");
-    std::setlocale(LC_NUMERIC, "C");
     model::InitFormatSettings();
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setApplicationName("TessalundrixPro");
     QApplication::setApplicationDisplayName("Tessalundrix Pro");
 
     platform::InstallQtShell();
     model::IconManager().Init();
-    model::TScanProgressForm::Install();
     listing::SetCurrentProfile(listing::ExplorerProfile());
     (void)listing::ColumnCatalogue();
 
     mainwindow::TMainForm form;
+    // Explorations show their window over the main window.
+    model::TScanProgressForm::Install(&form);
     form.ShowMainWindow();
     return app.exec();
 }

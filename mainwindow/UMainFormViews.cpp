@@ -78,7 +78,7 @@ QTreeWidgetItem* TMainForm::NodeOf(const TFolderItem* item) const {
 
 QTreeWidgetItem* TMainForm::NewNode(TFolderItem* item, QTreeWidgetItem* parent) {
     auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TreeView);
-    node->setText(0, QString::fromUtf8(item->Name().data(), int(item->Name().size())));
+    node->setText(0, listing::DisplayText(item->NameString()));
     node->setData(0, kItemRole, QVariant::fromValue(reinterpret_cast<quintptr>(item)));
     FNodes[item] = node;
     UpdateNodeImages(node);

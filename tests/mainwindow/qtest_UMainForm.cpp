@@ -229,6 +229,43 @@ private slots:
         QVERIFY(Sub("sub2")->FindChild("d.txt"));
     }
 
+    void removedItemsLeaveNoRowsOrNodesBehind() {
+        // Folders taken out of the tree and freed, as a delete does: once while the parent is
+        // listed, once while the folder itself is selected and listed.
+        QVERIFY(QDir().mkpath(FData + "gone1"));
+        QVERIFY(QDir().mkpath(FData + "gone2"));
+        WriteFile(FData + "gone2/inner.txt", 4);
+        SelectInTree(Preferred());
+        FForm->RefreshExplore1Click();
+        TFolderItem* gone1 = Sub("gone1");
+        TFolderItem* gone2 = Sub("gone2");
+        QVERIFY(gone1 && gone2);
+        QVERIFY(FForm->FindListItem(gone1) >= 0);
+        Preferred()->RemoveChild(gone1);
+        QCOMPARE(FForm->FindListItem(gone1), -1);
+        QVERIFY(!FForm->NodeOf(gone1));
+        delete gone1;
+        QTest::qWait(20);
+        FForm->ListView->viewport()->repaint();
+        QVERIFY(!FForm->ShownItems().empty());
+
+        SelectInTree(gone2);
+        QCOMPARE(FForm->ShownItems().size(), std::size_t(1));
+        Preferred()->RemoveChild(gone2);
+        QVERIFY(FForm->ShownItems().empty());
+        QVERIFY(!FForm->NodeOf(gone2));
+        delete gone2;
+        // The views catch up on the node that is selected now and paint without the freed items.
+        QTest::qWait(20);
+        FForm->ListView->viewport()->repaint();
+        QVERIFY(FForm->SelectedTreeItem());
+        for (const TItem* row : FForm->ShownItems()) QVERIFY(row != gone1 && row != gone2);
+        QDir(FData + "gone1").removeRecursively();
+        QDir(FData + "gone2").removeRecursively();
+        SelectInTree(Preferred());
+        FForm->RefreshExplore1Click();
+    }
+
     void cancelledOrFailedSaveKeepsTheUnsavedFlag() {
         QVERIFY(FForm->Modified());
         TMainForm::TDialogHooks hooks;
