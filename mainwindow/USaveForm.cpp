@@ -58,6 +58,7 @@ int TSaveForm::Execute(int mode, bool preselect, const QString& selection) {
     }
     (preselect ? RadioButton2 : RadioButton1)->setChecked(true);
     Edit1->setText(selection);
+    Edit1->setCursorPosition(0); // a long path shows its beginning
     return exec();
 }
 
