@@ -183,6 +183,41 @@ private slots:
         QCOMPARE(RowNames(*FForm), QStringList({"sub1", "sub2", "a.txt", "b.bin", "z.log"}));
     }
 
+    void aModeKeepsItsSortCodeAcrossOtherModes() {
+        SelectInTree(Preferred());
+        const int size = ColumnOf(1);
+        FForm->ListViewColumnClick(size);
+        FForm->ListViewColumnClick(size);
+        QCOMPARE(FForm->SortCode(), 3);
+        SelectInTree(FForm->RootItem()->ComputerRoot());
+        QCOMPARE(FForm->SortCode(), 0); // the Drive View's own
+        SelectInTree(Preferred());
+        QCOMPARE(FForm->SortCode(), 3);
+        QCOMPARE(RowNames(*FForm).front(), QString("b.bin"));
+        FForm->ListViewColumnClick(ColumnOf(0));
+    }
+
+    void exploreWithSeveralFolderRowsExploresEach() {
+        SelectInTree(Preferred());
+        WriteFile(FData + "sub1/multi1.txt", 1);
+        WriteFile(FData + "sub2/multi2.txt", 1);
+        FForm->ListView->setFocus();
+        QItemSelectionModel* selection = FForm->ListView->selectionModel();
+        for (TFolderItem* sub : {Sub("sub1"), Sub("sub2")}) {
+            const int row = FForm->FindListItem(sub);
+            QVERIFY(row >= 0);
+            selection->select(FForm->ListView->model()->index(row, 0),
+                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+        QCOMPARE(FForm->Focus(), TFocus::List);
+        FForm->RefreshExplore1Click();
+        QVERIFY(Sub("sub1")->FindChild("multi1.txt"));
+        QVERIFY(Sub("sub2")->FindChild("multi2.txt"));
+        QCOMPARE(FForm->SelectedTreeItem(), Preferred());
+        QFile::remove(FData + "sub1/multi1.txt");
+        QFile::remove(FData + "sub2/multi2.txt");
+    }
+
     void rightClickCommandActsOnTheClickedNode() {
         WriteFile(FData + "sub1/new1.txt", 1);
         WriteFile(FData + "sub2/new2.txt", 2);
