@@ -19,7 +19,8 @@
 using namespace model;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     platform::InstallQtShell();
     IconManager().Init();
@@ -30,7 +31,8 @@ int main(int argc, char* argv[]) {
     mainwindow::TMainForm form;
     form.SetSettingsFile((settings.path() + "/TessalundrixPro3.1.conf").toStdString());
     form.ShowMainWindow();
-    while (!form.StartupDone()) app.processEvents(QEventLoop::WaitForMoreEvents);
+    while (!form.StartupDone())
+        app.processEvents(QEventLoop::WaitForMoreEvents);
 
     // An explored folder of generated files under My Manual Explorations: names, sizes, dates and
     // extensions spread as in a real download folder.
@@ -40,8 +42,8 @@ int main(int argc, char* argv[]) {
     std::mt19937_64 random(42);
     const char* extensions[] = {".txt", ".jpg", ".png", ".pdf", ".zip", ".cpp", ".h", ".mp3", ""};
     for (int i = 0; i < files; ++i) {
-        const std::string name = "file" + std::to_string(random() % 1000000) + "_" + std::to_string(i) +
-                                 extensions[random() % 9];
+        const std::string name =
+            "file" + std::to_string(random() % 1000000) + "_" + std::to_string(i) + extensions[random() % 9];
         auto* file = new TFileItem(name, big);
         file->SetSize(std::int64_t(random() % 100000000));
         const double day = 40000 + double(random() % 8000) + double(random() % 86400) / 86400.0;

@@ -14,9 +14,13 @@ std::string TCommandState::DeleteCaption() const {
 
 namespace {
 
-template <typename T> bool Is(const TItem* item) { return dynamic_cast<const T*>(item) != nullptr; }
+template <typename T> bool Is(const TItem* item) {
+    return dynamic_cast<const T*>(item) != nullptr;
+}
 
-bool IsManualOrPreferred(const TItem* item) { return Is<TManualItem>(item) || Is<TManualDriveItem>(item); }
+bool IsManualOrPreferred(const TItem* item) {
+    return Is<TManualItem>(item) || Is<TManualDriveItem>(item);
+}
 
 // Deleting from disk would take away a whole drive, share or container, or the file system
 // mounted at a folder: never offered for those.
@@ -25,7 +29,9 @@ bool NeverDeleted(const TItem* item, const TCommandInput& in) {
     return item->IsFolder() && in.isMountPoint && in.isMountPoint(item);
 }
 
-bool IsUncPath(const std::string& path) { return path.size() >= 2 && path[0] == '/' && path[1] == '/'; }
+bool IsUncPath(const std::string& path) {
+    return path.size() >= 2 && path[0] == '/' && path[1] == '/';
+}
 
 void SetPreferred(TCommandState& s, const TItem* item) {
     if (auto* p = dynamic_cast<const TPreferredItem*>(item)) {
@@ -187,7 +193,8 @@ TCommandState UpdateCommands(const TCommandInput& in) {
         s.openCaption = "&Expand";
     if (!s.fromList && !expanded && s.item && s.item->IsFolder()) {
         auto* folder = static_cast<const TFolderItem*>(s.item);
-        if (folder->ChildCount() == 0 && (!Is<TTopItem>(folder) || folder->Listed())) s.openCaption = "S&elect";
+        if (folder->ChildCount() == 0 && (!Is<TTopItem>(folder) || folder->Listed()))
+            s.openCaption = "S&elect";
     }
 
     if (s.item && s.item->IsFolder()) {

@@ -9,14 +9,18 @@ using namespace model;
 bool MayClose(TCloseAnswer answer, TSaveCommandOutcome outcome) {
     switch (answer) {
     case TCloseAnswer::NotAsked:
-    case TCloseAnswer::No: return true;
-    case TCloseAnswer::Cancel: return false;
-    case TCloseAnswer::Yes: return IsSaved(outcome) || outcome == TSaveCommandOutcome::NothingToSave;
+    case TCloseAnswer::No:
+        return true;
+    case TCloseAnswer::Cancel:
+        return false;
+    case TCloseAnswer::Yes:
+        return IsSaved(outcome) || outcome == TSaveCommandOutcome::NothingToSave;
     }
     return false;
 }
 
-std::string SelectionCaption(TFocus focus, const std::vector<const TItem*>& listSelection, const TItem* treeItem) {
+std::string SelectionCaption(TFocus focus, const std::vector<const TItem*>& listSelection,
+                             const TItem* treeItem) {
     if (focus == TFocus::List) {
         if (listSelection.size() > 1) return std::to_string(listSelection.size()) + " items selected";
         if (listSelection.size() == 1 && listSelection.front()) return listSelection.front()->GetPath();

@@ -37,7 +37,8 @@ enum class TCloseAnswer { NotAsked, Yes, No, Cancel };
 [[nodiscard]] bool MayClose(TCloseAnswer answer, TSaveCommandOutcome outcome);
 
 // The save dialog's text for the selection: "N items selected", one item's path, or empty.
-[[nodiscard]] std::string SelectionCaption(TFocus focus, const std::vector<const model::TItem*>& listSelection,
+[[nodiscard]] std::string SelectionCaption(TFocus focus,
+                                           const std::vector<const model::TItem*>& listSelection,
                                            const model::TItem* treeItem);
 
 // Marks what "Currently Selected Item(s):" saves, after clearing every old mark below root: the

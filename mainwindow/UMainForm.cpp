@@ -34,7 +34,8 @@ using namespace model;
 namespace {
 
 platform::TRegistry OpenStore(const std::string& file) {
-    return file.empty() ? platform::TRegistry(platform::kExplorerSettings) : platform::TRegistry::AtFile(file);
+    return file.empty() ? platform::TRegistry(platform::kExplorerSettings)
+                        : platform::TRegistry::AtFile(file);
 }
 
 // The screen the window stands on, as the settings see it: origin and size.
@@ -211,7 +212,8 @@ void TMainForm::BuildRootTree() {
     FRootItem.reset();
 
     FMountPoints.clear();
-    for (const platform::TMountEntry& m : platform::ReadMounts()) FMountPoints.push_back(m.mountPoint);
+    for (const platform::TMountEntry& m : platform::ReadMounts())
+        FMountPoints.push_back(m.mountPoint);
 
     FRootItem = std::make_unique<TRootItem>("My Tessalundrix");
     FRootItem->Explore();
@@ -264,7 +266,8 @@ void TMainForm::SaveSettings() {
     StoreColumnLayout();
     const QRect area = ScreenArea(this);
     TMainSettings s;
-    for (int g = 0; g < 3; ++g) s.columns[g] = FGroups[g]->SaveToArray();
+    for (int g = 0; g < 3; ++g)
+        s.columns[g] = FGroups[g]->SaveToArray();
     s.width = width();
     s.height = height();
     s.top = y() - area.y();
@@ -289,7 +292,8 @@ void TMainForm::ApplyView() {
     const bool toolbar = ToolBar2->isChecked(), path = Path1->isChecked();
     MapToolButton->setVisible(MapDriveDisconnectbutton1->isChecked());
     DisconnectToolButton->setVisible(MapDriveDisconnectbutton1->isChecked());
-    ToolBar1->setToolButtonStyle(ButtonLabel1->isChecked() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    ToolBar1->setToolButtonStyle(ButtonLabel1->isChecked() ? Qt::ToolButtonTextUnderIcon
+                                                           : Qt::ToolButtonIconOnly);
     Panel6->setVisible(path);
     ToolBar1->setVisible(toolbar);
     Panel1->setVisible(toolbar || path);
@@ -316,7 +320,8 @@ void TMainForm::LoadPreferredExplorations() {
     bool anyFlagged = false;
     for (const TItem* child : pref->Children()) {
         if (auto* p = dynamic_cast<const TPreferredItem*>(child); p && p->ExploreAtStart()) anyFlagged = true;
-        if (auto* d = dynamic_cast<const TPreferredDriveItem*>(child); d && d->ExploreAtStart()) anyFlagged = true;
+        if (auto* d = dynamic_cast<const TPreferredDriveItem*>(child); d && d->ExploreAtStart())
+            anyFlagged = true;
     }
     if (anyFlagged) pref->Explore();
     if (pref->ChildCount() > 0) {
@@ -361,11 +366,12 @@ bool TMainForm::FormCloseQuery() {
             "Some or all explorations have not been saved.\nDo you want to save them now?\n\n"
             "(Note: you can turn off this warning in Options)",
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
-        answer = button == QMessageBox::Yes ? TCloseAnswer::Yes
+        answer = button == QMessageBox::Yes  ? TCloseAnswer::Yes
                  : button == QMessageBox::No ? TCloseAnswer::No
                                              : TCloseAnswer::Cancel;
     }
-    const TSaveCommandOutcome outcome = answer == TCloseAnswer::Yes ? RunSaveForm(false) : TSaveCommandOutcome::Cancelled;
+    const TSaveCommandOutcome outcome =
+        answer == TCloseAnswer::Yes ? RunSaveForm(false) : TSaveCommandOutcome::Cancelled;
     return MayClose(answer, outcome);
 }
 

@@ -13,8 +13,8 @@
 #include "mainwindow/UMainSettings.h"
 #include "model/UItem.h"
 
-#include <QMainWindow>
 #include <QIcon>
+#include <QMainWindow>
 #include <QPointer>
 
 #include <array>
@@ -95,7 +95,8 @@ public:
         *OpeninWindowsExplorer1, *ExportData1, *Delete1, *Exit1;
     QAction *CopyFileName2, *CopyFolderName2, *CopyCompletePath2;
     QAction *Up1, *Collapse1;
-    QAction *TreeView2, *ToolBar2, *MapDriveDisconnectbutton1, *ButtonLabel1, *Path1, *StatusBar1, *CustomizeColumns1;
+    QAction *TreeView2, *ToolBar2, *MapDriveDisconnectbutton1, *ButtonLabel1, *Path1, *StatusBar1,
+        *CustomizeColumns1;
     QAction *FileLister1, *Analyser1, *N100biggestfiles1, *MapDrive1, *Disconnect1, *Options1;
     QAction *Contents1, *Tipoftheday1, *TessalundrixWebSite1, *OnlineHelp1, *OnlineSupport1, *About1;
     QAction *UpToolButton, *RefreshToolButton, *ManualToolButton, *DeleteToolButton, *MapToolButton,

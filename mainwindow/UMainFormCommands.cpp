@@ -1,8 +1,8 @@
 // The main window's commands of browsing, exploring, saving and loading.
 #include "mainwindow/UMainForm.h"
 
-#include "mainwindow/UQtShellOpen.h"
 #include "listing/KPLListView.h"
+#include "mainwindow/UQtShellOpen.h"
 #include "mainwindow/USaveForm.h"
 #include "model/UConvertHelp.h"
 #include "model/UProgressForm.h"
@@ -143,7 +143,9 @@ void TMainForm::Collapse1Click() {
 
 // ---- save ----
 
-void TMainForm::Saveas1Click() { RunSaveForm(false); }
+void TMainForm::Saveas1Click() {
+    RunSaveForm(false);
+}
 
 void TMainForm::SaveAs2Click() {
     ApplyPopupNode();
@@ -153,8 +155,8 @@ void TMainForm::SaveAs2Click() {
 TSaveCommandOutcome TMainForm::RunSaveForm(bool preselect) {
     if (!FRootItem) return TSaveCommandOutcome::NothingToSave;
     const std::vector<TItem*> rows = SelectedRows();
-    const std::string selection = SelectionCaption(
-        Focus(), std::vector<const TItem*>(rows.begin(), rows.end()), SelectedTreeItem());
+    const std::string selection =
+        SelectionCaption(Focus(), std::vector<const TItem*>(rows.begin(), rows.end()), SelectedTreeItem());
     bool selectedOnly = false;
     if (FHooks.saveChoice) {
         if (!FHooks.saveChoice(preselect, selection, selectedOnly)) return TSaveCommandOutcome::Cancelled;

@@ -15,8 +15,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QStyle>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -41,7 +41,9 @@ QAction* Later(QMenu* menu, const char* name, const char* caption, const QKeySeq
     return action;
 }
 
-bool IsLater(const QAction* action) { return action->property("later").toBool(); }
+bool IsLater(const QAction* action) {
+    return action->property("later").toBool();
+}
 
 void Enable(QAction* action, bool on) {
     if (!IsLater(action)) action->setEnabled(on);
@@ -61,7 +63,8 @@ void TMainForm::CreateMenus() {
     Saveas1 = Item(file, "Saveas1", "&Save Exploration...", QKeySequence("Ctrl+S"));
     file->addSeparator();
     Open3 = Item(file, "Open3", "&Open", QKeySequence("Ctrl+O"));
-    OpeninWindowsExplorer1 = Later(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
+    OpeninWindowsExplorer1 =
+        Later(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
     ExportData1 = Later(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
     Delete1 = Later(file, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete));
     file->addSeparator();
@@ -83,7 +86,8 @@ void TMainForm::CreateMenus() {
     ButtonLabel1 = Item(view, "ButtonLabel1", "B&utton Label");
     Path1 = Item(view, "Path1", "&Path");
     StatusBar1 = Item(view, "StatusBar1", "&Status Bar");
-    for (QAction* toggle : {TreeView2, ToolBar2, MapDriveDisconnectbutton1, ButtonLabel1, Path1, StatusBar1}) {
+    for (QAction* toggle :
+         {TreeView2, ToolBar2, MapDriveDisconnectbutton1, ButtonLabel1, Path1, StatusBar1}) {
         toggle->setCheckable(true);
         toggle->setChecked(toggle != MapDriveDisconnectbutton1);
         connect(toggle, &QAction::triggered, this, &TMainForm::ToggleView);
@@ -94,7 +98,8 @@ void TMainForm::CreateMenus() {
     QMenu* tools = menuBar()->addMenu("&Tools");
     FileLister1 = Later(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
     Analyser1 = Later(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 = Later(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
+    N100biggestfiles1 =
+        Later(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
     tools->addSeparator();
     MapDrive1 = Later(tools, "MapDrive1", "&Map Drive...");
     Disconnect1 = Later(tools, "Disconnect1", "&Disconnect...");
@@ -125,25 +130,32 @@ void TMainForm::CreateToolBar() {
     // Theme icons where the desktop has them, the style's own otherwise.
     auto button = [this](const char* name, const char* caption, const char* hint, const char* icon,
                          QStyle::StandardPixmap fallback) {
-        QAction* action = ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), caption);
+        QAction* action =
+            ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), caption);
         action->setObjectName(name);
         action->setToolTip(hint);
         return action;
     };
     UpToolButton = button("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
-    RefreshToolButton = button("RefreshToolButton", "Refresh", "Explore or Refresh", "view-refresh", QStyle::SP_BrowserReload);
-    ManualToolButton = button("ManualToolButton", "Manual", "Manually enter a drive/folder/network path to explore",
-                              "folder-new", QStyle::SP_FileDialogNewFolder);
-    DeleteToolButton = button("DeleteToolButton", "Delete", "Delete from disk or Remove from list", "edit-delete", QStyle::SP_TrashIcon);
-    MapToolButton = button("MapToolButton", "Map Drive", "Mount a network share", "network-server", QStyle::SP_DriveNetIcon);
-    DisconnectToolButton = button("DisconnectToolButton", "Disconnect", "Unmount a network share", "network-offline", QStyle::SP_DialogCloseButton);
+    RefreshToolButton = button("RefreshToolButton", "Refresh", "Explore or Refresh", "view-refresh",
+                               QStyle::SP_BrowserReload);
+    ManualToolButton =
+        button("ManualToolButton", "Manual", "Manually enter a drive/folder/network path to explore",
+               "folder-new", QStyle::SP_FileDialogNewFolder);
+    DeleteToolButton = button("DeleteToolButton", "Delete", "Delete from disk or Remove from list",
+                              "edit-delete", QStyle::SP_TrashIcon);
+    MapToolButton = button("MapToolButton", "Map Drive", "Mount a network share", "network-server",
+                           QStyle::SP_DriveNetIcon);
+    DisconnectToolButton = button("DisconnectToolButton", "Disconnect", "Unmount a network share",
+                                  "network-offline", QStyle::SP_DialogCloseButton);
     ExpToolButton = button("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
                            "system-file-manager", QStyle::SP_DirOpenIcon);
     FileToolButton = button("FileToolButton", "File Lister", "List all files of current folder/drive",
                             "view-list-details", QStyle::SP_FileDialogDetailedView);
-    AnaToolButton = button("AnaToolButton", "Analyser", "Analyse the current folder/drive", "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
-    for (QAction* later : {ManualToolButton, DeleteToolButton, MapToolButton, DisconnectToolButton, ExpToolButton,
-                           FileToolButton, AnaToolButton}) {
+    AnaToolButton = button("AnaToolButton", "Analyser", "Analyse the current folder/drive",
+                           "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
+    for (QAction* later : {ManualToolButton, DeleteToolButton, MapToolButton, DisconnectToolButton,
+                           ExpToolButton, FileToolButton, AnaToolButton}) {
         later->setEnabled(false);
         later->setProperty("later", true);
     }
@@ -232,10 +244,12 @@ void TMainForm::CreatePopups() {
     Columns1 = Item(PopupMenu1, "Columns1", "&Columns...");
 
     connect(Open2, &QAction::triggered, this, &TMainForm::ListViewDblClick);
-    for (QAction* open : {Open1, Open4, Open5}) connect(open, &QAction::triggered, this, &TMainForm::Open1Click);
+    for (QAction* open : {Open1, Open4, Open5})
+        connect(open, &QAction::triggered, this, &TMainForm::Open1Click);
     for (QAction* refresh : {Refresh1, Refresh3, Refresh5})
         connect(refresh, &QAction::triggered, this, &TMainForm::RefreshExplore1Click);
-    for (QAction* save : {SaveAs2, Saveas3, Save4, SaveAs5}) connect(save, &QAction::triggered, this, &TMainForm::SaveAs2Click);
+    for (QAction* save : {SaveAs2, Saveas3, Save4, SaveAs5})
+        connect(save, &QAction::triggered, this, &TMainForm::SaveAs2Click);
     connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
     connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
     connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
@@ -272,8 +286,10 @@ void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
         Enable(RefreshToolButton, s.exploreOn);
         Enable(DeleteToolButton, s.deleteOn);
     }
-    for (QAction* a : {FileLister2, FileLister4, FileLister5, Analyser2, Analyser4, Analyser5}) Enable(a, s.fileListerOn);
-    for (QAction* a : {OpeninWindowsExplorer2, OpeninWindowsExplorer3, OpeninWindowsExplorer5}) Enable(a, s.explorerOn);
+    for (QAction* a : {FileLister2, FileLister4, FileLister5, Analyser2, Analyser4, Analyser5})
+        Enable(a, s.fileListerOn);
+    for (QAction* a : {OpeninWindowsExplorer2, OpeninWindowsExplorer3, OpeninWindowsExplorer5})
+        Enable(a, s.explorerOn);
     for (QAction* a : {Open1, Open2, Open4, Open5}) {
         Enable(a, s.openOn);
         a->setText(open);
@@ -282,10 +298,13 @@ void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
         Enable(a, s.deleteOn);
         a->setText(del);
     }
-    for (QAction* a : {CopyFilename1, CopyFileName3, CopyFileName5, CopyFoldername1}) Enable(a, s.copyNameOn);
-    for (QAction* a : {CopyCompletePath1, CopyCompletePath3, CopyCompletePath5}) Enable(a, s.copyPathOn);
+    for (QAction* a : {CopyFilename1, CopyFileName3, CopyFileName5, CopyFoldername1})
+        Enable(a, s.copyNameOn);
+    for (QAction* a : {CopyCompletePath1, CopyCompletePath3, CopyCompletePath5})
+        Enable(a, s.copyPathOn);
     Enable(AddPref1, s.addPreferredOn);
-    for (QAction* a : {SaveAs2, Saveas3, Save4, SaveAs5}) Enable(a, s.saveOn);
+    for (QAction* a : {SaveAs2, Saveas3, Save4, SaveAs5})
+        Enable(a, s.saveOn);
     for (QAction* a : {Refresh1, Refresh3, Refresh5}) {
         Enable(a, s.exploreOn);
         a->setText(refresh);
@@ -309,7 +328,8 @@ void TMainForm::Columns1Click() {
     ApplyColumnGroup();
     ListView->setUpdatesEnabled(true);
     ListView->viewport()->update();
-    for (auto& group : FGroups) group->ClearModified();
+    for (auto& group : FGroups)
+        group->ClearModified();
 }
 
 QMenu* TMainForm::PopupFor(const TItem* item) const {
@@ -399,7 +419,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                 UpdateStatusBar();
             }
             break;
-        default: break;
+        default:
+            break;
         }
     } else if (watched == ListView) {
         if (event->type() == QEvent::KeyPress) {
@@ -414,8 +435,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
             }
             if (key == Qt::Key_Right) {
                 const QModelIndex current = ListView->currentIndex();
-                if (current.isValid() && current.row() < int(FShownItems.size()) && FShownItems[current.row()] &&
-                    FShownItems[current.row()]->IsFolder()) {
+                if (current.isValid() && current.row() < int(FShownItems.size()) &&
+                    FShownItems[current.row()] && FShownItems[current.row()]->IsFolder()) {
                     Open1Click();
                     return true;
                 }

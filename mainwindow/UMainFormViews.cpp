@@ -38,7 +38,8 @@ struct TBusyCursor {
 // An icon as the views draw it: ghosted for a hidden item (the cut look), and with the auto-explore
 // mark of a preferred item (state 1 on: a green dot, 2 off: a grey one).
 QPixmap ItemPixmap(int index, bool cut, int state) {
-    QPixmap pixmap = platform::IconRegistry().Icon(index).pixmap(16, 16, cut ? QIcon::Disabled : QIcon::Normal);
+    QPixmap pixmap =
+        platform::IconRegistry().Icon(index).pixmap(16, 16, cut ? QIcon::Disabled : QIcon::Normal);
     if (pixmap.isNull()) {
         pixmap = QPixmap(16, 16);
         pixmap.fill(Qt::transparent);
@@ -60,7 +61,9 @@ QIcon NodeIcon(int normal, int open, bool cut, int state) {
     return icon;
 }
 
-template <typename T> bool Is(const TItem* item) { return dynamic_cast<const T*>(item) != nullptr; }
+template <typename T> bool Is(const TItem* item) {
+    return dynamic_cast<const T*>(item) != nullptr;
+}
 
 } // namespace
 
@@ -106,7 +109,8 @@ void TMainForm::UpdateNodeImages(QTreeWidgetItem* node) {
 }
 
 void TMainForm::DeleteNodeChildren(QTreeWidgetItem* node) {
-    while (node->childCount() > 0) DeleteNode(node->child(node->childCount() - 1));
+    while (node->childCount() > 0)
+        DeleteNode(node->child(node->childCount() - 1));
 }
 
 void TMainForm::DeleteNode(QTreeWidgetItem* node) {
@@ -121,7 +125,9 @@ void TMainForm::DeleteNode(QTreeWidgetItem* node) {
     TreeView->blockSignals(blocked);
 }
 
-TFolderItem* TMainForm::SelectedTreeItem() const { return ItemOfNode(TreeView->currentItem()); }
+TFolderItem* TMainForm::SelectedTreeItem() const {
+    return ItemOfNode(TreeView->currentItem());
+}
 
 QTreeWidgetItem* TMainForm::FindChildNode(const TItem* item) const {
     QTreeWidgetItem* selected = TreeView->currentItem();
@@ -203,14 +209,16 @@ void TMainForm::RefreshViews() {
     if (ListView->hasFocus() && !FShownItems.empty() && !ListView->selectionModel()->hasSelection()) {
         const QModelIndex top = ListView->indexAt(QPoint(0, 0));
         const QModelIndex row = top.isValid() ? top : ListView->model()->index(0, 0);
-        ListView->selectionModel()->setCurrentIndex(
-            row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListView->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
     }
     UpdateCommands(false);
     UpdateStatusBar();
 }
 
-void TMainForm::SetListRows() { ListView->ListModel()->SetRowCount(int(FShownItems.size())); }
+void TMainForm::SetListRows() {
+    ListView->ListModel()->SetRowCount(int(FShownItems.size()));
+}
 
 void TMainForm::ClearListRows() {
     FShownItems.clear();
@@ -222,13 +230,16 @@ QVariant TMainForm::RowIcon(int row) const {
     TItem* item = FShownItems[row];
     if (!item) {
         // The placeholder shows the program's own icon, as the root does.
-        const int program = GetProgramIcon() != -1 ? GetProgramIcon() : FRootItem ? FRootItem->IconIndex() : -1;
+        const int program = GetProgramIcon() != -1 ? GetProgramIcon()
+                            : FRootItem            ? FRootItem->IconIndex()
+                                                   : -1;
         return platform::IconRegistry().Icon(program);
     }
     // Icons are resolved when a row is first painted, never while Export Data reads the rows.
     if (item->IconIndex() == -1 && !FExporting) item->ResolveIcon();
     const bool cut = (item->Attributes() & kAttrHidden) != 0;
-    const int state = FPreferredMarks && item->IsFolder() ? static_cast<TFolderItem*>(item)->StateIndex() : -1;
+    const int state =
+        FPreferredMarks && item->IsFolder() ? static_cast<TFolderItem*>(item)->StateIndex() : -1;
     if (!cut && state < 1) return platform::IconRegistry().Icon(item->IconIndex());
     const long long key = (long long)item->IconIndex() * 8 + (cut ? 4 : 0) + (state > 0 ? state : 0);
     auto it = FRowIcons.find(key);
@@ -296,7 +307,8 @@ void TMainForm::StoreColumnLayout() {
 void TMainForm::SortList() {
     if (FViewMode != kModeNone && !FShownItems.empty()) {
         TBusyCursor busy;
-        if (const listing::TItemComparator* compare = listing::SelectExplorerComparator(FViewMode, FSortCode)) {
+        if (const listing::TItemComparator* compare =
+                listing::SelectExplorerComparator(FViewMode, FSortCode)) {
             // The "Unexplored" row stays first.
             const std::size_t first = FShownItems.front() == nullptr ? 1 : 0;
             listing::SortItems(FShownItems.data() + first, FShownItems.size() - first, *compare);
@@ -347,7 +359,8 @@ void TMainForm::SortDescending1Click() {
 std::vector<TItem*> TMainForm::SelectedRows() const {
     std::vector<TItem*> rows;
     QModelIndexList selected = ListView->selectionModel()->selectedRows();
-    std::sort(selected.begin(), selected.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     for (const QModelIndex& index : selected)
         if (index.row() < int(FShownItems.size())) rows.push_back(FShownItems[index.row()]);
     return rows;
@@ -380,7 +393,8 @@ void TMainForm::UpdatePathBar(TFolderItem* item) {
     PathEdit->setText(QString::fromStdString(item->GetPath()));
     QPixmap image(16, 16);
     image.fill(Qt::white);
-    const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex() : item->IconIndex());
+    const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex()
+                                                                                 : item->IconIndex());
     if (!icon.isNull()) {
         QPainter painter(&image);
         painter.drawPixmap(0, 0, icon.pixmap(16, 16));
@@ -414,7 +428,8 @@ void TMainForm::TreeViewExpanding(QTreeWidgetItem* node) {
         AddChildNodes(item, node);
         TreeView->setUpdatesEnabled(true);
     }
-    for (int i = 0; i < node->childCount(); ++i) UpdateNodeImages(node->child(i));
+    for (int i = 0; i < node->childCount(); ++i)
+        UpdateNodeImages(node->child(i));
 }
 
 void TMainForm::OpenTreeNode(bool expand) {
@@ -509,7 +524,8 @@ TCommandInput TMainForm::CommandInput() const {
 
 bool TMainForm::IsMountPoint(const TItem* item) const {
     std::string path = item->GetPath();
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
     return std::find(FMountPoints.begin(), FMountPoints.end(), path) != FMountPoints.end();
 }
 

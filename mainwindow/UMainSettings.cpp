@@ -20,7 +20,8 @@ bool ReadMainSettings(TSettingsKey& key, TMainSettings& s) {
     try {
         for (int g = 0; g < 3; ++g) {
             // A layout of 7 bytes or fewer cannot hold even its two counts: ignored.
-            if (key.DataSize(kColumns[g]) > 7) s.columns[g] = listing::LayoutFromBytes(key.ReadBinary(kColumns[g]));
+            if (key.DataSize(kColumns[g]) > 7)
+                s.columns[g] = listing::LayoutFromBytes(key.ReadBinary(kColumns[g]));
         }
         s.width = key.ReadInteger("Width");
         s.height = key.ReadInteger("Height");
@@ -105,7 +106,8 @@ void WritePreferredEntries(TSettingsKey& key, const std::vector<TPreferredEntry>
 namespace {
 std::string WithoutTrailingSlash(std::string_view path) {
     std::string p(path);
-    while (p.size() > 1 && p.back() == '/') p.pop_back();
+    while (p.size() > 1 && p.back() == '/')
+        p.pop_back();
     return p;
 }
 } // namespace

@@ -14,12 +14,18 @@ public:
 
     bool ValueExists(const std::string& name) override { return FRegistry.ValueExists(name); }
     int DataSize(const std::string& name) override { return FRegistry.DataSize(name); }
-    std::int32_t ReadInteger(const std::string& name) override { return Checked(FRegistry.ReadInteger(name), name); }
-    std::string ReadString(const std::string& name) override { return Checked(FRegistry.ReadString(name), name); }
+    std::int32_t ReadInteger(const std::string& name) override {
+        return Checked(FRegistry.ReadInteger(name), name);
+    }
+    std::string ReadString(const std::string& name) override {
+        return Checked(FRegistry.ReadString(name), name);
+    }
     std::vector<std::uint8_t> ReadBinary(const std::string& name) override {
         return Checked(FRegistry.ReadBinary(name), name);
     }
-    void WriteInteger(const std::string& name, std::int32_t value) override { FRegistry.WriteInteger(name, value); }
+    void WriteInteger(const std::string& name, std::int32_t value) override {
+        FRegistry.WriteInteger(name, value);
+    }
     void WriteString(const std::string& name, const std::string& value) override {
         FRegistry.WriteString(name, value);
     }

@@ -62,6 +62,8 @@ int TSaveForm::Execute(int mode, bool preselect, const QString& selection) {
     return exec();
 }
 
-bool TSaveForm::SaveSelectedOnly() const { return !RadioButton1->isChecked(); }
+bool TSaveForm::SaveSelectedOnly() const {
+    return !RadioButton1->isChecked();
+}
 
 } // namespace mainwindow

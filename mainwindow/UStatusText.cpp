@@ -9,7 +9,9 @@ using namespace model;
 
 namespace {
 
-template <typename T> bool Is(const TItem* item) { return dynamic_cast<const T*>(item) != nullptr; }
+template <typename T> bool Is(const TItem* item) {
+    return dynamic_cast<const T*>(item) != nullptr;
+}
 
 // Neither explored nor holding explored content: there is nothing to count yet.
 bool IsBlank(const TItem* item) {
@@ -27,12 +29,14 @@ std::string Totals(std::int64_t files, std::int64_t folders, std::int64_t size, 
 
 TStatusTexts StatusTexts(const TItem* item) {
     if (!item) return {};
-    if (!item->IsFolder()) return {"File " + item->NameString(), "Total:   " + FormatBytes(item->GetSize()) + " bytes"};
+    if (!item->IsFolder())
+        return {"File " + item->NameString(), "Total:   " + FormatBytes(item->GetSize()) + " bytes"};
 
     auto* folder = static_cast<const TFolderItem*>(item);
     const bool blank = IsBlank(folder);
     const char* partial = !folder->IsExplored() && folder->HasExploredContent() ? "** " : "";
-    const std::string totals = Totals(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(), partial);
+    const std::string totals =
+        Totals(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(), partial);
 
     if (Is<TRootItem>(folder)) return {folder->NameString(), blank ? "" : totals};
     if (auto* drive = dynamic_cast<const TDriveItem*>(folder))
@@ -40,7 +44,8 @@ TStatusTexts StatusTexts(const TItem* item) {
                 blank ? "Unexplored" : totals + "    Free: " + FormatBytes(drive->FreeSpace()) + " bytes"};
     if (Is<TNetworkContainerItem>(folder) || Is<TComputerRootItem>(folder))
         return {folder->NameString(), blank ? "Unexplored" : totals};
-    if (Is<TManualRootItem>(folder) || Is<TLoadedRootItem>(folder)) return {folder->NameString(), blank ? "" : totals};
+    if (Is<TManualRootItem>(folder) || Is<TLoadedRootItem>(folder))
+        return {folder->NameString(), blank ? "" : totals};
     return {"Folder " + folder->NameString(), blank ? "Unexplored" : totals};
 }
 

@@ -25,16 +25,24 @@ int ViewModeFor(const TFolderItem* folder) {
 
 int GroupOfMode(int mode) {
     switch (mode) {
-    case kModeFileFolder: return kGroupFileFolder;
-    case kModeDrive: return kGroupDrive;
+    case kModeFileFolder:
+        return kGroupFileFolder;
+    case kModeDrive:
+        return kGroupDrive;
     case kModeNormal:
-    case kModeRoot: return kGroupNormal;
-    default: return -1;
+    case kModeRoot:
+        return kGroupNormal;
+    default:
+        return -1;
     }
 }
 
-bool HasPlaceholderRow(const TFolderItem* folder) { return !folder->IsExplored() && !IsContainer(folder); }
+bool HasPlaceholderRow(const TFolderItem* folder) {
+    return !folder->IsExplored() && !IsContainer(folder);
+}
 
-bool ResolvesChildTypes(const TFolderItem* folder) { return !IsContainer(folder); }
+bool ResolvesChildTypes(const TFolderItem* folder) {
+    return !IsContainer(folder);
+}
 
 } // namespace mainwindow

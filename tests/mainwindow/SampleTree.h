@@ -12,9 +12,9 @@ struct TSampleTree {
     model::TPreferredRootItem* preferredRoot = root->EnsurePreferredRoot();
     model::TManualRootItem* manualRoot = root->EnsureManualRoot();
     model::TLoadedRootItem* loaded = nullptr;
-    model::TDriveItem* drive = nullptr;       // not explored, holds the explored folder a
-    model::TFolderItem* folderA = nullptr;    // explored, holds f.txt (10 bytes)
-    model::TFolderItem* folderB = nullptr;    // not explored
+    model::TDriveItem* drive = nullptr;        // not explored, holds the explored folder a
+    model::TFolderItem* folderA = nullptr;     // explored, holds f.txt (10 bytes)
+    model::TFolderItem* folderB = nullptr;     // not explored
     model::TFolderItem* mountFolder = nullptr; // explored, another file system is mounted here
     model::TFileItem* file = nullptr;
     model::TFileItem* file2 = nullptr;

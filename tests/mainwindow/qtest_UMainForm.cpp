@@ -44,7 +44,8 @@ QStringList RowNames(const TMainForm& form) {
 void CollectNames(const TItem* item, QStringList& out) {
     out << QString::fromStdString(item->NameString());
     if (item->IsFolder())
-        for (const TItem* child : static_cast<const TFolderItem*>(item)->Children()) CollectNames(child, out);
+        for (const TItem* child : static_cast<const TFolderItem*>(item)->Children())
+            CollectNames(child, out);
 }
 
 } // namespace
@@ -234,7 +235,8 @@ private slots:
         QVERIFY(FForm->Modified());
 
         // A popup dismissed without a command leaves no target: the next command takes the selection.
-        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(), FForm->New1); // New1 stays disabled: nothing is chosen
+        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(),
+                                    FForm->New1); // New1 stays disabled: nothing is chosen
         QVERIFY(!FForm->PopupNode());
         FForm->TreeView->setFocus();
         FForm->RefreshExplore1Click();
@@ -260,7 +262,8 @@ private slots:
         QVERIFY(!FForm->ShownItems().empty());
         FForm->RefreshExplore1Click();
         // Every row is an item of the new tree.
-        for (const TItem* row : FForm->ShownItems()) QVERIFY(!row || row->Parent() == Sub("sub2"));
+        for (const TItem* row : FForm->ShownItems())
+            QVERIFY(!row || row->Parent() == Sub("sub2"));
         QVERIFY(Sub("sub2")->FindChild("d.txt"));
     }
 
@@ -294,7 +297,8 @@ private slots:
         QTest::qWait(20);
         FForm->ListView->viewport()->repaint();
         QVERIFY(FForm->SelectedTreeItem());
-        for (const TItem* row : FForm->ShownItems()) QVERIFY(row != gone1 && row != gone2);
+        for (const TItem* row : FForm->ShownItems())
+            QVERIFY(row != gone1 && row != gone2);
         QDir(FData + "gone1").removeRecursively();
         QDir(FData + "gone2").removeRecursively();
         SelectInTree(Preferred());

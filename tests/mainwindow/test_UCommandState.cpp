@@ -15,10 +15,11 @@ namespace {
 // Flags in the order Explore, Delete, Up, File Lister, Open in File Manager, Open, Copy name,
 // Copy path, Add to preferred, Save; "Y" on, "-" off.
 std::string Flags(const TCommandState& s) {
-    const bool f[] = {s.exploreOn,  s.deleteOn,   s.upOn,       s.fileListerOn,   s.explorerOn,
-                      s.openOn,     s.copyNameOn, s.copyPathOn, s.addPreferredOn, s.saveOn};
+    const bool f[] = {s.exploreOn, s.deleteOn,   s.upOn,       s.fileListerOn,   s.explorerOn,
+                      s.openOn,    s.copyNameOn, s.copyPathOn, s.addPreferredOn, s.saveOn};
     std::string out;
-    for (bool b : f) out += b ? 'Y' : '-';
+    for (bool b : f)
+        out += b ? 'Y' : '-';
     return out;
 }
 
@@ -150,13 +151,15 @@ TEST(Commands, CaptionsOfDeleteRefreshCopyAndNew) {
         const char* newCaption;
     } cases[] = {
         {Tree(t.folderA), "&Refresh", "&Delete", "Delete", "&Copy Name", false, "&New Manual Exploration"},
-        {List(t.file, t.folderA), "&Refresh", "&Delete", "Delete", "&Copy File Name", true, "&New Manual Exploration"},
+        {List(t.file, t.folderA), "&Refresh", "&Delete", "Delete", "&Copy File Name", true,
+         "&New Manual Exploration"},
         {Tree(t.folderB), "&Explore", "&Delete", "Delete", "&Copy Name", false, "&New Manual Exploration"},
         {Tree(t.manualItem), "&Explore", "R&emove from My Manual Explorations", "Remove", "&Copy Name", false,
          "&New Manual Exploration"},
-        {Tree(t.preferredItem), "&Explore", "R&emove from My Preferred Explorations", "Remove", "&Copy Name", false,
+        {Tree(t.preferredItem), "&Explore", "R&emove from My Preferred Explorations", "Remove", "&Copy Name",
+         false, "&New Preferred Exploration"},
+        {Tree(t.preferredRoot), "&Explore", "&Delete", "Delete", "&Copy Name", false,
          "&New Preferred Exploration"},
-        {Tree(t.preferredRoot), "&Explore", "&Delete", "Delete", "&Copy Name", false, "&New Preferred Exploration"},
         {Rows({t.folderA, t.folderB}, t.drive), "&Explore", "&Delete", "Delete", "&Copy File Name", true,
          "&New Manual Exploration"},
     };

@@ -26,13 +26,13 @@ TEST(CloseDecision, YesClosesOnlyAfterASaveOrWithNothingToSave) {
         {TCloseAnswer::Yes, TSaveCommandOutcome::Failed, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MayClose(c.answer, c.outcome), c.closes)
-            << int(c.answer) << " " << int(c.outcome);
+        EXPECT_EQ(MayClose(c.answer, c.outcome), c.closes) << int(c.answer) << " " << int(c.outcome);
 }
 
 TEST(SaveChoice, SelectionCaption) {
     TSampleTree t;
-    EXPECT_EQ(SelectionCaption(TFocus::List, {t.file, t.file2, t.folderA, t.folderB}, t.drive), "4 items selected");
+    EXPECT_EQ(SelectionCaption(TFocus::List, {t.file, t.file2, t.folderA, t.folderB}, t.drive),
+              "4 items selected");
     EXPECT_EQ(SelectionCaption(TFocus::List, {t.folderA}, t.drive), "/mnt/x/a/");
     EXPECT_EQ(SelectionCaption(TFocus::List, {nullptr}, t.drive), "");
     EXPECT_EQ(SelectionCaption(TFocus::List, {}, t.drive), "");

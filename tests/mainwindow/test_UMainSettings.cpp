@@ -38,7 +38,9 @@ public:
     }
     void WriteInteger(const std::string& name, std::int32_t v) override { values[name] = v; }
     void WriteString(const std::string& name, const std::string& v) override { values[name] = v; }
-    void WriteBinary(const std::string& name, const std::vector<std::uint8_t>& v) override { values[name] = v; }
+    void WriteBinary(const std::string& name, const std::vector<std::uint8_t>& v) override {
+        values[name] = v;
+    }
 };
 
 TEST(MainSettings, DefaultsAreTheDesignedWindowCentred) {
@@ -87,8 +89,8 @@ TEST(MainSettings, ReadingStopsAtAMissingValue) {
     key.values.erase("ShowTips");
     TMainSettings r = DefaultMainSettings(1000, 800);
     EXPECT_FALSE(ReadMainSettings(key, r));
-    EXPECT_FALSE(r.showTreeView);   // read before the gap
-    EXPECT_TRUE(r.showTips);        // the gap: default
+    EXPECT_FALSE(r.showTreeView);    // read before the gap
+    EXPECT_TRUE(r.showTips);         // the gap: default
     EXPECT_TRUE(r.useLocalRealIcon); // after the gap: default
 }
 
@@ -118,8 +120,8 @@ TEST(MainSettings, WindowIsClampedOntoTheScreen) {
         int eLeft, eTop, eWidth, eHeight;
     } cases[] = {
         {10, 10, 100, 100, 10, 10, 400, 200},      // too small
-        {-50, -5, 816, 491, 0, 0, 816, 491},        // off the top left
-        {0, 0, 3000, 2000, 0, 0, 1280, 1024},       // larger than the screen
+        {-50, -5, 816, 491, 0, 0, 816, 491},       // off the top left
+        {0, 0, 3000, 2000, 0, 0, 1280, 1024},      // larger than the screen
         {1200, 900, 816, 491, 464, 533, 816, 491}, // off the bottom right
         {100, 100, 816, 491, 100, 100, 816, 491},  // already on the screen
     };
@@ -179,7 +181,8 @@ TEST(PreferredList, MountPointsStandForDriveRoots) {
 TEST(PreferredList, ItemsAreBuiltAndWrittenBackInOrder) {
     model::TRootItem root("My Tessalundrix");
     model::TPreferredRootItem* pref = root.EnsurePreferredRoot();
-    const std::vector<TPreferredEntry> entries{{true, "/media/usb/"}, {false, "//srv/share/docs/"}, {false, "/data/"}};
+    const std::vector<TPreferredEntry> entries{
+        {true, "/media/usb/"}, {false, "//srv/share/docs/"}, {false, "/data/"}};
     BuildPreferredItems(*pref, entries, {"/", "/media/usb"},
                         [](const std::string& mount) { return mount == "/media/usb" ? "USB stick" : ""; });
     ASSERT_EQ(pref->ChildCount(), 3);
