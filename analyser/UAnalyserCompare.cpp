@@ -19,9 +19,13 @@ int CompareAnalyserSpecialRows(const TAnalyserBaseData* a, const TAnalyserBaseDa
 
 namespace {
 
-int Sign(std::int64_t a, std::int64_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+int Sign(std::int64_t a, std::int64_t b) {
+    return a < b ? -1 : a > b ? 1 : 0;
+}
 
-int KeyOrder(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return Sign(a->Key(), b->Key()); }
+int KeyOrder(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return Sign(a->Key(), b->Key());
+}
 
 // The upper-cased names as zero-terminated byte strings: the first differing byte decides.
 int NameOrder(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
@@ -76,37 +80,76 @@ int CompareAnalyserByNameDesc(const TAnalyserBaseData* a, const TAnalyserBaseDat
     return special != -2 ? special : NameOrder(b, a);
 }
 
-int CompareAnalyserByCount1(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount1, false>(a, b); }
-int CompareAnalyserByCount1Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount1, true>(a, b); }
-int CompareAnalyserBySize1(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize1, false>(a, b); }
-int CompareAnalyserBySize1Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize1, true>(a, b); }
-int CompareAnalyserByCount2(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount2, false>(a, b); }
-int CompareAnalyserByCount2Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount2, true>(a, b); }
-int CompareAnalyserBySize2(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize2, false>(a, b); }
-int CompareAnalyserBySize2Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize2, true>(a, b); }
-int CompareAnalyserByCount3(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount3, false>(a, b); }
-int CompareAnalyserByCount3Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetCount3, true>(a, b); }
-int CompareAnalyserBySize3(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize3, false>(a, b); }
-int CompareAnalyserBySize3Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return ByValue<&TAnalyserData::GetSize3, true>(a, b); }
+int CompareAnalyserByCount1(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount1, false>(a, b);
+}
+int CompareAnalyserByCount1Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount1, true>(a, b);
+}
+int CompareAnalyserBySize1(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize1, false>(a, b);
+}
+int CompareAnalyserBySize1Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize1, true>(a, b);
+}
+int CompareAnalyserByCount2(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount2, false>(a, b);
+}
+int CompareAnalyserByCount2Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount2, true>(a, b);
+}
+int CompareAnalyserBySize2(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize2, false>(a, b);
+}
+int CompareAnalyserBySize2Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize2, true>(a, b);
+}
+int CompareAnalyserByCount3(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount3, false>(a, b);
+}
+int CompareAnalyserByCount3Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetCount3, true>(a, b);
+}
+int CompareAnalyserBySize3(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize3, false>(a, b);
+}
+int CompareAnalyserBySize3Desc(const TAnalyserBaseData* a, const TAnalyserBaseData* b) {
+    return ByValue<&TAnalyserData::GetSize3, true>(a, b);
+}
 
 TAnalyserCompare AnalyserCompareOfSortCode(int sortCode) {
     const bool descending = (sortCode & 1) != 0;
     switch (sortCode / 2) {
-    case 50: case 51: case 52: case 53:
+    case 50:
+    case 51:
+    case 52:
+    case 53:
         return descending ? CompareAnalyserByKeyDesc : CompareAnalyserByKey;
-    case 54: case 55: case 56:
+    case 54:
+    case 55:
+    case 56:
         return descending ? CompareAnalyserByNameDesc : CompareAnalyserByName;
-    case 57: case 58: case 61: case 62:
+    case 57:
+    case 58:
+    case 61:
+    case 62:
         return descending ? CompareAnalyserByCount1Desc : CompareAnalyserByCount1;
-    case 59: case 60: case 63: case 64:
+    case 59:
+    case 60:
+    case 63:
+    case 64:
         return descending ? CompareAnalyserBySize1Desc : CompareAnalyserBySize1;
-    case 65: case 66:
+    case 65:
+    case 66:
         return descending ? CompareAnalyserByCount2Desc : CompareAnalyserByCount2;
-    case 67: case 68:
+    case 67:
+    case 68:
         return descending ? CompareAnalyserBySize2Desc : CompareAnalyserBySize2;
-    case 69: case 70:
+    case 69:
+    case 70:
         return descending ? CompareAnalyserByCount3Desc : CompareAnalyserByCount3;
-    case 71: case 72:
+    case 71:
+    case 72:
         return descending ? CompareAnalyserBySize3Desc : CompareAnalyserBySize3;
     default:
         return CompareAnalyserByKey;
@@ -114,8 +157,9 @@ TAnalyserCompare AnalyserCompareOfSortCode(int sortCode) {
 }
 
 void SortAnalyserRows(std::vector<TAnalyserBaseData*>& rows, TAnalyserCompare compare) {
-    std::stable_sort(rows.begin(), rows.end(),
-                     [compare](const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return compare(a, b) < 0; });
+    std::stable_sort(
+        rows.begin(), rows.end(),
+        [compare](const TAnalyserBaseData* a, const TAnalyserBaseData* b) { return compare(a, b) < 0; });
 }
 
 } // namespace analyser

@@ -1,11 +1,13 @@
 #include "analyser/UAnalyserCustomReport.h"
 
+#include <algorithm>
+
 namespace analyser {
 
 std::string DefaultReportDefinition(int kind) {
     if (kind == kTypeReport)
-        return FormatReportDefinition(
-            "Default", {"Application", "Application Extension", "Text Document", "HTML Document", "Help File"});
+        return FormatReportDefinition("Default", {"Application", "Application Extension", "Text Document",
+                                                  "HTML Document", "Help File"});
     return FormatReportDefinition("Default", {".JPG", ".EXE", ".DLL", ".MP3", ".DOC"});
 }
 
@@ -46,7 +48,9 @@ bool HasControlCharacters(std::string_view text) {
     return false;
 }
 
-bool IsValidReportText(std::string_view text) { return !IsBlankText(text) && !HasControlCharacters(text); }
+bool IsValidReportText(std::string_view text) {
+    return !IsBlankText(text) && !HasControlCharacters(text);
+}
 
 std::string NormaliseManualEntry(int kind, std::string_view text) {
     if (kind != kExtensionReport) return std::string(text);
@@ -54,6 +58,22 @@ std::string NormaliseManualEntry(int kind, std::string_view text) {
     if (upper == "NONE") return "none";
     if (upper.empty() || upper.front() != '.') upper.insert(upper.begin(), '.');
     return upper;
+}
+
+std::vector<std::string> AvailableReportItems(int kind, const model::TTypeList& types) {
+    std::vector<std::string> sorted;
+    const auto less = [](const std::string& a, const std::string& b) {
+        return model::CompareTextUpper(a, b) < 0;
+    };
+    for (int i = types.Count() - 1; i >= 0; --i) {
+        const model::TTypeItem& entry = types.Items(i);
+        if (kind == kExtensionReport && entry.Key == model::kTypeNameKey) continue;
+        const std::string& text = kind == kTypeReport ? entry.TypeName : entry.Key;
+        if (IsBlankText(text)) continue; // nothing a report could list
+        auto at = std::lower_bound(sorted.begin(), sorted.end(), text, less);
+        if (at == sorted.end() || less(text, *at)) sorted.insert(at, text);
+    }
+    return sorted;
 }
 
 TAnalyserCustomReport* TAnalyserCustomReportList::FindReport(std::string_view name) const {
@@ -68,7 +88,8 @@ int TAnalyserCustomReportList::IndexOfReport(std::string_view name) const {
 }
 
 void TAnalyserCustomReportList::ClearReports() {
-    while (!FReports.empty()) FReports.pop_back();
+    while (!FReports.empty())
+        FReports.pop_back();
 }
 
 bool TAnalyserCustomReportList::AddReportFromString(std::string_view definition) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analyser/UAnalyserData.h"
+#include "model/UTypeList.h"
 
 #include <memory>
 #include <string>
@@ -21,7 +22,8 @@ enum : int { kExtensionReport = 0, kTypeReport = 1 };
 [[nodiscard]] std::string DefaultReportDefinition(int kind);
 
 // Name + 0x01, then each of the first 10 items + 0x01.
-[[nodiscard]] std::string FormatReportDefinition(std::string_view name, const std::vector<std::string>& items);
+[[nodiscard]] std::string FormatReportDefinition(std::string_view name,
+                                                 const std::vector<std::string>& items);
 
 // Splits a definition: false (and nothing set) when it has no 0x01 or its name is blank. At most
 // 10 items; what follows the last 0x01 is ignored. Items may be empty.
@@ -39,6 +41,11 @@ bool ParseReportDefinition(std::string_view definition, std::string& name, std::
 // and gets a leading dot, as every extension of a file name has one.
 [[nodiscard]] std::string NormaliseManualEntry(int kind, std::string_view text);
 
+// What the editor offers to add: the type table's extension keys (kind 0; not the key of rows
+// known only by name) or type names (kind 1), sorted with ASCII letters compared without case,
+// one entry per spelling that differs only in case (the spelling of the last table row wins).
+[[nodiscard]] std::vector<std::string> AvailableReportItems(int kind, const model::TTypeList& types);
+
 // One report while it is edited.
 class TAnalyserCustomReport {
 public:
@@ -52,7 +59,9 @@ class TAnalyserCustomReportList {
 public:
     [[nodiscard]] int ReportCount() const { return static_cast<int>(FReports.size()); }
     // 0 <= i < ReportCount().
-    [[nodiscard]] TAnalyserCustomReport* Report(int i) const { return FReports.at(static_cast<size_t>(i)).get(); }
+    [[nodiscard]] TAnalyserCustomReport* Report(int i) const {
+        return FReports.at(static_cast<size_t>(i)).get();
+    }
     // The last report named name exactly, or null.
     [[nodiscard]] TAnalyserCustomReport* FindReport(std::string_view name) const;
     // Index of FindReport (name), -1 when none.

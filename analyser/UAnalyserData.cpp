@@ -9,7 +9,9 @@ namespace analyser {
 
 namespace {
 
-bool ValidKind(int kind) { return kind >= 1 && kind <= 3; }
+bool ValidKind(int kind) {
+    return kind >= 1 && kind <= 3;
+}
 
 // Sums wrap instead of overflowing (defined behaviour); no folder comes near 2^63 bytes.
 std::int64_t Add(std::int64_t a, std::int64_t b) {
@@ -32,10 +34,10 @@ bool IsBlank(std::string_view s) {
 
 // ---- rows ----
 
-#define TX_PERCENT(kind, measure)                                                                     \
-    double TAnalyserData::Get##measure##Percent##kind() const {                                       \
-        if (Group() == nullptr) return 0;                                                             \
-        return Percent(Get##measure##kind(), Group()->Total()->Get##measure##kind());                 \
+#define TX_PERCENT(kind, measure)                                                                            \
+    double TAnalyserData::Get##measure##Percent##kind() const {                                              \
+        if (Group() == nullptr) return 0;                                                                    \
+        return Percent(Get##measure##kind(), Group()->Total()->Get##measure##kind());                        \
     }
 TX_PERCENT(1, Size)
 TX_PERCENT(1, Count)
@@ -52,23 +54,33 @@ void TAnalyserData::Clear() {
 
 std::int64_t TAnalyserData::GetCount(int kind) const {
     switch (kind) {
-    case 1: return GetCount1();
-    case 2: return GetCount2();
-    case 3: return GetCount3();
-    default: return 0;
+    case 1:
+        return GetCount1();
+    case 2:
+        return GetCount2();
+    case 3:
+        return GetCount3();
+    default:
+        return 0;
     }
 }
 
 std::int64_t TAnalyserData::GetSize(int kind) const {
     switch (kind) {
-    case 1: return GetSize1();
-    case 2: return GetSize2();
-    case 3: return GetSize3();
-    default: return 0;
+    case 1:
+        return GetSize1();
+    case 2:
+        return GetSize2();
+    case 3:
+        return GetSize3();
+    default:
+        return 0;
     }
 }
 
-void TAnalyserData::AddFile(int kind, std::int64_t size) { AddFiles(kind, 1, size); }
+void TAnalyserData::AddFile(int kind, std::int64_t size) {
+    AddFiles(kind, 1, size);
+}
 
 void TAnalyserData::AddFiles(int kind, std::int64_t count, std::int64_t size) {
     if (!ValidKind(kind)) return;
@@ -81,12 +93,30 @@ void TAnalyserTotalData::Refresh() const {
     if (FDirty && Group() != nullptr) Group()->RecalcTotals();
 }
 
-std::int64_t TAnalyserTotalData::GetCount1() const { Refresh(); return FCount[0]; }
-std::int64_t TAnalyserTotalData::GetSize1() const { Refresh(); return FSize[0]; }
-std::int64_t TAnalyserTotalData::GetCount2() const { Refresh(); return FCount[1]; }
-std::int64_t TAnalyserTotalData::GetSize2() const { Refresh(); return FSize[1]; }
-std::int64_t TAnalyserTotalData::GetCount3() const { Refresh(); return FCount[2]; }
-std::int64_t TAnalyserTotalData::GetSize3() const { Refresh(); return FSize[2]; }
+std::int64_t TAnalyserTotalData::GetCount1() const {
+    Refresh();
+    return FCount[0];
+}
+std::int64_t TAnalyserTotalData::GetSize1() const {
+    Refresh();
+    return FSize[0];
+}
+std::int64_t TAnalyserTotalData::GetCount2() const {
+    Refresh();
+    return FCount[1];
+}
+std::int64_t TAnalyserTotalData::GetSize2() const {
+    Refresh();
+    return FSize[1];
+}
+std::int64_t TAnalyserTotalData::GetCount3() const {
+    Refresh();
+    return FCount[2];
+}
+std::int64_t TAnalyserTotalData::GetSize3() const {
+    Refresh();
+    return FSize[2];
+}
 
 void TAnalyserTotalData::Accumulate(const TAnalyserData& row) {
     AddFiles(1, row.GetCount1(), row.GetSize1());
@@ -101,15 +131,19 @@ TAnalyserDataGroup::TAnalyserDataGroup(std::string caption, std::string title)
       FTotal(std::make_unique<TAnalyserTotalData>(this)),
       FSeparator(std::make_unique<TAnalyserSeparatorData>(this)) {}
 
-TAnalyserDataGroup::~TAnalyserDataGroup() { FreeRows(); }
+TAnalyserDataGroup::~TAnalyserDataGroup() {
+    FreeRows();
+}
 
 void TAnalyserDataGroup::FreeRows() {
-    while (!FRows.empty()) FRows.pop_back();
+    while (!FRows.empty())
+        FRows.pop_back();
 }
 
 void TAnalyserDataGroup::RecalcTotals() {
     FTotal->Clear();
-    for (auto it = FRows.rbegin(); it != FRows.rend(); ++it) FTotal->Accumulate(**it);
+    for (auto it = FRows.rbegin(); it != FRows.rend(); ++it)
+        FTotal->Accumulate(**it);
     FTotal->ClearDirty();
 }
 
@@ -127,13 +161,18 @@ void TAnalyserDataGroup::AddItem(const TItem& file) {
 }
 
 void TAnalyserDataGroup::Reset() {
-    for (auto it = FRows.rbegin(); it != FRows.rend(); ++it) (*it)->Clear();
+    for (auto it = FRows.rbegin(); it != FRows.rend(); ++it)
+        (*it)->Clear();
     FTotal->Clear();
 }
 
-int TAnalyserDataGroup::GetIndex(int, const TItem&) { return -1; }
+int TAnalyserDataGroup::GetIndex(int, const TItem&) {
+    return -1;
+}
 
-bool TAnalyserDataGroup::Matches(int kind, std::int32_t key, const TItem& file) { return GetIndex(kind, file) == key; }
+bool TAnalyserDataGroup::Matches(int kind, std::int32_t key, const TItem& file) {
+    return GetIndex(kind, file) == key;
+}
 
 std::string TAnalyserDataGroup::GetRestrictionCaption(int i) const {
     return i >= 0 && i <= 6 ? FRestrictionCaptions[static_cast<size_t>(i)] : std::string();
@@ -205,7 +244,9 @@ std::int32_t TAnalyserSortedGroup::FindKeyOfName(std::string_view name) const {
     return it != FKeyByName.end() ? it->second : -1;
 }
 
-std::string AnalyserExtension(std::string_view name) { return model::ExtensionKey(name); }
+std::string AnalyserExtension(std::string_view name) {
+    return model::ExtensionKey(name);
+}
 
 std::string AnalyserTypeName(std::string_view name) {
     std::string type = name.rfind('.') == std::string_view::npos
@@ -220,10 +261,11 @@ std::string AnalyserTypeName(std::string_view name) {
 TAnalyserSizeGroup::TAnalyserSizeGroup() : TAnalyserDataGroup("Size Range", "File Size Distribution") {
     SetRestrictionCaption(0, "File Size Restriction");
     SetRestrictionColumn(0, 1);
-    static const char* const names[13] = {"less 1K",     "1K - 16K",    "16K - 32K", "32K - 64K", "64K - 128K",
-                                          "128K - 256K", "256K - 512K", "512K - 1M", "1M - 2M",   "2M - 4M",
-                                          "4M - 8M",     "8M - 16M",    "more 16M"};
-    for (int key = 0; key < 13; ++key) AddRow(key, names[key]);
+    static const char* const names[13] = {
+        "less 1K",   "1K - 16K", "16K - 32K", "32K - 64K", "64K - 128K", "128K - 256K", "256K - 512K",
+        "512K - 1M", "1M - 2M",  "2M - 4M",   "4M - 8M",   "8M - 16M",   "more 16M"};
+    for (int key = 0; key < 13; ++key)
+        AddRow(key, names[key]);
 }
 
 int TAnalyserSizeGroup::IndexOfSize(std::int64_t size) {
@@ -254,14 +296,17 @@ const TAttrRow kAttrRows[8] = {{"ARCHIVE", model::kAttrArchive}, {"COMPRESSED", 
 TAnalyserAttrGroup::TAnalyserAttrGroup() : TAnalyserDataGroup("Attribute", "File Attributes Distribution") {
     SetRestrictionCaption(0, "File Attributes Restriction");
     SetRestrictionColumn(0, 6);
-    for (int key = 0; key < 8; ++key) AddRow(key, kAttrRows[key].name);
+    for (int key = 0; key < 8; ++key)
+        AddRow(key, kAttrRows[key].name);
 }
 
 std::uint32_t TAnalyserAttrGroup::BitOfKey(std::int32_t key) {
     return key >= 0 && key < 8 ? kAttrRows[key].bit : 0;
 }
 
-void TAnalyserAttrGroup::RecalcTotals() { ClearDirty(); }
+void TAnalyserAttrGroup::RecalcTotals() {
+    ClearDirty();
+}
 
 void TAnalyserAttrGroup::AddItem(const TItem& file) {
     const std::uint32_t attributes = file.Attributes();
@@ -271,7 +316,9 @@ void TAnalyserAttrGroup::AddItem(const TItem& file) {
     Total()->AddFile(1, size);
 }
 
-int TAnalyserAttrGroup::GetIndex(int, const TItem&) { return -1; }
+int TAnalyserAttrGroup::GetIndex(int, const TItem&) {
+    return -1;
+}
 
 bool TAnalyserAttrGroup::Matches(int kind, std::int32_t key, const TItem& file) {
     return kind == 1 && (file.Attributes() & BitOfKey(key)) != 0;
@@ -347,7 +394,9 @@ TAnalyserCusGroup::TAnalyserCusGroup(std::string caption, std::string title, std
     }
 }
 
-void TAnalyserCusGroup::RecalcTotals() { ClearDirty(); }
+void TAnalyserCusGroup::RecalcTotals() {
+    ClearDirty();
+}
 
 void TAnalyserCusGroup::AddItem(const TItem& file) {
     const std::int64_t size = file.GetSize();
@@ -388,7 +437,9 @@ namespace {
 
 // Calendar parts of a date, the time of day rounded to the millisecond (so a time that rounds to
 // midnight is on the next day, as every listing shows it).
-bool CalendarOf(TDateTime date, platform::TCalendar& out) { return platform::DecodeDateTime(date, out); }
+bool CalendarOf(TDateTime date, platform::TCalendar& out) {
+    return platform::DecodeDateTime(date, out);
+}
 
 std::int32_t ClampToInt32(double v) {
     if (!std::isfinite(v)) return TAnalyserDateTimeGroup::kNoNumber;
@@ -405,7 +456,8 @@ void SetDateCaptions(TAnalyserDataGroup& group, const char* const prefix, const 
                                          "Creation or Last Access",
                                          "Last Write or Last Access",
                                          "Creation, Last Write or Last Access"};
-    for (int i = 0; i < 7; ++i) group.SetRestrictionCaption(i, std::string(prefix) + kinds[i] + " " + what);
+    for (int i = 0; i < 7; ++i)
+        group.SetRestrictionCaption(i, std::string(prefix) + kinds[i] + " " + what);
     group.SetRestrictionColumn(0, 4);
     group.SetRestrictionColumn(1, 3);
     group.SetRestrictionColumn(2, 5);
@@ -413,7 +465,8 @@ void SetDateCaptions(TAnalyserDataGroup& group, const char* const prefix, const 
 
 void AddRows(TAnalyserDataGroup& group, std::initializer_list<const char*> names) {
     std::int32_t key = 0;
-    for (const char* name : names) group.AddRow(key++, name);
+    for (const char* name : names)
+        group.AddRow(key++, name);
 }
 
 } // namespace
@@ -431,8 +484,8 @@ void TAnalyserDateTimeGroup::SetReferenceDate(TDateTime date) {
 }
 
 std::int32_t TAnalyserDateTimeGroup::DayNumber(TDateTime date) const {
-    platform::TCalendar c;
-    if (!CalendarOf(date, c)) return kNoNumber;
+    // The calendar range of DecodeDateTime, without decoding.
+    if (!std::isfinite(date) || date < -693593.0 || date >= 2958466.0) return kNoNumber;
     return ClampToInt32(FReferenceDate - date);
 }
 
@@ -454,15 +507,19 @@ std::int32_t TAnalyserDateTimeGroup::YearNumber(TDateTime date) const {
 
 TDateTime TAnalyserDateTimeGroup::DateOfKind(int kind, const TItem& file) {
     switch (kind) {
-    case 1: return file.Created();
-    case 2: return file.GetModified();
-    default: return file.GetAccessed();
+    case 1:
+        return file.Created();
+    case 2:
+        return file.GetModified();
+    default:
+        return file.GetAccessed();
     }
 }
 
 TAnalyserTimeGroup::TAnalyserTimeGroup() : TAnalyserDateTimeGroup("Time of day", "File Time Distribution") {
     SetDateCaptions(*this, "File Time Restriction - ", "Time");
-    for (int h = 0; h < 24; ++h) AddRow(h, std::to_string(h) + "h");
+    for (int h = 0; h < 24; ++h)
+        AddRow(h, std::to_string(h) + "h");
 }
 
 int TAnalyserTimeGroup::HourOf(TDateTime date) {
@@ -470,7 +527,9 @@ int TAnalyserTimeGroup::HourOf(TDateTime date) {
     return CalendarOf(date, c) ? c.hour : 0;
 }
 
-int TAnalyserTimeGroup::GetIndex(int kind, const TItem& file) { return HourOf(DateOfKind(kind, file)); }
+int TAnalyserTimeGroup::GetIndex(int kind, const TItem& file) {
+    return HourOf(DateOfKind(kind, file));
+}
 
 TAnalyserDateGroup::TAnalyserDateGroup() : TAnalyserDateTimeGroup("Date Range", "File Date Distribution") {
     SetDateCaptions(*this, "File Date Restriction - ", "Date");
@@ -487,8 +546,8 @@ int TAnalyserDate0Group::GetIndex(int kind, const TItem& file) {
 }
 
 TAnalyserDate1Group::TAnalyserDate1Group() {
-    AddRows(*this, {"0 to 1 week", "1 to 2 weeks", "2 to 3 weeks", "3 to 4 weeks", "4 to 5 weeks", "5 to 6 weeks",
-                    "6 to 7 weeks", "7 to 8 weeks", "other"});
+    AddRows(*this, {"0 to 1 week", "1 to 2 weeks", "2 to 3 weeks", "3 to 4 weeks", "4 to 5 weeks",
+                    "5 to 6 weeks", "6 to 7 weeks", "7 to 8 weeks", "other"});
 }
 
 int TAnalyserDate1Group::GetIndex(int kind, const TItem& file) {
@@ -508,9 +567,9 @@ int TAnalyserDate2Group::GetIndex(int kind, const TItem& file) {
 }
 
 TAnalyserDate3Group::TAnalyserDate3Group() {
-    AddRows(*this, {"0 to 6 months", "6 to 12 months", "12 to 18 months", "18 to 24 months", "24 to 30 months",
-                    "30 to 36 months", "36 to 42 months", "42 to 48 months", "48 to 54 months", "54 to 60 months",
-                    "other"});
+    AddRows(*this, {"0 to 6 months", "6 to 12 months", "12 to 18 months", "18 to 24 months",
+                    "24 to 30 months", "30 to 36 months", "36 to 42 months", "42 to 48 months",
+                    "48 to 54 months", "54 to 60 months", "other"});
 }
 
 int TAnalyserDate3Group::GetIndex(int kind, const TItem& file) {

@@ -115,7 +115,8 @@ private:
 // The separator drawn between the ordinary rows and the TOTAL; it has no counters.
 class TAnalyserSeparatorData : public TAnalyserBaseData {
 public:
-    explicit TAnalyserSeparatorData(TAnalyserDataGroup* group) : TAnalyserBaseData(group, "-----", kSeparatorKey) {}
+    explicit TAnalyserSeparatorData(TAnalyserDataGroup* group)
+        : TAnalyserBaseData(group, "-----", kSeparatorKey) {}
 };
 
 [[nodiscard]] inline bool IsTotalRow(const TAnalyserBaseData* row) {

@@ -29,8 +29,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < files; ++i) {
         if (i % perFolder == 0) {
             auto* group = new TFolderItem("group" + std::to_string(i / (perFolder * 50)), drive);
-            if (i % (perFolder * 50) == 0) drive->AddChild(group);
-            else delete group;
+            if (i % (perFolder * 50) == 0)
+                drive->AddChild(group);
+            else
+                delete group;
             TFolderItem* parent = static_cast<TFolderItem*>(drive->Child(drive->ChildCount() - 1));
             folder = new TFolderItem("Folder_" + std::to_string(rng() % 100000), parent);
             parent->AddChild(folder);

@@ -22,15 +22,20 @@ namespace {
 const std::array<char, 256>& CharTable() {
     static const std::array<char, 256> table = [] {
         std::array<char, 256> t{};
-        for (int i = 0; i < 256; ++i) t[i] = static_cast<char>(i);
+        for (int i = 0; i < 256; ++i)
+            t[i] = static_cast<char>(i);
         return t;
     }();
     return table;
 }
 
-std::string_view CharView(char c) { return {&CharTable()[static_cast<unsigned char>(c)], 1}; }
+std::string_view CharView(char c) {
+    return {&CharTable()[static_cast<unsigned char>(c)], 1};
+}
 
-template <class T> int Cmp(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <class T> int Cmp(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 // NaN is one value, below every number, so that dates read from damaged files still sort.
 int CmpReal(double a, double b) {
@@ -44,10 +49,16 @@ int CmpBytes(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool Unexplored(const TItem* row) { return ExploreState(row) == TExploreState::Unexplored; }
+bool Unexplored(const TItem* row) {
+    return ExploreState(row) == TExploreState::Unexplored;
+}
 
-const TTopItem* AsTop(const TItem* row) { return dynamic_cast<const TTopItem*>(row); }
-const TDriveItem* AsDrive(const TItem* row) { return dynamic_cast<const TDriveItem*>(row); }
+const TTopItem* AsTop(const TItem* row) {
+    return dynamic_cast<const TTopItem*>(row);
+}
+const TDriveItem* AsDrive(const TItem* row) {
+    return dynamic_cast<const TDriveItem*>(row);
+}
 
 // The drive family's letter: a lettered drive's letter, a mounted file system's mount point; other
 // rows take their sort key (top items) or '{', which sorts after every letter.
@@ -85,13 +96,15 @@ const std::string& UpperParentPath(const TFolderItem* parent, std::string& scrat
 
 // ---- key makers ----
 // A nullptr row sorts first in every family and equals another nullptr row.
-#define NIL_FIRST                                                                                                 \
-    if (!row) {                                                                                                   \
-        k.part = INT32_MIN;                                                                                       \
-        return;                                                                                                   \
+#define NIL_FIRST                                                                                            \
+    if (!row) {                                                                                              \
+        k.part = INT32_MIN;                                                                                  \
+        return;                                                                                              \
     }
 
-void KName(const TItem* row, bool, TSortKey& k) { NIL_FIRST k.view = row->Name(); }
+void KName(const TItem* row, bool, TSortKey& k) {
+    NIL_FIRST k.view = row->Name();
+}
 void KFLName(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST k.sub = row->IsFolder() ? 1 : 0;
     k.view = row->Name();
@@ -191,7 +204,9 @@ void KItemFolders(const TItem* row, bool d, TSortKey& k) {
 }
 
 // Drive family.
-void KDriveLetter(const TItem* row, bool, TSortKey& k) { NIL_FIRST k.view = LetterView(row); }
+void KDriveLetter(const TItem* row, bool, TSortKey& k) {
+    NIL_FIRST k.view = LetterView(row);
+}
 void KDriveType(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST k.text = UpperAscii(row->TypeName());
     k.tie = LetterView(row);
@@ -216,11 +231,21 @@ template <int Which> void KDriveSpace(const TItem* row, bool d, TSortKey& k) {
     NIL_FIRST const TDriveItem* drive = AsDrive(row);
     if (drive && DriveSpaceKnown(drive)) {
         switch (Which) {
-        case 0: k.number = drive->UsedSpace(); break;
-        case 1: k.number = drive->TotalSpace(); break;
-        case 2: k.number = drive->FreeSpace(); break;
-        case 3: k.real = PercentOf(drive->UsedSpace(), drive->TotalSpace()); break;
-        default: k.real = PercentOf(drive->FreeSpace(), drive->TotalSpace()); break;
+        case 0:
+            k.number = drive->UsedSpace();
+            break;
+        case 1:
+            k.number = drive->TotalSpace();
+            break;
+        case 2:
+            k.number = drive->FreeSpace();
+            break;
+        case 3:
+            k.real = PercentOf(drive->UsedSpace(), drive->TotalSpace());
+            break;
+        default:
+            k.real = PercentOf(drive->FreeSpace(), drive->TotalSpace());
+            break;
         }
     } else {
         const double s = SpaceSentinel(row, d);
@@ -241,8 +266,10 @@ void KTopOrder(const TItem* row, bool, TSortKey& k) {
 template <int Which> void KTopValue(const TItem* row, bool d, TSortKey& k) {
     NIL_FIRST const TTopItem* t = AsTop(row);
     if (!t) return;
-    if (Which == 0) k.number = Unexplored(row) ? -1 : row->GetSize();
-    else k.number = CountValue(row, Which == 1, d);
+    if (Which == 0)
+        k.number = Unexplored(row) ? -1 : row->GetSize();
+    else
+        k.number = CountValue(row, Which == 1, d);
     k.part = k.number < 0 ? 2 : 1;
     k.tie = CharView(t->SortKey());
 }
@@ -317,8 +344,10 @@ struct TTable {
     TTable() {
         items.reserve(2 * std::size(kDefs));
         for (const TDef& d : kDefs)
-            for (bool desc : {false, true}) items.push_back({d.name, d.family, d.key, desc, d.primary, d.make});
-        for (const TItemComparator& c : items) all.push_back(&c);
+            for (bool desc : {false, true})
+                items.push_back({d.name, d.family, d.key, desc, d.primary, d.make});
+        for (const TItemComparator& c : items)
+            all.push_back(&c);
     }
 };
 
@@ -334,42 +363,96 @@ const TItemComparator* Pick(TSortFamily family, TSortKeyKind key, int sortCode) 
 // Item-list keys by column id (File/Folder View and File Lister).
 bool ItemKeyOfId(int id, TSortKeyKind& key) {
     switch (id) {
-    case 0: key = K::Name; return true;
-    case 1: key = K::Size; return true;
-    case 2: key = K::Type; return true;
-    case 3: key = K::Modified; return true;
-    case 4: key = K::Created; return true;
-    case 5: key = K::Accessed; return true;
-    case 6: key = K::Attributes; return true;
-    case 7: key = K::InFolder; return true;
-    case 8: key = K::Path; return true;
-    case 9: key = K::Files; return true;
-    case 10: key = K::Folders; return true;
-    case 16: key = K::Extension; return true;
-    case 19: key = K::ModifiedReal; return true;
-    case 20: key = K::CreatedReal; return true;
-    case 21: key = K::AccessedReal; return true;
-    default: return false;
+    case 0:
+        key = K::Name;
+        return true;
+    case 1:
+        key = K::Size;
+        return true;
+    case 2:
+        key = K::Type;
+        return true;
+    case 3:
+        key = K::Modified;
+        return true;
+    case 4:
+        key = K::Created;
+        return true;
+    case 5:
+        key = K::Accessed;
+        return true;
+    case 6:
+        key = K::Attributes;
+        return true;
+    case 7:
+        key = K::InFolder;
+        return true;
+    case 8:
+        key = K::Path;
+        return true;
+    case 9:
+        key = K::Files;
+        return true;
+    case 10:
+        key = K::Folders;
+        return true;
+    case 16:
+        key = K::Extension;
+        return true;
+    case 19:
+        key = K::ModifiedReal;
+        return true;
+    case 20:
+        key = K::CreatedReal;
+        return true;
+    case 21:
+        key = K::AccessedReal;
+        return true;
+    default:
+        return false;
     }
 }
 
 bool DriveKeyOfId(int id, TSortKeyKind& key) {
     switch (id) {
-    case 0: key = K::Letter; return true;
-    case 2: key = K::Type; return true;
-    case 9: key = K::Files; return true;
-    case 10: key = K::Folders; return true;
-    case 11: key = K::UsedSpace; return true;
-    case 12: key = K::UsedOnDrive; return true;
-    case 13: key = K::Total; return true;
-    case 14: key = K::Free; return true;
-    case 17: key = K::UsedPercent; return true;
-    case 18: key = K::FreePercent; return true;
-    default: return false;
+    case 0:
+        key = K::Letter;
+        return true;
+    case 2:
+        key = K::Type;
+        return true;
+    case 9:
+        key = K::Files;
+        return true;
+    case 10:
+        key = K::Folders;
+        return true;
+    case 11:
+        key = K::UsedSpace;
+        return true;
+    case 12:
+        key = K::UsedOnDrive;
+        return true;
+    case 13:
+        key = K::Total;
+        return true;
+    case 14:
+        key = K::Free;
+        return true;
+    case 17:
+        key = K::UsedPercent;
+        return true;
+    case 18:
+        key = K::FreePercent;
+        return true;
+    default:
+        return false;
     }
 }
 
-bool Offered(int id, std::initializer_list<int> ids) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+bool Offered(int id, std::initializer_list<int> ids) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 } // namespace
 
@@ -378,11 +461,20 @@ int TItemComparator::CompareKeys(const TSortKey& a, const TSortKey& b) const {
     int c = Cmp(a.sub, b.sub);
     if (c == 0) {
         switch (Primary) {
-        case TPrimaryType::Number: c = Cmp(a.number, b.number); break;
-        case TPrimaryType::Real: c = CmpReal(a.real, b.real); break;
-        case TPrimaryType::Text: c = CmpBytes(a.text, b.text); break;
-        case TPrimaryType::View: c = CompareTextUpper(a.view, b.view); break;
-        case TPrimaryType::None: break;
+        case TPrimaryType::Number:
+            c = Cmp(a.number, b.number);
+            break;
+        case TPrimaryType::Real:
+            c = CmpReal(a.real, b.real);
+            break;
+        case TPrimaryType::Text:
+            c = CmpBytes(a.text, b.text);
+            break;
+        case TPrimaryType::View:
+            c = CompareTextUpper(a.view, b.view);
+            break;
+        case TPrimaryType::None:
+            break;
         }
         c = c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
@@ -404,7 +496,9 @@ const TItemComparator* FindComparator(TSortFamily family, TSortKeyKind key, bool
     return nullptr;
 }
 
-const std::vector<const TItemComparator*>& AllComparators() { return Table().all; }
+const std::vector<const TItemComparator*>& AllComparators() {
+    return Table().all;
+}
 
 int SortCodeAfterClick(int currentCode, int clickedId) {
     const int c = 2 * clickedId;
@@ -426,13 +520,19 @@ const TItemComparator* SelectExplorerComparator(int view, int sortCode) {
         return FindComparator(F::Item, K::Name, false);
     case 3:
         switch (id) {
-        case 0: return Pick(F::Top, K::Order, sortCode);
-        case 1: return Pick(F::Top, K::Size, sortCode);
-        case 9: return Pick(F::Top, K::Files, sortCode);
-        case 10: return Pick(F::Top, K::Folders, sortCode);
-        default: return FindComparator(F::Top, K::Order, false);
+        case 0:
+            return Pick(F::Top, K::Order, sortCode);
+        case 1:
+            return Pick(F::Top, K::Size, sortCode);
+        case 9:
+            return Pick(F::Top, K::Files, sortCode);
+        case 10:
+            return Pick(F::Top, K::Folders, sortCode);
+        default:
+            return FindComparator(F::Top, K::Order, false);
         }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -454,7 +554,8 @@ const TItemComparator* SelectViewerComparator(int view, int sortCode) {
         if (Offered(id, {0, 1, 2, 8, 9, 10}) && ItemKeyOfId(id, key)) return Pick(F::Item, key, sortCode);
         if (Offered(id, {12, 13, 14, 17, 18}) && DriveKeyOfId(id, key)) return Pick(F::Drive, key, sortCode);
         return FindComparator(F::Item, K::Name, false);
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -482,7 +583,9 @@ struct TSortRecord {
     std::uint16_t tieLong;     // tie longer than 16 bytes
 };
 
-std::uint64_t Biased(std::int64_t v) { return static_cast<std::uint64_t>(v) ^ (1ULL << 63); }
+std::uint64_t Biased(std::int64_t v) {
+    return static_cast<std::uint64_t>(v) ^ (1ULL << 63);
+}
 
 // Doubles as integers in the order of CmpReal: NaN lowest, -0 equal to +0.
 std::uint64_t RealBits(double d) {
@@ -505,7 +608,9 @@ std::uint64_t Prefix(std::string_view s, std::size_t from, bool upper) {
     return v;
 }
 
-template <class T> int Cmp3(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <class T> int Cmp3(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 // Text keys with few distinct values (types, attribute letters, extensions, parent folders) are
 // replaced by their rank among the distinct values, so the sort compares integers only. Many
@@ -520,12 +625,16 @@ void RankFewTexts(const std::vector<TSortKey>& keys, std::vector<TSortRecord>& r
         idOfRow[i] = it->second;
     }
     std::vector<std::string_view> distinct(ids.size());
-    for (const auto& [text, id] : ids) distinct[id] = text;
+    for (const auto& [text, id] : ids)
+        distinct[id] = text;
     std::vector<std::uint32_t> order(distinct.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
     std::vector<std::uint32_t> rank(distinct.size());
-    for (std::uint32_t r = 0; r < order.size(); ++r) rank[order[r]] = r;
+    for (std::uint32_t r = 0; r < order.size(); ++r)
+        rank[order[r]] = r;
     for (TSortRecord& rec : records) {
         rec.p0 = rank[idOfRow[rec.index]];
         rec.p1 = 0;
@@ -552,8 +661,12 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
         r.p0 = r.p1 = 0;
         r.primaryLong = 0;
         switch (primary) {
-        case TPrimaryType::Number: r.p0 = Biased(k.number); break;
-        case TPrimaryType::Real: r.p0 = RealBits(k.real); break;
+        case TPrimaryType::Number:
+            r.p0 = Biased(k.number);
+            break;
+        case TPrimaryType::Real:
+            r.p0 = RealBits(k.real);
+            break;
         case TPrimaryType::Text:
             r.p0 = Prefix(k.text, 0, false);
             r.p1 = Prefix(k.text, 8, false);
@@ -564,7 +677,8 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
             r.p1 = Prefix(k.view, 8, true);
             r.primaryLong = k.view.size() > 16;
             break;
-        case TPrimaryType::None: break;
+        case TPrimaryType::None:
+            break;
         }
         r.t0 = Prefix(k.tie, 0, true);
         r.t1 = Prefix(k.tie, 8, true);
@@ -609,7 +723,8 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
         auto findRuns = [&](std::size_t first, std::size_t last, std::size_t depth) {
             for (std::size_t i = first; i < last;) {
                 std::size_t j = i + 1;
-                while (j < last && sameChunk(records[i], records[j])) ++j;
+                while (j < last && sameChunk(records[i], records[j]))
+                    ++j;
                 if (j - i > 1 && records[i].primaryLong) runs.push_back({i, j, depth});
                 i = j;
             }
@@ -633,7 +748,8 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
                 for (auto i = first + 1; i < last; ++i) {
                     TSortRecord moving = *i;
                     auto j = i;
-                    for (; j > first && chunkLess(moving, *(j - 1)); --j) *j = *(j - 1);
+                    for (; j > first && chunkLess(moving, *(j - 1)); --j)
+                        *j = *(j - 1);
                     *j = moving;
                 }
             } else {
@@ -643,7 +759,8 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
         }
     }
     std::vector<TItem*> sorted(count);
-    for (std::size_t i = 0; i < count; ++i) sorted[i] = rows[records[i].index];
+    for (std::size_t i = 0; i < count; ++i)
+        sorted[i] = rows[records[i].index];
     std::copy(sorted.begin(), sorted.end(), rows);
 }
 

@@ -27,14 +27,16 @@ struct TFixture {
     // Special rows first and ordinary rows backwards, so that the sort has work to do.
     std::vector<TAnalyserBaseData*> Rows() {
         std::vector<TAnalyserBaseData*> rows{group.Total(), group.Separator()};
-        for (int i = group.RowCount() - 1; i >= 0; --i) rows.push_back(group.GetRow(i));
+        for (int i = group.RowCount() - 1; i >= 0; --i)
+            rows.push_back(group.GetRow(i));
         return rows;
     }
 };
 
 std::vector<int> Keys(const std::vector<TAnalyserBaseData*>& rows) {
     std::vector<int> keys;
-    for (auto* r : rows) keys.push_back(r->Key());
+    for (auto* r : rows)
+        keys.push_back(r->Key());
     return keys;
 }
 
@@ -42,8 +44,8 @@ std::vector<int> Keys(const std::vector<TAnalyserBaseData*>& rows) {
 
 TEST(AnalyserCompare, EveryCodeBothWaysKeepsSeparatorThenTotalLast) {
     // Ascending key orders of the four rows per measure.
-    const std::vector<int> byKey{0, 1, 2, 3}, byName{2, 0, 3, 1}, c1{1, 3, 0, 2}, s1{0, 2, 3, 1}, c2{3, 0, 2, 1},
-        s2{1, 3, 2, 0}, c3{0, 2, 1, 3}, s3{1, 0, 3, 2};
+    const std::vector<int> byKey{0, 1, 2, 3}, byName{2, 0, 3, 1}, c1{1, 3, 0, 2}, s1{0, 2, 3, 1},
+        c2{3, 0, 2, 1}, s2{1, 3, 2, 0}, c3{0, 2, 1, 3}, s3{1, 0, 3, 2};
     const struct {
         int firstId, lastId;
         const std::vector<int>* order;
@@ -70,11 +72,12 @@ TEST(AnalyserCompare, EveryCodeBothWaysKeepsSeparatorThenTotalLast) {
 
 TEST(AnalyserCompare, EqualValuesFallBackToKeyAscending) {
     TAnalyserDataGroup g("c", "t");
-    for (int k = 0; k < 3; ++k) g.AddRow(k, "x")->AddFiles(1, 5, 5);
+    for (int k = 0; k < 3; ++k)
+        g.AddRow(k, "x")->AddFiles(1, 5, 5);
     g.AddRow(3, "y")->AddFiles(1, 9, 1);
-    const TAnalyserCompare compares[] = {CompareAnalyserByCount1, CompareAnalyserByCount1Desc, CompareAnalyserBySize1,
-                                         CompareAnalyserBySize1Desc, CompareAnalyserByCount2Desc,
-                                         CompareAnalyserBySize3Desc};
+    const TAnalyserCompare compares[] = {CompareAnalyserByCount1,     CompareAnalyserByCount1Desc,
+                                         CompareAnalyserBySize1,      CompareAnalyserBySize1Desc,
+                                         CompareAnalyserByCount2Desc, CompareAnalyserBySize3Desc};
     for (TAnalyserCompare compare : compares) {
         EXPECT_LT(compare(g.GetRow(0), g.GetRow(2)), 0);
         EXPECT_GT(compare(g.GetRow(2), g.GetRow(1)), 0);
@@ -108,8 +111,9 @@ TEST(AnalyserCompare, SpecialRows) {
     const struct {
         const TAnalyserBaseData *a, *b;
         int result;
-    } cases[] = {{nullptr, row, -1}, {row, nullptr, 1},  {sep, total, -1},   {sep, other.Separator(), 0},
-                 {sep, row, 1},      {total, sep, 1},    {row, sep, -1},     {total, other.Total(), 0},
-                 {total, row, 1},    {row, total, -1},   {row, row, -2}};
-    for (const auto& c : cases) EXPECT_EQ(CompareAnalyserSpecialRows(c.a, c.b), c.result);
+    } cases[] = {{nullptr, row, -1}, {row, nullptr, 1}, {sep, total, -1}, {sep, other.Separator(), 0},
+                 {sep, row, 1},      {total, sep, 1},   {row, sep, -1},   {total, other.Total(), 0},
+                 {total, row, 1},    {row, total, -1},  {row, row, -2}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CompareAnalyserSpecialRows(c.a, c.b), c.result);
 }

@@ -10,7 +10,8 @@ using namespace analyser;
 namespace {
 std::string D(std::initializer_list<const char*> tokens) {
     std::string s;
-    for (const char* t : tokens) (s += t) += '\x01';
+    for (const char* t : tokens)
+        (s += t) += '\x01';
     return s;
 }
 } // namespace
@@ -18,9 +19,12 @@ std::string D(std::initializer_list<const char*> tokens) {
 TEST(AnalyserCustomReport, DefaultsByteForByte) {
     EXPECT_EQ(DefaultReportDefinition(kExtensionReport),
               std::string("Default\x01.JPG\x01.EXE\x01.DLL\x01.MP3\x01.DOC\x01"));
-    EXPECT_EQ(DefaultReportDefinition(kTypeReport),
-              std::string("Default\x01" "Application\x01" "Application Extension\x01" "Text Document\x01"
-                          "HTML Document\x01" "Help File\x01"));
+    EXPECT_EQ(DefaultReportDefinition(kTypeReport), std::string("Default\x01"
+                                                                "Application\x01"
+                                                                "Application Extension\x01"
+                                                                "Text Document\x01"
+                                                                "HTML Document\x01"
+                                                                "Help File\x01"));
 }
 
 TEST(AnalyserCustomReport, ParseDefinitions) {
@@ -58,8 +62,10 @@ TEST(AnalyserCustomReport, ParseDefinitions) {
 
 TEST(AnalyserCustomReport, FormatWritesAtMostTenItems) {
     std::vector<std::string> twelve;
-    for (int i = 1; i <= 12; ++i) twelve.push_back(std::to_string(i));
-    EXPECT_EQ(FormatReportDefinition("T", twelve), D({"T", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
+    for (int i = 1; i <= 12; ++i)
+        twelve.push_back(std::to_string(i));
+    EXPECT_EQ(FormatReportDefinition("T", twelve),
+              D({"T", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}));
     EXPECT_EQ(FormatReportDefinition("E", {}), D({"E"}));
 }
 
@@ -90,12 +96,18 @@ TEST(AnalyserCustomReport, ManualEntriesAreNormalised) {
         const char* text;
         const char* item;
     } cases[] = {
-        {kExtensionReport, "jpg", ".JPG"},   {kExtensionReport, ".jpg", ".JPG"}, {kExtensionReport, "none", "none"},
-        {kExtensionReport, "NoNe", "none"},  {kExtensionReport, ".none", ".NONE"}, {kExtensionReport, ".", "."},
-        {kExtensionReport, "t\xc3\xa9", ".T\xc3\xa9"}, {kTypeReport, " Text Document ", " Text Document "},
+        {kExtensionReport, "jpg", ".JPG"},
+        {kExtensionReport, ".jpg", ".JPG"},
+        {kExtensionReport, "none", "none"},
+        {kExtensionReport, "NoNe", "none"},
+        {kExtensionReport, ".none", ".NONE"},
+        {kExtensionReport, ".", "."},
+        {kExtensionReport, "t\xc3\xa9", ".T\xc3\xa9"},
+        {kTypeReport, " Text Document ", " Text Document "},
         {kTypeReport, "none", "none"},
     };
-    for (const auto& c : cases) EXPECT_EQ(NormaliseManualEntry(c.kind, c.text), c.item) << c.text;
+    for (const auto& c : cases)
+        EXPECT_EQ(NormaliseManualEntry(c.kind, c.text), c.item) << c.text;
 }
 
 TEST(AnalyserCustomReport, ValidText) {
@@ -103,7 +115,22 @@ TEST(AnalyserCustomReport, ValidText) {
     EXPECT_TRUE(IsValidReportText("\xc3\xa9t\xc3\xa9"));
     EXPECT_FALSE(IsValidReportText(""));
     EXPECT_FALSE(IsValidReportText("   "));
-    EXPECT_FALSE(IsValidReportText("a\x01" "b"));
+    EXPECT_FALSE(IsValidReportText("a\x01"
+                                   "b"));
     EXPECT_FALSE(IsValidReportText("a\tb"));
     EXPECT_FALSE(IsValidReportText("a\x7f"));
+}
+
+TEST(AnalyserCustomReport, AvailableItemsFromTheTypeTable) {
+    model::TTypeList types;
+    types.AddExtension(".jpg");
+    types.AddExtension(".TXT");
+    types.AddTypeName("Zip archive");
+    types.AddExtension(".JPG"); // differs only in case: one entry, the later spelling
+    types.AddExtension("none");
+    types.AddTypeName("text document");
+    EXPECT_EQ(AvailableReportItems(kExtensionReport, types),
+              (std::vector<std::string>{".JPG", ".TXT", "none"}));
+    EXPECT_EQ(AvailableReportItems(kTypeReport, types),
+              (std::vector<std::string>{"File", "JPG File", "text document", "TXT File", "Zip archive"}));
 }

@@ -15,7 +15,8 @@ using model::TFileItem;
 
 namespace {
 
-std::unique_ptr<TFileItem> File(const std::string& name, std::int64_t size = 0, std::uint32_t attributes = 0) {
+std::unique_ptr<TFileItem> File(const std::string& name, std::int64_t size = 0,
+                                std::uint32_t attributes = 0) {
     auto f = std::make_unique<TFileItem>(name, nullptr);
     f->SetSize(size);
     f->SetAttributes(attributes);
@@ -24,7 +25,8 @@ std::unique_ptr<TFileItem> File(const std::string& name, std::int64_t size = 0, 
 
 std::string D(std::initializer_list<const char*> tokens) {
     std::string s;
-    for (const char* t : tokens) (s += t) += kDefinitionEnd;
+    for (const char* t : tokens)
+        (s += t) += kDefinitionEnd;
     return s;
 }
 
@@ -72,8 +74,10 @@ TEST(AnalyserRows, SpecialRowsOfAGroup) {
     EXPECT_FALSE(IsSeparatorRow(g.Total()));
     EXPECT_TRUE(IsSeparatorRow(g.Separator()));
     EXPECT_EQ(g.RowCount(), 0);
-    for (int i = -1; i <= 7; ++i) EXPECT_EQ(g.GetRestrictionCaption(i), "");
-    for (int i = -1; i <= 3; ++i) EXPECT_EQ(g.GetRestrictionColumn(i), -1);
+    for (int i = -1; i <= 7; ++i)
+        EXPECT_EQ(g.GetRestrictionCaption(i), "");
+    for (int i = -1; i <= 3; ++i)
+        EXPECT_EQ(g.GetRestrictionColumn(i), -1);
     g.SetRestrictionCaption(7, "x");
     g.SetRestrictionColumn(3, 5);
     EXPECT_EQ(g.GetRestrictionCaption(7), "");
@@ -141,10 +145,14 @@ TEST(AnalyserSize, BoundsAreStrict) {
     const struct {
         std::int64_t size;
         int key;
-    } cases[] = {{-1, 0},       {0, 0},        {1023, 0},      {1024, 1},      {16383, 1},      {16384, 2},
-                 {32767, 2},    {32768, 3},    {65535, 3},     {65536, 4},     {131071, 4},     {131072, 5},
-                 {262143, 5},   {262144, 6},   {524287, 6},    {524288, 7},    {1048575, 7},    {1048576, 8},
-                 {2097151, 8},  {2097152, 9},  {4194303, 9},   {4194304, 10},  {8388607, 10},   {8388608, 11},
+    } cases[] = {{-1, 0},        {0, 0},         {1023, 0},
+                 {1024, 1},      {16383, 1},     {16384, 2},
+                 {32767, 2},     {32768, 3},     {65535, 3},
+                 {65536, 4},     {131071, 4},    {131072, 5},
+                 {262143, 5},    {262144, 6},    {524287, 6},
+                 {524288, 7},    {1048575, 7},   {1048576, 8},
+                 {2097151, 8},   {2097152, 9},   {4194303, 9},
+                 {4194304, 10},  {8388607, 10},  {8388608, 11},
                  {16777215, 11}, {16777216, 12}, {std::numeric_limits<std::int64_t>::max(), 12}};
     TAnalyserSizeGroup g;
     ASSERT_EQ(g.RowCount(), 13);
@@ -179,7 +187,8 @@ TEST(AnalyserAttr, EveryBitOnceInTotal) {
     EXPECT_EQ(g.GetRow(0)->GetCount1(), 1);
     EXPECT_EQ(g.GetRow(5)->Name(), "READONLY");
     EXPECT_EQ(g.GetRow(5)->GetSize1(), 10);
-    for (int k : {1, 2, 3, 4, 6, 7}) EXPECT_EQ(g.GetRow(k)->GetCount1(), 0) << k;
+    for (int k : {1, 2, 3, 4, 6, 7})
+        EXPECT_EQ(g.GetRow(k)->GetCount1(), 0) << k;
     EXPECT_EQ(g.Total()->GetCount1(), 3);
     EXPECT_EQ(g.Total()->GetSize1(), 22);
     EXPECT_TRUE(g.Matches(1, 0, *ra));
@@ -197,8 +206,13 @@ TEST(AnalyserExt, ExtensionRows) {
     const struct {
         const char* name;
         const char* ext;
-    } cases[] = {{"a.tar.gz", ".GZ"}, {"name.", "."},       {"README", "none"},     {".bashrc", ".BASHRC"},
-                 {"x.JpG", ".JPG"},   {"x.jpg", ".JPG"},     {"photo.\xc3\xa9t\xc3\xa9", ".\xc3\xa9T\xc3\xa9"},
+    } cases[] = {{"a.tar.gz", ".GZ"},
+                 {"name.", "."},
+                 {"README", "none"},
+                 {".bashrc", ".BASHRC"},
+                 {"x.JpG", ".JPG"},
+                 {"x.jpg", ".JPG"},
+                 {"photo.\xc3\xa9t\xc3\xa9", ".\xc3\xa9T\xc3\xa9"},
                  {"a.b\xff", ".B\xff"}};
     TAnalyserExtGroup g;
     EXPECT_EQ(g.GetRestrictionCaption(0), "File Extension Restriction");
@@ -213,7 +227,8 @@ TEST(AnalyserExt, ExtensionRows) {
     }
     EXPECT_EQ(g.RowCount(), 7); // x.JpG and x.jpg share .JPG
     EXPECT_EQ(g.GetRow(g.FindKeyOfName(".JPG"))->GetCount1(), 2);
-    for (int i = 0; i < g.RowCount(); ++i) EXPECT_EQ(g.GetRow(i)->Key(), i);
+    for (int i = 0; i < g.RowCount(); ++i)
+        EXPECT_EQ(g.GetRow(i)->Key(), i);
     g.Reset();
     EXPECT_EQ(g.RowCount(), 0);
 }
