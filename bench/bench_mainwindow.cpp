@@ -72,6 +72,10 @@ int main(int argc, char* argv[]) {
     app.processEvents();
     std::printf("show list of %d files: %.3f s\n", files, timer.nsecsElapsed() / 1e9);
 
+    // Every column of the File/Folder View, the hidden ones shown too.
+    form.Group(0)->SetVisibleCount(-1);
+    form.ApplyColumnGroup();
+    app.processEvents();
     const int columns = form.ListView->ColumnCount();
     for (int column = 0; column < columns; ++column) {
         const int id = form.ListView->ColumnTag(column);
