@@ -128,6 +128,11 @@ public:
     [[nodiscard]] TFocus Focus() const;
     [[nodiscard]] model::TFolderItem* SelectedTreeItem() const;
     [[nodiscard]] QTreeWidgetItem* FindChildNode(const model::TItem* item) const;
+    // Incremental find: the first row from start on (wrapping) whose name begins with text,
+    // ASCII case ignored; the "Unexplored" row never matches. -1 when none.
+    [[nodiscard]] int FindRowByName(const std::string& text, int start) const;
+    // A typed character extends the search within the keyboard interval, else starts a new one.
+    void ListViewTypeAhead(const QString& typed);
     // The list row of an item, or -1.
     [[nodiscard]] int FindListItem(const model::TItem* item) const;
 
@@ -235,6 +240,8 @@ private:
     bool FStartupDone = false;
     bool FCloseAllowed = false;
     bool FRefreshPosted = false;
+    QString FSearchText; // typed so far by the incremental find
+    qint64 FSearchTime = 0;
 };
 
 } // namespace mainwindow

@@ -424,7 +424,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == ListView) {
         if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
+            auto* keyEvent = static_cast<QKeyEvent*>(event);
+            const int key = keyEvent->key();
+            const QString text = keyEvent->text();
+            if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+                ListViewTypeAhead(text);
+                return true;
+            }
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 Open1Click();
                 return true;

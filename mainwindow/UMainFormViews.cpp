@@ -12,6 +12,7 @@
 #include "platform/PIconRegistry.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -135,6 +136,38 @@ QTreeWidgetItem* TMainForm::FindChildNode(const TItem* item) const {
     for (int i = selected->childCount() - 1; i >= 0; --i)
         if (ItemOfNode(selected->child(i)) == item) return selected->child(i);
     return nullptr;
+}
+
+int TMainForm::FindRowByName(const std::string& text, int start) const {
+    const int count = int(FShownItems.size());
+    const std::string wanted = UpperAscii(text);
+    auto matches = [&](int row) {
+        const TItem* item = FShownItems[row];
+        if (!item) return false;
+        const std::string_view name = item->Name();
+        return name.size() >= wanted.size() && UpperAscii(name.substr(0, wanted.size())) == wanted;
+    };
+    if (start < 0 || start >= count) start = 0;
+    for (int row = start; row < count; ++row)
+        if (matches(row)) return row;
+    for (int row = 0; row < start; ++row)
+        if (matches(row)) return row;
+    return -1;
+}
+
+void TMainForm::ListViewTypeAhead(const QString& typed) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool continuing = now - FSearchTime <= QApplication::keyboardInputInterval();
+    FSearchTime = now;
+    FSearchText = continuing ? FSearchText + typed : typed;
+    const int current = ListView->currentIndex().isValid() ? ListView->currentIndex().row() : -1;
+    // A new search starts after the focused row, a continued one at it.
+    const int row = FindRowByName(FSearchText.toStdString(), continuing ? current : current + 1);
+    if (row < 0) return;
+    const QModelIndex index = ListView->model()->index(row, 0);
+    ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+    ListView->scrollTo(index);
 }
 
 int TMainForm::FindListItem(const TItem* item) const {

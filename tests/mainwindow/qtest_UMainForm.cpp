@@ -10,6 +10,7 @@
 #include "viewer/UItem.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -182,6 +183,28 @@ private slots:
         FForm->ListViewColumnClick(name);
         QCOMPARE(FForm->SortCode(), 0);
         QCOMPARE(RowNames(*FForm), QStringList({"sub1", "sub2", "a.txt", "b.bin", "z.log"}));
+    }
+
+    void typingInTheListFindsNames() {
+        // The "Unexplored" row of an unexplored drive is never a match, whatever its caption.
+        TComputerRootItem* computer = FForm->RootItem()->ComputerRoot();
+        QVERIFY(computer->ChildCount() > 0);
+        SelectInTree(static_cast<TFolderItem*>(computer->Child(0)));
+        QVERIFY(!FForm->ShownItems().empty() && FForm->ShownItems().front() == nullptr);
+        QVERIFY(FForm->FindRowByName("Unex", 0) != 0);
+        // Names match ignoring case.
+        SelectInTree(Sub("sub2"));
+        QCOMPARE(FForm->FindRowByName("D.T", 0), FForm->FindListItem(Sub("sub2")->FindChild("d.txt")));
+        SelectInTree(Preferred());
+        FForm->ListView->setFocus();
+        QTest::keyClicks(FForm->ListView, "b.");
+        const QModelIndex current = FForm->ListView->currentIndex();
+        QVERIFY(current.isValid());
+        QCOMPARE(FForm->ShownItems()[current.row()]->Name(), std::string_view("b.bin"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(FForm->ListView, "S");
+        QCOMPARE(FForm->ShownItems()[FForm->ListView->currentIndex().row()]->Name(),
+                 std::string_view("sub1"));
     }
 
     void aModeKeepsItsSortCodeAcrossOtherModes() {
