@@ -362,6 +362,30 @@ private slots:
         QCOMPARE(FForm->RootItem()->GetMarkedFileCount(), 0);
     }
 
+    void savingAnUnexploredSelectionSaysThereIsNothing() {
+        TComputerRootItem* computer = FForm->RootItem()->ComputerRoot();
+        SelectInTree(static_cast<TFolderItem*>(computer->Child(0)));
+        TMainForm::TDialogHooks hooks;
+        bool fileAsked = false;
+        hooks.saveChoice = [](bool, const std::string&, bool& selectedOnly) {
+            selectedOnly = true;
+            return true;
+        };
+        hooks.saveFileName = [&fileAsked] {
+            fileAsked = true;
+            return std::string();
+        };
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        FForm->SetDialogHooks(hooks);
+        FMessages.clear();
+        QCOMPARE(FForm->RunSaveForm(true), TSaveCommandOutcome::NothingToSave);
+        QVERIFY(!fileAsked);
+        QCOMPARE(FMessages,
+                 std::vector<std::string>{"Nothing to save: Nothing to save (you need to explore first)"});
+    }
+
     void savedSelectedFolderLeavesTheFlagAndAFile() {
         SelectInTree(Sub("sub1"));
         TMainForm::TDialogHooks hooks;
