@@ -598,11 +598,11 @@ std::uint64_t RealBits(double d) {
 
 // Big-endian bytes [from, from + 8) of s, upper-cased when asked, zero-padded.
 std::uint64_t Prefix(std::string_view s, std::size_t from, bool upper) {
+    unsigned char bytes[8] = {};
+    if (from < s.size()) std::memcpy(bytes, s.data() + from, std::min<std::size_t>(8, s.size() - from));
     std::uint64_t v = 0;
-    for (std::size_t i = 0; i < 8; ++i) {
-        const std::size_t at = from + i;
-        unsigned char c = at < s.size() ? static_cast<unsigned char>(s[at]) : 0;
-        if (upper && c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 32);
+    for (unsigned char c : bytes) {
+        if (upper) c = static_cast<unsigned char>(c - (static_cast<unsigned>(c - 'a') < 26u ? 32 : 0));
         v = (v << 8) | c;
     }
     return v;
@@ -709,10 +709,11 @@ void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparato
     if (isText) {
         // Texts equal in their first 16 bytes and longer go on by the next 16 bytes, run by run, so
         // every comparison stays on integers (long paths share long prefixes).
-        auto textOf = [&](const TSortRecord& r) -> std::string_view {
-            const TSortKey& k = keys[r.index];
-            return primary == TPrimaryType::Text ? std::string_view(k.text) : k.view;
-        };
+        // The texts apart from the keys: a compact table that the passes read again and again.
+        std::vector<std::string_view> texts(count);
+        for (std::size_t i = 0; i < count; ++i)
+            texts[i] = primary == TPrimaryType::Text ? std::string_view(keys[i].text) : keys[i].view;
+        auto textOf = [&](const TSortRecord& r) { return texts[r.index]; };
         auto sameChunk = [](const TSortRecord& a, const TSortRecord& b) {
             return a.head == b.head && a.p0 == b.p0 && a.p1 == b.p1;
         };
