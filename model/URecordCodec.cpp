@@ -4,6 +4,7 @@
 #include "platform/PSafeFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <climits>
 #include <zlib.h>
 
@@ -372,14 +373,20 @@ std::string TRecordReader::ReadName(std::uint32_t formatVersion) {
 
 TItemTail TRecordReader::ReadTail(std::uint8_t kind, std::uint32_t formatVersion) {
     TItemTail t;
+    // A date that is not a number (NaN, infinities) reads as no date, so that no comparison or
+    // date conversion downstream ever meets one.
+    const auto date = [this]() {
+        const double d = ReadDouble();
+        return std::isfinite(d) ? d : 0.0;
+    };
     if (formatVersion >= 4) {
-        t.created = ReadDouble();
-        t.accessed = ReadDouble();
-        t.modified = ReadDouble();
+        t.created = date();
+        t.accessed = date();
+        t.modified = date();
     } else {
-        t.created = (kind & txf::kPackedCreated) ? PackedDateToDateTime(ReadDword()) : ReadDouble();
-        t.accessed = (kind & txf::kPackedAccessed) ? PackedDateToDateTime(ReadDword()) : ReadDouble();
-        t.modified = (kind & txf::kPackedModified) ? PackedDateToDateTime(ReadDword()) : ReadDouble();
+        t.created = (kind & txf::kPackedCreated) ? PackedDateToDateTime(ReadDword()) : date();
+        t.accessed = (kind & txf::kPackedAccessed) ? PackedDateToDateTime(ReadDword()) : date();
+        t.modified = (kind & txf::kPackedModified) ? PackedDateToDateTime(ReadDword()) : date();
     }
     t.attributes = formatVersion == 1 ? ReadDword() : ByteToAttributes(ReadByte());
     return t;

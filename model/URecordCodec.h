@@ -261,7 +261,8 @@ public:
     void Skip(std::size_t count);
     // A name or path in the string encoding of formatVersion (1, 2: word length; 3+: byte/127+word).
     std::string ReadName(std::uint32_t formatVersion);
-    // The dates and attributes of a record with this kind byte in formatVersion.
+    // The dates and attributes of a record with this kind byte in formatVersion. A stored date that
+    // is not finite reads as 0 (no date).
     TItemTail ReadTail(std::uint8_t kind, std::uint32_t formatVersion);
     // A file's size by the width bits of its kind byte.
     std::int64_t ReadFileSize(std::uint8_t kind);

@@ -25,6 +25,9 @@ using model::TTopItem;
 
 class TLoadProgress;
 
+// Explored flag and item tail: the part of a folder body before its children (any folder class).
+void LoadFolderHead(model::TFolderItem& folder, model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion);
+
 // A file read from an exploration file; icons come from the type table only.
 class TFileItem : public model::TFileItem {
 public:
@@ -62,6 +65,8 @@ public:
     void RefreshSpace() override {}
     void ComputeTotals() override { model::TTopItem::ComputeTotals(); }
     void ResolveIcon() override;
+    // Letter, free and total bytes, then the folder body up to the children.
+    void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 };
 
 // A folder stored with its full path (record kind 5). Path ends with its separator once read.
@@ -76,6 +81,8 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FPath; }
     [[nodiscard]] char PathSeparator() const override;
     void ResolveIcon() override;
+    // The full path (it replaces the name), then the folder body up to the children.
+    void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 
 private:
     std::string FPath;
@@ -106,7 +113,15 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FFilePath; }
     [[nodiscard]] bool IsExplored() const override { return true; }
     void ResolveIcon() override;
-    // Reads the root record and its body (the kind argument is not used).
+    // The whole record stream: the root record (the kind argument is not used), then every record
+    // below it. Nested records are read by one loop with an explicit stack, not by recursion, so
+    // a hostile nesting ends at kMaxNesting with TRecordError instead of a stack overflow.
+    void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
+
+    // Reads the file named by FilePath into this item: 0, or one of the negative codes above.
+    // progress (not owned) may be null. On any non-zero code the caller destroys the item with
+    // whatever was read into it. No handle on the file remains afterwards.
+    [[nodiscard]] std::int32_t LoadFromFile(TLoadProgress* progress = nullptr);
 
 private:
     std::string FFilePath;
