@@ -32,7 +32,7 @@ void TRootItem::ResolveIcon() { ResolveFolderDefaults(*this); }
 // ---- drives ----
 
 TDriveItem::TDriveItem(std::string_view name, model::TFolderItem* parent)
-    : model::TDriveItem(name, model::kKindOther, parent) {
+    : TStoredContent(name, model::kKindOther, parent) {
     SetLetter(' ');
     SetMountPoint({});
 }

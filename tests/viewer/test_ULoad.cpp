@@ -365,3 +365,27 @@ TEST(Reader, FileOpenForWritingElsewhereIsStillReadable) {
     EXPECT_EQ(Load(path).code, 0);
     std::fclose(writer);
 }
+
+TEST(Reader, ItemsAreTheViewersAndKnowTheirExploredContent) {
+    TTempDir dir;
+    TLoaded l = Load(Generate(dir, R"({"body":[{"t":"root","children":[{"t":"path","path":"/p","explored":0,"children":[
+        {"t":"folder","name":"outer","explored":0,"children":[{"t":"folder","name":"inner","explored":1,
+          "children":[{"t":"file","name":"f","dates":[0,0,20]}]}]},
+        {"t":"folder","name":"bare","explored":0,"dates":[0,0,5],"children":[{"t":"file","name":"g","dates":[0,0,30]}]},
+        {"t":"drive","name":"D:","letter":"D","explored":0,"children":[]}]}]}]})"));
+    ASSERT_EQ(l.code, 0);
+    auto* path = dynamic_cast<viewer::TFolderRootItem*>(l.file->Child(0));
+    ASSERT_NE(path, nullptr);
+    auto* drive = dynamic_cast<viewer::TDriveItem*>(path->Child(0));
+    auto* bare = dynamic_cast<viewer::TFolderItem*>(path->Child(1));
+    auto* outer = dynamic_cast<viewer::TFolderItem*>(path->Child(2));
+    ASSERT_TRUE(drive && bare && outer);
+    EXPECT_NE(dynamic_cast<viewer::TFileItem*>(outer->Child(0) ? static_cast<model::TFolderItem*>(outer->Child(0))->Child(0) : nullptr), nullptr);
+    EXPECT_TRUE(outer->HasExploredContent());
+    EXPECT_FALSE(bare->HasExploredContent());
+    EXPECT_FALSE(drive->HasExploredContent());
+    EXPECT_TRUE(path->HasExploredContent());
+    EXPECT_EQ(outer->GetModified(), 20);
+    EXPECT_EQ(bare->GetModified(), 5);
+    EXPECT_EQ(path->FolderCount(), 2); // outer and inner
+}
