@@ -26,15 +26,15 @@ using model::TTopItem;
 class TLoadProgress;
 
 // Explored flag and item tail: the part of a folder body before its children (any folder class).
-void LoadFolderHead(model::TFolderItem& folder, model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion);
+void LoadFolderHead(model::TFolderItem& folder, model::TRecordReader& in, std::uint8_t kind,
+                    std::uint32_t formatVersion);
 
 // HasExploredContent of a folder class, answered from a value the reader stores when the folder's
 // records are complete (explored flags never change after loading, and nothing adds children to a
 // loaded folder). Without the stored value the model's walk answers. This keeps ComputeTotals,
 // which asks every folder, linear in the tree instead of quadratic in its depth. The byte lives in
 // the base's tail padding: no class grows.
-template <class Base>
-class TStoredContent : public Base {
+template <class Base> class TStoredContent : public Base {
 public:
     using Base::Base;
     [[nodiscard]] bool HasExploredContent() const override {
@@ -109,7 +109,7 @@ private:
 // Result codes of TFileRootItem::LoadFromFile.
 enum : std::int32_t {
     kLoadOk = 0,
-    kLoadUnreadable = -1,   // cannot be opened, read error, damaged or truncated body, too deep
+    kLoadUnreadable = -1, // cannot be opened, read error, damaged or truncated body, too deep
     kLoadBadMagic = -2,
     kLoadBadVersion = -3,
     kLoadBadCrc = -4,
@@ -160,7 +160,9 @@ private:
 // The same order for the name columns; descending reverses only the names (and letters): missing
 // items, drives first and folders before files stay.
 [[nodiscard]] int CompareByNameDrivesFirst(const TItem* a, const TItem* b, bool descending);
-[[nodiscard]] inline int CompareByNameDrivesFirstAsc(const TItem* a, const TItem* b) { return viewer::CompareItems(a, b); }
+[[nodiscard]] inline int CompareByNameDrivesFirstAsc(const TItem* a, const TItem* b) {
+    return viewer::CompareItems(a, b);
+}
 [[nodiscard]] inline int CompareByNameDrivesFirstDesc(const TItem* a, const TItem* b) {
     return CompareByNameDrivesFirst(a, b, true);
 }

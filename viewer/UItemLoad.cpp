@@ -19,7 +19,8 @@ namespace viewer {
 using model::TRecordReader;
 namespace txf = model::txf;
 
-void LoadFolderHead(model::TFolderItem& folder, TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) {
+void LoadFolderHead(model::TFolderItem& folder, TRecordReader& in, std::uint8_t kind,
+                    std::uint32_t formatVersion) {
     folder.SetExplored(in.ReadByte() != 0);
     folder.model::TItem::LoadFromStream(in, kind, formatVersion);
 }
@@ -48,8 +49,7 @@ TLoadProgress& NoProgress() {
     return none;
 }
 
-template <class T>
-void Complete(model::TFolderItem* folder) {
+template <class T> void Complete(model::TFolderItem* folder) {
     static_cast<T*>(folder)->StoreExploredContent();
 }
 
@@ -64,7 +64,7 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
     TLoadProgress& progress = ProgressOf(in);
     const std::uint8_t rootKind = in.ReadByte();
     if ((rootKind & txf::kKindMask) != txf::kKindRoot) return; // no root record: an empty file
-    (void)model::TItem::ReadName(in, formatVersion);            // the item keeps its file name
+    (void)model::TItem::ReadName(in, formatVersion);           // the item keeps its file name
     const std::int64_t count = in.ReadInt64();
     if (formatVersion < 3) progress.SetMax(count);
     LoadFolderHead(*this, in, rootKind, formatVersion);
@@ -90,17 +90,27 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
         const std::string name = model::TItem::ReadName(in, formatVersion);
         model::TItem* child = nullptr;
         switch (kind & txf::kKindMask) {
-        case txf::kKindDrive: child = new viewer::TDriveItem(name, folder); break;
-        case txf::kKindFolder: child = new viewer::TFolderItem(name, folder); break;
-        case txf::kKindFile: child = new viewer::TFileItem(name, folder); break;
-        case txf::kKindPath: child = new viewer::TFolderRootItem(name, folder); break;
-        default: break; // an unknown kind costs only its name
+        case txf::kKindDrive:
+            child = new viewer::TDriveItem(name, folder);
+            break;
+        case txf::kKindFolder:
+            child = new viewer::TFolderItem(name, folder);
+            break;
+        case txf::kKindFile:
+            child = new viewer::TFileItem(name, folder);
+            break;
+        case txf::kKindPath:
+            child = new viewer::TFolderRootItem(name, folder);
+            break;
+        default:
+            break; // an unknown kind costs only its name
         }
         if (child) {
             folder->AddChild(child); // owned from here on, whatever the rest of the record does
             if (child->IsFolder()) {
                 auto* sub = static_cast<model::TFolderItem*>(child);
-                if (open.size() >= static_cast<size_t>(kMaxNesting)) throw model::TRecordError("folders nested too deep");
+                if (open.size() >= static_cast<size_t>(kMaxNesting))
+                    throw model::TRecordError("folders nested too deep");
                 switch (kind & txf::kKindMask) {
                 case txf::kKindDrive:
                     sub->LoadFromStream(in, kind, formatVersion);

@@ -31,13 +31,16 @@ struct TFileFacts {
 
 void CollectFiles(const model::TItem* item, std::map<std::string, TFileFacts>& out) {
     if (!item->IsFolder()) {
-        out[item->NameString()] = {item->GetSize(), item->Created(), item->Accessed(), item->Modified(), item->Attributes()};
+        out[item->NameString()] = {item->GetSize(), item->Created(), item->Accessed(), item->Modified(),
+                                   item->Attributes()};
         return;
     }
-    for (const model::TItem* child : static_cast<const model::TFolderItem*>(item)->Children()) CollectFiles(child, out);
+    for (const model::TItem* child : static_cast<const model::TFolderItem*>(item)->Children())
+        CollectFiles(child, out);
 }
 
-model::TFileItem* AddFile(model::TFolderItem* folder, const char* name, std::int64_t size, double date, std::uint32_t attr) {
+model::TFileItem* AddFile(model::TFolderItem* folder, const char* name, std::int64_t size, double date,
+                          std::uint32_t attr) {
     auto* f = new model::TFileItem(name, folder);
     folder->AddChild(f);
     f->SetSize(size);
@@ -139,9 +142,10 @@ TEST(RoundTrip, RandomDamageNeverCrashes) {
         "dates":[{"packed":5},1.5,{"packed":9}]},{"t":"other","kind":6,"name":"u"}]})";
     for (int version = 1; version <= 5; ++version)
         for (const char* compression : {"0", "4532"}) {
-            const std::string json = "{\"version\":" + std::to_string(version) + ",\"compression\":" + compression +
-                                     R"(,"body":[{"t":"root","count":2,"children":[{"t":"drive","name":"/m","letter":"/","children":[)" +
-                                     nested + R"(]},{"t":"path","name":"p","path":"C:\\x","children":[)" + nested + "]}]}]}";
+            const std::string json =
+                "{\"version\":" + std::to_string(version) + ",\"compression\":" + compression +
+                R"(,"body":[{"t":"root","count":2,"children":[{"t":"drive","name":"/m","letter":"/","children":[)" +
+                nested + R"(]},{"t":"path","name":"p","path":"C:\\x","children":[)" + nested + "]}]}]}";
             seeds.push_back(ReadBytes(Generate(dir, json, "s.txf")));
             ASSERT_EQ(Load(dir.File("s.txf")).code, 0) << json;
         }
@@ -165,11 +169,21 @@ TEST(RoundTrip, RandomDamageNeverCrashes) {
         for (int e = 0; e < edits && !body.empty(); ++e) {
             const size_t at = random() % body.size();
             switch (random() % 5) {
-            case 0: body[at] ^= static_cast<unsigned char>(1u << (random() % 8)); break;
-            case 1: body[at] = static_cast<unsigned char>(random()); break;
-            case 2: body.resize(at); break;
-            case 3: body.insert(body.begin() + static_cast<long>(at), static_cast<unsigned char>(random())); break;
-            case 4: body[at] = (random() % 2) ? 0xFF : 0x7F; break; // long lengths, odd kinds
+            case 0:
+                body[at] ^= static_cast<unsigned char>(1u << (random() % 8));
+                break;
+            case 1:
+                body[at] = static_cast<unsigned char>(random());
+                break;
+            case 2:
+                body.resize(at);
+                break;
+            case 3:
+                body.insert(body.begin() + static_cast<long>(at), static_cast<unsigned char>(random()));
+                break;
+            case 4:
+                body[at] = (random() % 2) ? 0xFF : 0x7F;
+                break; // long lengths, odd kinds
             }
         }
         WriteBytes(path, WithBody(seed, body, compressed && random() % 8 != 0));
@@ -194,7 +208,8 @@ TEST(RoundTrip, RunningOutOfMemoryGivesMinusOne) {
         out.WriteFolderBody(false, {});
         out.WritePathHead("p", "/p");
         out.WriteFolderBody(true, {});
-        for (int i = 0; i < 400000; ++i) out.WriteFile("file-with-a-longer-name-" + std::to_string(i), i, {});
+        for (int i = 0; i < 400000; ++i)
+            out.WriteFile("file-with-a-longer-name-" + std::to_string(i), i, {});
         out.WriteEnd();
         out.WriteEnd();
         w.Commit();
