@@ -25,7 +25,9 @@ constexpr int kFolders = 100;
 constexpr int kSubfolders = 100;
 constexpr int kFilesPerFolder = 100; // 100 x 100 x 100 = 1,000,000 files
 
-double Seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+double Seconds(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
 
 // Root, one Linux drive, 100 folders of 100 folders of 100 files; sizes of every width.
 void WriteFile(const std::string& name) {
@@ -48,10 +50,11 @@ void WriteFile(const std::string& name) {
                 const std::uint64_t r = rng();
                 const int shift = static_cast<int>((r >> 8) % 34);
                 const double base = 38000 + static_cast<double>((r >> 30) % 8000000) / 1000.0;
-                out.WriteFile("file_" + std::to_string(j) + "_" + std::to_string(r % 9973) + extensions[r % 10],
-                              static_cast<std::int64_t>((r >> 20) & ((1ULL << shift) - 1)),
-                              {base, base + static_cast<double>((r >> 40) % 1000) / 7.0,
-                               base + static_cast<double>((r >> 50) % 1000) / 13.0, (r >> 60) & 1 ? 0x20u : 0x80u});
+                out.WriteFile(
+                    "file_" + std::to_string(j) + "_" + std::to_string(r % 9973) + extensions[r % 10],
+                    static_cast<std::int64_t>((r >> 20) & ((1ULL << shift) - 1)),
+                    {base, base + static_cast<double>((r >> 40) % 1000) / 7.0,
+                     base + static_cast<double>((r >> 50) % 1000) / 13.0, (r >> 60) & 1 ? 0x20u : 0x80u});
             }
             out.WriteEnd();
         }
@@ -117,8 +120,8 @@ int main(int argc, char** argv) {
     waitpid(child, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return 1;
     std::ifstream probe(name, std::ios::binary | std::ios::ate);
-    std::printf("file: %s, %lld bytes, written in %.2f s\n", name.c_str(), static_cast<long long>(probe.tellg()),
-                Seconds(writeStart, Clock::now()));
+    std::printf("file: %s, %lld bytes, written in %.2f s\n", name.c_str(),
+                static_cast<long long>(probe.tellg()), Seconds(writeStart, Clock::now()));
 
     double bestInflate = 1e9, bestLoad = 1e9, bestTotals = 1e9;
     std::uint64_t inflated = 0;

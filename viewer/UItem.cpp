@@ -15,7 +15,9 @@ void ResolveFolderDefaults(model::TFolderItem& f) {
     if (f.TypeIndex() == -1) f.SetTypeIndex(icons.FolderType());
 }
 
-bool IsLinuxPath(std::string_view path) { return !path.empty() && path.front() == '/'; }
+bool IsLinuxPath(std::string_view path) {
+    return !path.empty() && path.front() == '/';
+}
 } // namespace
 
 // ---- files and folders ----
@@ -26,20 +28,25 @@ void TFileItem::ResolveIcon() {
     SetIconIndex(model::TypeList().IconIndex(TypeIndex()));
 }
 
-void TFolderItem::ResolveIcon() { ResolveFolderDefaults(*this); }
-void TRootItem::ResolveIcon() { ResolveFolderDefaults(*this); }
+void TFolderItem::ResolveIcon() {
+    ResolveFolderDefaults(*this);
+}
+void TRootItem::ResolveIcon() {
+    ResolveFolderDefaults(*this);
+}
 
 // ---- drives ----
 
 TDriveItem::TDriveItem(std::string_view name, model::TFolderItem* parent)
-    : model::TDriveItem(name, model::kKindOther, parent) {
+    : TStoredContent(name, model::kKindOther, parent) {
     SetLetter(' ');
     SetMountPoint({});
 }
 
 std::int64_t TDriveItem::UsedSpace() const {
     // Stored values are not checked: wrap rather than overflow on nonsense.
-    return static_cast<std::int64_t>(static_cast<std::uint64_t>(Total()) - static_cast<std::uint64_t>(Free()));
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(Total()) -
+                                     static_cast<std::uint64_t>(Free()));
 }
 
 void TDriveItem::ResolveIcon() {
@@ -59,9 +66,13 @@ void TFolderRootItem::SetPath(std::string_view path) {
     SetName(FPath);
 }
 
-char TFolderRootItem::PathSeparator() const { return IsLinuxPath(FPath) ? '/' : '\\'; }
+char TFolderRootItem::PathSeparator() const {
+    return IsLinuxPath(FPath) ? '/' : '\\';
+}
 
-void TFolderRootItem::ResolveIcon() { ResolveFolderDefaults(*this); }
+void TFolderRootItem::ResolveIcon() {
+    ResolveFolderDefaults(*this);
+}
 
 // ---- file roots ----
 
@@ -78,18 +89,26 @@ TFileRootItem::TFileRootItem(std::string_view filePath, model::TFolderItem* pare
     SetOpenIconIndex(IconIndex());
 }
 
-void TFileRootItem::ResolveIcon() { ResolveFolderDefaults(*this); }
+void TFileRootItem::ResolveIcon() {
+    ResolveFolderDefaults(*this);
+}
 
 // ---- messages ----
 
 std::string LoadErrorReason(std::int32_t code) {
     switch (code) {
-    case kLoadUnreadable: return "Unable to open the file";
-    case kLoadBadMagic: return "Invalid Tessalundrix file";
-    case kLoadBadVersion: return "Invalid file version";
-    case kLoadBadCrc: return "This file is corrupted";
-    case kLoadUnsupportedWriter: return "Unsupported version";
-    default: return {};
+    case kLoadUnreadable:
+        return "Unable to open the file";
+    case kLoadBadMagic:
+        return "Invalid Tessalundrix file";
+    case kLoadBadVersion:
+        return "Invalid file version";
+    case kLoadBadCrc:
+        return "This file is corrupted";
+    case kLoadUnsupportedWriter:
+        return "Unsupported version";
+    default:
+        return {};
     }
 }
 
@@ -103,13 +122,16 @@ std::string LoadErrorMessage(std::int32_t code) {
 
 model::TFolderItem* FindTopItem(const TItem* item) {
     for (const TItem* i = item; i; i = i->Parent())
-        if (i->IsFolder() && (dynamic_cast<const model::TDriveItem*>(i) || dynamic_cast<const TFolderRootItem*>(i)))
+        if (i->IsFolder() &&
+            (dynamic_cast<const model::TDriveItem*>(i) || dynamic_cast<const TFolderRootItem*>(i)))
             return const_cast<model::TFolderItem*>(static_cast<const model::TFolderItem*>(i));
     return nullptr;
 }
 
 namespace {
-bool IsDrive(const TItem* i) { return i->IsFolder() && dynamic_cast<const model::TDriveItem*>(i); }
+bool IsDrive(const TItem* i) {
+    return i->IsFolder() && dynamic_cast<const model::TDriveItem*>(i);
+}
 
 int CompareNames(const TItem* a, const TItem* b) {
     const int c = model::CompareTextUpper(a->Name(), b->Name());
@@ -120,8 +142,10 @@ int CompareNames(const TItem* a, const TItem* b) {
 
 // Both are drives: upper-case letters, then names (Linux drives all have the letter "/").
 int CompareDrives(const TItem* a, const TItem* b) {
-    const auto la = static_cast<unsigned char>(model::UpperAscii(static_cast<const model::TDriveItem*>(a)->Letter()));
-    const auto lb = static_cast<unsigned char>(model::UpperAscii(static_cast<const model::TDriveItem*>(b)->Letter()));
+    const auto la =
+        static_cast<unsigned char>(model::UpperAscii(static_cast<const model::TDriveItem*>(a)->Letter()));
+    const auto lb =
+        static_cast<unsigned char>(model::UpperAscii(static_cast<const model::TDriveItem*>(b)->Letter()));
     if (la != lb) return la < lb ? -1 : 1;
     return CompareNames(a, b);
 }
@@ -140,6 +164,8 @@ int CompareByNameDrivesFirst(const TItem* a, const TItem* b, bool descending) {
     return descending ? CompareNames(b, a) : CompareNames(a, b);
 }
 
-int CompareItems(const TItem* a, const TItem* b) { return CompareByNameDrivesFirst(a, b, false); }
+int CompareItems(const TItem* a, const TItem* b) {
+    return CompareByNameDrivesFirst(a, b, false);
+}
 
 } // namespace viewer

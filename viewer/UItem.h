@@ -26,7 +26,25 @@ using model::TTopItem;
 class TLoadProgress;
 
 // Explored flag and item tail: the part of a folder body before its children (any folder class).
-void LoadFolderHead(model::TFolderItem& folder, model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion);
+void LoadFolderHead(model::TFolderItem& folder, model::TRecordReader& in, std::uint8_t kind,
+                    std::uint32_t formatVersion);
+
+// HasExploredContent of a folder class, answered from a value the reader stores when the folder's
+// records are complete (explored flags never change after loading, and nothing adds children to a
+// loaded folder). Without the stored value the model's walk answers. This keeps ComputeTotals,
+// which asks every folder, linear in the tree instead of quadratic in its depth. The byte lives in
+// the base's tail padding: no class grows.
+template <class Base> class TStoredContent : public Base {
+public:
+    using Base::Base;
+    [[nodiscard]] bool HasExploredContent() const override {
+        return FExploredContent >= 0 ? FExploredContent != 0 : Base::HasExploredContent();
+    }
+    void StoreExploredContent() { FExploredContent = Base::HasExploredContent() ? 1 : 0; }
+
+private:
+    std::int8_t FExploredContent = -1;
+};
 
 // A file read from an exploration file; icons come from the type table only.
 class TFileItem : public model::TFileItem {
@@ -37,9 +55,9 @@ public:
 static_assert(sizeof(TFileItem) == sizeof(model::TFileItem), "the viewer adds nothing to a file item");
 
 // A folder read from an exploration file; its explored state is the stored flag.
-class TFolderItem : public model::TFolderItem {
+class TFolderItem : public TStoredContent<model::TFolderItem> {
 public:
-    using model::TFolderItem::TFolderItem;
+    using TStoredContent::TStoredContent;
     void ResolveIcon() override;
 };
 static_assert(sizeof(TFolderItem) == sizeof(model::TFolderItem), "the viewer adds nothing to a folder item");
@@ -55,7 +73,7 @@ public:
 // A drive as stored in a file. It never measures space: Free and Total keep the stored values, and
 // UsedSpace is Total - Free even when that is negative. Letter ' ' until the record is read;
 // letter '/' makes a Linux drive whose mount point is its name.
-class TDriveItem : public model::TDriveItem {
+class TDriveItem : public TStoredContent<model::TDriveItem> {
 public:
     TDriveItem(std::string_view name, model::TFolderItem* parent);
 
@@ -70,9 +88,9 @@ public:
 };
 
 // A folder stored with its full path (record kind 5). Path ends with its separator once read.
-class TFolderRootItem : public model::TTopItem {
+class TFolderRootItem : public TStoredContent<model::TTopItem> {
 public:
-    using model::TTopItem::TTopItem;
+    using TStoredContent::TStoredContent;
 
     [[nodiscard]] const std::string& Path() const { return FPath; }
     // Sets the path and the displayed name; a missing trailing separator is added ("\" for Windows
@@ -91,7 +109,7 @@ private:
 // Result codes of TFileRootItem::LoadFromFile.
 enum : std::int32_t {
     kLoadOk = 0,
-    kLoadUnreadable = -1,   // cannot be opened, read error, damaged or truncated body, too deep
+    kLoadUnreadable = -1, // cannot be opened, read error, damaged or truncated body, too deep
     kLoadBadMagic = -2,
     kLoadBadVersion = -3,
     kLoadBadCrc = -4,
@@ -142,7 +160,9 @@ private:
 // The same order for the name columns; descending reverses only the names (and letters): missing
 // items, drives first and folders before files stay.
 [[nodiscard]] int CompareByNameDrivesFirst(const TItem* a, const TItem* b, bool descending);
-[[nodiscard]] inline int CompareByNameDrivesFirstAsc(const TItem* a, const TItem* b) { return viewer::CompareItems(a, b); }
+[[nodiscard]] inline int CompareByNameDrivesFirstAsc(const TItem* a, const TItem* b) {
+    return viewer::CompareItems(a, b);
+}
 [[nodiscard]] inline int CompareByNameDrivesFirstDesc(const TItem* a, const TItem* b) {
     return CompareByNameDrivesFirst(a, b, true);
 }

@@ -19,7 +19,8 @@ namespace viewer {
 using model::TRecordReader;
 namespace txf = model::txf;
 
-void LoadFolderHead(model::TFolderItem& folder, TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) {
+void LoadFolderHead(model::TFolderItem& folder, TRecordReader& in, std::uint8_t kind,
+                    std::uint32_t formatVersion) {
     folder.SetExplored(in.ReadByte() != 0);
     folder.model::TItem::LoadFromStream(in, kind, formatVersion);
 }
@@ -48,6 +49,10 @@ TLoadProgress& NoProgress() {
     return none;
 }
 
+template <class T> void Complete(model::TFolderItem* folder) {
+    static_cast<T*>(folder)->StoreExploredContent();
+}
+
 TLoadProgress& ProgressOf(const TRecordReader& in) {
     // The reader's sink is always a TLoadProgress: LoadFromFile sets it, and so must any caller.
     auto* p = dynamic_cast<TLoadProgress*>(in.Progress());
@@ -59,44 +64,67 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
     TLoadProgress& progress = ProgressOf(in);
     const std::uint8_t rootKind = in.ReadByte();
     if ((rootKind & txf::kKindMask) != txf::kKindRoot) return; // no root record: an empty file
-    (void)model::TItem::ReadName(in, formatVersion);            // the item keeps its file name
+    (void)model::TItem::ReadName(in, formatVersion);           // the item keeps its file name
     const std::int64_t count = in.ReadInt64();
     if (formatVersion < 3) progress.SetMax(count);
     LoadFolderHead(*this, in, rootKind, formatVersion);
 
-    std::vector<model::TFolderItem*> open{this}; // the folders whose end byte is still to come
+    // The folders whose end byte is still to come, each with what it stores once complete.
+    struct TOpen {
+        model::TFolderItem* folder;
+        void (*complete)(model::TFolderItem*);
+    };
+    std::vector<TOpen> open{{this, nullptr}};
     open.reserve(64);
     unsigned records = 0;
     while (!open.empty()) {
-        model::TFolderItem* folder = open.back();
+        model::TFolderItem* folder = open.back().folder;
         const std::uint8_t kind = in.ReadByte();
         if (txf::IsEndKind(kind)) {
             folder->SortChildren(viewer::CompareItems);
             folder->ShrinkChildren();
+            if (open.back().complete) open.back().complete(folder); // every child answers at once by now
             open.pop_back();
             continue;
         }
         const std::string name = model::TItem::ReadName(in, formatVersion);
         model::TItem* child = nullptr;
         switch (kind & txf::kKindMask) {
-        case txf::kKindDrive: child = new TDriveItem(name, folder); break;
-        case txf::kKindFolder: child = new TFolderItem(name, folder); break;
-        case txf::kKindFile: child = new TFileItem(name, folder); break;
-        case txf::kKindPath: child = new TFolderRootItem(name, folder); break;
-        default: break; // an unknown kind costs only its name
+        case txf::kKindDrive:
+            child = new viewer::TDriveItem(name, folder);
+            break;
+        case txf::kKindFolder:
+            child = new viewer::TFolderItem(name, folder);
+            break;
+        case txf::kKindFile:
+            child = new viewer::TFileItem(name, folder);
+            break;
+        case txf::kKindPath:
+            child = new viewer::TFolderRootItem(name, folder);
+            break;
+        default:
+            break; // an unknown kind costs only its name
         }
         if (child) {
             folder->AddChild(child); // owned from here on, whatever the rest of the record does
             if (child->IsFolder()) {
                 auto* sub = static_cast<model::TFolderItem*>(child);
-                if (open.size() >= static_cast<size_t>(kMaxNesting)) throw model::TRecordError("folders nested too deep");
-                if (auto* own = dynamic_cast<TDriveItem*>(sub))
-                    own->LoadFromStream(in, kind, formatVersion);
-                else if (auto* path = dynamic_cast<TFolderRootItem*>(sub))
-                    path->LoadFromStream(in, kind, formatVersion);
-                else
+                if (open.size() >= static_cast<size_t>(kMaxNesting))
+                    throw model::TRecordError("folders nested too deep");
+                switch (kind & txf::kKindMask) {
+                case txf::kKindDrive:
+                    sub->LoadFromStream(in, kind, formatVersion);
+                    open.push_back({sub, Complete<viewer::TDriveItem>});
+                    break;
+                case txf::kKindPath:
+                    sub->LoadFromStream(in, kind, formatVersion);
+                    open.push_back({sub, Complete<viewer::TFolderRootItem>});
+                    break;
+                default:
                     LoadFolderHead(*sub, in, kind, formatVersion);
-                open.push_back(sub);
+                    open.push_back({sub, Complete<viewer::TFolderItem>});
+                    break;
+                }
             } else {
                 child->LoadFromStream(in, kind, formatVersion);
             }

@@ -38,7 +38,8 @@ private:
 // Runs the generator on the description; the file's path, or "" when the generator failed.
 inline std::string Generate(const TTempDir& dir, const std::string& json, const std::string& name = "t.txf") {
     const std::string out = dir.File(name);
-    const std::string cmd = std::string("python3 '") + TX_SOURCE_DIR + "/tests/viewer/txfgen.py' '" + out + "'";
+    const std::string cmd =
+        std::string("python3 '") + TX_SOURCE_DIR + "/tests/viewer/txfgen.py' '" + out + "'";
     FILE* p = popen(cmd.c_str(), "w");
     if (!p) return {};
     std::fwrite(json.data(), 1, json.size(), p);
@@ -57,8 +58,8 @@ inline void WriteBytes(const std::string& path, const std::vector<unsigned char>
 
 // The file with its stored body replaced (compressed first when compress), the checksum in the
 // header made right again for the header's format version.
-inline std::vector<unsigned char> WithBody(const std::vector<unsigned char>& file, const std::vector<unsigned char>& body,
-                                           bool compress) {
+inline std::vector<unsigned char> WithBody(const std::vector<unsigned char>& file,
+                                           const std::vector<unsigned char>& body, bool compress) {
     std::vector<unsigned char> stored = body;
     if (compress) {
         uLongf n = compressBound(static_cast<uLong>(body.size()));
@@ -70,10 +71,13 @@ inline std::vector<unsigned char> WithBody(const std::vector<unsigned char>& fil
     out.reserve(128 + stored.size());
     out.assign(file.begin(), file.begin() + 128);
     out.insert(out.end(), stored.begin(), stored.end());
-    const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, stored.data(), static_cast<uInt>(stored.size())));
-    const std::uint32_t version = out[62] | out[63] << 8 | out[64] << 16 | static_cast<std::uint32_t>(out[65]) << 24;
+    const std::uint32_t crc =
+        static_cast<std::uint32_t>(crc32(0, stored.data(), static_cast<uInt>(stored.size())));
+    const std::uint32_t version =
+        out[62] | out[63] << 8 | out[64] << 16 | static_cast<std::uint32_t>(out[65]) << 24;
     const size_t at = version == 5 ? 74 : 66;
-    for (int i = 0; i < 4; ++i) out[at + static_cast<size_t>(i)] = static_cast<unsigned char>(crc >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<size_t>(i)] = static_cast<unsigned char>(crc >> (8 * i));
     return out;
 }
 
@@ -109,7 +113,8 @@ inline std::string Dump(const model::TItem* item) {
     else
         s = std::string(f->Name());
     s += "{";
-    for (int i = 0; i < f->ChildCount(); ++i) s += (i ? "," : "") + Dump(f->Child(i));
+    for (int i = 0; i < f->ChildCount(); ++i)
+        s += (i ? "," : "") + Dump(f->Child(i));
     return s + "}";
 }
 

@@ -19,8 +19,7 @@ TDriveItem* AddDrive(model::TFolderItem* parent, std::string_view name, char let
     return d;
 }
 
-template <typename T>
-T* Add(model::TFolderItem* parent, T* item) {
+template <typename T> T* Add(model::TFolderItem* parent, T* item) {
     parent->AddChild(item);
     return item;
 }
@@ -78,8 +77,8 @@ TEST(ViewerItems, FolderRootPathGetsOneTrailingSeparator) {
         const char* stored;
         const char* path;
     } cases[] = {
-        {"C:\\Data", "C:\\Data\\"}, {"C:\\Data\\", "C:\\Data\\"}, {"", "\\"},
-        {"/", "/"},                 {"/home/me", "/home/me/"},   {"//srv/share", "//srv/share/"},
+        {"C:\\Data", "C:\\Data\\"}, {"C:\\Data\\", "C:\\Data\\"},    {"", "\\"}, {"/", "/"},
+        {"/home/me", "/home/me/"},  {"//srv/share", "//srv/share/"},
     };
     for (const auto& c : cases) {
         TFolderRootItem f("ignored", nullptr);
@@ -150,7 +149,9 @@ TEST(ViewerItems, MessagesForEveryResultCode) {
     for (const auto& c : cases) {
         EXPECT_EQ(LoadErrorReason(c.code), c.reason) << c.code;
         const std::string want =
-            *c.reason ? std::string("An error as occurred and the file could not be loaded.\n\r\n\rError: ") + c.reason : "";
+            *c.reason ? std::string("An error as occurred and the file could not be loaded.\n\r\n\rError: ") +
+                            c.reason
+                      : "";
         EXPECT_EQ(LoadErrorMessage(c.code), want);
     }
 }
@@ -169,11 +170,13 @@ TEST(ViewerOrder, DrivesThenFolderItemsThenFilesByName) {
     file->SortChildren(viewer::CompareItems);
     const std::vector<const TItem*> want = {dc, dz, froot, folder, f1};
     ASSERT_EQ(file->ChildCount(), 5);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(file->Child(i), want[static_cast<size_t>(i)]) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(file->Child(i), want[static_cast<size_t>(i)]) << i;
 
     file->SortChildren(CompareByNameDrivesFirstDesc);
     const std::vector<const TItem*> desc = {dz, dc, folder, froot, f1};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(file->Child(i), desc[static_cast<size_t>(i)]) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(file->Child(i), desc[static_cast<size_t>(i)]) << i;
 }
 
 TEST(ViewerOrder, LinuxDrivesOrderByMountPoint) {
@@ -194,8 +197,10 @@ TEST(ViewerOrder, ComparatorsAreStrictWeakOrders) {
     items.push_back(AddDrive(&root, "c:", 'c'));
     items.push_back(AddDrive(&root, "/", '/'));
     items.push_back(AddDrive(&root, "/home", '/'));
-    for (const char* n : {"a", "A", "b", "B", "a"}) items.push_back(Add(&root, new TFolderItem(n, &root)));
-    for (const char* n : {"a", "A", "b", ""}) items.push_back(Add(&root, new TFileItem(n, &root)));
+    for (const char* n : {"a", "A", "b", "B", "a"})
+        items.push_back(Add(&root, new TFolderItem(n, &root)));
+    for (const char* n : {"a", "A", "b", ""})
+        items.push_back(Add(&root, new TFileItem(n, &root)));
     auto* fr = Add(&root, new TFolderRootItem("", &root));
     fr->SetPath("/a");
     items.push_back(fr);

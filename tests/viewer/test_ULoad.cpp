@@ -39,7 +39,8 @@ struct TOneFile {
     TLoaded loaded;
     const model::TItem* file = nullptr;
 };
-TOneFile LoadOneFile(const TTempDir& dir, int version, const std::string& fileRecord, const std::string& extra = "") {
+TOneFile LoadOneFile(const TTempDir& dir, int version, const std::string& fileRecord,
+                     const std::string& extra = "") {
     TOneFile r;
     const std::string json = "{\"version\":" + std::to_string(version) + extra +
                              R"(,"body":[{"t":"root","children":[)" + fileRecord + "]}]}";
@@ -81,7 +82,8 @@ TEST(Reader, ResultCodesAndTheirPrecedence) {
         {R"("compression":0)", 0},
         {R"("compression":1,"version":2)", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(CodeOf(dir, Desc(c.header)), c.code) << c.header;
+    for (const auto& c : cases)
+        EXPECT_EQ(CodeOf(dir, Desc(c.header)), c.code) << c.header;
 }
 
 TEST(Reader, ShortAndMissingFilesCannotBeRead) {
@@ -122,7 +124,8 @@ TEST(Reader, LoadsTheTreeSortedWithDrivesFirst) {
         TLoaded l = Load(Generate(dir, Desc(header, body)));
         ASSERT_EQ(l.code, 0) << header;
         EXPECT_EQ(l.file->Name(), "t.txf");
-        EXPECT_EQ(Dump(l.file), "t.txf{[/]/home{z{},A.txt=3,b.txt=2},[D]D:{c=4},</srv/data/>{},<C:\\Work\\>{b=1}}");
+        EXPECT_EQ(Dump(l.file),
+                  "t.txf{[/]/home{z{},A.txt=3,b.txt=2},[D]D:{c=4},</srv/data/>{},<C:\\Work\\>{b=1}}");
         EXPECT_EQ(l.file->GetSize(), 10);
         EXPECT_EQ(l.file->FileCount(), 4);
         EXPECT_EQ(l.root->FileCount(), 4);
@@ -138,7 +141,8 @@ TEST(Reader, LoadsTheTreeSortedWithDrivesFirst) {
 
 TEST(Reader, BodyThatIsNoRootLoadsEmpty) {
     TTempDir dir;
-    TLoaded l = Load(Generate(dir, R"({"body":[{"t":"folder","name":"f","children":[{"t":"file","name":"a","size":1}]}]})"));
+    TLoaded l = Load(Generate(
+        dir, R"({"body":[{"t":"folder","name":"f","children":[{"t":"file","name":"a","size":1}]}]})"));
     ASSERT_EQ(l.code, 0);
     EXPECT_EQ(l.file->ChildCount(), 0);
     EXPECT_EQ(l.file->GetSize(), 0);
@@ -150,9 +154,19 @@ TEST(Reader, SizesAtEveryWidthBound) {
         std::int64_t size;
         int width; // -1: the smallest that holds it
     } cases[] = {
-        {0, -1},        {255, -1},       {256, -1},      {65535, -1}, {65536, -1},
-        {16777215, -1}, {16777216, -1}, {-1, -1},       {std::numeric_limits<std::int64_t>::max(), -1},
-        {std::numeric_limits<std::int64_t>::min(), -1}, {5, 0x60},   {5, 0x00},   {5, 0x40},
+        {0, -1},
+        {255, -1},
+        {256, -1},
+        {65535, -1},
+        {65536, -1},
+        {16777215, -1},
+        {16777216, -1},
+        {-1, -1},
+        {std::numeric_limits<std::int64_t>::max(), -1},
+        {std::numeric_limits<std::int64_t>::min(), -1},
+        {5, 0x60},
+        {5, 0x00},
+        {5, 0x40},
     };
     for (int version : {1, 5}) {
         for (const auto& c : cases) {
@@ -176,9 +190,8 @@ TEST(Reader, NameEncodingsOfEveryVersion) {
         std::string name;
         const char* form;
     } cases[] = {
-        {1, n3000, ""},  {2, n3000, ""},     {2, "", ""},          {3, n127, ""},
-        {3, "abc", ""},  {4, n3000, ""},     {5, "x", "long"},     {5, n200, "short"},
-        {5, "", ""},     {3, n200, ""},      {1, "a.b", ""},
+        {1, n3000, ""},   {2, n3000, ""},     {2, "", ""}, {3, n127, ""}, {3, "abc", ""}, {4, n3000, ""},
+        {5, "x", "long"}, {5, n200, "short"}, {5, "", ""}, {3, n200, ""}, {1, "a.b", ""},
     };
     for (const auto& c : cases) {
         std::string rec = R"({"t":"file","name":")" + c.name + "\"";
@@ -196,12 +209,13 @@ TEST(Reader, NameEncodingsOfEveryVersion) {
 
 TEST(Reader, PackedAndDoubleDatesByVersion) {
     TTempDir dir;
-    const std::string packed = R"({"t":"file","name":"f","dates":[{"packed":0},{"packed":174272},{"packed":131071}]})";
+    const std::string packed =
+        R"({"t":"file","name":"f","dates":[{"packed":0},{"packed":174272},{"packed":131071}]})";
     for (int version : {1, 2, 3}) {
         TOneFile r = LoadOneFile(dir, version, packed);
         ASSERT_NE(r.file, nullptr);
-        EXPECT_DOUBLE_EQ(r.file->Created(), 29000.0) << version; // 25 May 1979, 00:00
-        EXPECT_DOUBLE_EQ(r.file->Accessed(), 29001.5) << version; // day 1, 43200 seconds
+        EXPECT_DOUBLE_EQ(r.file->Created(), 29000.0) << version;                       // 25 May 1979, 00:00
+        EXPECT_DOUBLE_EQ(r.file->Accessed(), 29001.5) << version;                      // day 1, 43200 seconds
         EXPECT_DOUBLE_EQ(r.file->Modified(), 29000.0 + 131071.0 / 86400.0) << version; // more than a day
     }
     // Only some dates packed: the others are doubles.
@@ -212,7 +226,8 @@ TEST(Reader, PackedAndDoubleDatesByVersion) {
     EXPECT_DOUBLE_EQ(mixed.file->Modified(), 3.5);
     // From version 4 on the bits mean nothing: three doubles follow whatever the kind byte says.
     for (int version : {4, 5}) {
-        TOneFile r = LoadOneFile(dir, version, R"({"t":"file","name":"f","kind":188,"size":7,"dates":[1.5,2.5,3.5]})");
+        TOneFile r =
+            LoadOneFile(dir, version, R"({"t":"file","name":"f","kind":188,"size":7,"dates":[1.5,2.5,3.5]})");
         ASSERT_NE(r.file, nullptr);
         EXPECT_EQ(r.file->GetSize(), 7);
         EXPECT_DOUBLE_EQ(r.file->Created(), 1.5);
@@ -241,16 +256,19 @@ TEST(Reader, AttributesAsDwordInVersionOneAndPackedByteLater) {
     TTempDir dir;
     const std::uint32_t all = 0x1 | 0x2 | 0x4 | 0x20 | 0x80 | 0x100 | 0x800 | 0x1000;
     for (int version : {1, 2, 5}) {
-        TOneFile r = LoadOneFile(dir, version, R"({"t":"file","name":"f","attr":)" + std::to_string(all) + "}");
+        TOneFile r =
+            LoadOneFile(dir, version, R"({"t":"file","name":"f","attr":)" + std::to_string(all) + "}");
         ASSERT_NE(r.file, nullptr);
         EXPECT_EQ(r.file->Attributes(), all) << version;
     }
     const struct {
         int bit;
         std::uint32_t windows;
-    } bits[] = {{0x01, 0x20}, {0x02, 0x800}, {0x04, 0x2}, {0x08, 0x80}, {0x10, 0x1000}, {0x20, 0x1}, {0x40, 0x4}, {0x80, 0x100}};
+    } bits[] = {{0x01, 0x20},   {0x02, 0x800}, {0x04, 0x2}, {0x08, 0x80},
+                {0x10, 0x1000}, {0x20, 0x1},   {0x40, 0x4}, {0x80, 0x100}};
     for (const auto& b : bits) {
-        TOneFile r = LoadOneFile(dir, 4, R"({"t":"file","name":"f","attrbyte":)" + std::to_string(b.bit) + "}");
+        TOneFile r =
+            LoadOneFile(dir, 4, R"({"t":"file","name":"f","attrbyte":)" + std::to_string(b.bit) + "}");
         ASSERT_NE(r.file, nullptr);
         EXPECT_EQ(r.file->Attributes(), b.windows) << b.bit;
     }
@@ -260,13 +278,15 @@ TEST(Reader, KindsThatEndAListAndUnknownKinds) {
     TTempDir dir;
     for (int end : {0x63, 0xE3, 0x6B, 0x7B}) {
         const std::string json = R"({"body":[{"t":"root","children":[{"t":"folder","name":"f","end":)" +
-                                 std::to_string(end) + R"(,"children":[{"t":"file","name":"a"}]},{"t":"file","name":"b"}]}]})";
+                                 std::to_string(end) +
+                                 R"(,"children":[{"t":"file","name":"a"}]},{"t":"file","name":"b"}]}]})";
         TLoaded l = Load(Generate(dir, json));
         ASSERT_EQ(l.code, 0) << end;
         EXPECT_EQ(Dump(l.file), "t.txf{f{a=0},b=0}") << end;
     }
     for (int kind : {0, 6, 7, 0x46}) {
-        const std::string json = R"({"body":[{"t":"root","children":[{"t":"other","kind":)" + std::to_string(kind) +
+        const std::string json = R"({"body":[{"t":"root","children":[{"t":"other","kind":)" +
+                                 std::to_string(kind) +
                                  R"(,"name":"skipped"},{"t":"file","name":"b","size":3}]}]})";
         TLoaded l = Load(Generate(dir, json));
         ASSERT_EQ(l.code, 0) << kind;
@@ -305,8 +325,9 @@ TEST(Reader, NestingLimit) {
     TTempDir dir;
     // The root counts as one level: kMaxNesting - 1 folders below it still load.
     const auto chain = [&](int depth, int version) {
-        return "{\"version\":" + std::to_string(version) + R"(,"body":[{"t":"root","children":[{"t":"chain","depth":)" +
-               std::to_string(depth) + R"(,"leaf":{"t":"file","name":"deep","size":9}}]}]})";
+        return "{\"version\":" + std::to_string(version) +
+               R"(,"body":[{"t":"root","children":[{"t":"chain","depth":)" + std::to_string(depth) +
+               R"(,"leaf":{"t":"file","name":"deep","size":9}}]}]})";
     };
     for (int version : {1, 5}) {
         TLoaded ok = Load(Generate(dir, chain(viewer::kMaxNesting - 1, version)));
@@ -322,8 +343,9 @@ TEST(Reader, NestingLimit) {
 TEST(Reader, ProgressMaximumComesFromHeaderOrRootRecord) {
     TTempDir dir;
     for (int version : {1, 2, 3, 5}) {
-        const std::string json = "{\"version\":" + std::to_string(version) +
-                                 R"(,"count":77,"body":[{"t":"root","count":55,"children":[{"t":"file","name":"a"},{"t":"file","name":"b"}]}]})";
+        const std::string json =
+            "{\"version\":" + std::to_string(version) +
+            R"(,"count":77,"body":[{"t":"root","count":55,"children":[{"t":"file","name":"a"},{"t":"file","name":"b"}]}]})";
         TRecordingProgress progress;
         ASSERT_EQ(Load(Generate(dir, json), &progress).code, 0);
         EXPECT_EQ(progress.Max, version < 3 ? 55 : 77) << version;
@@ -335,7 +357,8 @@ TEST(Reader, CancelGivesMinusFiveEvenWithFoldersOnly) {
     TTempDir dir;
     // Many folders and no file: no Step ever comes, yet the window is pumped and Cancel is heard.
     std::string children;
-    for (int i = 0; i < 20000; ++i) children += std::string(i ? "," : "") + R"({"t":"folder","name":"f)" + std::to_string(i) + R"("})";
+    for (int i = 0; i < 20000; ++i)
+        children += std::string(i ? "," : "") + R"({"t":"folder","name":"f)" + std::to_string(i) + R"("})";
     const std::string path = Generate(dir, R"({"body":[{"t":"root","children":[)" + children + "]}]}");
     TRecordingProgress progress;
     progress.CancelAtAsk = 5000;
@@ -364,4 +387,31 @@ TEST(Reader, FileOpenForWritingElsewhereIsStillReadable) {
     ASSERT_NE(writer, nullptr);
     EXPECT_EQ(Load(path).code, 0);
     std::fclose(writer);
+}
+
+TEST(Reader, ItemsAreTheViewersAndKnowTheirExploredContent) {
+    TTempDir dir;
+    TLoaded l = Load(
+        Generate(dir, R"({"body":[{"t":"root","children":[{"t":"path","path":"/p","explored":0,"children":[
+        {"t":"folder","name":"outer","explored":0,"children":[{"t":"folder","name":"inner","explored":1,
+          "children":[{"t":"file","name":"f","dates":[0,0,20]}]}]},
+        {"t":"folder","name":"bare","explored":0,"dates":[0,0,5],"children":[{"t":"file","name":"g","dates":[0,0,30]}]},
+        {"t":"drive","name":"D:","letter":"D","explored":0,"children":[]}]}]}]})"));
+    ASSERT_EQ(l.code, 0);
+    auto* path = dynamic_cast<viewer::TFolderRootItem*>(l.file->Child(0));
+    ASSERT_NE(path, nullptr);
+    auto* drive = dynamic_cast<viewer::TDriveItem*>(path->Child(0));
+    auto* bare = dynamic_cast<viewer::TFolderItem*>(path->Child(1));
+    auto* outer = dynamic_cast<viewer::TFolderItem*>(path->Child(2));
+    ASSERT_TRUE(drive && bare && outer);
+    EXPECT_NE(dynamic_cast<viewer::TFileItem*>(
+                  outer->Child(0) ? static_cast<model::TFolderItem*>(outer->Child(0))->Child(0) : nullptr),
+              nullptr);
+    EXPECT_TRUE(outer->HasExploredContent());
+    EXPECT_FALSE(bare->HasExploredContent());
+    EXPECT_FALSE(drive->HasExploredContent());
+    EXPECT_TRUE(path->HasExploredContent());
+    EXPECT_EQ(outer->GetModified(), 20);
+    EXPECT_EQ(bare->GetModified(), 5);
+    EXPECT_EQ(path->FolderCount(), 2); // outer and inner
 }

@@ -5,7 +5,14 @@
 
 #include "model/UItem.h"
 
+#include "model/URecordCodec.h"
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zlib.h>
+
+#include <fstream>
 
 #include <map>
 #include <random>
@@ -24,13 +31,16 @@ struct TFileFacts {
 
 void CollectFiles(const model::TItem* item, std::map<std::string, TFileFacts>& out) {
     if (!item->IsFolder()) {
-        out[item->NameString()] = {item->GetSize(), item->Created(), item->Accessed(), item->Modified(), item->Attributes()};
+        out[item->NameString()] = {item->GetSize(), item->Created(), item->Accessed(), item->Modified(),
+                                   item->Attributes()};
         return;
     }
-    for (const model::TItem* child : static_cast<const model::TFolderItem*>(item)->Children()) CollectFiles(child, out);
+    for (const model::TItem* child : static_cast<const model::TFolderItem*>(item)->Children())
+        CollectFiles(child, out);
 }
 
-model::TFileItem* AddFile(model::TFolderItem* folder, const char* name, std::int64_t size, double date, std::uint32_t attr) {
+model::TFileItem* AddFile(model::TFolderItem* folder, const char* name, std::int64_t size, double date,
+                          std::uint32_t attr) {
     auto* f = new model::TFileItem(name, folder);
     folder->AddChild(f);
     f->SetSize(size);
@@ -132,9 +142,10 @@ TEST(RoundTrip, RandomDamageNeverCrashes) {
         "dates":[{"packed":5},1.5,{"packed":9}]},{"t":"other","kind":6,"name":"u"}]})";
     for (int version = 1; version <= 5; ++version)
         for (const char* compression : {"0", "4532"}) {
-            const std::string json = "{\"version\":" + std::to_string(version) + ",\"compression\":" + compression +
-                                     R"(,"body":[{"t":"root","count":2,"children":[{"t":"drive","name":"/m","letter":"/","children":[)" +
-                                     nested + R"(]},{"t":"path","name":"p","path":"C:\\x","children":[)" + nested + "]}]}]}";
+            const std::string json =
+                "{\"version\":" + std::to_string(version) + ",\"compression\":" + compression +
+                R"(,"body":[{"t":"root","count":2,"children":[{"t":"drive","name":"/m","letter":"/","children":[)" +
+                nested + R"(]},{"t":"path","name":"p","path":"C:\\x","children":[)" + nested + "]}]}]}";
             seeds.push_back(ReadBytes(Generate(dir, json, "s.txf")));
             ASSERT_EQ(Load(dir.File("s.txf")).code, 0) << json;
         }
@@ -158,11 +169,21 @@ TEST(RoundTrip, RandomDamageNeverCrashes) {
         for (int e = 0; e < edits && !body.empty(); ++e) {
             const size_t at = random() % body.size();
             switch (random() % 5) {
-            case 0: body[at] ^= static_cast<unsigned char>(1u << (random() % 8)); break;
-            case 1: body[at] = static_cast<unsigned char>(random()); break;
-            case 2: body.resize(at); break;
-            case 3: body.insert(body.begin() + static_cast<long>(at), static_cast<unsigned char>(random())); break;
-            case 4: body[at] = (random() % 2) ? 0xFF : 0x7F; break; // long lengths, odd kinds
+            case 0:
+                body[at] ^= static_cast<unsigned char>(1u << (random() % 8));
+                break;
+            case 1:
+                body[at] = static_cast<unsigned char>(random());
+                break;
+            case 2:
+                body.resize(at);
+                break;
+            case 3:
+                body.insert(body.begin() + static_cast<long>(at), static_cast<unsigned char>(random()));
+                break;
+            case 4:
+                body[at] = (random() % 2) ? 0xFF : 0x7F;
+                break; // long lengths, odd kinds
             }
         }
         WriteBytes(path, WithBody(seed, body, compressed && random() % 8 != 0));
@@ -173,3 +194,41 @@ TEST(RoundTrip, RandomDamageNeverCrashes) {
     EXPECT_GT(loaded, 0);
     EXPECT_LT(loaded, rounds);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Memory running out while the tree is built is a load failure, not a crash. (Not under ASan,
+// whose shadow memory cannot live with an address-space limit.)
+TEST(RoundTrip, RunningOutOfMemoryGivesMinusOne) {
+    TTempDir dir;
+    const std::string path = dir.File("many.txf");
+    {
+        model::TExplorationFileWriter w(path, model::txf::kWriterViewer);
+        model::TRecordWriter& out = w.Records();
+        out.WriteRootHead("r", 0);
+        out.WriteFolderBody(false, {});
+        out.WritePathHead("p", "/p");
+        out.WriteFolderBody(true, {});
+        for (int i = 0; i < 400000; ++i)
+            out.WriteFile("file-with-a-longer-name-" + std::to_string(i), i, {});
+        out.WriteEnd();
+        out.WriteEnd();
+        w.Commit();
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t now = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        const rlimit limit{now + (16u << 20), now + (16u << 20)};
+        setrlimit(RLIMIT_AS, &limit);
+        const int code = Load(path).code;
+        _exit(code == -1 ? 0 : 10 + (code < 0 ? -code : 9));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the loading process crashed";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(Load(path).code, 0) << "the same file loads with memory to spare";
+}
+#endif

@@ -27,7 +27,8 @@ Records: {"t": KIND, ...} with KIND one of
   path    name, path, explored, dates, attr, children
   file    name, size, width (0x00/0x20/0x40/0x60; default the smallest that holds size), dates, attr
   other   kind (the kind byte), name: a record of a kind the reader does not know
-  chain   depth, leaf (optional record): depth folders nested one in the next, leaf innermost
+  chain   depth, leaf (optional record), explored (default 1): depth folders nested one in the
+          next, leaf innermost
   raw     hex: bytes as they stand
 Common keys: kind (the kind byte itself, overriding the computed one), end (end byte of a child
 list, default 99; null for none), name_form ("long" forces the 127 form in versions 3-5, "short"
@@ -115,9 +116,10 @@ class Encoder:
             return
         if t == "chain":  # iterative: far deeper than Python's recursion allows
             depth = rec["depth"]
-            head = struct.pack("<BB", 3, 1) + b"d" + struct.pack("<B", 1) + bytes(24) + b"\0"
+            explored = rec.get("explored", 1)
+            head = struct.pack("<BB", 3, 1) + b"d" + struct.pack("<B", explored) + bytes(24) + b"\0"
             if self.version <= 2:
-                head = struct.pack("<BHB", 3, 1, ord("d")) + struct.pack("<B", 1) + bytes(24)
+                head = struct.pack("<BHB", 3, 1, ord("d")) + struct.pack("<B", explored) + bytes(24)
                 head += b"\0" * (4 if self.version == 1 else 1)
             self.out += head * depth
             if "leaf" in rec:
