@@ -1,5 +1,7 @@
 #include "listing/KPLListView.h"
 
+#include <cmath>
+
 #include "model/UItem.h"
 
 #include <QApplication>
@@ -164,6 +166,9 @@ TKPLListView::TKPLListView(QWidget* parent) : QTreeView(parent) {
     FHeader->setSectionsClickable(true);
     FHeader->setSortIndicatorShown(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The stored widths fit digits 6 pixels wide; wider fonts widen every column alike. A scale of
+    // at least 1 keeps a width read back equal to the width given.
+    FWidthScale = std::max(1.0, fontMetrics().horizontalAdvance(QStringLiteral("0123456789")) / 60.0);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTextElideMode(Qt::ElideRight);
@@ -202,7 +207,8 @@ void TKPLListView::CommitColumns() {
     }
     for (int i = 0; i < static_cast<int>(FPending.size()); ++i) {
         FHeader->setSectionResizeMode(i, QHeaderView::Interactive);
-        FHeader->resizeSection(i, std::clamp(FPending[static_cast<std::size_t>(i)].width, 0, 800));
+        const int width = std::clamp(FPending[static_cast<std::size_t>(i)].width, 0, 800);
+        FHeader->resizeSection(i, static_cast<int>(std::lround(width * FWidthScale)));
     }
     FPinning = false;
     FHeader->viewport()->update();
@@ -234,7 +240,7 @@ int TKPLListView::ColumnTagAt(int position) const {
 
 int TKPLListView::ColumnWidthAt(int position) const {
     const int logical = ColumnAtDisplayPosition(position);
-    return logical < 0 ? -1 : FHeader->sectionSize(logical);
+    return logical < 0 ? -1 : static_cast<int>(std::lround(FHeader->sectionSize(logical) / FWidthScale));
 }
 
 void TKPLListView::SetSortColumn(int index) {

@@ -129,6 +129,10 @@ public:
     // The header section text and arrow, for the header's painting (r = the section rectangle).
     virtual void DrawHeaderSection(QPainter& painter, int logicalIndex, bool pressed, QRect r) const;
 
+    // Column widths are kept (in layouts, groups and settings) in the pixels of the narrow font the
+    // layouts were made for; on screen they are this many times wider, after this view's font.
+    [[nodiscard]] double WidthScale() const { return FWidthScale; }
+
 signals:
     // The column (creation index) whose section was clicked.
     void ColumnClick(int column);
@@ -149,6 +153,7 @@ private:
     bool FSortColumnUp = true;
     QPixmap FUpBitmap;
     QPixmap FDownBitmap;
+    double FWidthScale = 1.0;
 };
 
 } // namespace listing

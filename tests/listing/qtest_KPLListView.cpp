@@ -9,6 +9,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+
+#include <cmath>
 #include <QContextMenuEvent>
 #include <QSignalSpy>
 #include <QTest>
@@ -96,7 +98,7 @@ void TestKPLListView::readBackAfterDrag() {
     TColumnGroup g = MakeGroup(&v, 0);
     (void)g.ApplyToListView();
     v.Header()->moveSection(4, 0); // "Type" to the front
-    v.Header()->resizeSection(3, 120);
+    v.Header()->resizeSection(3, static_cast<int>(std::lround(120 * v.WidthScale()))); // 120 in layout units
     g.ReadBackFromListView();
     QCOMPARE(g.ColumnIdAt(0), 0);
     QCOMPARE(g.ColumnIdAt(1), 2);
@@ -106,6 +108,7 @@ void TestKPLListView::readBackAfterDrag() {
     (void)g.ApplyToListView();
     QCOMPARE(Tags(v), (std::vector<int>{0, 2, 1, 9, 10, 3, 6}));
     QCOMPARE(v.ColumnAtDisplayPosition(1), 1);
+    QCOMPARE(v.ColumnWidthAt(0), g.GetWidth(0)); // widths given come back unchanged on a wider font
 }
 
 void TestKPLListView::clicksReportTheColumnShown() {
