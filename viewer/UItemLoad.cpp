@@ -10,6 +10,7 @@
 #include "model/URecordCodec.h"
 #include "viewer/ULoadProgress.h"
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -106,7 +107,9 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
             break; // an unknown kind costs only its name
         }
         if (child) {
-            folder->AddChild(child); // owned from here on, whatever the rest of the record does
+            std::unique_ptr<model::TItem> owned(child); // freed should the child list fail to grow
+            folder->AddChild(child);                    // owned from here on, whatever the record does
+            owned.release();
             if (child->IsFolder()) {
                 auto* sub = static_cast<model::TFolderItem*>(child);
                 if (open.size() >= static_cast<size_t>(kMaxNesting))

@@ -334,6 +334,18 @@ TEST(Reader, NestingLimit) {
         ASSERT_EQ(ok.code, 0) << version;
         EXPECT_EQ(ok.root->GetSize(), 9);
         EXPECT_EQ(ok.file->FolderCount(), viewer::kMaxNesting - 1);
+        // The model's recursive walks over the deepest tree a file can hold.
+        ok.root->SetMarked(true);
+        EXPECT_EQ(ok.root->GetMarkedFileCount(), 1);
+        ok.root->ClearMark();
+        EXPECT_TRUE(ok.root->HasExploredContent());
+        EXPECT_FALSE(ok.root->HasMarkedDescendant());
+        EXPECT_EQ(ok.file->Child(0)->GetModified(), 0);
+        const model::TItem* leaf = ok.file;
+        while (leaf->IsFolder())
+            leaf = static_cast<const model::TFolderItem*>(leaf)->Child(0);
+        EXPECT_TRUE(ok.file->ContainsItem(leaf->Parent()));
+        EXPECT_GT(leaf->GetPath().size(), 2 * static_cast<size_t>(viewer::kMaxNesting - 1));
         EXPECT_EQ(Load(Generate(dir, chain(viewer::kMaxNesting, version))).code, -1) << version;
     }
     // A few kilobytes of zlib that nest a million folders.
