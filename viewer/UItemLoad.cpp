@@ -95,10 +95,10 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
             child = new viewer::TDriveItem(name, folder);
             break;
         case txf::kKindFolder:
-            child = new viewer::TFolderItem(name, folder);
+            child = model::NewItem<viewer::TFolderItem>(name, folder);
             break;
         case txf::kKindFile:
-            child = new viewer::TFileItem(name, folder);
+            child = model::NewItem<viewer::TFileItem>(name, folder);
             break;
         case txf::kKindPath:
             child = new viewer::TFolderRootItem(name, folder);
