@@ -20,7 +20,9 @@ namespace {
 // The kinds (bit k-1 for kind k) that modes 2-8 look at.
 constexpr int kModeKinds[] = {1, 2, 4, 3, 5, 6, 7};
 
-[[nodiscard]] bool IsBucketMode(int mode) { return mode >= kListerKind1 && mode <= kListerKind123; }
+[[nodiscard]] bool IsBucketMode(int mode) {
+    return mode >= kListerKind1 && mode <= kListerKind123;
+}
 
 [[nodiscard]] int KindsOf(int mode) {
     if (IsBucketMode(mode)) return kModeKinds[mode - kListerKind1];
@@ -30,12 +32,16 @@ constexpr int kModeKinds[] = {1, 2, 4, 3, 5, 6, 7};
 
 } // namespace
 
-TFileLister::TFileLister() { model::AddTreeListener(this); }
+TFileLister::TFileLister() {
+    model::AddTreeListener(this);
+}
 
-TFileLister::~TFileLister() { model::RemoveTreeListener(this); }
+TFileLister::~TFileLister() {
+    model::RemoveTreeListener(this);
+}
 
-bool TFileLister::Setup(TFolderItem* folder, model::TRootItem* root, int mode, analyser::TAnalyserDataGroup* group,
-                        std::vector<std::int32_t> rowKeys) {
+bool TFileLister::Setup(TFolderItem* folder, model::TRootItem* root, int mode,
+                        analyser::TAnalyserDataGroup* group, std::vector<std::int32_t> rowKeys) {
     FFolder = folder;
     FRoot = root;
     FMode = mode;
@@ -60,7 +66,8 @@ bool TFileLister::Setup(TFolderItem* folder, model::TRootItem* root, int mode, a
             if (kinds & (1 << (kind - 1))) expected += row->GetCount(kind);
         FStoredExpected = expected;
         FHasStoredExpected = true;
-        FRestrictionSuffix = " (" + group->GetRestrictionCaption(mode - kListerKind1) + ": " + row->Name() + ")";
+        FRestrictionSuffix =
+            " (" + group->GetRestrictionCaption(mode - kListerKind1) + ": " + row->Name() + ")";
     } else if (mode == kListerAllOthers) {
         if (!group || FRowKeys.size() != kListerAllOthersKeys) return false;
         std::int64_t expected = folder->GetFileCount();
@@ -98,7 +105,9 @@ std::string TFileLister::Caption() const {
     return caption + FRestrictionSuffix;
 }
 
-std::string TFileLister::ExportTitle() const { return "File Lister" + FRestrictionSuffix + " listing"; }
+std::string TFileLister::ExportTitle() const {
+    return "File Lister" + FRestrictionSuffix + " listing";
+}
 
 std::string TFileLister::ExportSubject() const {
     return (FFolder ? FFolder->GetPath() : std::string()) + (FolderPartial() ? " **" : "");
@@ -124,7 +133,8 @@ void TFileLister::Build() {
         if (FMode == kListerBiggest) {
             FBiggest.clear();
             WalkBiggest(FFolder);
-            for (TItem* item : FBiggest) AddFile(item);
+            for (TItem* item : FBiggest)
+                AddFile(item);
             FBiggest.clear();
         } else {
             Walk(FFolder);
@@ -178,7 +188,8 @@ void TFileLister::WalkBiggest(TFolderItem* folder) {
             continue;
         }
         const std::int64_t size = child->GetSize();
-        if (FBiggest.size() >= static_cast<std::size_t>(kListerBiggestCount) && size <= FBiggest.back()->GetSize())
+        if (FBiggest.size() >= static_cast<std::size_t>(kListerBiggestCount) &&
+            size <= FBiggest.back()->GetSize())
             continue;
         // Before the first strictly smaller entry: equal sizes keep the walk's order.
         auto at = std::partition_point(FBiggest.begin(), FBiggest.end(),
@@ -236,7 +247,8 @@ std::string TFileLister::CalculatingStatus(std::int64_t selected) {
 }
 
 std::string TFileLister::SelectionSumStatus(std::int64_t bytes, std::int64_t count) {
-    return "Total:  " + model::FormatBytes(bytes) + " bytes    " + model::FormatBytes(count) + " files selected";
+    return "Total:  " + model::FormatBytes(bytes) + " bytes    " + model::FormatBytes(count) +
+           " files selected";
 }
 
 bool TFileLister::SumSelection(const std::function<bool(int)>& isSelected, const std::function<bool()>& pump,
@@ -257,9 +269,12 @@ bool TFileLister::SumSelection(const std::function<bool(int)>& isSelected, const
 std::string TFileLister::CopyText(const std::vector<int>& selectedRows, TCopyWhat what) const {
     auto value = [what](const TItem* item) -> std::string {
         switch (what) {
-        case TCopyWhat::FileName: return item->NameString();
-        case TCopyWhat::FolderName: return item->Parent() ? item->Parent()->GetPath() : std::string();
-        case TCopyWhat::CompletePath: return item->GetPath();
+        case TCopyWhat::FileName:
+            return item->NameString();
+        case TCopyWhat::FolderName:
+            return item->Parent() ? item->Parent()->GetPath() : std::string();
+        case TCopyWhat::CompletePath:
+            return item->GetPath();
         }
         return {};
     };
@@ -340,7 +355,8 @@ void TFileLister::DropRows(const std::function<bool(const TItem*)>& gone) {
 void TFileLister::ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
     if (FDeleting || !FFolder) return;
     // The removed part: child with its subtree, or every child of folder.
-    const bool folderGone = child ? FFolder->IsAncestor(child) : (FFolder != folder && FFolder->IsAncestor(folder));
+    const bool folderGone =
+        child ? FFolder->IsAncestor(child) : (FFolder != folder && FFolder->IsAncestor(folder));
     const bool inside = child ? child->IsAncestor(FFolder) : folder->IsAncestor(FFolder);
     if (!folderGone && !inside) return;
 

@@ -33,7 +33,7 @@ enum : int {
     kListerAllOthers = 9, // none of ten buckets, by kind 1
     kListerBiggest = 100,
 };
-inline constexpr int kListerPumpEvery = 30;   // files between two message pumps of the walk
+inline constexpr int kListerPumpEvery = 30; // files between two message pumps of the walk
 inline constexpr int kListerBiggestCount = 100;
 inline constexpr int kListerAllOthersKeys = 10;
 inline constexpr int kListerSumPumpEvery = 10; // rows between two pumps of the selection sum
@@ -68,8 +68,8 @@ public:
     // False (and nothing listed) when modes 2-8 lack the group, exactly one key or that key's row,
     // or mode 9 lacks the group or exactly ten keys. Folder and group are not owned; the group
     // must stay until the lister is set up again or destroyed.
-    bool Setup(model::TFolderItem* folder, model::TRootItem* root, int mode, analyser::TAnalyserDataGroup* group,
-               std::vector<std::int32_t> rowKeys);
+    bool Setup(model::TFolderItem* folder, model::TRootItem* root, int mode,
+               analyser::TAnalyserDataGroup* group, std::vector<std::int32_t> rowKeys);
 
     // Column ids that show what the mode restricts by (the group's restriction columns of the kinds
     // the mode looks at); -1 entries left out.

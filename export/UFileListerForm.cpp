@@ -44,7 +44,9 @@ constexpr int kPanelHeight = 41;
 constexpr int kMaxFailuresShown = 10;
 
 // A path as Qt takes it: the file-name encoding's text of the bytes.
-QString PathText(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString PathText(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 // A message text of the system's own ("\n\r" between lines) as the screen shows it.
 QString Shown(const std::string& text) {
@@ -52,7 +54,8 @@ QString Shown(const std::string& text) {
     std::size_t pos = 0;
     for (;;) {
         const std::size_t end = text.find("\n\r", pos);
-        out += listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        out +=
+            listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
         if (end == std::string::npos) return out;
         out += '\n';
         pos = end + 2;
@@ -119,7 +122,8 @@ TFileListerForm::TFileListerForm(QWidget* owner, std::string settingsProgram)
     File1->addSeparator();
     Delete1 = File1->addAction("&Delete", QKeySequence(Qt::Key_Delete), this, &TFileListerForm::DeleteClick);
     File1->addSeparator();
-    Export1 = File1->addAction("&Export Data...", QKeySequence("Ctrl+E"), this, &TFileListerForm::ExportClick);
+    Export1 =
+        File1->addAction("&Export Data...", QKeySequence("Ctrl+E"), this, &TFileListerForm::ExportClick);
     File1->addSeparator();
     Close1 = File1->addAction("&Close", QKeySequence("Ctrl+Q"), this, &QWidget::close);
     Edit1 = MainMenu1->addMenu("&Edit");
@@ -138,8 +142,10 @@ TFileListerForm::TFileListerForm(QWidget* owner, std::string settingsProgram)
     PopupMenu1->setDefaultAction(Open2);
     Explore2 = PopupMenu1->addAction("Open folder in &File Manager", this, &TFileListerForm::ExploreClick);
     PopupMenu1->addSeparator();
-    CopyFileName2 = PopupMenu1->addAction("&Copy File Name", this, [this] { CopyClick(TCopyWhat::FileName); });
-    CopyFolderName2 = PopupMenu1->addAction("Co&py Folder Name", this, [this] { CopyClick(TCopyWhat::FolderName); });
+    CopyFileName2 =
+        PopupMenu1->addAction("&Copy File Name", this, [this] { CopyClick(TCopyWhat::FileName); });
+    CopyFolderName2 =
+        PopupMenu1->addAction("Co&py Folder Name", this, [this] { CopyClick(TCopyWhat::FolderName); });
     CopyCompletePath2 =
         PopupMenu1->addAction("Cop&y Complete Path", this, [this] { CopyClick(TCopyWhat::CompletePath); });
     PopupMenu1->addSeparator();
@@ -243,7 +249,8 @@ int TFileListerForm::Execute(model::TFolderItem* folder, model::TRootItem* root,
     LoadSettings();
     const bool ok = FLister.Setup(folder, root, mode, group, std::move(rowKeys));
     ListView->ListModel()->SetRowCount(0);
-    for (int id : FLister.RestrictionColumns()) FColumnGroup->ShowColumn(id);
+    for (int id : FLister.RestrictionColumns())
+        FColumnGroup->ShowColumn(id);
     ApplyColumns();
     if (!ok) return 0;
     setWindowTitle(Shown(FLister.Caption()));
@@ -394,7 +401,8 @@ void TFileListerForm::CustomizeColumnsClick() {
 
 std::vector<int> TFileListerForm::SelectedRows() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : ListView->selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QModelIndex& index : ListView->selectionModel()->selectedRows())
+        rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -404,9 +412,13 @@ TItem* TFileListerForm::FirstSelectedItem() const {
     return rows.empty() ? nullptr : FLister.Row(rows.front());
 }
 
-void TFileListerForm::SetStatus(const std::string& text) { StatusPanel0->setText(listing::DisplayText(text)); }
+void TFileListerForm::SetStatus(const std::string& text) {
+    StatusPanel0->setText(listing::DisplayText(text));
+}
 
-QString TFileListerForm::StatusText() const { return StatusPanel0->text(); }
+QString TFileListerForm::StatusText() const {
+    return StatusPanel0->text();
+}
 
 void TFileListerForm::UpdateSelectionStatus() {
     if (FLister.Busy()) return;
@@ -432,7 +444,8 @@ void TFileListerForm::UpdateSelectionStatus() {
         SetStatus(FLister.IdleStatus());
     }
     if (FModeless) {
-        for (QAction* a : {Delete1, Delete2, Open1, Open2}) a->setEnabled(false);
+        for (QAction* a : {Delete1, Delete2, Open1, Open2})
+            a->setEnabled(false);
         if (rows.size() == 1 && !FLister.Row(rows.front())) {
             Explore1->setEnabled(false);
             Explore2->setEnabled(false);
@@ -461,10 +474,13 @@ void TFileListerForm::RowPopup(const QPoint& pos) {
     ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
     const TItem* item = FLister.Row(index.row());
-    if (item && !dynamic_cast<const model::TTopItem*>(item)) RunPopup(PopupMenu1, ListView->viewport()->mapToGlobal(pos));
+    if (item && !dynamic_cast<const model::TTopItem*>(item))
+        RunPopup(PopupMenu1, ListView->viewport()->mapToGlobal(pos));
 }
 
-void TFileListerForm::RunPopup(QMenu* menu, const QPoint& globalPos) { menu->exec(globalPos); }
+void TFileListerForm::RunPopup(QMenu* menu, const QPoint& globalPos) {
+    menu->exec(globalPos);
+}
 
 void TFileListerForm::FindAndSelect(const QString& text) {
     if (FLister.Busy() || text.isEmpty()) return;
@@ -491,8 +507,9 @@ void TFileListerForm::OpenClick() {
     const TItem* item = FirstSelectedItem();
     if (!item || item->IsFolder()) return;
     if (!OpenUrl(QUrl::fromLocalFile(PathText(item->GetPath()))))
-        ShowError(Shown("Unable to open this file because\n\rno application is set to open it or it cannot be "
-                        "accessed from this computer."));
+        ShowError(
+            Shown("Unable to open this file because\n\rno application is set to open it or it cannot be "
+                  "accessed from this computer."));
 }
 
 void TFileListerForm::ExploreClick() {
@@ -548,8 +565,8 @@ void TFileListerForm::ExportClick() {
     std::vector<const TItem*> rows(FLister.Listing().begin(), FLister.Listing().end());
     FExporting = true;
     TExportDataForm dialog(this);
-    dialog.Execute(kListFileLister, std::move(rows), *FColumnGroup, FLister.ExportTitle(), FLister.ExportSubject(),
-                   false);
+    dialog.Execute(kListFileLister, std::move(rows), *FColumnGroup, FLister.ExportTitle(),
+                   FLister.ExportSubject(), false);
     FExporting = false;
 }
 
@@ -568,9 +585,13 @@ bool TFileListerForm::ConfirmDelete(const QString& question) {
                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
-void TFileListerForm::ShowError(const QString& text) { QMessageBox::critical(this, "Error", text); }
+void TFileListerForm::ShowError(const QString& text) {
+    QMessageBox::critical(this, "Error", text);
+}
 
-bool TFileListerForm::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool TFileListerForm::OpenUrl(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
 
 void TFileListerForm::closeEvent(QCloseEvent* event) {
     // A walk still running ends at its next pump; the window goes now.

@@ -60,8 +60,8 @@ public:
     // mode (kListerAll, kListerKind1 ... kListerAllOthers with group and keys, kListerBiggest).
     // Modal: returns -1 when files were deleted, else 0. Modeless: shows the window and returns 0.
     // Modes 2-9 without their group or keys: 0, nothing shown (settings and columns are loaded).
-    int Execute(model::TFolderItem* folder, model::TRootItem* root, int mode, analyser::TAnalyserDataGroup* group,
-                std::vector<std::int32_t> rowKeys, bool modeless);
+    int Execute(model::TFolderItem* folder, model::TRootItem* root, int mode,
+                analyser::TAnalyserDataGroup* group, std::vector<std::int32_t> rowKeys, bool modeless);
 
     [[nodiscard]] TFileLister& Lister() { return FLister; }
     [[nodiscard]] listing::TColumnGroup& ColumnGroup() { return *FColumnGroup; }

@@ -3,6 +3,9 @@
 // XDG_DATA_HOME only after a Yes, copies with plain line breaks; and a screenshot.
 #include "export/UFileListerForm.h"
 
+#include "analyser/UAnalyserData.h"
+#include "export/UExportDataForm.h"
+
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "model/UItem.h"
@@ -91,14 +94,16 @@ struct TDiskTree {
 std::vector<std::string> ShownNames(const TFileListerForm& form) {
     std::vector<std::string> names;
     auto& f = const_cast<TFileListerForm&>(form);
-    for (const TItem* item : f.Lister().Listing()) names.push_back(item->NameString());
+    for (const TItem* item : f.Lister().Listing())
+        names.push_back(item->NameString());
     return names;
 }
 
 // Runs the modal window: step is called once the listing is built, then the window closes.
 int RunModal(TFileListerForm& form, TDiskTree& t, int mode, const std::function<void()>& step) {
     QTimer::singleShot(0, &form, [&] {
-        QTRY_VERIFY_WITH_TIMEOUT(form.isVisible() && !form.Lister().Busy() && form.BottomPanel->height() == 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.isVisible() && !form.Lister().Busy() && form.BottomPanel->height() == 0,
+                                 5000);
         step();
         form.close();
     });
@@ -119,13 +124,59 @@ private slots:
         platform::InstallQtShell();
     }
 
+    void handsTheListingToExportAndPopsUpOnRows() {
+        TDiskTree t(8);
+        TFolderItem* partial = model::NewItem<TFolderItem>("part", t.top);
+        t.top->AddChild(partial);
+        t.top->SetExplored(false);
+        partial->SetExplored(true);
+        analyser::TAnalyserExtGroup group;
+        for (const TItem* item : t.top->Children())
+            if (!item->IsFolder()) group.AddItem(*item);
+        const std::int32_t key = group.FindKeyOfName(".TXT");
+        QVERIFY(key >= 0);
+        TScriptedLister form;
+        // Wrong number of keys: nothing shown.
+        QCOMPARE(form.Execute(t.top, &t.root, kListerKind1, &group, {key, key}, true), 0);
+        QVERIFY(!form.isVisible());
+        form.Execute(t.top, &t.root, kListerKind1, &group, {key}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QCOMPARE(form.windowTitle(),
+                 "File Lister - " + t.dir.path() + "/ **   (File Extension Restriction: .TXT)");
+        QCOMPARE(form.Lister().ListedCount(), 2);  // file0.txt, file7.txt
+        QVERIFY(form.ColumnGroup().IsVisible(16)); // Extension shown for the restriction
+        QString title, subject;
+        QTimer::singleShot(0, &form, [&] {
+            auto* dialog = qobject_cast<TExportDataForm*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->Label9->text();
+            subject = dialog->Label10->text();
+            dialog->Button2->click();
+        });
+        form.Export1->trigger();
+        QCOMPARE(title, QString("File Lister (File Extension Restriction: .TXT) listing of"));
+        QCOMPARE(subject, t.dir.path() + "/ **");
+
+        // A right click on a row selects it and opens the row popup; beside the rows nothing.
+        const QRect r = form.ListView->visualRect(form.ListView->ListModel()->index(1, 0));
+        emit form.ListView->customContextMenuRequested(r.center());
+        QCOMPARE(form.LastPopup, form.PopupMenu1);
+        QCOMPARE(form.ListView->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(form.ListView->selectionModel()->selectedRows().front().row(), 1);
+        form.LastPopup = nullptr;
+        emit form.ListView->customContextMenuRequested(QPoint(5, form.ListView->viewport()->height() - 5));
+        QCOMPARE(form.LastPopup, nullptr);
+        form.close();
+    }
+
     void screenshot() {
         TDiskTree t(40);
         TScriptedLister form;
         form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
         QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
         form.ListView->selectionModel()->select(form.ListView->ListModel()->index(2, 0),
-                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
         QCoreApplication::processEvents();
         const QString out = qEnvironmentVariable("TX_SCREENSHOT_DIR");
         if (!out.isEmpty()) QVERIFY(form.grab().save(out + "/file_lister.png"));
@@ -150,11 +201,14 @@ private slots:
         const auto& rows = form.Lister().Listing();
         QVERIFY(std::is_sorted(rows.begin(), rows.end(),
                                [](const TItem* a, const TItem* b) { return a->GetSize() > b->GetSize(); }));
-        QCOMPARE(form.ListView->ListModel()->data(form.ListView->ListModel()->index(0, 0), Qt::DisplayRole).toString(),
+        QCOMPARE(form.ListView->ListModel()
+                     ->data(form.ListView->ListModel()->index(0, 0), Qt::DisplayRole)
+                     .toString(),
                  QString::fromStdString(rows.front()->NameString()));
         // Modeless: open and delete never act.
         form.ListView->selectionModel()->select(form.ListView->ListModel()->index(0, 0),
-                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
         QVERIFY(!form.Delete1->isEnabled());
         QVERIFY(!form.Open1->isEnabled());
         QVERIFY(form.Explore1->isEnabled());
@@ -180,8 +234,9 @@ private slots:
         QCOMPARE(form.ListView->SortColumn(), 0);
         QVERIFY(form.ListView->SortColumnUp());
         std::vector<std::string> names = ShownNames(form);
-        QVERIFY(std::is_sorted(names.begin(), names.end(),
-                               [](const std::string& a, const std::string& b) { return model::CompareTextUpper(a, b) < 0; }));
+        QVERIFY(std::is_sorted(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return model::CompareTextUpper(a, b) < 0;
+        }));
         click(0); // descending
         QCOMPARE(form.ColumnGroup().SortCode, 1);
         QVERIFY(!form.ListView->SortColumnUp());
@@ -340,7 +395,8 @@ private slots:
             view->selectionModel()->select(view->ListModel()->index(2, 0),
                                            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             form.CopyCompletePath1->trigger();
-            QCOMPARE(QApplication::clipboard()->text(), t.dir.path() + "/" + QString::fromStdString(names[2]));
+            QCOMPARE(QApplication::clipboard()->text(),
+                     t.dir.path() + "/" + QString::fromStdString(names[2]));
             QVERIFY(form.StatusText().endsWith(t.dir.path() + "/" + QString::fromStdString(names[2])));
             form.Open1->trigger();
             QCOMPARE(form.Opened.size(), 1);
@@ -351,8 +407,9 @@ private slots:
             // Typing letters finds by name.
             view->setFocus();
             QTest::keyClicks(view, "FILE3");
-            QCOMPARE(view->currentIndex().row(), static_cast<int>(std::find(names.begin(), names.end(),
-                                                                            TDiskTree::Name(3)) - names.begin()));
+            QCOMPARE(
+                view->currentIndex().row(),
+                static_cast<int>(std::find(names.begin(), names.end(), TDiskTree::Name(3)) - names.begin()));
             // Esc never closes the window.
             QTest::keyClick(&form, Qt::Key_Escape);
             QVERIFY(form.isVisible());
@@ -360,7 +417,6 @@ private slots:
         });
         QCOMPARE(result, 0);
     }
-
 };
 
 QTEST_MAIN(TestFileListerForm)

@@ -2,9 +2,9 @@
 // stop, sorting, texts, find, deletion to a stand-in trash and removals announced by the tree.
 #include "export/UFileLister.h"
 
-#include "tests/FixtureTree.h"
 #include "analyser/UAnalyserData.h"
 #include "model/UConvertHelp.h"
+#include "tests/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,8 @@ using model::TRootItem;
 
 namespace {
 
-TFileItem* AddFile(TFolderItem* parent, const std::string& name, std::int64_t size, std::uint32_t attributes = 0) {
+TFileItem* AddFile(TFolderItem* parent, const std::string& name, std::int64_t size,
+                   std::uint32_t attributes = 0) {
     auto* f = NewItem<TFileItem>(name, parent);
     parent->AddChild(f);
     f->SetSize(size);
@@ -39,7 +40,8 @@ TFolderItem* AddFolder(TFolderItem* parent, const std::string& name, bool explor
 
 std::vector<std::string> Names(const TFileLister& lister) {
     std::vector<std::string> out;
-    for (const TItem* item : lister.Listing()) out.push_back(item->NameString());
+    for (const TItem* item : lister.Listing())
+        out.push_back(item->NameString());
     return out;
 }
 
@@ -48,9 +50,11 @@ std::vector<std::string> Names(const TFileLister& lister) {
 class TDigitGroup : public analyser::TAnalyserDataGroup {
 public:
     TDigitGroup() : TAnalyserDataGroup("Digits", "Digit Distribution") {
-        for (int k = 0; k < 10; ++k) AddRow(k, "digit " + std::to_string(k));
+        for (int k = 0; k < 10; ++k)
+            AddRow(k, "digit " + std::to_string(k));
         const char* captions[] = {"One", "Two", "Three", "One or two", "One or three", "Two or three", "Any"};
-        for (int i = 0; i < 7; ++i) SetRestrictionCaption(i, captions[i]);
+        for (int i = 0; i < 7; ++i)
+            SetRestrictionCaption(i, captions[i]);
         SetRestrictionColumn(0, 4);
         SetRestrictionColumn(1, 3);
         SetRestrictionColumn(2, 5);
@@ -104,7 +108,8 @@ TEST(FileLister, AllFilesOfTwentyNineShowNoIntermediateCount) {
 
 TEST(FileLister, PumpsEveryThirtyVisitedAndShowsEveryThirtyListed) {
     TTree t;
-    for (int i = 0; i < 95; ++i) AddFile(t.top, "a" + std::to_string(i % 10) + "00" + std::to_string(i), 10);
+    for (int i = 0; i < 95; ++i)
+        AddFile(t.top, "a" + std::to_string(i % 10) + "00" + std::to_string(i), 10);
     t.root.ComputeTotals();
     TDigitGroup group;
     group.AddToRow(1, 3, 10); // the analyser's count: not what the walk finds
@@ -132,10 +137,12 @@ TEST(FileLister, PumpsEveryThirtyVisitedAndShowsEveryThirtyListed) {
 TEST(FileLister, ModesListTheirKindsAndExpectTheirCounts) {
     TTree t;
     // Names: letter, then the bucket by kind 1, 2, 3.
-    for (const char* name : {"a111", "b122", "c212", "d221", "e333", "f113", "g999"}) AddFile(t.top, name, 5);
+    for (const char* name : {"a111", "b122", "c212", "d221", "e333", "f113", "g999"})
+        AddFile(t.top, name, 5);
     t.root.ComputeTotals();
     TDigitGroup group;
-    for (const TItem* item : t.top->Children()) group.AddItem(*item);
+    for (const TItem* item : t.top->Children())
+        group.AddItem(*item);
 
     struct TCase {
         int mode;
@@ -159,7 +166,7 @@ TEST(FileLister, ModesListTheirKindsAndExpectTheirCounts) {
         EXPECT_EQ(lister.RestrictionSuffix(), c.suffix);
         lister.SortCode = 0;
         lister.Build();
-        EXPECT_EQ(Names(lister), c.listed); // a file matching two kinds is listed once...
+        EXPECT_EQ(Names(lister), c.listed);            // a file matching two kinds is listed once...
         EXPECT_EQ(lister.ExpectedCount(), c.expected); // ...and expected once per kind
         EXPECT_EQ(lister.Caption(), "File Lister - /top/" + c.suffix);
         EXPECT_EQ(lister.ExportTitle(), "File Lister" + c.suffix + " listing");
@@ -171,12 +178,14 @@ TEST(FileLister, RestrictionColumnsFollowTheKinds) {
     TDigitGroup group;
     std::vector<std::int32_t> ten(10, -1);
     const std::vector<std::pair<int, std::vector<int>>> cases = {
-        {kListerKind1, {4}},       {kListerKind2, {3}},       {kListerKind3, {5}},       {kListerKind12, {4, 3}},
-        {kListerKind13, {4, 5}},   {kListerKind23, {3, 5}},   {kListerKind123, {4, 3, 5}}, {kListerAllOthers, {4}},
+        {kListerKind1, {4}},         {kListerKind2, {3}},     {kListerKind3, {5}},
+        {kListerKind12, {4, 3}},     {kListerKind13, {4, 5}}, {kListerKind23, {3, 5}},
+        {kListerKind123, {4, 3, 5}}, {kListerAllOthers, {4}},
     };
     for (const auto& [mode, ids] : cases) {
         TFileLister lister;
-        ASSERT_TRUE(lister.Setup(t.top, &t.root, mode, &group, mode == kListerAllOthers ? ten : std::vector<int>{0}));
+        ASSERT_TRUE(
+            lister.Setup(t.top, &t.root, mode, &group, mode == kListerAllOthers ? ten : std::vector<int>{0}));
         EXPECT_EQ(lister.RestrictionColumns(), ids) << mode;
     }
     TFileLister all;
@@ -186,14 +195,17 @@ TEST(FileLister, RestrictionColumnsFollowTheKinds) {
 
 TEST(FileLister, AllOthersSkipsUnusedKeysInFilterAndCount) {
     TTree t;
-    for (const char* name : {"a1", "b1", "c2", "d3", "e4", "f5", "g"}) AddFile(t.top, name, 1);
+    for (const char* name : {"a1", "b1", "c2", "d3", "e4", "f5", "g"})
+        AddFile(t.top, name, 1);
     t.root.ComputeTotals();
     TDigitGroup group;
-    for (const TItem* item : t.top->Children()) group.AddItem(*item);
+    for (const TItem* item : t.top->Children())
+        group.AddItem(*item);
 
     TFileLister lister;
     // Keys 1 and 2 excluded; -1 stands for no row; 42 has no row and counts 0.
-    ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAllOthers, &group, {1, -1, 2, 42, -1, -1, -1, -1, -1, -1}));
+    ASSERT_TRUE(
+        lister.Setup(t.top, &t.root, kListerAllOthers, &group, {1, -1, 2, 42, -1, -1, -1, -1, -1, -1}));
     EXPECT_EQ(lister.StoredExpected(), 7 - 2 - 1);
     EXPECT_EQ(lister.RestrictionSuffix(), " (One: All others)");
     lister.SortCode = 0;
@@ -244,14 +256,18 @@ TEST(FileLister, TopHundredKeepsTheFirstOfEqualSizes) {
     TFolderItem* a = AddFolder(t.top, "a");
     TFolderItem* b = AddFolder(t.top, "b");
     // 90 files above the cut, then ten at the 100th size spread over two folders, then filler.
-    for (int i = 0; i < 90; ++i) AddFile(a, "big" + std::to_string(i), 10000 + i);
+    for (int i = 0; i < 90; ++i)
+        AddFile(a, "big" + std::to_string(i), 10000 + i);
     // Names against the walk order, so that the sort's name tie-break cannot pick them.
-    for (int i = 0; i < 6; ++i) AddFile(a, "z-tie" + std::to_string(i), 500);
-    for (int i = 6; i < 10; ++i) AddFile(b, "a-tie" + std::to_string(i), 500);
-    for (int i = 0; i < 140; ++i) AddFile(b, "small" + std::to_string(i), 10 + i);
-    AddFile(b, "late-tie", 500);      // equal to entry 100 when met: dropped
-    AddFile(b, "huge", 1LL << 40);    // larger than entry 1
-    AddFile(b, "late-tie2", 500);     // the cut now stands at 500 again: dropped
+    for (int i = 0; i < 6; ++i)
+        AddFile(a, "z-tie" + std::to_string(i), 500);
+    for (int i = 6; i < 10; ++i)
+        AddFile(b, "a-tie" + std::to_string(i), 500);
+    for (int i = 0; i < 140; ++i)
+        AddFile(b, "small" + std::to_string(i), 10 + i);
+    AddFile(b, "late-tie", 500);   // equal to entry 100 when met: dropped
+    AddFile(b, "huge", 1LL << 40); // larger than entry 1
+    AddFile(b, "late-tie2", 500);  // the cut now stands at 500 again: dropped
     t.root.ComputeTotals();
 
     TFileLister lister;
@@ -267,14 +283,15 @@ TEST(FileLister, TopHundredKeepsTheFirstOfEqualSizes) {
     EXPECT_EQ(names[1], "big89");
     // With "huge" in, the ten ties share the last nine places: the nine met first stay.
     const std::set<std::string> tail(names.end() - 9, names.end());
-    EXPECT_EQ(tail, (std::set<std::string>{"z-tie0", "z-tie1", "z-tie2", "z-tie3", "z-tie4", "z-tie5", "a-tie6",
-                                           "a-tie7", "a-tie8"}));
+    EXPECT_EQ(tail, (std::set<std::string>{"z-tie0", "z-tie1", "z-tie2", "z-tie3", "z-tie4", "z-tie5",
+                                           "a-tie6", "a-tie7", "a-tie8"}));
     EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).count("late-tie"), 0u);
 }
 
 TEST(FileLister, TopHundredOfFortyListsAllForty) {
     TTree t;
-    for (int i = 0; i < 40; ++i) AddFile(t.top, "f" + std::to_string(i), -i); // negative sizes compare signed
+    for (int i = 0; i < 40; ++i)
+        AddFile(t.top, "f" + std::to_string(i), -i); // negative sizes compare signed
     t.root.ComputeTotals();
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerBiggest, nullptr, {}));
@@ -288,11 +305,15 @@ TEST(FileLister, TopHundredOfFortyListsAllForty) {
 TEST(FileLister, StopEndsEachLevelAtItsNextThirty) {
     TTree t;
     TFolderItem* first = AddFolder(t.top, "first");
-    for (int i = 0; i < 40; ++i) AddFile(first, "a" + std::to_string(i), 1);
-    for (int i = 0; i < 20; ++i) AddFile(t.top, "b" + std::to_string(i), 1); // visited 31-50: listed
-    TFolderItem* later = AddFolder(t.top, "later");                          // returns on entry
-    for (int i = 0; i < 10; ++i) AddFile(later, "c" + std::to_string(i), 1);
-    for (int i = 0; i < 15; ++i) AddFile(t.top, "d" + std::to_string(i), 1); // visited 51-60: 10 listed
+    for (int i = 0; i < 40; ++i)
+        AddFile(first, "a" + std::to_string(i), 1);
+    for (int i = 0; i < 20; ++i)
+        AddFile(t.top, "b" + std::to_string(i), 1); // visited 31-50: listed
+    TFolderItem* later = AddFolder(t.top, "later"); // returns on entry
+    for (int i = 0; i < 10; ++i)
+        AddFile(later, "c" + std::to_string(i), 1);
+    for (int i = 0; i < 15; ++i)
+        AddFile(t.top, "d" + std::to_string(i), 1); // visited 51-60: 10 listed
     t.root.ComputeTotals();
 
     TFileLister lister;
@@ -339,7 +360,8 @@ TEST(FileLister, ColumnClicksFlipTheDirection) {
 TEST(FileLister, CopyTextsListSelectedRowsFromTheLast) {
     TTree t;
     TFolderItem* sub = AddFolder(t.top, "sub");
-    for (int i = 0; i < 7; ++i) AddFile(i < 4 ? t.top : sub, "n" + std::to_string(i), 1);
+    for (int i = 0; i < 7; ++i)
+        AddFile(i < 4 ? t.top : sub, "n" + std::to_string(i), 1);
     t.root.ComputeTotals();
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
@@ -353,10 +375,11 @@ TEST(FileLister, CopyTextsListSelectedRowsFromTheLast) {
 
 TEST(FileLister, FindByPrefixWrapsAround) {
     TTree t;
-    const std::vector<std::string> names = {"abc", "x", "AB", "y", "zz", "q", "r", "s", "t", "u",
-                                            "v",   "w", "aB.txt", "a", "ab"};
+    const std::vector<std::string> names = {"abc", "x", "AB", "y", "zz",     "q", "r", "s",
+                                            "t",   "u", "v",  "w", "aB.txt", "a", "ab"};
     std::int64_t size = 0;
-    for (const std::string& n : names) AddFile(t.top, n, ++size);
+    for (const std::string& n : names)
+        AddFile(t.top, n, ++size);
     t.root.ComputeTotals();
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
@@ -373,7 +396,8 @@ TEST(FileLister, FindByPrefixWrapsAround) {
 
 TEST(FileLister, GaugeFillsByListedOverExpected) {
     TTree t;
-    for (int i = 0; i < 3; ++i) AddFile(t.top, "f" + std::to_string(i), 1);
+    for (int i = 0; i < 3; ++i)
+        AddFile(t.top, "f" + std::to_string(i), 1);
     t.root.ComputeTotals();
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
@@ -393,7 +417,8 @@ TEST(FileLister, GaugeFillsByListedOverExpected) {
 
 TEST(FileLister, GaugeRoundsToNearest) {
     TTree t;
-    for (const char* name : {"n0", "m0", "k0", "xx"}) AddFile(t.top, name, 1); // bucket 0 by kind 1: three
+    for (const char* name : {"n0", "m0", "k0", "xx"})
+        AddFile(t.top, name, 1); // bucket 0 by kind 1: three
     t.root.ComputeTotals();
     TDigitGroup group;
     group.AddCountToRow(1, 0, 8, 8); // the analyser counted 8: 3 of 8
@@ -407,7 +432,8 @@ TEST(FileLister, GaugeRoundsToNearest) {
 
 TEST(FileLister, SelectionSumAbandonsWhenRestarted) {
     TTree t;
-    for (int i = 0; i < 25; ++i) AddFile(t.top, "f" + std::to_string(i), i);
+    for (int i = 0; i < 25; ++i)
+        AddFile(t.top, "f" + std::to_string(i), i);
     t.root.ComputeTotals();
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
@@ -415,14 +441,23 @@ TEST(FileLister, SelectionSumAbandonsWhenRestarted) {
     TFileLister::TSelectionSum sum;
     int pumps = 0;
     auto even = [](int row) { return row % 2 == 0; };
-    ASSERT_TRUE(lister.SumSelection(even, [&] { ++pumps; return false; }, sum));
+    ASSERT_TRUE(lister.SumSelection(
+        even,
+        [&] {
+            ++pumps;
+            return false;
+        },
+        sum));
     EXPECT_EQ(pumps, 3); // rows 20, 10, 0
     EXPECT_EQ(sum.count, 13);
     std::int64_t bytes = 0;
-    for (int r = 0; r < 25; r += 2) bytes += lister.Row(r)->GetSize();
+    for (int r = 0; r < 25; r += 2)
+        bytes += lister.Row(r)->GetSize();
     EXPECT_EQ(sum.bytes, bytes);
-    EXPECT_FALSE(lister.SumSelection(even, [&] { return true; }, sum));
-    EXPECT_EQ(TFileLister::SelectionSumStatus(1234567, 1000), "Total:  1,234,567 bytes    1,000 files selected");
+    EXPECT_FALSE(lister.SumSelection(
+        even, [&] { return true; }, sum));
+    EXPECT_EQ(TFileLister::SelectionSumStatus(1234567, 1000),
+              "Total:  1,234,567 bytes    1,000 files selected");
     EXPECT_EQ(TFileLister::CalculatingStatus(2), "Total:  Calculating...    2 files selected");
 }
 
@@ -487,7 +522,8 @@ TEST(FileLister, DeleteMovesToTheTrashAndKeepsTheBooks) {
     TDigitGroup group;
     for (TItem* item : d.top->Children())
         if (!item->IsFolder()) group.AddItem(*item);
-    for (TItem* item : d.sub->Children()) group.AddItem(*item);
+    for (TItem* item : d.sub->Children())
+        group.AddItem(*item);
 
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(d.top, &d.root, kListerAll, nullptr, {}));
@@ -555,8 +591,10 @@ TEST(FileLister, RowsLeaveWithTheirItems) {
     TTree t;
     TFolderItem* a = AddFolder(t.top, "a");
     TFolderItem* b = AddFolder(t.top, "b");
-    for (int i = 0; i < 4; ++i) AddFile(a, "a" + std::to_string(i), 10);
-    for (int i = 0; i < 3; ++i) AddFile(b, "b" + std::to_string(i), 1);
+    for (int i = 0; i < 4; ++i)
+        AddFile(a, "a" + std::to_string(i), 10);
+    for (int i = 0; i < 3; ++i)
+        AddFile(b, "b" + std::to_string(i), 1);
     TFolderItem* outside = AddFolder(&t.root, "outside");
     AddFile(outside, "o", 1);
     t.root.ComputeTotals();
@@ -590,9 +628,12 @@ TEST(FileLister, TreeChangedDuringTheWalkUnwindsIt) {
     TTree t;
     TFolderItem* a = AddFolder(t.top, "a");
     TFolderItem* inner = AddFolder(a, "inner");
-    for (int i = 0; i < 40; ++i) AddFile(inner, "i" + std::to_string(i), 1);
-    for (int i = 0; i < 40; ++i) AddFile(a, "a" + std::to_string(i), 1);
-    for (int i = 0; i < 5; ++i) AddFile(t.top, "t" + std::to_string(i), 1);
+    for (int i = 0; i < 40; ++i)
+        AddFile(inner, "i" + std::to_string(i), 1);
+    for (int i = 0; i < 40; ++i)
+        AddFile(a, "a" + std::to_string(i), 1);
+    for (int i = 0; i < 5; ++i)
+        AddFile(t.top, "t" + std::to_string(i), 1);
     t.root.ComputeTotals();
 
     TFileLister lister;
