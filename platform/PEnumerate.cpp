@@ -2,11 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -99,6 +102,20 @@ bool IsPseudoMagic(long type) {
 
 bool IsDotName(const char* n) {
     return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// Opens the folder rel below the open folder base. A path of several components (below a folder
+// read whole and closed) must not pass through a link or onto another file system on the way,
+// should a folder have been replaced since it was read; openat2 says so to the kernel.
+int OpenBelow(int base, const std::string& rel) {
+    if (rel.find('/') != std::string::npos) {
+        open_how how{};
+        how.flags = static_cast<std::uint64_t>(kOpenFlags);
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS;
+        const long fd = syscall(SYS_openat2, base, rel.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+    }
+    return openat(base, rel.c_str(), kOpenFlags);
 }
 
 // One entry as read, kept whole when a folder is read into memory.
@@ -208,7 +225,7 @@ bool TWalker::OpenChild(std::uint64_t inode) {
     const Level& base = FLevels[b - 1];
     // No trailing "/": with one, the last component would be followed if it had become a link.
     const std::string rel = FPath.substr(base.pathLength, FPath.size() - 1 - base.pathLength);
-    const int fd = openat(base.fd, rel.c_str(), kOpenFlags);
+    const int fd = OpenBelow(base.fd, rel);
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {

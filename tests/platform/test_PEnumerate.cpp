@@ -227,10 +227,13 @@ TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
             mount("none", (t.Path() + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
             _exit(77);
         ::close(::open((t.Path() + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+        // The tree bound into itself: the same device and inodes again, at a mount root.
+        ::mkdir((t.Path() + "again").c_str(), 0755);
+        if (mount(t.Path().c_str(), (t.Path() + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) _exit(78);
         TRecorder r;
         WalkTree(t.Path(), r);
-        const bool ok =
-            r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") && r.FNames.size() == 1;
+        const bool ok = r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") &&
+                        r.FNames.count("again/") && r.FNames.size() == 2;
         TRecorder inside;
         WalkTree(t.Path() + "inner", inside); // the mount itself is a drive of its own
         _exit(ok && inside.FNames.count("onmount.txt") ? 0 : 1);
