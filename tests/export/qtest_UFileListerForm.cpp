@@ -16,6 +16,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -24,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <cstdio>
 
 using namespace exportdata;
 using model::TFileItem;
@@ -167,6 +170,45 @@ private slots:
         emit form.ListView->customContextMenuRequested(QPoint(5, form.ListView->viewport()->height() - 5));
         QCOMPARE(form.LastPopup, nullptr);
         form.close();
+    }
+
+    void keysOfTheMenusReachTheirCommands() {
+        TDiskTree t(5);
+        TScriptedLister form;
+        form.Answer = false;
+        RunModal(form, t, kListerAll, [&] {
+            auto* view = form.ListView;
+            view->setFocus();
+            view->setCurrentIndex(view->ListModel()->index(1, 0));
+            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(),
+                     QString::fromStdString(form.Lister().Row(1)->GetPath()));
+            QTest::keyClick(view, Qt::Key_H, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(),
+                     QString::fromStdString(form.Lister().Row(1)->NameString()));
+            QTest::keyClick(view, Qt::Key_Delete);
+            QCOMPARE(form.Questions.size(), 1);
+            QTest::keyClick(view, Qt::Key_Return);
+            QCOMPARE(form.Opened.size(), 1);
+        });
+    }
+
+    void desktopTrashRefusesWhatItCannotName() {
+        QTemporaryDir dir;
+        const std::string bad = dir.path().toStdString() + "/bad\xff\xfe.bin";
+        FILE* f = std::fopen(bad.c_str(), "w");
+        QVERIFY(f);
+        std::fclose(f);
+        TDesktopTrash trash;
+        std::string error;
+        QVERIFY(!trash.MoveToTrash(bad, error));
+        QCOMPARE(error, std::string("the name cannot be handed to the trash"));
+        QVERIFY(QFileInfo::exists(QString::fromUtf8(dir.path().toUtf8()))); // nothing else touched
+        FILE* still = std::fopen(bad.c_str(), "r");
+        QVERIFY(still);
+        std::fclose(still);
+        QVERIFY(!trash.MoveToTrash(dir.path().toStdString() + "/missing", error));
+        QCOMPARE(error, std::string("the file no longer exists"));
     }
 
     void screenshot() {
