@@ -8,6 +8,7 @@
 
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
+#include "listing/UColumnsForm.h"
 #include "model/UItem.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
@@ -126,6 +128,11 @@ private slots:
         qputenv("XDG_DATA_HOME", FData.path().toUtf8());
         platform::InstallQtShell();
     }
+    // Each case starts without stored settings (closing a window writes them).
+    void init() {
+        platform::TRegistry store(platform::kExplorerSettings);
+        store.DeleteKey("FileLister");
+    }
 
     void handsTheListingToExportAndPopsUpOnRows() {
         TDiskTree t(8);
@@ -209,6 +216,27 @@ private slots:
         std::fclose(still);
         QVERIFY(!trash.MoveToTrash(dir.path().toStdString() + "/missing", error));
         QCOMPARE(error, std::string("the file no longer exists"));
+    }
+
+    void customizesItsColumns() {
+        TDiskTree t(5);
+        TScriptedLister form;
+        form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QCOMPARE(form.ListView->ColumnCount(), 6);
+        QTimer::singleShot(0, &form, [&] {
+            auto* dialog = qobject_cast<listing::TColumnsForm*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->TabCount(), 1);
+            dialog->Tab(0).list->item(1)->setCheckState(Qt::Unchecked); // "In Folder"
+            dialog->OKButton()->click();
+        });
+        form.CustomizeColumns1->trigger();
+        QCOMPARE(form.ListView->ColumnCount(), 5);
+        QCOMPARE(form.ListView->ColumnTag(1), 1); // Size moved up
+        QVERIFY(!form.ColumnGroup().Modified);
+        QCOMPARE(form.ListView->ListModel()->rowCount(), 5);
+        form.close();
     }
 
     void screenshot() {
