@@ -239,6 +239,23 @@ private slots:
         form.close();
     }
 
+    void dropsRowsWhoseItemsLeaveTheTree() {
+        TDiskTree t(30, 10); // 10 files at the top, then sub1 and sub2
+        TScriptedLister form;
+        form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QCOMPARE(form.ListView->ListModel()->rowCount(), 30);
+        auto* sub1 = static_cast<TFolderItem*>(t.top->FindChild("sub1"));
+        QVERIFY(sub1);
+        sub1->Clear(); // a refresh elsewhere frees its files
+        QCOMPARE(form.ListView->ListModel()->rowCount(), 20);
+        QVERIFY(form.StatusText().startsWith("Total:  20 files"));
+        t.root.Clear(); // the listed folder itself goes
+        QCOMPARE(form.ListView->ListModel()->rowCount(), 0);
+        QCOMPARE(form.windowTitle(), QString("File Lister - "));
+        form.close();
+    }
+
     void screenshot() {
         TDiskTree t(40);
         TScriptedLister form;
