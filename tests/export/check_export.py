@@ -21,8 +21,8 @@ import xlrd
 from xml.etree import ElementTree
 
 folder = sys.argv[1]
-spec = json.load(open(os.path.join(folder, "expected.json"), encoding="utf-8"))
-columns = spec["columns"]
+expected = json.load(open(os.path.join(folder, "expected.json"), encoding="utf-8"))
+columns = expected["columns"]
 failures = []
 
 
@@ -38,12 +38,12 @@ def close(a, b):
 # --- The worksheet grid the listing should give: (row, col) -> text or number, 1-based.
 def worksheet_grid():
     grid = {}
-    for i, line in enumerate(spec["title"]):
+    for i, line in enumerate(expected["title"]):
         grid[(i + 1, 1)] = line
     for c, col in enumerate(columns):
         grid[(5, c + 1)] = col["caption"]
     r = 7
-    for row in spec["rows"]:
+    for row in expected["rows"]:
         if not row["separator"]:
             for c, value in enumerate(row["cells"]):
                 if value is not None and value != "":
@@ -75,10 +75,10 @@ def size_text(kb):
 
 
 def text_rows():
-    rows = [[line] + [""] * (len(columns) - 1) for line in spec["title"]]
+    rows = [[line] + [""] * (len(columns) - 1) for line in expected["title"]]
     rows.append([])
     rows.append([col["caption"] for col in columns])
-    for row in spec["rows"]:
+    for row in expected["rows"]:
         if row["separator"]:
             continue
         out = []
