@@ -5,6 +5,7 @@
 #include "export/UOutExcel.h"
 #include "export/UOutLotus.h"
 
+#include "listing/UColumn.h"
 #include "model/UConvertHelp.h"
 #include "platform/PDates.h"
 
@@ -127,12 +128,7 @@ void TDataExporter::ShowCreateError(int code) const {
 
 std::string TDataExporter::TitleDate() const {
     if (!FJob.DateTimeText.empty()) return FJob.DateTimeText;
-    platform::TCalendar c;
-    if (!platform::DecodeDateTime(platform::Now(), c)) return {};
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day, c.hour, c.minute,
-                  c.second);
-    return buf;
+    return listing::FormatDateTime(platform::Now());
 }
 
 bool TDataExporter::Exported(int row) const {

@@ -1,95 +1,69 @@
 #include "export/UExportFile.h"
 
+#include "platform/PSafeFile.h"
+
 #include <cerrno>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 namespace exportdata {
 
-namespace fs = std::filesystem;
+namespace {
+constexpr std::size_t kBufferSize = 64 * 1024;
+}
+
+TExportFile::TExportFile() = default;
 
 TExportFile::~TExportFile() { Discard(); }
 
 bool TExportFile::Create(const std::string& target) {
     Discard();
-    FTarget = target;
-    const fs::path path(target);
-    std::random_device random;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const fs::path temp = path.parent_path() / ("." + path.filename().string() + ".tmp" +
-                                                    std::to_string(random() % 1000000000u));
-        errno = 0;
-        // "x": never reuse or clobber a file that happens to carry the name.
-        FFile = std::fopen(temp.c_str(), "wbx");
-        if (FFile) {
-            FTempPath = temp.string();
-            FError = 0;
-            return true;
-        }
-        if (errno != EEXIST) break;
+    try {
+        FFile = std::make_unique<platform::TSafeFile>(target);
+    } catch (const platform::TFileError& e) {
+        FError = e.Code() ? e.Code() : EIO;
+        return false;
     }
-    FError = errno ? errno : EIO;
-    return false;
+    FError = 0;
+    return true;
 }
 
-void TExportFile::Fail(int code, const char* what) {
-    FError = code ? code : EIO;
-    throw EInOutError(FError, std::string(what) + ": " + std::error_code(FError, std::generic_category()).message());
+void TExportFile::Flush() {
+    if (!FFile) throw platform::TFileError("write: the file is not open", EBADF);
+    if (FBuffer.empty()) return;
+    const std::string bytes = std::move(FBuffer);
+    FBuffer.clear();
+    FFile->Stream().Write(bytes.data(), bytes.size());
 }
 
 void TExportFile::Write(std::string_view bytes) {
-    if (!FFile) Fail(EBADF, "write");
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), FFile) != bytes.size()) Fail(errno, "write");
+    if (!FFile) throw platform::TFileError("write: the file is not open", EBADF);
+    FBuffer.append(bytes);
+    if (FBuffer.size() >= kBufferSize) Flush();
 }
 
 void TExportFile::WriteByte(unsigned char b) {
-    if (!FFile) Fail(EBADF, "write");
-    if (std::fputc(b, FFile) == EOF) Fail(errno, "write");
+    if (!FFile) throw platform::TFileError("write: the file is not open", EBADF);
+    FBuffer += static_cast<char>(b);
+    if (FBuffer.size() >= kBufferSize) Flush();
 }
 
 void TExportFile::Close() {
-    if (!FFile) return;
-    std::FILE* file = FFile;
-    FFile = nullptr;
-    errno = 0;
-    const bool flushed = std::fflush(file) == 0 && !std::ferror(file);
-    const int flushError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!flushed) Fail(flushError, "write");
-    if (!closed) Fail(errno, "close");
+    if (FFile) Flush();
 }
 
 void TExportFile::Commit() {
-    if (FTempPath.empty()) Fail(EBADF, "commit");
     try {
-        Close();
+        Flush();
+        FFile->Commit();
     } catch (...) {
         Discard();
         throw;
     }
-    std::error_code ec;
-    // An existing target keeps its permission bits.
-    const fs::file_status old = fs::status(FTarget, ec);
-    if (!ec && fs::is_regular_file(old)) fs::permissions(FTempPath, old.permissions(), ec);
-    fs::rename(FTempPath, FTarget, ec);
-    if (ec) {
-        Discard();
-        Fail(ec.value(), "rename");
-    }
-    FTempPath.clear();
+    FFile.reset();
 }
 
 void TExportFile::Discard() {
-    if (FFile) {
-        std::fclose(FFile);
-        FFile = nullptr;
-    }
-    if (!FTempPath.empty()) {
-        std::error_code ec;
-        fs::remove(FTempPath, ec);
-        FTempPath.clear();
-    }
+    FBuffer.clear();
+    FFile.reset(); // an uncommitted safe file removes its temporary file
 }
 
 } // namespace exportdata

@@ -1,49 +1,48 @@
-// The output file of an export: written to a temporary file in the target's folder and renamed
-// over the target only when complete, so a cancel or a failure leaves an existing file as it was.
+// The output file of an export: a buffered writer on the platform's safe file, so that the bytes go
+// to a temporary file in the target's folder, renamed over the target only when complete; a cancel
+// or a failure leaves an existing file as it was.
 #pragma once
 
-#include <cstdio>
-#include <stdexcept>
+#include "platform/PFileStream.h"
+
+#include <memory>
 #include <string>
 #include <string_view>
 
-namespace exportdata {
+namespace platform {
+class TSafeFile;
+}
 
-// A failed write, close or rename; Code is the system's error number.
-class EInOutError : public std::runtime_error {
-public:
-    EInOutError(int code, const std::string& what) : std::runtime_error(what), Code(code) {}
-    int Code;
-};
+namespace exportdata {
 
 class TExportFile {
 public:
-    TExportFile() = default;
+    TExportFile();
     TExportFile(const TExportFile&) = delete;
     TExportFile& operator=(const TExportFile&) = delete;
     ~TExportFile(); // discards what was not committed
 
-    // Creates the temporary file beside target; false with Error() set when it cannot be made.
+    // Creates the temporary file beside target; false with Error() (an errno value) set when it
+    // cannot be made.
     bool Create(const std::string& target);
-    // Buffered; raises EInOutError when the system refuses the bytes.
+    // Buffered; a write the system refuses raises platform::TFileError.
     void Write(std::string_view bytes);
     void WriteByte(unsigned char b);
-    // Flushes and closes the temporary file (raises EInOutError); nothing is renamed yet.
+    // Hands the buffered bytes to the file (raises platform::TFileError); nothing is renamed yet.
     void Close();
-    // Closes if needed and renames the temporary file over the target (raises EInOutError, and
-    // then the temporary file is gone and the target untouched).
+    // Writes what is left and renames the temporary file over the target (raises
+    // platform::TFileError, and then the temporary file is gone and the target untouched).
     void Commit();
-    // Closes and removes the temporary file; the target stays as it was.
+    // Removes the temporary file; the target stays as it was.
     void Discard();
 
     [[nodiscard]] bool IsOpen() const { return FFile != nullptr; }
     [[nodiscard]] int Error() const { return FError; }
-    [[nodiscard]] const std::string& TempPath() const { return FTempPath; }
 
 private:
-    [[noreturn]] void Fail(int code, const char* what);
-    std::FILE* FFile = nullptr;
-    std::string FTarget, FTempPath;
+    void Flush();
+    std::unique_ptr<platform::TSafeFile> FFile;
+    std::string FBuffer;
     int FError = 0;
 };
 

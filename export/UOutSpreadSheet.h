@@ -29,9 +29,9 @@ public:
     // Creates the (temporary) output file and writes the header record. On failure: LastError is the
     // system's error number, nothing is written, false.
     bool Open(const std::string& fileName);
-    // Writes the trailer record and closes the file (raises EInOutError); the target is not replaced yet.
+    // Writes the trailer record and closes the file (raises platform::TFileError); the target is not replaced yet.
     void Close();
-    // Puts the closed file in place of the target (raises EInOutError, the target then untouched).
+    // Puts the closed file in place of the target (raises platform::TFileError, the target then untouched).
     void Commit();
     // Drops the file written so far; the target stays as it was.
     void Discard();
@@ -55,7 +55,7 @@ public:
                                       std::uint8_t decimals) {}
 
 protected:
-    // Nothing is written while the file is not open; a refused byte raises EInOutError.
+    // Nothing is written while the file is not open; a refused byte raises platform::TFileError.
     void WriteByte(std::uint8_t b);
     void WriteWord(std::uint16_t w);
     void WriteDouble(double d);
