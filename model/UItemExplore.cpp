@@ -1,5 +1,4 @@
 // Exploring: filling the tree from the file system, the mount table and the mounted network shares.
-#include "model/UConvertHelp.h"
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UShellUtil.h"
@@ -14,14 +13,15 @@ namespace model {
 
 namespace {
 
-bool WindowCancelled() { return ScanProgressForm && ScanProgressForm->Cancelled(); }
+bool WindowCancelled() {
+    return ScanProgressForm && ScanProgressForm->Cancelled();
+}
 
 void PumpWindow() {
     if (ScanProgressForm) ScanProgressForm->Pump();
 }
 
-template <typename Item>
-void TakeEntry(Item* item, const platform::TEntry& e) {
+template <typename Item> void TakeEntry(Item* item, const platform::TEntry& e) {
     item->SetModified(e.modified);
     item->SetCreated(e.created);
     item->SetAccessed(e.accessed);
@@ -36,7 +36,7 @@ public:
 
     bool FolderBegin(const std::string& path) override {
         if (ScanProgressForm) {
-            ScanProgressForm->SetFolder(ShortenPath(path, 100));
+            ScanProgressForm->SetFolderPath(path);
             ScanProgressForm->Pump();
         }
         return !WindowCancelled();
@@ -114,7 +114,9 @@ void TFolderItem::ListSubfolders(const std::string& path, TFolderItem* into) {
     into->SortChildren();
 }
 
-void TFolderItem::ScanSelf() { ScanFolder(GetPath(), this); }
+void TFolderItem::ScanSelf() {
+    ScanFolder(GetPath(), this);
+}
 
 bool TFolderItem::Explore() {
     Clear();
@@ -182,8 +184,10 @@ void TPreferredRootItem::ExploreFlagged() {
     for (int i = 0; i < ChildCount(); ++i) {
         TItem* child = Child(i);
         bool flagged = false;
-        if (auto* p = dynamic_cast<TPreferredItem*>(child)) flagged = p->ExploreAtStart();
-        else if (auto* d = dynamic_cast<TPreferredDriveItem*>(child)) flagged = d->ExploreAtStart();
+        if (auto* p = dynamic_cast<TPreferredItem*>(child))
+            flagged = p->ExploreAtStart();
+        else if (auto* d = dynamic_cast<TPreferredDriveItem*>(child))
+            flagged = d->ExploreAtStart();
         if (flagged) static_cast<TFolderItem*>(child)->Explore();
         if (WindowCancelled()) break;
     }
@@ -240,9 +244,10 @@ void TComputerRootItem::UpdateDrives(const std::vector<platform::TMountEntry>& m
     for (int i = ChildCount() - 1; i >= 0; --i) {
         auto* drive = dynamic_cast<TDriveItem*>(Child(i));
         if (!drive || drive->Letter() != '/') continue;
-        const bool mounted = std::any_of(mounts.begin(), mounts.end(), [drive](const platform::TMountEntry& m) {
-            return m.mountPoint == drive->MountPoint();
-        });
+        const bool mounted =
+            std::any_of(mounts.begin(), mounts.end(), [drive](const platform::TMountEntry& m) {
+                return m.mountPoint == drive->MountPoint();
+            });
         if (!mounted) {
             RemoveChild(drive);
             delete drive;
@@ -267,12 +272,15 @@ bool TRootItem::Explore() {
 // ---- Network Neighborhood ----
 
 namespace {
-std::vector<platform::TNetworkShare> MountedShares() { return platform::NetworkShares(platform::ReadMounts()); }
+std::vector<platform::TNetworkShare> MountedShares() {
+    return platform::NetworkShares(platform::ReadMounts());
+}
 } // namespace
 
 std::string TNetworkContainerItem::Server() const {
     std::string_view p = FDisplayPath;
-    while (!p.empty() && p.front() == '/') p.remove_prefix(1);
+    while (!p.empty() && p.front() == '/')
+        p.remove_prefix(1);
     return std::string(p);
 }
 
@@ -296,7 +304,8 @@ void TNetworkRootItem::UpdateServers(const std::vector<platform::TNetworkShare>&
     std::vector<std::string> servers;
     for (const platform::TNetworkShare& s : shares)
         if (std::find(servers.begin(), servers.end(), s.server) == servers.end()) servers.push_back(s.server);
-    for (const std::string& server : servers) AddChild(new TNetworkContainerItem(server, "//" + server, this));
+    for (const std::string& server : servers)
+        AddChild(new TNetworkContainerItem(server, "//" + server, this));
     SetExplored(true);
     SetListed(true);
     SetChildrenListed(true);
@@ -307,7 +316,9 @@ bool TNetworkRootItem::Explore() {
     return true;
 }
 
-void TNetworkDriveItem::TouchShare() { platform::TouchFolder(GetPath()); }
+void TNetworkDriveItem::TouchShare() {
+    platform::TouchFolder(GetPath());
+}
 
 void TNetworkDriveItem::Expand(bool force, bool deep) {
     TouchShare();

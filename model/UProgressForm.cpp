@@ -87,14 +87,18 @@ void TProgressForm::Timer1Timer() {
     done(FResult);
 }
 
-void TProgressForm::SetGaugeMax(int max) { Gauge1->setRange(0, max <= 0 ? 1 : max); }
+void TProgressForm::SetGaugeMax(int max) {
+    Gauge1->setRange(0, max <= 0 ? 1 : max);
+}
 
 void TProgressForm::SetPosition(int position) {
     Gauge1->setValue(std::min(position, Gauge1->maximum()));
     Pump();
 }
 
-void TProgressForm::Pump() { QCoreApplication::processEvents(); }
+void TProgressForm::Pump() {
+    QCoreApplication::processEvents();
+}
 
 void TProgressForm::CancelBeforeStart() {
     FCancelled = true;

@@ -11,7 +11,9 @@ TScanProgressFactory& Factory() {
 }
 } // namespace
 
-void SetScanProgressFactory(TScanProgressFactory factory) { Factory() = std::move(factory); }
+void SetScanProgressFactory(TScanProgressFactory factory) {
+    Factory() = std::move(factory);
+}
 
 std::unique_ptr<TScanProgress> NewScanProgress() {
     if (Factory()) return Factory()();
@@ -39,7 +41,9 @@ void TScanProgress::ExecutePreferred(const std::string& name, std::function<void
     Begin(name, std::move(callback), "Auto-Exploring Preferred Item: ");
 }
 
-void TScanProgress::Run(const std::function<void()>& callback) { StartCallback(callback); }
+void TScanProgress::Run(const std::function<void()>& callback) {
+    StartCallback(callback);
+}
 
 void TScanProgress::StartCallback(const std::function<void()>& callback) {
     FRunning = true;
@@ -61,7 +65,11 @@ std::int64_t TScanProgress::AddFile(std::int64_t size) {
 
 void TScanProgress::SetFolder(const std::string& text) {
     FCurrentFolder = text;
-    if (Now() - FLastRefresh > kRefreshInterval) RefreshLabels();
+    if (RefreshDue()) RefreshLabels();
+}
+
+void TScanProgress::SetFolderPath(const std::string& path) {
+    if (RefreshDue()) SetFolder(ShortenPath(path, 100));
 }
 
 void TScanProgress::SetItemName(const std::string& name) {
@@ -75,7 +83,9 @@ void TScanProgress::RefreshLabels() {
     FLastRefresh = Now();
 }
 
-std::string TScanProgress::Caption() const { return FCaptionPrefix + FItemName + " ..."; }
+std::string TScanProgress::Caption() const {
+    return FCaptionPrefix + FItemName + " ...";
+}
 
 std::string TScanProgress::TotalText() const {
     return FormatBytes(FFilesFound) + " files     " + FormatBytes(FBytesFound) + " bytes";

@@ -31,6 +31,9 @@ public:
     std::int64_t AddFile(std::int64_t size);
     // The folder being read; the labels follow at most every kRefreshInterval.
     void SetFolder(const std::string& text);
+    // SetFolder of the path shortened to 100 characters, shortened only when the labels are due
+    // (a scan passes a hundred thousand folders; the labels show a few dozen).
+    void SetFolderPath(const std::string& path);
     void SetItemName(const std::string& name);
     [[nodiscard]] bool Cancelled() const { return FCancelled; }
     // Sets the cancel flag (the Cancel button, closing the window, a test).
@@ -59,6 +62,7 @@ protected:
     virtual void ShowLabels() {}
     [[nodiscard]] virtual TClock::time_point Now() const { return TClock::now(); }
     void RefreshLabels();
+    [[nodiscard]] bool RefreshDue() const { return Now() - FLastRefresh > kRefreshInterval; }
 
 private:
     void Begin(const std::string& name, std::function<void()> callback, const char* prefix);

@@ -22,7 +22,8 @@ QString DisplayName(const std::string& bytes) {
                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
-    for (unsigned char c : bytes) out += c >= 0x80 && c < 0xA0 ? QChar(k80[c - 0x80]) : QChar(c);
+    for (unsigned char c : bytes)
+        out += c >= 0x80 && c < 0xA0 ? QChar(k80[c - 0x80]) : QChar(c);
     return out;
 }
 
@@ -97,7 +98,9 @@ void TScanProgressForm::Timer1Timer() {
     QDialog::done(0);
 }
 
-void TScanProgressForm::ShowCaption(const std::string& caption) { setWindowTitle(DisplayName(caption)); }
+void TScanProgressForm::ShowCaption(const std::string& caption) {
+    setWindowTitle(DisplayName(caption));
+}
 
 void TScanProgressForm::ShowLabels() {
     // Before the exploration starts both lines are empty.
@@ -107,7 +110,9 @@ void TScanProgressForm::ShowLabels() {
     TotalLabel->repaint();
 }
 
-void TScanProgressForm::Pump() { QCoreApplication::processEvents(); }
+void TScanProgressForm::Pump() {
+    QCoreApplication::processEvents();
+}
 
 void TScanProgressForm::CancelBeforeStart() {
     Cancel();

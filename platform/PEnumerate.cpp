@@ -2,11 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -57,7 +60,8 @@ TDateTime TLocalDateCache::FromUnix(std::int64_t seconds, std::uint32_t nanoseco
     if (days < kFirstDay || days >= kEndDay) return 0;
     // The same arithmetic as EncodeDateTime, so that both give the same double.
     const double fraction =
-        (static_cast<double>(secondOfDay) * 1000.0 + static_cast<double>(nanoseconds / 1000000u)) / 86400000.0;
+        (static_cast<double>(secondOfDay) * 1000.0 + static_cast<double>(nanoseconds / 1000000u)) /
+        86400000.0;
     return days >= 0 ? days + fraction : days - fraction;
 }
 
@@ -84,19 +88,35 @@ constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_N
 // Pseudo file systems a walk never reads, by their statfs magic.
 bool IsPseudoMagic(long type) {
     static constexpr unsigned long kMagic[] = {
-        0x9fa0,     /* proc */       0x62656572, /* sysfs */     0x1cd1,     /* devpts */
-        0x64626720, /* debugfs */    0x74726163, /* tracefs */   0x73636673, /* securityfs */
-        0x27e0eb,   /* cgroup */     0x63677270, /* cgroup2 */   0x6165676c, /* pstore */
-        0xcafe4a11, /* bpf */        0x62656570, /* configfs */  0x65735543, /* fusectl */
-        0x958458f6, /* hugetlbfs */  0x0187,     /* autofs */    0x42494e4d, /* binfmt_misc */
-        0xde5e81e4, /* efivarfs */   0x6e736673, /* nsfs */      0x19800202, /* mqueue */
-        0x67596969, /* rpc_pipefs */ 0x73717368, /* squashfs */
+        0x9fa0,     /* proc */ 0x62656572,       /* sysfs */ 0x1cd1,        /* devpts */
+        0x64626720, /* debugfs */ 0x74726163,    /* tracefs */ 0x73636673,  /* securityfs */
+        0x27e0eb,   /* cgroup */ 0x63677270,     /* cgroup2 */ 0x6165676c,  /* pstore */
+        0xcafe4a11, /* bpf */ 0x62656570,        /* configfs */ 0x65735543, /* fusectl */
+        0x958458f6, /* hugetlbfs */ 0x0187,      /* autofs */ 0x42494e4d,   /* binfmt_misc */
+        0xde5e81e4, /* efivarfs */ 0x6e736673,   /* nsfs */ 0x19800202,     /* mqueue */
+        0x67596969, /* rpc_pipefs */ 0x73717368,                            /* squashfs */
     };
     const auto t = static_cast<unsigned long>(static_cast<unsigned int>(type));
     return std::find(std::begin(kMagic), std::end(kMagic), t) != std::end(kMagic);
 }
 
-bool IsDotName(const char* n) { return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)); }
+bool IsDotName(const char* n) {
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// Opens the folder rel below the open folder base. A path of several components (below a folder
+// read whole and closed) must not pass through a link or onto another file system on the way,
+// should a folder have been replaced since it was read; openat2 says so to the kernel.
+int OpenBelow(int base, const std::string& rel) {
+    if (rel.find('/') != std::string::npos) {
+        open_how how{};
+        how.flags = static_cast<std::uint64_t>(kOpenFlags);
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS;
+        const long fd = syscall(SYS_openat2, base, rel.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
+    }
+    return openat(base, rel.c_str(), kOpenFlags);
+}
 
 // One entry as read, kept whole when a folder is read into memory.
 struct TRawEntry {
@@ -116,7 +136,8 @@ void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& r
         return;
     }
     const std::uint32_t mode = sx.stx_mode;
-    const bool compressed = (sx.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (sx.stx_attributes & STATX_ATTR_COMPRESSED);
+    const bool compressed =
+        (sx.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (sx.stx_attributes & STATX_ATTR_COMPRESSED);
     TEntry& e = raw.entry;
     e = TEntry{};
     e.name = name;
@@ -132,7 +153,8 @@ void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& r
     raw.devMajor = sx.stx_dev_major;
     raw.devMinor = sx.stx_dev_minor;
     raw.inode = sx.stx_ino;
-    raw.mountRoot = (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
+    raw.mountRoot =
+        (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
 class TWalker {
@@ -185,8 +207,10 @@ bool TWalker::Read(Level& level, TRawEntry& raw) {
 }
 
 void TWalker::CloseLevel(Level& level) {
-    if (level.dir) closedir(level.dir); // closes fd too
-    else if (level.fd >= 0) close(level.fd);
+    if (level.dir)
+        closedir(level.dir); // closes fd too
+    else if (level.fd >= 0)
+        close(level.fd);
     level.dir = nullptr;
     level.fd = -1;
 }
@@ -195,12 +219,13 @@ void TWalker::CloseLevel(Level& level) {
 bool TWalker::OpenChild(std::uint64_t inode) {
     // The base: the deepest level that still holds its descriptor.
     std::size_t b = FLevels.size();
-    while (b > 0 && FLevels[b - 1].fd < 0) --b;
+    while (b > 0 && FLevels[b - 1].fd < 0)
+        --b;
     if (b == 0) return false;
     const Level& base = FLevels[b - 1];
     // No trailing "/": with one, the last component would be followed if it had become a link.
     const std::string rel = FPath.substr(base.pathLength, FPath.size() - 1 - base.pathLength);
-    const int fd = openat(base.fd, rel.c_str(), kOpenFlags);
+    const int fd = OpenBelow(base.fd, rel);
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
@@ -311,7 +336,9 @@ TWalkResult TWalker::Run(const std::string& start) {
 
 } // namespace
 
-TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) { return TWalker(visitor).Run(path); }
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) {
+    return TWalker(visitor).Run(path);
+}
 
 bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<void(const TEntry&)>& entry) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);

@@ -53,9 +53,9 @@ struct TEntry {
     std::string_view name; // valid during the call only
     bool isFolder = false;
     bool isLink = false;
-    bool isSpecial = false;     // device, fifo or socket
-    std::int64_t size = 0;      // apparent size; 0 for folders and special files
-    TDateTime created = 0;      // birth time where the file system reports it, else 0
+    bool isSpecial = false; // device, fifo or socket
+    std::int64_t size = 0;  // apparent size; 0 for folders and special files
+    TDateTime created = 0;  // birth time where the file system reports it, else 0
     TDateTime accessed = 0;
     TDateTime modified = 0;
     std::uint32_t attributes = 0;

@@ -47,7 +47,8 @@ public:
         ::close(fd);
     }
     void Link(const std::string& target, const std::string& rel) const {
-        if (::symlink(target.c_str(), (Path() + rel).c_str()) != 0) throw std::runtime_error("symlink failed");
+        if (::symlink(target.c_str(), (Path() + rel).c_str()) != 0)
+            throw std::runtime_error("symlink failed");
     }
     void Fifo(const std::string& rel) const { ::mkfifo((Path() + rel).c_str(), 0644); }
     static int Run(const std::string& command) { return std::system(command.c_str()); }
@@ -63,8 +64,8 @@ inline void MakeFixtureTree(const TTempDir& t) {
     for (std::int64_t size : {0LL, 255LL, 256LL, 65535LL, 65536LL, 16777216LL, 4294967301LL})
         t.File("sizes/s" + std::to_string(size), size);
     t.Folder("names");
-    for (const char* name : {"noext", "a.b.c.txt", ".hidden", "enddot.", "a", "A", "arch.tar.gz",
-                             "bad\xff\xfe.bin", "caf\xe9"})
+    for (const char* name :
+         {"noext", "a.b.c.txt", ".hidden", "enddot.", "a", "A", "arch.tar.gz", "bad\xff\xfe.bin", "caf\xe9"})
         t.File(std::string("names/") + name, 10);
     t.Folder("links");
     t.Link("../sizes/s255", "links/tofile");
@@ -97,7 +98,8 @@ inline std::map<std::string, TFound> FindTree(const std::string& path) {
     if (!p) return out;
     std::string all;
     char buf[65536];
-    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) all.append(buf, n);
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+        all.append(buf, n);
     ::pclose(p);
     size_t pos = 0;
     while (pos < all.size()) {
@@ -113,7 +115,8 @@ inline std::map<std::string, TFound> FindTree(const std::string& path) {
         const std::string stamp = line.substr(t3 + 1);
         const size_t dot = stamp.find('.');
         f.mtimeSeconds = std::stoll(stamp.substr(0, dot));
-        if (dot != std::string::npos) f.mtimeMs = static_cast<std::uint32_t>(std::stoul((stamp.substr(dot + 1) + "000").substr(0, 3)));
+        if (dot != std::string::npos)
+            f.mtimeMs = static_cast<std::uint32_t>(std::stoul((stamp.substr(dot + 1) + "000").substr(0, 3)));
         out[line.substr(0, t1)] = f;
     }
     return out;

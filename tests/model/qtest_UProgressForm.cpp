@@ -34,6 +34,8 @@ private slots:
             ProgressManager().Step();
             gaugeMax = f.Gauge1->maximum();
             gaugeValue = f.Gauge1->value();
+            if (const QString dir = qEnvironmentVariable("TX_SCREENSHOT_DIR"); !dir.isEmpty())
+                f.grab().save(dir + "/progress.png");
             if (result > 0) ProgressManager().SetResult(result);
         });
         ProgressManager().SetForm(nullptr);

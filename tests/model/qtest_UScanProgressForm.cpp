@@ -18,11 +18,18 @@ namespace {
 class TTestScanForm : public TScanProgressForm {
 public:
     int CancelAtPump = 0;
+    int CancelHow = 0; // 0 the Cancel button, 1 the close box, 2 Escape
     int Pumps = 0;
     QString ShotPath;
     QStringList Captions;
     void Pump() override {
-        if (++Pumps == CancelAtPump) QTimer::singleShot(0, CancelButton, &QPushButton::click);
+        if (++Pumps == CancelAtPump) {
+            // Through the event queue, as a user's click or key arrives.
+            if (CancelHow == 0) QTimer::singleShot(0, CancelButton, &QPushButton::click);
+            if (CancelHow == 1) QTimer::singleShot(0, this, [this] { close(); });
+            if (CancelHow == 2)
+                QTimer::singleShot(0, this, [this] { QTest::keyClick(this, Qt::Key_Escape); });
+        }
         TScanProgressForm::Pump();
         if (!ShotPath.isEmpty() && Running() && FilesFound() > 3000) {
             ShowLabels(); // what the next refresh would show
@@ -44,12 +51,14 @@ class TScanProgressFormTest : public QObject {
     Q_OBJECT
     TTestScanForm* FLast = nullptr;
     int FCancelAt = 0;
+    int FCancelHow = 0;
     QString FShot;
 
     void InstallTestForm() {
         SetScanProgressFactory([this]() -> std::unique_ptr<TScanProgress> {
             auto form = std::make_unique<TTestScanForm>();
             form->CancelAtPump = FCancelAt;
+            form->CancelHow = FCancelHow;
             form->ShotPath = FShot;
             FLast = form.get();
             return form;
@@ -60,13 +69,15 @@ private slots:
     void cleanup() {
         SetScanProgressFactory(nullptr);
         FCancelAt = 0;
+        FCancelHow = 0;
         FShot.clear();
     }
 
     void exploresARealFolder() {
         txtest::TTempDir t;
         txtest::MakeFixtureTree(t);
-        for (int i = 0; i < 3000; ++i) t.File("sizes/n" + std::to_string(i), i); // long enough to show
+        for (int i = 0; i < 3000; ++i)
+            t.File("sizes/n" + std::to_string(i), i); // long enough to show
         FShot = qEnvironmentVariable("TX_SCREENSHOT_DIR");
         if (!FShot.isEmpty()) FShot += "/exploring.png";
         InstallTestForm();
@@ -99,10 +110,18 @@ private slots:
         QCOMPARE(captions.value(1), QString("Exploring %1 ...").arg(QString::fromStdString(t.Path())));
     }
 
+    void cancelStopsTheExploration_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Cancel button") << 0;
+        QTest::newRow("close box") << 1;
+        QTest::newRow("escape") << 2;
+    }
     void cancelStopsTheExploration() {
+        QFETCH(int, how);
         txtest::TTempDir t;
         txtest::MakeFixtureTree(t);
         FCancelAt = 2;
+        FCancelHow = how;
         InstallTestForm();
         TManualItem item(t.Path(), kKindFixed, nullptr);
         QVERIFY(!item.Explore());
@@ -125,7 +144,10 @@ private slots:
         QTimer::singleShot(20, [escape] {
             auto* w = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(w);
-            if (escape) QTest::keyClick(w, Qt::Key_Escape); else w->close();
+            if (escape)
+                QTest::keyClick(w, Qt::Key_Escape);
+            else
+                w->close();
         });
         TManualItem item(t.Path(), kKindFixed, nullptr);
         QVERIFY(!item.Explore());

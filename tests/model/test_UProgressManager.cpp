@@ -53,7 +53,8 @@ TEST(ProgressManager, MoreStepsThanMaxStayFull) {
     TProgressManager m;
     m.SetForm(&gauge);
     m.SetMax(3);
-    for (int i = 0; i < 10; ++i) m.Step();
+    for (int i = 0; i < 10; ++i)
+        m.Step();
     EXPECT_EQ(m.Position(), 3);
     EXPECT_EQ(gauge.Position, 1000);
 }
@@ -88,7 +89,8 @@ TEST(ProgressManager, AMillionStepsShowAThousandTimes) {
     m.SetForm(&gauge);
     m.SetMax(1000000);
     gauge.Shows = 0;
-    for (int i = 0; i < 1000000; ++i) m.Step();
+    for (int i = 0; i < 1000000; ++i)
+        m.Step();
     EXPECT_EQ(gauge.Shows, 1000);
     EXPECT_EQ(gauge.Pumps, 0); // the clock stood still
 }
@@ -131,6 +133,16 @@ TEST(ScanProgress, LabelsRefreshAtMostEvery43Ms) {
         }
         EXPECT_EQ(s.Refreshes - atStart, 1000 / 44);
         EXPECT_EQ(s.CurrentFolder(), "/data/999");
+        // A long path is shortened when it is shown; between refreshes it is not even looked at.
+        std::string longPath = "/data";
+        for (int i = 0; i < 30; ++i)
+            longPath += "/folder" + std::to_string(i);
+        s.SetFolderPath(longPath + "/");
+        EXPECT_EQ(s.CurrentFolder(), "/data/999");
+        s.Clock += std::chrono::milliseconds(50);
+        s.SetFolderPath(longPath + "/");
+        EXPECT_EQ(s.CurrentFolder(), ShortenPath(longPath + "/", 100));
+        EXPECT_LE(s.CurrentFolder().size(), 100u);
     });
 }
 
@@ -141,7 +153,8 @@ TEST(ScanProgress, CaptionsAndTotals) {
         during = s.Shown;
         EXPECT_TRUE(s.Running());
         s.AddFile(56000);
-        for (int i = 0; i < 1233; ++i) s.AddFile(i == 0 ? 789 : 0);
+        for (int i = 0; i < 1233; ++i)
+            s.AddFile(i == 0 ? 789 : 0);
     });
     EXPECT_EQ(during, "Exploring /data/ ...");
     EXPECT_FALSE(s.Running());

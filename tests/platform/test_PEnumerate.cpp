@@ -3,9 +3,9 @@
 #include "tests/FixtureTree.h"
 
 #include <dirent.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
-#include <sched.h>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,10 @@ public:
         tzset();
     }
     ~TZone() {
-        if (FHad) setenv("TZ", FOld.c_str(), 1); else unsetenv("TZ");
+        if (FHad)
+            setenv("TZ", FOld.c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
 
@@ -40,7 +43,8 @@ private:
 int OpenDescriptors() {
     int n = 0;
     if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d)) ++n;
+        while (readdir(d))
+            ++n;
         closedir(d);
     }
     return n;
@@ -55,7 +59,10 @@ public:
         ++FBegins;
         return true;
     }
-    void File(const TEntry& e) override { FEntries[FCurrent + std::string(e.name)] = e; FNames.insert(FCurrent + std::string(e.name)); }
+    void File(const TEntry& e) override {
+        FEntries[FCurrent + std::string(e.name)] = e;
+        FNames.insert(FCurrent + std::string(e.name));
+    }
     void Folder(const TEntry& e) override {
         FNames.insert(FCurrent + std::string(e.name) + "/");
         FEntries[FCurrent + std::string(e.name) + "/"] = e;
@@ -78,7 +85,8 @@ public:
 
 TEST(LocalDateCache, GivesWhatLocaltimeGives) {
     // Zones with summer time, a half-hour shift, a southern summer and none at all.
-    for (const char* zone : {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "UTC"}) {
+    for (const char* zone :
+         {"Europe/Berlin", "America/New_York", "Australia/Lord_Howe", "Asia/Kolkata", "UTC"}) {
         TZone tz(zone);
         TLocalDateCache cache;
         std::mt19937_64 rng(42);
@@ -120,7 +128,8 @@ TEST(Attributes, WindowsBitsFromTheMode) {
         {"link", S_IFLNK | 0777, false, 0},
         {"packed", S_IFREG | 0644, true, kFileCompressed},
     };
-    for (const Case& c : cases) EXPECT_EQ(AttributesOf(c.name, c.mode, c.compressed), c.want) << c.name;
+    for (const Case& c : cases)
+        EXPECT_EQ(AttributesOf(c.name, c.mode, c.compressed), c.want) << c.name;
 }
 
 TEST(WalkTree, FollowsNoLinkAndOpensNoSpecialFile) {
@@ -134,7 +143,8 @@ TEST(WalkTree, FollowsNoLinkAndOpensNoSpecialFile) {
     EXPECT_TRUE(r.FEntries["links/loop"].isLink);
     EXPECT_FALSE(r.FEntries["links/loop"].isFolder);
     EXPECT_EQ(r.FEntries["links/tofile"].size, 13); // "../sizes/s255"
-    for (const std::string& n : r.FNames) EXPECT_EQ(n.find("links/loop/"), std::string::npos) << n;
+    for (const std::string& n : r.FNames)
+        EXPECT_EQ(n.find("links/loop/"), std::string::npos) << n;
     ASSERT_TRUE(r.FEntries.count("special/fifo"));
     EXPECT_TRUE(r.FEntries["special/fifo"].isSpecial);
     EXPECT_EQ(r.FEntries["special/fifo"].size, 0);
@@ -145,7 +155,8 @@ TEST(WalkTree, FollowsNoLinkAndOpensNoSpecialFile) {
     // Everything find sees, the walk sees.
     const auto found = txtest::FindTree(t.Path());
     EXPECT_EQ(found.size(), r.FNames.size());
-    for (const auto& [name, f] : found) EXPECT_TRUE(r.FNames.count(f.type == 'd' ? name + "/" : name)) << name;
+    for (const auto& [name, f] : found)
+        EXPECT_TRUE(r.FNames.count(f.type == 'd' ? name + "/" : name)) << name;
 }
 
 TEST(WalkTree, StartThatCannotBeOpenedIsEmpty) {
@@ -184,7 +195,8 @@ TEST(WalkTree, DeepTreeKeepsFewFoldersOpen) {
     EXPECT_EQ(r.FBegins, depth + 1);
     EXPECT_EQ(r.FEnds, depth + 1);
     std::string bottom;
-    for (int i = 0; i < depth; ++i) bottom += name + "/";
+    for (int i = 0; i < depth; ++i)
+        bottom += name + "/";
     EXPECT_TRUE(r.FNames.count(bottom + "bottom"));
     EXPECT_LE(r.FMaxFds - before, kOpenLevels + 40) << r.FMaxFds - before;
     EXPECT_EQ(OpenDescriptors(), before);
@@ -215,10 +227,13 @@ TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
             mount("none", (t.Path() + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
             _exit(77);
         ::close(::open((t.Path() + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+        // The tree bound into itself: the same device and inodes again, at a mount root.
+        ::mkdir((t.Path() + "again").c_str(), 0755);
+        if (mount(t.Path().c_str(), (t.Path() + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) _exit(78);
         TRecorder r;
         WalkTree(t.Path(), r);
         const bool ok = r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") &&
-                        r.FNames.size() == 1;
+                        r.FNames.count("again/") && r.FNames.size() == 2;
         TRecorder inside;
         WalkTree(t.Path() + "inner", inside); // the mount itself is a drive of its own
         _exit(ok && inside.FNames.count("onmount.txt") ? 0 : 1);
@@ -235,6 +250,7 @@ TEST(ReadFolder, FoldersOnlyListsNoFile) {
     txtest::MakeFixtureTree(t);
     std::set<std::string> names;
     EXPECT_TRUE(ReadFolder(t.Path(), true, [&](const TEntry& e) { names.insert(std::string(e.name)); }));
-    EXPECT_EQ(names, (std::set<std::string>{".dotfolder", "deep", "empty", "links", "names", "sizes", "special"}));
+    EXPECT_EQ(names,
+              (std::set<std::string>{".dotfolder", "deep", "empty", "links", "names", "sizes", "special"}));
     EXPECT_FALSE(ReadFolder("/nonexistent/tx-test/", false, [](const TEntry&) {}));
 }
