@@ -1,124 +1,87 @@
+// Drives from mountinfo text: what counts as a drive, binds listed once, kinds.
 #include "platform/PMounts.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 using namespace platform;
 
 namespace {
-
-// A mount table as a desktop machine has it: pseudo file systems, a bind mount, a USB stick, a
-// DVD, network shares of several kinds and the gvfs fuse mount.
-const char* const kMountInfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-                               "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
-                               "24 22 0:22 / /sys rw,nosuid shared:2 - sysfs sysfs rw\n"
-                               "25 22 0:5 / /dev rw,nosuid shared:8 - devtmpfs udev rw\n"
-                               "26 24 0:26 / /sys/fs/cgroup rw shared:4 - cgroup2 cgroup2 rw\n"
-                               "27 22 8:2 / /home rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-                               "28 22 8:2 /alice/data /srv/data rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-                               "29 22 8:2 / /mnt/home-again rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-                               "30 22 8:17 / /mnt/usb\\040stick rw,relatime - vfat /dev/sdb1 rw\n"
-                               "31 22 11:0 / /mnt/dvd ro - iso9660 /dev/sr0 ro\n"
-                               "32 22 8:33 / /media/alice/CARD rw - exfat /dev/sdc1 rw\n"
-                               "33 22 0:50 / /net/nas rw - nfs4 nas.local:/export/home rw\n"
-                               "34 22 0:51 / /mnt/share rw - cifs //fileserver/Public rw\n"
-                               "35 22 0:52 / /mnt/www rw - fuse.sshfs alice@web.example:/var/www rw\n"
-                               "36 22 0:53 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
-                               "37 22 0:54 / /mnt/snap ro - squashfs /dev/loop0 ro\n"
-                               "38 22 0:55 / /mnt/dav rw - davfs https://cloud.example/remote.php/dav rw\n";
-
-std::map<std::string, TMountEntry> ByPoint(const std::vector<TMountEntry>& mounts) {
-    std::map<std::string, TMountEntry> out;
-    for (const auto& m : mounts)
-        out[m.mountPoint] = m;
-    return out;
-}
-
+const char* kMountInfo =
+    "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+    "23 22 0:21 / /proc rw,nosuid - proc proc rw\n"
+    "24 22 0:22 / /sys rw - sysfs sysfs rw\n"
+    "25 22 0:5 / /dev rw - devtmpfs udev rw\n"
+    "26 22 0:23 / /run rw - tmpfs tmpfs rw\n"
+    "27 22 8:2 / /home rw shared:2 - ext4 /dev/sda2 rw\n"
+    "28 22 8:2 / /srv/home-bind rw - ext4 /dev/sda2 rw\n"
+    "29 22 8:2 /me /srv/me rw - ext4 /dev/sda2 rw\n"
+    "30 22 0:40 / /mnt/nfs rw - nfs4 srv:/export rw\n"
+    "31 22 0:41 / /mnt/my\\040share rw - cifs //srv/share rw\n"
+    "32 22 11:0 / /mnt/cd ro - iso9660 /dev/sr0 ro\n"
+    "33 22 8:17 / /media/usb rw - vfat /dev/sdb1 rw\n"
+    "34 22 8:33 / /mnt/stick rw - exfat /dev/sdc1 rw\n"
+    "35 22 7:0 / /snap/core/1 ro - squashfs /dev/loop0 ro\n"
+    "36 22 0:50 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+    "37 25 0:24 / /dev/pts rw - devpts devpts rw\n"
+    "garbage line\n";
 } // namespace
 
-TEST(MountTable, DrivesAndTheirKinds) {
-    // The probe stands for /sys: the disk 8:16 (sdb) says it is removable.
-    const auto mounts =
-        ParseMountInfo(kMountInfo, [](unsigned major, unsigned minor) { return major == 8 && minor == 17; });
-    const auto by = ByPoint(mounts);
-    const std::map<std::string, std::uint8_t> want = {
-        {"/", kDriveFixed},
-        {"/home", kDriveFixed},
-        {"/srv/data", kDriveFixed}, // another root of sda2: a drive of its own
-        {"/mnt/usb stick", kDriveRemovable},
-        {"/mnt/dvd", kDriveRemovable},
-        {"/media/alice/CARD", kDriveRemovable},
-        {"/net/nas", kDriveRemote},
-        {"/mnt/share", kDriveRemote},
-        {"/mnt/www", kDriveRemote},
-        {"/run/user/1000/gvfs", kDriveRemote},
-        {"/mnt/dav", kDriveRemote},
-    };
-    EXPECT_EQ(by.size(), want.size());
-    for (const auto& [point, kind] : want) {
-        ASSERT_TRUE(by.count(point)) << point;
-        EXPECT_EQ(by.at(point).kind, kind) << point;
-    }
-    // Pseudo file systems and the second mount of /home are not drives.
-    for (const char* gone : {"/proc", "/sys", "/dev", "/sys/fs/cgroup", "/mnt/snap", "/mnt/home-again"})
-        EXPECT_FALSE(by.count(gone)) << gone;
-    EXPECT_EQ(mounts.front().mountPoint, "/");
+TEST(Mounts, DrivesAndKinds) {
+    const auto mounts = ParseMountInfo(kMountInfo, [](unsigned major, unsigned minor) { return major == 8 && minor == 33; });
+    std::vector<std::pair<std::string, int>> got;
+    for (const auto& m : mounts) got.emplace_back(m.mountPoint, m.kind);
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"/", kDriveFixed},          {"/run", kDriveFixed},           {"/home", kDriveFixed},
+        {"/srv/me", kDriveFixed},    {"/mnt/nfs", kDriveRemote},      {"/mnt/my share", kDriveRemote},
+        {"/mnt/cd", kDriveRemovable}, {"/media/usb", kDriveRemovable}, {"/mnt/stick", kDriveRemovable},
+        {"/run/user/1000/gvfs", kDriveRemote}};
+    EXPECT_EQ(got, expected);
 }
 
-TEST(MountTable, FindMountOfTakesTheLongestPrefix) {
+TEST(Mounts, ParsedFields) {
+    const auto all = ParseMountInfoAll(kMountInfo);
+    ASSERT_EQ(all.size(), 16u); // the garbage line is dropped
+    EXPECT_EQ(all[0].fsType, "ext4");
+    EXPECT_EQ(all[0].source, "/dev/sda1");
+    EXPECT_EQ(all[0].major, 8u);
+    EXPECT_EQ(all[0].minor, 1u);
+    EXPECT_EQ(all[9].source, "//srv/share");
+}
+
+TEST(Mounts, MountOfAPath) {
     const auto mounts = ParseMountInfo(kMountInfo, [](unsigned, unsigned) { return false; });
-    EXPECT_EQ(FindMountOf(mounts, "/home/alice/x")->mountPoint, "/home");
-    EXPECT_EQ(FindMountOf(mounts, "/homework")->mountPoint, "/");
-    EXPECT_EQ(FindMountOf(mounts, "/mnt/usb stick/a")->mountPoint, "/mnt/usb stick");
-}
-
-TEST(NetworkShares, OnePerMountNamedByServerAndShare) {
-    const auto mounts = ParseMountInfo(kMountInfo, [](unsigned, unsigned) { return false; });
-    const auto shares = NetworkShares(mounts, [](const std::string& path) {
-        EXPECT_EQ(path, "/run/user/1000/gvfs");
-        return std::vector<std::string>{"smb-share:domain=WG,server=nas2,share=pub%20lic,user=alice",
-                                        "sftp:host=build.example,user=bob", "not-a-mount"};
-    });
-    struct Want {
-        const char *server, *share, *unc, *mountPoint;
+    auto at = [&](const char* p) {
+        const TMountEntry* m = FindMountOf(mounts, p);
+        return m ? m->mountPoint : std::string("(none)");
     };
-    const Want want[] = {
-        {"nas.local", "export/home", "//nas.local/export/home", "/net/nas"},
-        {"fileserver", "Public", "//fileserver/Public", "/mnt/share"},
-        {"web.example", "var/www", "//web.example/var/www", "/mnt/www"},
-        {"nas2", "pub lic", "//nas2/pub lic",
-         "/run/user/1000/gvfs/smb-share:domain=WG,server=nas2,share=pub%20lic,user=alice"},
-        {"build.example", "sftp", "//build.example/sftp",
-         "/run/user/1000/gvfs/sftp:host=build.example,user=bob"},
-        {"cloud.example", "remote.php/dav", "//cloud.example/remote.php/dav", "/mnt/dav"},
-    };
-    ASSERT_EQ(shares.size(), std::size(want));
-    for (size_t i = 0; i < shares.size(); ++i) {
-        EXPECT_EQ(shares[i].server, want[i].server) << i;
-        EXPECT_EQ(shares[i].share, want[i].share) << i;
-        EXPECT_EQ(shares[i].uncPath, want[i].unc) << i;
-        EXPECT_EQ(shares[i].mountPoint, want[i].mountPoint) << i;
-    }
+    EXPECT_EQ(at("/home/me/x"), "/home");
+    EXPECT_EQ(at("/home"), "/home");
+    EXPECT_EQ(at("/homework"), "/");
+    EXPECT_EQ(at("/mnt/nfs/a"), "/mnt/nfs");
+    EXPECT_EQ(at("/"), "/");
 }
 
-TEST(NetworkShares, SourcesWithoutAPathTakeTheMountName) {
-    TMountEntry m;
-    m.fsType = "nfs";
-    m.source = "[fe80::1]:/";
-    m.mountPoint = "/mnt/v6";
-    TNetworkShare s;
-    ASSERT_TRUE(ShareOfMount(m, s));
-    EXPECT_EQ(s.server, "fe80::1");
-    EXPECT_EQ(s.share, "v6");
-    m.fsType = "ext4";
-    EXPECT_FALSE(ShareOfMount(m, s));
+TEST(Mounts, LaterMountOverTheSamePointHidesTheEarlier) {
+    const char* text = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                       "2 1 8:5 / /data rw - ext4 /dev/sda5 rw\n"
+                       "3 1 0:60 / /data rw - nfs srv:/d rw\n";
+    const auto mounts = ParseMountInfo(text, [](unsigned, unsigned) { return false; });
+    ASSERT_EQ(mounts.size(), 2u);
+    EXPECT_EQ(mounts[1].mountPoint, "/data");
+    EXPECT_EQ(mounts[1].kind, kDriveRemote);
 }
 
-TEST(MeasureSpace, AFolderThatIsNoMountGivesMinusOne) {
-    const TSpace none = MeasureSpace("/nonexistent/tx-test/", true, 500);
+TEST(Mounts, PseudoAndRemoteNames) {
+    for (const char* fs : {"proc", "sysfs", "cgroup2", "squashfs", "binfmt_misc"}) EXPECT_TRUE(IsPseudoFileSystem(fs)) << fs;
+    for (const char* fs : {"ext4", "tmpfs", "btrfs", "nfs"}) EXPECT_FALSE(IsPseudoFileSystem(fs)) << fs;
+    for (const char* fs : {"nfs", "cifs", "fuse.sshfs", "9p"}) EXPECT_TRUE(IsRemoteFileSystem(fs)) << fs;
+}
+
+TEST(Mounts, MeasuringTheRoot) {
+    const TSpace s = MeasureSpace("/", false);
+    EXPECT_GT(s.total, 0);
+    EXPECT_GE(s.free, 0);
+    const TSpace none = MeasureSpace("/no/such/path/here", false);
     EXPECT_EQ(none.free, -1);
     EXPECT_EQ(none.total, -1);
-    const TSpace root = MeasureSpace("/", false);
-    EXPECT_GT(root.total, 0);
 }
