@@ -341,7 +341,10 @@ private:
         FTextColor = color;
     }
 
-    void Polygon(const QPolygonF& poly, bool fill, bool outline) {
+    void Polygon(QPolygonF poly, bool fill, bool outline) {
+        // A closed polygon's repeated first point is implied by the record.
+        if (fill && poly.size() > 3 && poly.isClosed())
+            poly.removeLast();
         if (poly.size() < 2 || (!fill && !outline))
             return;
         TPenKey pen;
