@@ -81,6 +81,9 @@ TAnalyserForm::TAnalyserForm(QWidget* owner, const char* program) : QDialog(owne
 
     // Controls shared by the tabs' panels, made before the sheets that place them.
     PageControl1 = new QTabWidget(this);
+    // Nine tabs fit the design width only with narrow tab padding.
+    PageControl1->setStyleSheet("QTabBar::tab { padding: 3px 5px; border: 1px solid #a0a0a0; border-bottom: none; "
+                                "background: #e4e4e4; margin-right: 1px; } QTabBar::tab:selected { background: #ffffff; }");
     UpImage = LinkButton("Up One Folder", this);
     Image1 = LinkButton("Up One Folder", this);
     PourCheckBox = new QCheckBox("Show %", this);

@@ -265,8 +265,15 @@ private:
                 if (horizontal)
                     P->drawText(QRectF(plot.left() - catSpace, bandStart, catSpace - 4, band),
                                 Qt::AlignRight | Qt::AlignVCenter, fm.elidedText(label, Qt::ElideRight, catSpace - 4));
-                else if (band > fm.horizontalAdvance(QStringLiteral("00h")) || i % 2 == 0)
-                    P->drawText(QRectF(bandStart, plot.bottom() + 2, band, fm.height()), Qt::AlignCenter, label);
+                else {
+                    // Labels that do not fit their band are drawn on every other band, centred
+                    // over the two.
+                    const int every = fm.horizontalAdvance(label) + 4 > band ? 2 : 1;
+                    if (i % every == 0)
+                        P->drawText(QRectF(bandStart + band / 2 - band * every / 2.0, plot.bottom() + 2, band * every,
+                                           fm.height()),
+                                    Qt::AlignCenter, label);
+                }
             }
             for (size_t k = 0; k < series.size(); ++k) {
                 const TChartSeries* s = series[k];

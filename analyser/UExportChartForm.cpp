@@ -25,36 +25,37 @@ TExportChartForm::TExportChartForm(QWidget* parent) : QDialog(parent) {
     Label2->setFont(big);
     Label2->setGeometry(12, 8, 400, 26);
     Label4 = new QLabel("This tool let you save the current chart in a file or copy it in the clipboard.", this);
-    Label4->setGeometry(12, 40, 405, 18);
+    Label4->setWordWrap(true);
+    Label4->setGeometry(12, 36, 405, 34);
     Label5 = new QLabel("Just select the operation and type of image in the drop down list.", this);
-    Label5->setGeometry(12, 58, 405, 18);
+    Label5->setGeometry(12, 70, 405, 18);
     Label7 = new QLabel("Name:", this);
-    Label7->setGeometry(12, 88, 50, 18);
+    Label7->setGeometry(12, 96, 50, 18);
     QFont bold = Label7->font();
     bold.setBold(true);
     Label9 = new QLabel(this);
     Label9->setFont(bold);
-    Label9->setGeometry(66, 88, 350, 18);
+    Label9->setGeometry(66, 96, 350, 18);
     Label10 = new QLabel(this);
     Label10->setFont(bold);
-    Label10->setGeometry(66, 106, 350, 18);
+    Label10->setGeometry(66, 114, 350, 18);
     Label3 = new QLabel("E&xport as:", this);
-    Label3->setGeometry(12, 138, 80, 22);
+    Label3->setGeometry(12, 144, 80, 22);
     ComboBox1 = new QComboBox(this);
-    ComboBox1->setGeometry(96, 138, 320, 24);
+    ComboBox1->setGeometry(96, 144, 320, 24);
     ComboBox1->addItems({"Windows Bitmap File (.bmp)", "Enhanced MetaFile (.emf)", "Windows MetaFile (.wmf)",
                          "Copy to clipboard (as Windows Bitmap)", "Copy to clipboard (as Enhanced MetaFile)",
                          "Copy to clipboard (as Windows MetaFile)"});
     Label3->setBuddy(ComboBox1);
 
     Button3 = new QPushButton("&Help", this);
-    Button3->setGeometry(12, 180, 75, 25);
+    Button3->setGeometry(12, 184, 75, 25);
     Button3->setAutoDefault(false);
     Button1 = new QPushButton("&Export...", this);
-    Button1->setGeometry(260, 180, 75, 25);
+    Button1->setGeometry(260, 184, 75, 25);
     Button1->setDefault(true);
     Button2 = new QPushButton("&Cancel", this);
-    Button2->setGeometry(341, 180, 75, 25);
+    Button2->setGeometry(341, 184, 75, 25);
     Button2->setAutoDefault(false);
     connect(Button3, &QPushButton::clicked, this, [this] { emit HelpRequested(kHelpContext); });
     connect(Button1, &QPushButton::clicked, this, &TExportChartForm::DoExport);

@@ -60,7 +60,8 @@ TGraphOptionForm::TGraphOptionForm(QWidget* parent) : QDialog(parent) {
 
 void TGraphOptionForm::Paint(QPushButton* panel, TChartColor color) {
     const QColor c = ToQColor(color);
-    const QColor text = c.lightness() < 110 ? Qt::white : Qt::black;
+    const int luma = (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000;
+    const QColor text = luma < 128 ? Qt::white : Qt::black;
     panel->setStyleSheet(QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }")
                              .arg(c.name(), text.name()));
 }
