@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
         const int result = exporter.Run();
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         const auto bytes = std::filesystem::file_size(job.FileName);
-        std::printf("%-5s %7zu rows  %8.3f s  %9.0f rows/s  %10ju bytes  result %d\n", run.name, run.rows, seconds,
-                    static_cast<double>(run.rows) / seconds, static_cast<std::uintmax_t>(bytes), result);
+        std::printf("%-5s %7zu rows  %8.3f s  %9.0f rows/s  %10ju bytes  result %d\n", run.name, run.rows,
+                    seconds, static_cast<double>(run.rows) / seconds, static_cast<std::uintmax_t>(bytes),
+                    result);
         std::filesystem::remove(job.FileName);
     }
 }

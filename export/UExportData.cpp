@@ -24,7 +24,8 @@ std::string PlainSteps(std::int64_t k, int d) {
     const bool negative = k < 0;
     const std::uint64_t m = negative ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
     std::uint64_t scale = 1;
-    for (int i = 0; i < d; ++i) scale *= 10;
+    for (int i = 0; i < d; ++i)
+        scale *= 10;
     std::string out = negative ? "-" : "";
     out += std::to_string(m / scale);
     if (d > 0) {
@@ -41,10 +42,17 @@ std::string PlainSteps(std::int64_t k, int d) {
 std::string PlainSize(std::int64_t bytes, int unit) {
     double divisor = 1;
     switch (unit) {
-    case kUnitKB: divisor = 1024.0; break;
-    case kUnitMB: divisor = 1048576.0; break;
-    case kUnitGB: divisor = 1073741824.0; break;
-    default: return std::to_string(bytes);
+    case kUnitKB:
+        divisor = 1024.0;
+        break;
+    case kUnitMB:
+        divisor = 1048576.0;
+        break;
+    case kUnitGB:
+        divisor = 1073741824.0;
+        break;
+    default:
+        return std::to_string(bytes);
     }
     const double x = static_cast<double>(bytes) / divisor;
     return x >= 1 ? PlainSteps(model::RoundUpSteps(x, 0), 0) : PlainSteps(model::RoundUpSteps(x, 2), 2);
@@ -64,7 +72,8 @@ std::string ReduceToDigits(const std::string& text) {
     const model::TFormatSettings& fs = model::FormatSettings();
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        if (!fs.thousandsSeparator.empty() && text.compare(i, fs.thousandsSeparator.size(), fs.thousandsSeparator) == 0) {
+        if (!fs.thousandsSeparator.empty() &&
+            text.compare(i, fs.thousandsSeparator.size(), fs.thousandsSeparator) == 0) {
             i += fs.thousandsSeparator.size();
         } else if (!fs.decimalSeparator.empty() &&
                    text.compare(i, fs.decimalSeparator.size(), fs.decimalSeparator) == 0) {
@@ -78,7 +87,9 @@ std::string ReduceToDigits(const std::string& text) {
     return out;
 }
 
-bool HasAny(const std::string& s, const char* chars) { return s.find_first_of(chars) != std::string::npos; }
+bool HasAny(const std::string& s, const char* chars) {
+    return s.find_first_of(chars) != std::string::npos;
+}
 
 std::string Enclosed(const std::string& value) {
     std::string out = "\"";
@@ -90,16 +101,21 @@ std::string Enclosed(const std::string& value) {
     return out;
 }
 
-std::string Repeat(char c, int n) { return std::string(static_cast<std::size_t>(n > 0 ? n : 0), c); }
+std::string Repeat(char c, int n) {
+    return std::string(static_cast<std::size_t>(n > 0 ? n : 0), c);
+}
 
-int Width(const std::string& s) { return static_cast<int>(CharCount(s)); }
+int Width(const std::string& s) {
+    return static_cast<int>(CharCount(s));
+}
 
 } // namespace
 
 TDataExporter::TDataExporter(const TExportListing& listing, TExportJob job, TExportProgress& progress,
                              TMessageSink show)
     : FListing(listing), FJob(std::move(job)), FProgress(progress), FShow(std::move(show)) {
-    for (int i = 0; i < FListing.ColumnCount(); ++i) FColumns.push_back(FListing.Column(i));
+    for (int i = 0; i < FListing.ColumnCount(); ++i)
+        FColumns.push_back(FListing.Column(i));
 }
 
 std::string TDataExporter::Pad(const std::string& text, int width, int code) {
@@ -122,8 +138,8 @@ void TDataExporter::Show(const std::string& text, const char* caption, TMessageI
 }
 
 void TDataExporter::ShowCreateError(int code) const {
-    Show("Error " + std::to_string(code) + ": Unable to create the file !\n\rFilename: " + FJob.FileName, "Error",
-         TMessageIcon::Error);
+    Show("Error " + std::to_string(code) + ": Unable to create the file !\n\rFilename: " + FJob.FileName,
+         "Error", TMessageIcon::Error);
 }
 
 std::string TDataExporter::TitleDate() const {
@@ -146,10 +162,14 @@ std::string TDataExporter::FirstCell(int row) const {
 std::string TDataExporter::UnitSuffix(const TExportColumn& column) const {
     if (column.Kind != kKindSize) return {};
     switch (FJob.Options.SizeUnit) {
-    case kUnitKB: return " (KB)";
-    case kUnitMB: return " (MB)";
-    case kUnitGB: return " (GB)";
-    default: return " (B)";
+    case kUnitKB:
+        return " (KB)";
+    case kUnitMB:
+        return " (MB)";
+    case kUnitGB:
+        return " (GB)";
+    default:
+        return " (B)";
     }
 }
 
@@ -165,11 +185,13 @@ std::string TDataExporter::TextValue(int column, int row) const {
         return text;
     }
     case kKindCount:
-        return FListing.IsInt64Cell(column, row) ? std::to_string(FListing.Int64Value(column, row)) : std::string();
+        return FListing.IsInt64Cell(column, row) ? std::to_string(FListing.Int64Value(column, row))
+                                                 : std::string();
     case kKindPercent:
         if (FListing.IsFloatCell(column, row)) return PlainPercent(FListing.FloatValue(column, row));
         return ReduceToDigits(FListing.CellText(column, row));
-    default: return ToUtf8(FListing.CellText(column, row));
+    default:
+        return ToUtf8(FListing.CellText(column, row));
     }
 }
 
@@ -177,8 +199,10 @@ std::string TDataExporter::TextValue(int column, int row) const {
 std::string TDataExporter::TextField(const std::string& value) const {
     const std::string text = ToUtf8(value);
     switch (FJob.Options.Type) {
-    case kTypeCsv: return QuoteCsv(text, FJob.Options.QuoteAll, FJob.Options.EmptyQuoted);
-    case kTypeTab: return HasAny(text, "\t\r\n") ? Enclosed(text) : text;
+    case kTypeCsv:
+        return QuoteCsv(text, FJob.Options.QuoteAll, FJob.Options.EmptyQuoted);
+    case kTypeTab:
+        return HasAny(text, "\t\r\n") ? Enclosed(text) : text;
     default: {
         // Fixed columns: a line break or tab would break the layout.
         std::string out = text;
@@ -211,7 +235,8 @@ int TDataExporter::RunText() {
             if (!FJob.TotalsAvailable || FListing.RowClass(r) != TRowClass::Separator) {
                 for (int c = 0; c < columns; ++c) {
                     const std::string text = TextField(c == 0 ? FirstCell(r) : TextValue(c, r));
-                    widths[static_cast<std::size_t>(c)] = std::max(widths[static_cast<std::size_t>(c)], Width(text));
+                    widths[static_cast<std::size_t>(c)] =
+                        std::max(widths[static_cast<std::size_t>(c)], Width(text));
                 }
             }
             FProgress.Step();
@@ -219,7 +244,8 @@ int TDataExporter::RunText() {
         }
         for (int c = 0; c < columns; ++c)
             widths[static_cast<std::size_t>(c)] =
-                std::max(widths[static_cast<std::size_t>(c)], Width(TextField(FColumns[static_cast<std::size_t>(c)].Caption)));
+                std::max(widths[static_cast<std::size_t>(c)],
+                         Width(TextField(FColumns[static_cast<std::size_t>(c)].Caption)));
     }
     if (cancelled) {
         Show(kMsgCancelled, "Cancel", TMessageIcon::Information);
@@ -235,13 +261,15 @@ int TDataExporter::RunText() {
         auto line = [&](const std::string& text) { file.Write(text + kLineEnd); };
         auto ruler = [&](char c) {
             std::string text;
-            for (int i = 0; i < columns; ++i) text += (i ? sep : "") + Repeat(c, widths[static_cast<std::size_t>(i)]);
+            for (int i = 0; i < columns; ++i)
+                text += (i ? sep : "") + Repeat(c, widths[static_cast<std::size_t>(i)]);
             line(text);
         };
         if (o.TitleLines) {
             std::string padding;
             if (type == kTypeCsv)
-                for (int i = 1; i < columns; ++i) padding += "," + QuoteCsv("", false, o.EmptyQuoted);
+                for (int i = 1; i < columns; ++i)
+                    padding += "," + QuoteCsv("", false, o.EmptyQuoted);
             line(TextField(TitleDate()) + padding);
             line(TextField(FJob.ListTitle + " of") + padding);
             line(TextField(FJob.ListSubject) + padding);
@@ -253,8 +281,10 @@ int TDataExporter::RunText() {
                 const TExportColumn& c = FColumns[static_cast<std::size_t>(i)];
                 if (i) text += sep;
                 if (type == kTypeFixed)
-                    text += Pad(TextField(c.Caption), widths[static_cast<std::size_t>(i)], AlignmentCode(c.Alignment));
-                else text += TextField(c.Caption + UnitSuffix(c));
+                    text += Pad(TextField(c.Caption), widths[static_cast<std::size_t>(i)],
+                                AlignmentCode(c.Alignment));
+                else
+                    text += TextField(c.Caption + UnitSuffix(c));
             }
             line(text);
             if (type == kTypeFixed) ruler('=');
@@ -268,9 +298,10 @@ int TDataExporter::RunText() {
                 for (int i = 0; i < columns; ++i) {
                     const std::string field = TextField(i == 0 ? FirstCell(r) : TextValue(i, r));
                     if (i) text += sep;
-                    text += type == kTypeFixed ? Pad(field, widths[static_cast<std::size_t>(i)],
-                                                     AlignmentCode(FColumns[static_cast<std::size_t>(i)].Alignment))
-                                               : field;
+                    text += type == kTypeFixed
+                                ? Pad(field, widths[static_cast<std::size_t>(i)],
+                                      AlignmentCode(FColumns[static_cast<std::size_t>(i)].Alignment))
+                                : field;
                 }
                 line(text);
             }
@@ -306,11 +337,12 @@ std::optional<TExportMessage> TDataExporter::RowLimitRefusal() const {
     const bool excel = type == kTypeExcel;
     const int limit = excel ? TOutExcel::kRowLimit : TOutLotus::kRowLimit;
     if (WorksheetRowsNeeded() <= limit) return std::nullopt;
-    return TExportMessage{std::string("The list is too long for a ") +
-                              (excel ? "Microsoft Excel worksheet, which holds 16,384 rows"
-                                     : "Lotus 123 worksheet, which holds 8,192 rows") +
-                              ".\n\rPlease export it as comma separated, tab separated or fixed column size text.",
-                          "Error", TMessageIcon::Error};
+    return TExportMessage{
+        std::string("The list is too long for a ") +
+            (excel ? "Microsoft Excel worksheet, which holds 16,384 rows"
+                   : "Lotus 123 worksheet, which holds 8,192 rows") +
+            ".\n\rPlease export it as comma separated, tab separated or fixed column size text.",
+        "Error", TMessageIcon::Error};
 }
 
 int TDataExporter::RunSpreadSheet() {
@@ -322,8 +354,10 @@ int TDataExporter::RunSpreadSheet() {
     }
     const TExportOptions& o = FJob.Options;
     std::unique_ptr<TOutSpreadSheet> writer;
-    if (o.Type == kTypeExcel) writer = std::make_unique<TOutExcel>();
-    else writer = std::make_unique<TOutLotus>();
+    if (o.Type == kTypeExcel)
+        writer = std::make_unique<TOutExcel>();
+    else
+        writer = std::make_unique<TOutLotus>();
     if (!writer->Open(FJob.FileName)) {
         ShowCreateError(writer->LastError());
         return 2;
@@ -354,8 +388,9 @@ int TDataExporter::RunSpreadSheet() {
             if (FJob.TotalsAvailable && FListing.RowClass(row) == TRowClass::Separator) {
                 ++r;
             } else if (Exported(row)) {
-                writer->WriteLabel(1, at(r), FirstCell(row),
-                                   static_cast<std::uint8_t>(AlignmentCode(FColumns.empty() ? 0 : FColumns[0].Alignment)));
+                writer->WriteLabel(
+                    1, at(r), FirstCell(row),
+                    static_cast<std::uint8_t>(AlignmentCode(FColumns.empty() ? 0 : FColumns[0].Alignment)));
                 for (int i = 1; i < columns; ++i) {
                     const TExportColumn& c = FColumns[static_cast<std::size_t>(i)];
                     const std::uint16_t col = at(i + 1);
@@ -375,7 +410,8 @@ int TDataExporter::RunSpreadSheet() {
                             writer->WriteNumber(col, at(r), static_cast<double>(FListing.Int64Value(i, row)));
                         break;
                     case kKindPercent:
-                        if (FListing.IsFloatCell(i, row)) writer->WriteNumber(col, at(r), FListing.FloatValue(i, row));
+                        if (FListing.IsFloatCell(i, row))
+                            writer->WriteNumber(col, at(r), FListing.FloatValue(i, row));
                         break;
                     default:
                         writer->WriteLabel(col, at(r), FListing.CellText(i, row),

@@ -108,7 +108,8 @@ inline constexpr const char* kMsgFileError = "Unable to generate file due to a f
 class TDataExporter {
 public:
     // Nothing is owned; listing, progress and show must outlive Run.
-    TDataExporter(const TExportListing& listing, TExportJob job, TExportProgress& progress, TMessageSink show);
+    TDataExporter(const TExportListing& listing, TExportJob job, TExportProgress& progress,
+                  TMessageSink show);
 
     // Writes the file of the job's type and shows its outcome. 1 when the file was written, 2 when
     // not (an error, a cancel, or a worksheet refused). An existing file is replaced only on success.
@@ -126,7 +127,9 @@ public:
     // The quoting of a CSV value.
     [[nodiscard]] static std::string QuoteCsv(const std::string& value, bool quoteAll, bool emptyQuoted);
     // The catalogue alignment (0 left, 1 right, 2 centre) as a padding and label code.
-    [[nodiscard]] static int AlignmentCode(int alignment) { return alignment == 1 ? 2 : alignment == 2 ? 1 : 0; }
+    [[nodiscard]] static int AlignmentCode(int alignment) {
+        return alignment == 1 ? 2 : alignment == 2 ? 1 : 0;
+    }
 
 private:
     int RunText();

@@ -2,6 +2,7 @@
 
 #include "export/UExportListing.h"
 
+#include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "model/UConvertHelp.h"
 #include "model/UProgressForm.h"
@@ -30,7 +31,9 @@ const char* const kTypeTexts[5] = {"Microsoft Excel File (.xls)", "Lotus 123 Fil
                                    "Comma separated value (.csv)", "Tab separated value (.txt)",
                                    "Fixed column size (.txt)"};
 
-QString FromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString FromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 } // namespace
 
@@ -67,28 +70,38 @@ void SaveExportOptions(platform::TRegistry& store, const TExportOptions& o) {
 
 QString ExportFilter(int type) {
     switch (type) {
-    case kTypeLotus: return "Lotus 123 files (*.wk*)";
-    case kTypeCsv: return "Comma separated value (*.csv)";
-    case kTypeTab: return "Tab separated value (*.txt)";
+    case kTypeLotus:
+        return "Lotus 123 files (*.wk*)";
+    case kTypeCsv:
+        return "Comma separated value (*.csv)";
+    case kTypeTab:
+        return "Tab separated value (*.txt)";
     // File names are case-sensitive here: the pattern is the lower-case one the files get.
-    case kTypeFixed: return "Fixed column size (*.txt)";
-    default: return "Microsoft Excel files (*.xls)";
+    case kTypeFixed:
+        return "Fixed column size (*.txt)";
+    default:
+        return "Microsoft Excel files (*.xls)";
     }
 }
 
 QString ExportExtension(int type) {
     switch (type) {
-    case kTypeLotus: return "wk1";
-    case kTypeCsv: return "csv";
+    case kTypeLotus:
+        return "wk1";
+    case kTypeCsv:
+        return "csv";
     case kTypeTab:
-    case kTypeFixed: return "txt";
-    default: return "xls";
+    case kTypeFixed:
+        return "txt";
+    default:
+        return "xls";
     }
 }
 
 TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     setWindowTitle("Export Data");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     PageControl1 = new QTabWidget(this);
     TabSheet1 = new QWidget;
@@ -129,7 +142,8 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     auto* typeRow = new QHBoxLayout;
     auto* typeLabel = new QLabel("E&xport as:");
     ComboBox1 = new QComboBox;
-    for (const char* text : kTypeTexts) ComboBox1->addItem(text);
+    for (const char* text : kTypeTexts)
+        ComboBox1->addItem(text);
     typeLabel->setBuddy(ComboBox1);
     typeRow->addWidget(typeLabel);
     typeRow->addWidget(ComboBox1, 1);
@@ -141,7 +155,8 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     CheckBox1 = new QCheckBox("Include &title lines");
     CheckBox2 = new QCheckBox("Include co&lumn headers");
     CheckBox3 = new QCheckBox("Include t&otals (if available)");
-    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3}) includesLayout->addWidget(box);
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3})
+        includesLayout->addWidget(box);
     includesLayout->addStretch();
     auto* units = new QGroupBox(" Export file size in ");
     auto* unitsLayout = new QVBoxLayout(units);
@@ -149,7 +164,8 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     RadioButton2 = new QRadioButton("&kilobytes (KB)");
     RadioButton3 = new QRadioButton("&megabytes (MB)");
     RadioButton4 = new QRadioButton("gigabytes (GB)");
-    for (QRadioButton* radio : {RadioButton1, RadioButton2, RadioButton3, RadioButton4}) unitsLayout->addWidget(radio);
+    for (QRadioButton* radio : {RadioButton1, RadioButton2, RadioButton3, RadioButton4})
+        unitsLayout->addWidget(radio);
     groups->addWidget(includes, 3);
     groups->addWidget(units, 2);
     page->addLayout(groups);
@@ -171,7 +187,8 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     Button1->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {Button1, Button2, Button3}) buttons->addWidget(b);
+    for (QPushButton* b : {Button1, Button2, Button3})
+        buttons->addWidget(b);
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(PageControl1);
@@ -179,7 +196,7 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &TExportDataForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, [this] { done(kResultClosed); });
-    connect(Button3, &QPushButton::clicked, this, [this] { emit HelpRequested(1011); });
+    connect(Button3, &QPushButton::clicked, this, [] { listing::ShowHelp(kExportHelpContext); });
 
     SetOptions(TExportOptions());
     resize(std::max(385, sizeHint().width()), std::max(366, sizeHint().height()));
@@ -187,8 +204,9 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
 
 TExportDataForm::~TExportDataForm() = default;
 
-int TExportDataForm::Execute(int kind, std::vector<const model::TItem*> rows, const listing::TColumnGroup& group,
-                             const std::string& listTitle, const std::string& listSubject, bool totalsAvailable) {
+int TExportDataForm::Execute(int kind, std::vector<const model::TItem*> rows,
+                             const listing::TColumnGroup& group, const std::string& listTitle,
+                             const std::string& listSubject, bool totalsAvailable) {
     return Execute(kind, std::make_unique<TItemListing>(std::move(rows), group), listTitle, listSubject,
                    totalsAvailable);
 }
@@ -271,9 +289,9 @@ TExportJob TExportDataForm::Job() const {
 }
 
 void TExportDataForm::SetControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, Button1, Button2, Button3, CheckBox1, CheckBox2,
-                                                      RadioButton1, RadioButton2, RadioButton3, RadioButton4,
-                                                      PageControl1})
+    for (QWidget* w : std::initializer_list<QWidget*>{ComboBox1, Button1, Button2, Button3, CheckBox1,
+                                                      CheckBox2, RadioButton1, RadioButton2, RadioButton3,
+                                                      RadioButton4, PageControl1})
         w->setEnabled(enabled);
     CheckBox3->setEnabled(enabled && FTotalsAvailable);
 }
@@ -331,16 +349,22 @@ void TExportDataForm::ShowMessage(const TExportMessage& m) {
     const QString text = FromUtf8(m.Text).replace("\n\r", "\n");
     const QString caption = FromUtf8(m.Caption);
     switch (m.Icon) {
-    case TMessageIcon::Error: QMessageBox::critical(this, caption, text); break;
-    case TMessageIcon::Exclamation: QMessageBox::warning(this, caption, text); break;
-    default: QMessageBox::information(this, caption, text);
+    case TMessageIcon::Error:
+        QMessageBox::critical(this, caption, text);
+        break;
+    case TMessageIcon::Exclamation:
+        QMessageBox::warning(this, caption, text);
+        break;
+    default:
+        QMessageBox::information(this, caption, text);
     }
 }
 
 int TExportDataForm::RunInProgressWindow(TDataExporter& exporter) {
     model::TProgressForm form(this);
     form.SetCaptions("Exporting...",
-                     FromUtf8("Exporting data to " + model::ShortenPath(FileName, 55) + "..."), "Please wait...");
+                     FromUtf8("Exporting data to " + model::ShortenPath(FileName, 55) + "..."),
+                     "Please wait...");
     model::ProgressManager().SetForm(&form);
     int result = form.Execute([&](model::TProgressForm&) { exporter.Run(); });
     if (model::ProgressManager().Cancelled()) result = kResultDone;

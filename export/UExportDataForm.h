@@ -44,6 +44,9 @@ void SaveExportOptions(platform::TRegistry& store, const TExportOptions& options
 [[nodiscard]] QString ExportFilter(int type);
 [[nodiscard]] QString ExportExtension(int type);
 
+// The help page of the dialog, shown through the program's help handler.
+inline constexpr int kExportHelpContext = 1011;
+
 class TExportDataForm : public QDialog {
     Q_OBJECT
 public:
@@ -58,8 +61,9 @@ public:
     // are exported) and gives the modal result. Options are loaded first and saved afterwards.
     int Execute(int kind, std::vector<const model::TItem*> rows, const listing::TColumnGroup& group,
                 const std::string& listTitle, const std::string& listSubject, bool totalsAvailable);
-    int Execute(int kind, std::vector<const analyser::TAnalyserBaseData*> rows, const listing::TColumnGroup& group,
-                const std::string& listTitle, const std::string& listSubject, bool totalsAvailable);
+    int Execute(int kind, std::vector<const analyser::TAnalyserBaseData*> rows,
+                const listing::TColumnGroup& group, const std::string& listTitle,
+                const std::string& listSubject, bool totalsAvailable);
     int Execute(int kind, std::unique_ptr<TExportListing> rows, const std::string& listTitle,
                 const std::string& listSubject, bool totalsAvailable);
 
@@ -96,10 +100,6 @@ public:
     QPushButton* Button3;
 
     std::string FileName;
-
-signals:
-    // "&Help": the export's help page.
-    void HelpRequested(int context);
 
 protected:
     // The user's interaction, apart so that tests can stand in for it.

@@ -12,7 +12,9 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 TExportFile::TExportFile() = default;
 
-TExportFile::~TExportFile() { Discard(); }
+TExportFile::~TExportFile() {
+    Discard();
+}
 
 bool TExportFile::Create(const std::string& target) {
     Discard();

@@ -6,9 +6,13 @@
 
 namespace exportdata {
 
-TRowClass RowClassOf(const model::TItem*) { return TRowClass::Normal; }
+TRowClass RowClassOf(const model::TItem*) {
+    return TRowClass::Normal;
+}
 
-bool IsPartial(const model::TItem* item) { return listing::ExploreState(item) == listing::TExploreState::Partial; }
+bool IsPartial(const model::TItem* item) {
+    return listing::ExploreState(item) == listing::TExploreState::Partial;
+}
 
 TRowClass RowClassOf(const analyser::TAnalyserBaseData* row) {
     if (analyser::IsSeparatorRow(row)) return TRowClass::Separator;
@@ -16,11 +20,21 @@ TRowClass RowClassOf(const analyser::TAnalyserBaseData* row) {
     return TRowClass::Normal;
 }
 
-bool IsPartial(const analyser::TAnalyserBaseData*) { return false; }
+bool IsPartial(const analyser::TAnalyserBaseData*) {
+    return false;
+}
 
-void TManagerProgress::SetMax(std::int64_t max) { model::ProgressManager().SetMax(max); }
-void TManagerProgress::Step() { model::ProgressManager().Step(); }
-bool TManagerProgress::Cancelled() { return model::ProgressManager().Cancelled(); }
-void TManagerProgress::SetResult(int result) { model::ProgressManager().SetResult(result); }
+void TManagerProgress::SetMax(std::int64_t max) {
+    model::ProgressManager().SetMax(max);
+}
+void TManagerProgress::Step() {
+    model::ProgressManager().Step();
+}
+bool TManagerProgress::Cancelled() {
+    return model::ProgressManager().Cancelled();
+}
+void TManagerProgress::SetResult(int result) {
+    model::ProgressManager().SetResult(result);
+}
 
 } // namespace exportdata

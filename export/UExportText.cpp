@@ -22,10 +22,14 @@ std::size_t DecodeAt(std::string_view s, std::size_t i, char32_t& cp) {
     }
     std::size_t len;
     char32_t min;
-    if ((c & 0xE0) == 0xC0) len = 2, cp = c & 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0) len = 3, cp = c & 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0) len = 4, cp = c & 0x07, min = 0x10000;
-    else return 0;
+    if ((c & 0xE0) == 0xC0)
+        len = 2, cp = c & 0x1F, min = 0x80;
+    else if ((c & 0xF0) == 0xE0)
+        len = 3, cp = c & 0x0F, min = 0x800;
+    else if ((c & 0xF8) == 0xF0)
+        len = 4, cp = c & 0x07, min = 0x10000;
+    else
+        return 0;
     if (i + len > s.size()) return 0;
     for (std::size_t k = 1; k < len; ++k) {
         if ((b(i + k) & 0xC0) != 0x80) return 0;
@@ -96,8 +100,10 @@ std::string ToUtf8(std::string_view s) {
     out.reserve(s.size() + s.size() / 2);
     for (const char ch : s) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x80 && c < 0xA0) AppendUtf8(out, kHigh[c - 0x80] ? kHigh[c - 0x80] : U'?');
-        else AppendUtf8(out, c);
+        if (c >= 0x80 && c < 0xA0)
+            AppendUtf8(out, kHigh[c - 0x80] ? kHigh[c - 0x80] : U'?');
+        else
+            AppendUtf8(out, c);
     }
     return out;
 }

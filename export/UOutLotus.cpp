@@ -58,12 +58,23 @@ void TOutLotus::WriteFormattedNumber(std::uint16_t col, std::uint16_t row, doubl
     if (!CellInRange(col, row)) return;
     int type = -1;
     switch (formatChar) {
-    case 'F': type = 0; break;
-    case 'S': type = 1; break;
-    case 'C': type = 2; break;
-    case 'P': type = 3; break;
-    case ',': type = 4; break;
-    default: break;
+    case 'F':
+        type = 0;
+        break;
+    case 'S':
+        type = 1;
+        break;
+    case 'C':
+        type = 2;
+        break;
+    case 'P':
+        type = 3;
+        break;
+    case ',':
+        type = 4;
+        break;
+    default:
+        break;
     }
     const std::uint8_t format = type < 0 ? 0xFF : static_cast<std::uint8_t>(((type << 4) + decimals) | 0x80);
     WriteCellStart(0x000E, 13, format, col, row);

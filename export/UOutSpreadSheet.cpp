@@ -45,11 +45,13 @@ void TOutSpreadSheet::WriteDouble(double d) {
     if (!FOpened) return;
     std::uint64_t bits;
     std::memcpy(&bits, &d, sizeof bits);
-    for (int i = 0; i < 8; ++i) WriteByte(static_cast<std::uint8_t>(bits >> (8 * i)));
+    for (int i = 0; i < 8; ++i)
+        WriteByte(static_cast<std::uint8_t>(bits >> (8 * i)));
 }
 
 void TOutSpreadSheet::WriteChars(std::string_view bytes) {
-    for (const char c : bytes) WriteByte(static_cast<std::uint8_t>(c));
+    for (const char c : bytes)
+        WriteByte(static_cast<std::uint8_t>(c));
 }
 
 } // namespace exportdata

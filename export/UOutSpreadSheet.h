@@ -29,7 +29,8 @@ public:
     // Creates the (temporary) output file and writes the header record. On failure: LastError is the
     // system's error number, nothing is written, false.
     bool Open(const std::string& fileName);
-    // Writes the trailer record and closes the file (raises platform::TFileError); the target is not replaced yet.
+    // Writes the trailer record and closes the file (raises platform::TFileError); the target is not replaced
+    // yet.
     void Close();
     // Puts the closed file in place of the target (raises platform::TFileError, the target then untouched).
     void Commit();
@@ -48,7 +49,8 @@ public:
     // Width in characters, 1..72.
     virtual void SetColumnWidth(std::uint16_t col, std::uint8_t width) {}
     // Text is the program's UTF-8; longer than a cell can hold, it is cut (see each format).
-    virtual void WriteLabel(std::uint16_t col, std::uint16_t row, std::string_view text, std::uint8_t align) {}
+    virtual void WriteLabel(std::uint16_t col, std::uint16_t row, std::string_view text, std::uint8_t align) {
+    }
     virtual void WriteInteger(std::uint16_t col, std::uint16_t row, std::int16_t value) {}
     virtual void WriteNumber(std::uint16_t col, std::uint16_t row, double value) {}
     virtual void WriteFormattedNumber(std::uint16_t col, std::uint16_t row, double value, char formatChar,

@@ -15,9 +15,10 @@ namespace listing {
 namespace {
 
 // Windows-1252 in 0x80-0x9F; the rest of the high half is Latin-1.
-const char16_t k1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-                            0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-                            0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+const char16_t k1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                            0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
 
 bool ValidUtf8(const std::string& s) {
     std::size_t i = 0;
@@ -72,7 +73,16 @@ TKPLListModel::TCellFunc TKPLListModel::ItemCells(const std::vector<model::TItem
     };
 }
 
-int TKPLListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FRowCount; }
+TKPLListModel::TCellFunc TKPLListModel::AnalyserCells(const std::vector<analyser::TAnalyserBaseData*>* rows) {
+    return [rows](int row, int tag) -> std::string {
+        if (!rows || row < 0 || row >= static_cast<int>(rows->size())) return {};
+        return ColumnCatalogue().GetCellText(tag, (*rows)[static_cast<std::size_t>(row)]);
+    };
+}
+
+int TKPLListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FRowCount;
+}
 
 int TKPLListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(FColumns.size());
@@ -83,25 +93,29 @@ QVariant TKPLListModel::data(const QModelIndex& index, int role) const {
         return {};
     const TListColumn& c = FColumns[static_cast<std::size_t>(index.column())];
     switch (role) {
-    case Qt::DisplayRole: return FCell ? DisplayText(FCell(index.row(), c.tag)) : QString();
+    case Qt::DisplayRole:
+        return FCell ? DisplayText(FCell(index.row(), c.tag)) : QString();
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::Alignment((c.alignment == kAlignRight ? Qt::AlignRight : Qt::AlignLeft) |
-                                                 Qt::AlignVCenter));
-    case Qt::DecorationRole: return index.column() == 0 && FIcon ? FIcon(index.row()) : QVariant();
+        return QVariant::fromValue(
+            Qt::Alignment((c.alignment == kAlignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
+    case Qt::DecorationRole:
+        return index.column() == 0 && FIcon ? FIcon(index.row()) : QVariant();
     case Qt::ForegroundRole:
         if (FDim && FDim(index.row())) return QPalette().color(QPalette::Disabled, QPalette::Text);
         return {};
-    default: return {};
+    default:
+        return {};
     }
 }
 
 QVariant TKPLListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(FColumns.size())) return {};
+    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(FColumns.size()))
+        return {};
     const TListColumn& c = FColumns[static_cast<std::size_t>(section)];
     if (role == Qt::DisplayRole) return c.caption;
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment((c.alignment == kAlignRight ? Qt::AlignRight : Qt::AlignLeft) |
-                                                 Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment((c.alignment == kAlignRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     return {};
 }
 
@@ -128,8 +142,8 @@ void TKPLHeader::paintSection(QPainter* painter, const QRect& rect, int logicalI
     opt.text.clear();
     opt.icon = QIcon();
     opt.sortIndicator = QStyleOptionHeader::None;
-    const bool pressed = (QApplication::mouseButtons() & Qt::LeftButton) && logicalIndexAt(mapFromGlobal(QCursor::pos())) == logicalIndex &&
-                         underMouse();
+    const bool pressed = (QApplication::mouseButtons() & Qt::LeftButton) &&
+                         logicalIndexAt(mapFromGlobal(QCursor::pos())) == logicalIndex && underMouse();
     if (pressed) opt.state |= QStyle::State_Sunken;
     style()->drawControl(QStyle::CE_HeaderSection, &opt, painter, this);
     FView->DrawHeaderSection(*painter, logicalIndex, pressed, rect);
@@ -205,14 +219,18 @@ void TKPLListView::AddColumn(const std::string& caption, int width, int alignmen
     if (!FUpdating) CommitColumns();
 }
 
-int TKPLListView::ColumnCount() const { return static_cast<int>(FModel->Columns().size()); }
+int TKPLListView::ColumnCount() const {
+    return static_cast<int>(FModel->Columns().size());
+}
 
 int TKPLListView::ColumnTag(int index) const {
     const auto& c = FModel->Columns();
     return index >= 0 && index < static_cast<int>(c.size()) ? c[static_cast<std::size_t>(index)].tag : -1;
 }
 
-int TKPLListView::ColumnTagAt(int position) const { return ColumnTag(ColumnAtDisplayPosition(position)); }
+int TKPLListView::ColumnTagAt(int position) const {
+    return ColumnTag(ColumnAtDisplayPosition(position));
+}
 
 int TKPLListView::ColumnWidthAt(int position) const {
     const int logical = ColumnAtDisplayPosition(position);
@@ -275,7 +293,8 @@ void TKPLListView::CreateSortBitmaps() {
     // shadow edge the darkest, and the face is transparent, so the arrow reads on the flat, light
     // header sections of today's styles as well as on grey ones.
     const QPalette pal = palette();
-    const QColor face = Qt::transparent, light = pal.color(QPalette::Dark), shadow = pal.color(QPalette::Shadow);
+    const QColor face = Qt::transparent, light = pal.color(QPalette::Dark),
+                 shadow = pal.color(QPalette::Shadow);
     FDownBitmap = QPixmap(s, s);
     FDownBitmap.fill(face);
     {
@@ -308,8 +327,10 @@ void TKPLListView::DrawHeaderSection(QPainter& painter, int logicalIndex, bool p
     if (pressed) r.adjust(1, 1, 0, 0);
     const bool right = c.alignment == kAlignRight;
     QRect t = r;
-    if (right) t.setRight(t.right() - 4);
-    else t.setLeft(t.left() + 4);
+    if (right)
+        t.setRight(t.right() - 4);
+    else
+        t.setLeft(t.left() + 4);
     const Qt::Alignment flags = (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
     painter.save();
     painter.setFont(font());
@@ -323,12 +344,16 @@ void TKPLListView::DrawHeaderSection(QPainter& painter, int logicalIndex, bool p
         return;
     }
     const QPixmap& b = FSortColumnUp ? FUpBitmap : FDownBitmap;
-    if (right) t.setLeft(t.left() + b.width() + 8);
-    else t.setRight(t.right() - b.width() - 8);
+    if (right)
+        t.setLeft(t.left() + b.width() + 8);
+    else
+        t.setRight(t.right() - b.width() - 8);
     const QString text = fm.elidedText(c.caption, Qt::ElideRight, std::max(0, t.width()));
     const int w = fm.horizontalAdvance(text);
-    if (right) t.setLeft(t.right() - w + 1);
-    else t.setRight(t.left() + w - 1);
+    if (right)
+        t.setLeft(t.right() - w + 1);
+    else
+        t.setRight(t.left() + w - 1);
     t.setLeft(std::max(t.left(), r.left()));
     t.setRight(std::min(t.right(), r.right()));
     if (pressed) t.translate(1, 1);

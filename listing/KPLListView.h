@@ -17,6 +17,9 @@
 namespace model {
 class TItem;
 }
+namespace analyser {
+class TAnalyserBaseData;
+}
 
 namespace listing {
 
@@ -54,6 +57,8 @@ public:
     // Cell texts of a list of items through the column catalogue; the vector is the owner's and
     // must outlive the model's use of it.
     static TCellFunc ItemCells(const std::vector<model::TItem*>* rows);
+    // The same for analyser rows (ordinary rows, separator and TOTAL as the table lists them).
+    static TCellFunc AnalyserCells(const std::vector<analyser::TAnalyserBaseData*>* rows);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -22,7 +22,9 @@ bool IsFileRoot(const TItem* item) {
     return item && test && test(item);
 }
 
-bool ParentIsFileRoot(const TItem* item) { return IsFileRoot(item->Parent()); }
+bool ParentIsFileRoot(const TItem* item) {
+    return IsFileRoot(item->Parent());
+}
 
 bool IsManualOrLoadedRoot(const TItem* item) {
     return dynamic_cast<const TManualRootItem*>(item) || dynamic_cast<const TLoadedRootItem*>(item);
@@ -33,9 +35,13 @@ std::string WithState(std::string text, TExploreState state) {
     return text;
 }
 
-std::string FormatPercent(double p) { return FormatFixed(p, 1) + " %"; }
+std::string FormatPercent(double p) {
+    return FormatFixed(p, 1) + " %";
+}
 
-bool NoCreated(TDateTime d) { return d == 0 || d == 29221.0; }
+bool NoCreated(TDateTime d) {
+    return d == 0 || d == 29221.0;
+}
 
 } // namespace
 
@@ -88,13 +94,17 @@ double PercentOf(std::int64_t part, std::int64_t total) {
     return static_cast<double>(static_cast<long double>(part) * 100.0L / static_cast<long double>(total));
 }
 
-bool DriveListed(const TDriveItem* drive) { return CurrentProfile().drivesAlwaysListed || drive->Listed(); }
+bool DriveListed(const TDriveItem* drive) {
+    return CurrentProfile().drivesAlwaysListed || drive->Listed();
+}
 
 bool DriveSpaceKnown(const TDriveItem* drive) {
     return DriveListed(drive) && drive->TotalSpace() >= 0 && drive->FreeSpace() >= 0;
 }
 
-TColumnList::TColumnList() { FillCatalogue(); }
+TColumnList::TColumnList() {
+    FillCatalogue();
+}
 
 TColumnList& ColumnCatalogue() {
     static TColumnList catalogue;
@@ -168,8 +178,8 @@ const TColumnItem* TColumnList::FindColumn(int id) const {
     return nullptr;
 }
 
-void TColumnList::AddColumn(int id, const std::string& name, const std::string& caption, std::uint8_t alignment,
-                            std::int32_t kind, std::int32_t width) {
+void TColumnList::AddColumn(int id, const std::string& name, const std::string& caption,
+                            std::uint8_t alignment, std::int32_t kind, std::int32_t width) {
     if (FindColumn(id)) return;
     auto item = std::make_unique<TColumnItem>();
     item->ID = id;
@@ -184,10 +194,14 @@ void TColumnList::AddColumn(int id, const std::string& name, const std::string& 
 std::string TColumnList::FormatInUnit(std::int64_t bytes, int unit, int fallback) {
     if (unit < kUnitBytes || unit > kUnitGB) unit = fallback;
     switch (unit) {
-    case kUnitBytes: return FormatBytes(bytes);
-    case kUnitMB: return FormatMB(bytes) + " MB";
-    case kUnitGB: return FormatGB3(bytes) + " GB";
-    default: return FormatKB(bytes) + " KB";
+    case kUnitBytes:
+        return FormatBytes(bytes);
+    case kUnitMB:
+        return FormatMB(bytes) + " MB";
+    case kUnitGB:
+        return FormatGB3(bytes) + " GB";
+    default:
+        return FormatKB(bytes) + " KB";
     }
 }
 
@@ -195,7 +209,8 @@ std::string TColumnList::GetCellText(int id, const TItem* item) const {
     if (!item) return {};
     const bool underFileRoot = ParentIsFileRoot(item);
     switch (id) {
-    case 0: return item->NameString();
+    case 0:
+        return item->NameString();
     case 1:
     case 11: {
         const TExploreState state = ExploreState(item);
@@ -205,12 +220,17 @@ std::string TColumnList::GetCellText(int id, const TItem* item) const {
                                  : FormatInUnit(item->GetSize(), SpaceUnit, kUnitGB),
                          state);
     }
-    case 2: return dynamic_cast<const TNetworkRootItem*>(item) ? std::string() : item->TypeName();
-    case 3: return underFileRoot ? std::string() : FormatDateTime(item->GetModified());
+    case 2:
+        return dynamic_cast<const TNetworkRootItem*>(item) ? std::string() : item->TypeName();
+    case 3:
+        return underFileRoot ? std::string() : FormatDateTime(item->GetModified());
     case 4:
-    case 20: return underFileRoot || NoCreated(item->Created()) ? std::string() : FormatDateTime(item->Created());
-    case 5: return underFileRoot ? std::string() : FormatDateTime(item->GetAccessed());
-    case 6: return underFileRoot ? std::string() : AttributeLetters(item->Attributes());
+    case 20:
+        return underFileRoot || NoCreated(item->Created()) ? std::string() : FormatDateTime(item->Created());
+    case 5:
+        return underFileRoot ? std::string() : FormatDateTime(item->GetAccessed());
+    case 6:
+        return underFileRoot ? std::string() : AttributeLetters(item->Attributes());
     case 7: {
         if (IsFileRoot(item)) {
             const std::string path = item->GetPath();
@@ -220,7 +240,8 @@ std::string TColumnList::GetCellText(int id, const TItem* item) const {
         const TFolderItem* parent = item->Parent();
         return parent && !underFileRoot ? parent->GetPath() : std::string();
     }
-    case 8: return item->GetPath();
+    case 8:
+        return item->GetPath();
     case 9:
     case 10: {
         if (!item->IsFolder()) return {};
@@ -236,22 +257,30 @@ std::string TColumnList::GetCellText(int id, const TItem* item) const {
         if (!drive) return {};
         if (!DriveListed(drive)) return "Unexplored";
         if (!DriveSpaceKnown(drive)) return {}; // the file system did not answer
-        const std::int64_t v = id == 12 ? drive->UsedSpace() : id == 13 ? drive->TotalSpace() : drive->FreeSpace();
+        const std::int64_t v = id == 12   ? drive->UsedSpace()
+                               : id == 13 ? drive->TotalSpace()
+                                          : drive->FreeSpace();
         return FormatInUnit(v, SpaceUnit, kUnitGB);
     }
-    case 15: return FormatDateTime(item->Created());
-    case 16: return item->IsFolder() ? std::string() : ExtensionText(item->NameString());
+    case 15:
+        return FormatDateTime(item->Created());
+    case 16:
+        return item->IsFolder() ? std::string() : ExtensionText(item->NameString());
     case 17:
     case 18: {
         const auto* drive = dynamic_cast<const TDriveItem*>(item);
         if (!drive) return {};
         if (!DriveListed(drive)) return "Unexplored";
         if (!DriveSpaceKnown(drive)) return {};
-        return FormatPercent(PercentOf(id == 17 ? drive->UsedSpace() : drive->FreeSpace(), drive->TotalSpace()));
+        return FormatPercent(
+            PercentOf(id == 17 ? drive->UsedSpace() : drive->FreeSpace(), drive->TotalSpace()));
     }
-    case 19: return FormatDateTime(item->Modified());
-    case 21: return FormatDateTime(item->Accessed());
-    default: return {};
+    case 19:
+        return FormatDateTime(item->Modified());
+    case 21:
+        return FormatDateTime(item->Accessed());
+    default:
+        return {};
     }
 }
 
@@ -259,7 +288,8 @@ std::int64_t TColumnList::GetInt64Value(int id, const TItem* item) const {
     if (!item) return -1;
     switch (id) {
     case 1:
-    case 11: return ExploreState(item) == TExploreState::Unexplored ? -1 : item->GetSize();
+    case 11:
+        return ExploreState(item) == TExploreState::Unexplored ? -1 : item->GetSize();
     case 9:
     case 10:
         if (!item->IsFolder() || ExploreState(item) == TExploreState::Unexplored) return -1;
@@ -271,7 +301,8 @@ std::int64_t TColumnList::GetInt64Value(int id, const TItem* item) const {
         if (!drive || !DriveSpaceKnown(drive)) return -1;
         return id == 12 ? drive->UsedSpace() : id == 13 ? drive->TotalSpace() : drive->FreeSpace();
     }
-    default: return -1;
+    default:
+        return -1;
     }
 }
 
@@ -286,16 +317,19 @@ bool TColumnList::IsInt64Cell(int id, const TItem* item) const {
     if (!item) return false;
     switch (id) {
     case 1:
-    case 11: return ExploreState(item) != TExploreState::Unexplored;
+    case 11:
+        return ExploreState(item) != TExploreState::Unexplored;
     case 9:
-    case 10: return item->IsFolder() && ExploreState(item) != TExploreState::Unexplored;
+    case 10:
+        return item->IsFolder() && ExploreState(item) != TExploreState::Unexplored;
     case 12:
     case 13:
     case 14: {
         const auto* drive = dynamic_cast<const TDriveItem*>(item);
         return drive && DriveSpaceKnown(drive);
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -421,7 +455,8 @@ void TColumnGroup::SetEditWidth(int id, int width) {
 }
 
 void TColumnGroup::ResetEditWidths() {
-    for (const TColumnSize& w : Widths) SetEditWidth(w.ID, w.Width);
+    for (const TColumnSize& w : Widths)
+        SetEditWidth(w.ID, w.Width);
 }
 
 void TColumnGroup::DefaultEditWidths() {
@@ -432,7 +467,8 @@ void TColumnGroup::DefaultEditWidths() {
 }
 
 void TColumnGroup::ApplyEditWidths() {
-    for (const TColumnSize& e : EditWidths) SetWidth(e.ID, e.Width);
+    for (const TColumnSize& e : EditWidths)
+        SetWidth(e.ID, e.Width);
 }
 
 std::vector<std::int32_t> TColumnGroup::SaveToArray() const {
@@ -448,17 +484,20 @@ std::vector<std::int32_t> TColumnGroup::SaveToArray() const {
 }
 
 bool TColumnGroup::LoadFromArray(const std::vector<std::int32_t>& values) {
-    if (values.size() != static_cast<std::size_t>(2 * ColumnCount + 2) || values[0] != ColumnCount) return false;
+    if (values.size() != static_cast<std::size_t>(2 * ColumnCount + 2) || values[0] != ColumnCount)
+        return false;
     const std::int32_t visible = values[1];
     if (visible < 1 || visible > ColumnCount) return false;
     std::vector<std::int32_t> ids;
-    for (int j = 0; j < ColumnCount; ++j) ids.push_back(values[2 + 2 * j]);
+    for (int j = 0; j < ColumnCount; ++j)
+        ids.push_back(values[2 + 2 * j]);
     if (ids.empty() || ids[0] != DefaultOrder[0] || ids[0] < 0) return false;
     // A permutation of the group's own ids: the same multiset (ids the catalogue lacks included).
     std::vector<std::int32_t> a = ids, b = DefaultOrder;
     std::sort(a.begin(), a.end());
     std::sort(b.begin(), b.end());
-    if (a != b || std::adjacent_find(b.begin(), b.end(), [](int x, int y) { return x == y && x >= 0; }) != b.end())
+    if (a != b ||
+        std::adjacent_find(b.begin(), b.end(), [](int x, int y) { return x == y && x >= 0; }) != b.end())
         return false;
     VisibleCount = visible;
     for (int j = 0; j < ColumnCount; ++j) {
@@ -478,10 +517,12 @@ int TColumnGroup::ApplyToListView() {
     int sortColumn = -1;
     const int visible = std::min<int>(VisibleCount, ColumnCount);
     int added = 0;
+    int firstId = -1;
     for (int i = 0; i < visible; ++i) {
         const TColumnItem* c = ColumnAt(i);
         if (!c) continue;
         view.AddColumn(c->Caption, WidthAt(i), c->Alignment, c->ID);
+        if (added == 0) firstId = c->ID;
         if (SortCode >= 0 && c->ID == SortCode / 2) sortColumn = added;
         ++added;
     }
@@ -489,7 +530,7 @@ int TColumnGroup::ApplyToListView() {
         view.SetSortColumn(sortColumn);
         view.SetSortColumnUp(SortCode % 2 == 0);
     } else if (added > 0) {
-        SortCode = 2 * view.ColumnTagAt(0);
+        SortCode = 2 * firstId; // the view may show its new columns only at the end of the update
         view.SetSortColumn(0);
         view.SetSortColumnUp(true);
     } else {
@@ -515,7 +556,8 @@ std::vector<std::uint8_t> LayoutToBytes(const std::vector<std::int32_t>& values)
     bytes.reserve(values.size() * 4);
     for (std::int32_t v : values) {
         const auto u = static_cast<std::uint32_t>(v);
-        for (int k = 0; k < 4; ++k) bytes.push_back(static_cast<std::uint8_t>(u >> (8 * k)));
+        for (int k = 0; k < 4; ++k)
+            bytes.push_back(static_cast<std::uint8_t>(u >> (8 * k)));
     }
     return bytes;
 }
@@ -525,7 +567,8 @@ std::vector<std::int32_t> LayoutFromBytes(const std::vector<std::uint8_t>& bytes
     if (bytes.size() <= 7) return values;
     for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
         std::uint32_t u = 0;
-        for (int k = 0; k < 4; ++k) u |= static_cast<std::uint32_t>(bytes[i + k]) << (8 * k);
+        for (int k = 0; k < 4; ++k)
+            u |= static_cast<std::uint32_t>(bytes[i + k]) << (8 * k);
         values.push_back(static_cast<std::int32_t>(u));
     }
     return values;

@@ -23,7 +23,13 @@ class TAnalyserBaseData;
 namespace listing {
 
 // Column kinds, read by the data export (size, percent and count are written as numbers).
-enum TColumnKind : std::int32_t { kKindText = 0, kKindSize = 1, kKindPercent = 2, kKindDate = 3, kKindCount = 4 };
+enum TColumnKind : std::int32_t {
+    kKindText = 0,
+    kKindSize = 1,
+    kKindPercent = 2,
+    kKindDate = 3,
+    kKindCount = 4
+};
 enum TColumnAlign : std::uint8_t { kAlignLeft = 0, kAlignRight = 1 };
 // Unit codes of the size columns.
 enum TSizeUnit : std::int32_t { kUnitBytes = 0, kUnitKB = 1, kUnitMB = 2, kUnitGB = 3 };

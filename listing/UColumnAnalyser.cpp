@@ -10,7 +10,9 @@ using namespace analyser;
 
 namespace {
 
-const TAnalyserData* AsData(const TAnalyserBaseData* row) { return dynamic_cast<const TAnalyserData*>(row); }
+const TAnalyserData* AsData(const TAnalyserBaseData* row) {
+    return dynamic_cast<const TAnalyserData*>(row);
+}
 
 std::string Plural(std::int64_t n, const char* one, const char* many) {
     return " (" + std::to_string(n) + (n <= 1 ? one : many);
@@ -19,13 +21,22 @@ std::string Plural(std::int64_t n, const char* one, const char* many) {
 // The percentage behind an even id from 58 to 72.
 double PercentOfRow(int id, const TAnalyserData& d) {
     switch (id) {
-    case 58: case 62: return d.GetCountPercent1();
-    case 60: case 64: return d.GetSizePercent1();
-    case 66: return d.GetCountPercent2();
-    case 68: return d.GetSizePercent2();
-    case 70: return d.GetCountPercent3();
-    case 72: return d.GetSizePercent3();
-    default: return 0;
+    case 58:
+    case 62:
+        return d.GetCountPercent1();
+    case 60:
+    case 64:
+        return d.GetSizePercent1();
+    case 66:
+        return d.GetCountPercent2();
+    case 68:
+        return d.GetSizePercent2();
+    case 70:
+        return d.GetCountPercent3();
+    case 72:
+        return d.GetSizePercent3();
+    default:
+        return 0;
     }
 }
 
@@ -33,13 +44,31 @@ double PercentOfRow(int id, const TAnalyserData& d) {
 bool NumberOfRow(int id, const TAnalyserData& d, std::int64_t& value, bool& isSize) {
     isSize = false;
     switch (id) {
-    case 57: case 61: value = d.GetCount1(); return true;
-    case 59: case 63: value = d.GetSize1(); isSize = true; return true;
-    case 65: value = d.GetCount2(); return true;
-    case 67: value = d.GetSize2(); isSize = true; return true;
-    case 69: value = d.GetCount3(); return true;
-    case 71: value = d.GetSize3(); isSize = true; return true;
-    default: return false;
+    case 57:
+    case 61:
+        value = d.GetCount1();
+        return true;
+    case 59:
+    case 63:
+        value = d.GetSize1();
+        isSize = true;
+        return true;
+    case 65:
+        value = d.GetCount2();
+        return true;
+    case 67:
+        value = d.GetSize2();
+        isSize = true;
+        return true;
+    case 69:
+        value = d.GetCount3();
+        return true;
+    case 71:
+        value = d.GetSize3();
+        isSize = true;
+        return true;
+    default:
+        return false;
     }
 }
 

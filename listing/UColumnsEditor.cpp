@@ -4,7 +4,9 @@
 
 namespace listing {
 
-TColumnsEditor::TColumnsEditor(TColumnGroup& group) : FGroup(&group) { Fill(false); }
+TColumnsEditor::TColumnsEditor(TColumnGroup& group) : FGroup(&group) {
+    Fill(false);
+}
 
 void TColumnsEditor::Fill(bool defaults) {
     FEntries.clear();
@@ -42,13 +44,15 @@ TColumnsEditor::TButtons TColumnsEditor::Buttons() const {
 void TColumnsEditor::MoveUp() {
     // The naming column stays first: neither it nor the entry below it moves up.
     if (FSelected <= 1) return;
-    std::swap(FEntries[static_cast<std::size_t>(FSelected)], FEntries[static_cast<std::size_t>(FSelected - 1)]);
+    std::swap(FEntries[static_cast<std::size_t>(FSelected)],
+              FEntries[static_cast<std::size_t>(FSelected - 1)]);
     --FSelected;
 }
 
 void TColumnsEditor::MoveDown() {
     if (FSelected <= 0 || FSelected >= static_cast<int>(FEntries.size()) - 1) return;
-    std::swap(FEntries[static_cast<std::size_t>(FSelected)], FEntries[static_cast<std::size_t>(FSelected + 1)]);
+    std::swap(FEntries[static_cast<std::size_t>(FSelected)],
+              FEntries[static_cast<std::size_t>(FSelected + 1)]);
     ++FSelected;
 }
 

@@ -32,7 +32,9 @@ private:
 
 } // namespace
 
-void SetHelpHandler(THelpHandler handler) { Help() = std::move(handler); }
+void SetHelpHandler(THelpHandler handler) {
+    Help() = std::move(handler);
+}
 
 void ShowHelp(int context) {
     if (Help()) Help()(context);
@@ -69,9 +71,10 @@ void TColumnsForm::BuildTab(TColumnGroup& group) {
     auto tab = std::make_unique<TTab>();
     TTab* t = tab.get();
     t->page = new QWidget;
-    auto* top = new QLabel(QStringLiteral("Check the columns that you would like visible in this view. Use the Move Up "
-                                          "and Move Down buttons to reorder the columns however you like."),
-                           t->page);
+    auto* top = new QLabel(
+        QStringLiteral("Check the columns that you would like visible in this view. Use the Move Up "
+                       "and Move Down buttons to reorder the columns however you like."),
+        t->page);
     top->setWordWrap(true);
     top->setGeometry(8, 8, 345, 49);
     top->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -108,7 +111,8 @@ void TColumnsForm::BuildTab(TColumnGroup& group) {
     connect(t->list, &QListWidget::itemChanged, this, [this, t](QListWidgetItem* item) {
         ListViewChange(*t, t->list->row(item), item->checkState() == Qt::Checked);
     });
-    connect(t->list, &QListWidget::currentRowChanged, this, [this, t](int row) { ListViewSelectItem(*t, row); });
+    connect(t->list, &QListWidget::currentRowChanged, this,
+            [this, t](int row) { ListViewSelectItem(*t, row); });
 
     t->editor = std::make_unique<TColumnsEditor>(group);
     FPages->addTab(t->page, DisplayText(group.Caption));
@@ -142,7 +146,8 @@ int TColumnsForm::Execute(int activePage, const std::vector<TColumnGroup*>& grou
 }
 
 void TColumnsForm::ApplyAll() {
-    for (auto& tab : FTabs) tab->editor->Apply();
+    for (auto& tab : FTabs)
+        tab->editor->Apply();
 }
 
 TColumnsForm::TTab* TColumnsForm::ActiveTab() {

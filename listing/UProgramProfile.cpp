@@ -59,10 +59,13 @@ const TProgramProfile& CurrentProfile() {
     return current ? *current : ExplorerProfile();
 }
 
-void SetCurrentProfile(const TProgramProfile& profile) { Current() = std::make_unique<TProgramProfile>(profile); }
+void SetCurrentProfile(const TProgramProfile& profile) {
+    Current() = std::make_unique<TProgramProfile>(profile);
+}
 
 const TColumnGroupDef& FileListerGroupDef() {
-    static const TColumnGroupDef def = {"&FileLister", {0, 7, 1, 2, 3, 6, 4, 5, 8, 16, 19, 20, 21}, 6, 3, "Columns"};
+    static const TColumnGroupDef def = {
+        "&FileLister", {0, 7, 1, 2, 3, 6, 4, 5, 8, 16, 19, 20, 21}, 6, 3, "Columns"};
     return def;
 }
 
@@ -70,13 +73,14 @@ const std::vector<TColumnGroupDef>& AnalyserGroupDefs() {
     static const std::vector<TColumnGroupDef> defs = [] {
         const std::vector<int> counts = {57, 58, 59, 60};
         std::vector<int> kinds;
-        for (int id = 61; id <= 72; ++id) kinds.push_back(id);
+        for (int id = 61; id <= 72; ++id)
+            kinds.push_back(id);
         auto with = [](int first, const std::vector<int>& rest) {
             std::vector<int> ids = {first};
             ids.insert(ids.end(), rest.begin(), rest.end());
             return ids;
         };
-        const char* captions[] = {"&Folders", "&Size", "&Date", "&Time", "&Attributes",
+        const char* captions[] = {"&Folders",   "&Size", "&Date",      "&Time",     "&Attributes",
                                   "&Extension", "T&ype", "&Cus. Ext.", "C&us. Type"};
         const int firsts[] = {56, 50, 51, 52, 53, 54, 55, 54, 55};
         std::vector<TColumnGroupDef> v;

@@ -27,10 +27,10 @@ struct TColumnGroupDef {
 using TMainSelector = const TItemComparator* (*)(int view, int sortCode);
 
 struct TProgramProfile {
-    std::string programName;  // "TessalundrixPro", "TXViewer"
-    std::string title;        // application title
-    std::string settingsName; // the settings store (platform/PQtRegistry.h)
-    std::string helpName;     // the help pages' name
+    std::string programName;                 // "TessalundrixPro", "TXViewer"
+    std::string title;                       // application title
+    std::string settingsName;                // the settings store (platform/PQtRegistry.h)
+    std::string helpName;                    // the help pages' name
     std::vector<TColumnGroupDef> mainGroups; // one per main-window view
     TMainSelector selectMainComparator = nullptr;
     // Rows whose parent is such an item show no dates and attributes; nullptr: the program has none.

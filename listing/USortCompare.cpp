@@ -7,7 +7,10 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
+#include <typeinfo>
+#include <unordered_map>
 
 namespace listing {
 
@@ -19,15 +22,20 @@ namespace {
 const std::array<char, 256>& CharTable() {
     static const std::array<char, 256> table = [] {
         std::array<char, 256> t{};
-        for (int i = 0; i < 256; ++i) t[i] = static_cast<char>(i);
+        for (int i = 0; i < 256; ++i)
+            t[i] = static_cast<char>(i);
         return t;
     }();
     return table;
 }
 
-std::string_view CharView(char c) { return {&CharTable()[static_cast<unsigned char>(c)], 1}; }
+std::string_view CharView(char c) {
+    return {&CharTable()[static_cast<unsigned char>(c)], 1};
+}
 
-template <class T> int Cmp(T a, T b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <class T> int Cmp(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 // NaN is one value, below every number, so that dates read from damaged files still sort.
 int CmpReal(double a, double b) {
@@ -41,10 +49,16 @@ int CmpBytes(std::string_view a, std::string_view b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
-bool Unexplored(const TItem* row) { return ExploreState(row) == TExploreState::Unexplored; }
+bool Unexplored(const TItem* row) {
+    return ExploreState(row) == TExploreState::Unexplored;
+}
 
-const TTopItem* AsTop(const TItem* row) { return dynamic_cast<const TTopItem*>(row); }
-const TDriveItem* AsDrive(const TItem* row) { return dynamic_cast<const TDriveItem*>(row); }
+const TTopItem* AsTop(const TItem* row) {
+    return dynamic_cast<const TTopItem*>(row);
+}
+const TDriveItem* AsDrive(const TItem* row) {
+    return dynamic_cast<const TDriveItem*>(row);
+}
 
 // The drive family's letter: a lettered drive's letter, a mounted file system's mount point; other
 // rows take their sort key (top items) or '{', which sorts after every letter.
@@ -66,15 +80,31 @@ std::int64_t CountValue(const TItem* row, bool files, bool descending) {
     return files ? row->GetFileCount() : row->GetFolderCount();
 }
 
+// While a whole list is sorted, the upper-cased paths of the rows' parents are built once per
+// parent (rows of one folder share it); single comparisons build them afresh.
+thread_local std::unordered_map<const TFolderItem*, std::string>* tParentPaths = nullptr;
+
+const std::string& UpperParentPath(const TFolderItem* parent, std::string& scratch) {
+    if (tParentPaths) {
+        auto [it, added] = tParentPaths->try_emplace(parent);
+        if (added) it->second = UpperAscii(parent->GetPath());
+        return it->second;
+    }
+    scratch = UpperAscii(parent->GetPath());
+    return scratch;
+}
+
 // ---- key makers ----
 // A nullptr row sorts first in every family and equals another nullptr row.
-#define NIL_FIRST                                                                                                 \
-    if (!row) {                                                                                                   \
-        k.part = INT32_MIN;                                                                                       \
-        return;                                                                                                   \
+#define NIL_FIRST                                                                                            \
+    if (!row) {                                                                                              \
+        k.part = INT32_MIN;                                                                                  \
+        return;                                                                                              \
     }
 
-void KName(const TItem* row, bool, TSortKey& k) { NIL_FIRST k.view = row->Name(); }
+void KName(const TItem* row, bool, TSortKey& k) {
+    NIL_FIRST k.view = row->Name();
+}
 void KFLName(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST k.sub = row->IsFolder() ? 1 : 0;
     k.view = row->Name();
@@ -95,7 +125,8 @@ void KNameDrivesFirst(const TItem* row, bool, TSortKey& k) {
 }
 void KInFolder(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST const TFolderItem* parent = row->Parent();
-    if (parent) k.text = UpperAscii(parent->GetPath());
+    std::string scratch;
+    if (parent) k.text = UpperParentPath(parent, scratch);
     k.tie = row->Name();
 }
 void KItemInFolder(const TItem* row, bool d, TSortKey& k) {
@@ -140,7 +171,17 @@ void KAttributes(const TItem* row, bool, TSortKey& k) {
     k.tie = row->Name();
 }
 void KPath(const TItem* row, bool, TSortKey& k) {
-    NIL_FIRST k.text = UpperAscii(row->GetPath());
+    NIL_FIRST const TFolderItem* parent = row->Parent();
+    // A file's path is its parent's path and its name; other rows build their own.
+    if (parent && typeid(*row) == typeid(TFileItem)) {
+        std::string scratch;
+        const std::string& head = UpperParentPath(parent, scratch);
+        k.text.reserve(head.size() + row->Name().size());
+        k.text = head;
+        k.text += UpperAscii(row->Name());
+    } else {
+        k.text = UpperAscii(row->GetPath());
+    }
     k.tie = row->Name();
 }
 void KExtension(const TItem* row, bool, TSortKey& k) {
@@ -163,7 +204,9 @@ void KItemFolders(const TItem* row, bool d, TSortKey& k) {
 }
 
 // Drive family.
-void KDriveLetter(const TItem* row, bool, TSortKey& k) { NIL_FIRST k.view = LetterView(row); }
+void KDriveLetter(const TItem* row, bool, TSortKey& k) {
+    NIL_FIRST k.view = LetterView(row);
+}
 void KDriveType(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST k.text = UpperAscii(row->TypeName());
     k.tie = LetterView(row);
@@ -188,11 +231,21 @@ template <int Which> void KDriveSpace(const TItem* row, bool d, TSortKey& k) {
     NIL_FIRST const TDriveItem* drive = AsDrive(row);
     if (drive && DriveSpaceKnown(drive)) {
         switch (Which) {
-        case 0: k.number = drive->UsedSpace(); break;
-        case 1: k.number = drive->TotalSpace(); break;
-        case 2: k.number = drive->FreeSpace(); break;
-        case 3: k.real = PercentOf(drive->UsedSpace(), drive->TotalSpace()); break;
-        default: k.real = PercentOf(drive->FreeSpace(), drive->TotalSpace()); break;
+        case 0:
+            k.number = drive->UsedSpace();
+            break;
+        case 1:
+            k.number = drive->TotalSpace();
+            break;
+        case 2:
+            k.number = drive->FreeSpace();
+            break;
+        case 3:
+            k.real = PercentOf(drive->UsedSpace(), drive->TotalSpace());
+            break;
+        default:
+            k.real = PercentOf(drive->FreeSpace(), drive->TotalSpace());
+            break;
         }
     } else {
         const double s = SpaceSentinel(row, d);
@@ -213,8 +266,10 @@ void KTopOrder(const TItem* row, bool, TSortKey& k) {
 template <int Which> void KTopValue(const TItem* row, bool d, TSortKey& k) {
     NIL_FIRST const TTopItem* t = AsTop(row);
     if (!t) return;
-    if (Which == 0) k.number = Unexplored(row) ? -1 : row->GetSize();
-    else k.number = CountValue(row, Which == 1, d);
+    if (Which == 0)
+        k.number = Unexplored(row) ? -1 : row->GetSize();
+    else
+        k.number = CountValue(row, Which == 1, d);
     k.part = k.number < 0 ? 2 : 1;
     k.tie = CharView(t->SortKey());
 }
@@ -289,8 +344,10 @@ struct TTable {
     TTable() {
         items.reserve(2 * std::size(kDefs));
         for (const TDef& d : kDefs)
-            for (bool desc : {false, true}) items.push_back({d.name, d.family, d.key, desc, d.primary, d.make});
-        for (const TItemComparator& c : items) all.push_back(&c);
+            for (bool desc : {false, true})
+                items.push_back({d.name, d.family, d.key, desc, d.primary, d.make});
+        for (const TItemComparator& c : items)
+            all.push_back(&c);
     }
 };
 
@@ -306,42 +363,96 @@ const TItemComparator* Pick(TSortFamily family, TSortKeyKind key, int sortCode) 
 // Item-list keys by column id (File/Folder View and File Lister).
 bool ItemKeyOfId(int id, TSortKeyKind& key) {
     switch (id) {
-    case 0: key = K::Name; return true;
-    case 1: key = K::Size; return true;
-    case 2: key = K::Type; return true;
-    case 3: key = K::Modified; return true;
-    case 4: key = K::Created; return true;
-    case 5: key = K::Accessed; return true;
-    case 6: key = K::Attributes; return true;
-    case 7: key = K::InFolder; return true;
-    case 8: key = K::Path; return true;
-    case 9: key = K::Files; return true;
-    case 10: key = K::Folders; return true;
-    case 16: key = K::Extension; return true;
-    case 19: key = K::ModifiedReal; return true;
-    case 20: key = K::CreatedReal; return true;
-    case 21: key = K::AccessedReal; return true;
-    default: return false;
+    case 0:
+        key = K::Name;
+        return true;
+    case 1:
+        key = K::Size;
+        return true;
+    case 2:
+        key = K::Type;
+        return true;
+    case 3:
+        key = K::Modified;
+        return true;
+    case 4:
+        key = K::Created;
+        return true;
+    case 5:
+        key = K::Accessed;
+        return true;
+    case 6:
+        key = K::Attributes;
+        return true;
+    case 7:
+        key = K::InFolder;
+        return true;
+    case 8:
+        key = K::Path;
+        return true;
+    case 9:
+        key = K::Files;
+        return true;
+    case 10:
+        key = K::Folders;
+        return true;
+    case 16:
+        key = K::Extension;
+        return true;
+    case 19:
+        key = K::ModifiedReal;
+        return true;
+    case 20:
+        key = K::CreatedReal;
+        return true;
+    case 21:
+        key = K::AccessedReal;
+        return true;
+    default:
+        return false;
     }
 }
 
 bool DriveKeyOfId(int id, TSortKeyKind& key) {
     switch (id) {
-    case 0: key = K::Letter; return true;
-    case 2: key = K::Type; return true;
-    case 9: key = K::Files; return true;
-    case 10: key = K::Folders; return true;
-    case 11: key = K::UsedSpace; return true;
-    case 12: key = K::UsedOnDrive; return true;
-    case 13: key = K::Total; return true;
-    case 14: key = K::Free; return true;
-    case 17: key = K::UsedPercent; return true;
-    case 18: key = K::FreePercent; return true;
-    default: return false;
+    case 0:
+        key = K::Letter;
+        return true;
+    case 2:
+        key = K::Type;
+        return true;
+    case 9:
+        key = K::Files;
+        return true;
+    case 10:
+        key = K::Folders;
+        return true;
+    case 11:
+        key = K::UsedSpace;
+        return true;
+    case 12:
+        key = K::UsedOnDrive;
+        return true;
+    case 13:
+        key = K::Total;
+        return true;
+    case 14:
+        key = K::Free;
+        return true;
+    case 17:
+        key = K::UsedPercent;
+        return true;
+    case 18:
+        key = K::FreePercent;
+        return true;
+    default:
+        return false;
     }
 }
 
-bool Offered(int id, std::initializer_list<int> ids) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+bool Offered(int id, std::initializer_list<int> ids) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 } // namespace
 
@@ -350,11 +461,20 @@ int TItemComparator::CompareKeys(const TSortKey& a, const TSortKey& b) const {
     int c = Cmp(a.sub, b.sub);
     if (c == 0) {
         switch (Primary) {
-        case TPrimaryType::Number: c = Cmp(a.number, b.number); break;
-        case TPrimaryType::Real: c = CmpReal(a.real, b.real); break;
-        case TPrimaryType::Text: c = CmpBytes(a.text, b.text); break;
-        case TPrimaryType::View: c = CompareTextUpper(a.view, b.view); break;
-        case TPrimaryType::None: break;
+        case TPrimaryType::Number:
+            c = Cmp(a.number, b.number);
+            break;
+        case TPrimaryType::Real:
+            c = CmpReal(a.real, b.real);
+            break;
+        case TPrimaryType::Text:
+            c = CmpBytes(a.text, b.text);
+            break;
+        case TPrimaryType::View:
+            c = CompareTextUpper(a.view, b.view);
+            break;
+        case TPrimaryType::None:
+            break;
         }
         c = c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
@@ -376,7 +496,9 @@ const TItemComparator* FindComparator(TSortFamily family, TSortKeyKind key, bool
     return nullptr;
 }
 
-const std::vector<const TItemComparator*>& AllComparators() { return Table().all; }
+const std::vector<const TItemComparator*>& AllComparators() {
+    return Table().all;
+}
 
 int SortCodeAfterClick(int currentCode, int clickedId) {
     const int c = 2 * clickedId;
@@ -398,13 +520,19 @@ const TItemComparator* SelectExplorerComparator(int view, int sortCode) {
         return FindComparator(F::Item, K::Name, false);
     case 3:
         switch (id) {
-        case 0: return Pick(F::Top, K::Order, sortCode);
-        case 1: return Pick(F::Top, K::Size, sortCode);
-        case 9: return Pick(F::Top, K::Files, sortCode);
-        case 10: return Pick(F::Top, K::Folders, sortCode);
-        default: return FindComparator(F::Top, K::Order, false);
+        case 0:
+            return Pick(F::Top, K::Order, sortCode);
+        case 1:
+            return Pick(F::Top, K::Size, sortCode);
+        case 9:
+            return Pick(F::Top, K::Files, sortCode);
+        case 10:
+            return Pick(F::Top, K::Folders, sortCode);
+        default:
+            return FindComparator(F::Top, K::Order, false);
         }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -426,7 +554,8 @@ const TItemComparator* SelectViewerComparator(int view, int sortCode) {
         if (Offered(id, {0, 1, 2, 8, 9, 10}) && ItemKeyOfId(id, key)) return Pick(F::Item, key, sortCode);
         if (Offered(id, {12, 13, 14, 17, 18}) && DriveKeyOfId(id, key)) return Pick(F::Drive, key, sortCode);
         return FindComparator(F::Item, K::Name, false);
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -437,20 +566,203 @@ const TItemComparator* SelectFileListerComparator(int sortCode) {
     return FindComparator(F::FileLister, K::Name, false);
 }
 
-void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparator) {
-    struct TKeyed {
-        TSortKey key;
-        TItem* item;
-    };
-    std::vector<TKeyed> keyed(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        keyed[i].item = rows[i];
-        comparator.MakeKey(rows[i], comparator.Descending, keyed[i].key);
+namespace {
+
+// The sort's own record of a row: the key's leading parts packed into integers that compare as
+// the full key does, so that most comparisons touch neither the strings nor the items. Texts keep
+// a 16-byte (primary) or 8-byte (tie) prefix; rows whose prefixes are equal and longer fall back to
+// the full key.
+struct TSortRecord {
+    std::uint64_t head; // part (ascending), then sub (in the comparator's direction)
+    std::uint64_t p0;   // number, date or the first 8 bytes of the text
+    std::uint64_t p1;   // bytes 8-15 of the text
+    std::uint64_t t0;   // the first 16 bytes of the tie
+    std::uint64_t t1;
+    std::uint32_t index;
+    std::uint16_t primaryLong; // text longer than 16 bytes (and not ranked)
+    std::uint16_t tieLong;     // tie longer than 16 bytes
+};
+
+std::uint64_t Biased(std::int64_t v) {
+    return static_cast<std::uint64_t>(v) ^ (1ULL << 63);
+}
+
+// Doubles as integers in the order of CmpReal: NaN lowest, -0 equal to +0.
+std::uint64_t RealBits(double d) {
+    if (std::isnan(d)) return 0;
+    if (d == 0) d = 0;
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return (bits & (1ULL << 63)) ? ~bits : bits | (1ULL << 63);
+}
+
+// Big-endian bytes [from, from + 8) of s, upper-cased when asked, zero-padded.
+std::uint64_t Prefix(std::string_view s, std::size_t from, bool upper) {
+    unsigned char bytes[8] = {};
+    if (from < s.size()) std::memcpy(bytes, s.data() + from, std::min<std::size_t>(8, s.size() - from));
+    std::uint64_t v = 0;
+    for (unsigned char c : bytes) {
+        if (upper) c = static_cast<unsigned char>(c - (static_cast<unsigned>(c - 'a') < 26u ? 32 : 0));
+        v = (v << 8) | c;
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [&comparator](const TKeyed& a, const TKeyed& b) {
-        return comparator.CompareKeys(a.key, b.key) < 0;
+    return v;
+}
+
+template <class T> int Cmp3(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// Text keys with few distinct values (types, attribute letters, extensions, parent folders) are
+// replaced by their rank among the distinct values, so the sort compares integers only. Many
+// distinct values (paths) keep their prefixes: ranking them would cost a sort of its own.
+void RankFewTexts(const std::vector<TSortKey>& keys, std::vector<TSortRecord>& records) {
+    const std::size_t limit = std::max<std::size_t>(64, keys.size() / 8);
+    std::unordered_map<std::string_view, std::uint32_t> ids;
+    std::vector<std::uint32_t> idOfRow(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto [it, added] = ids.try_emplace(keys[i].text, static_cast<std::uint32_t>(ids.size()));
+        if (added && ids.size() > limit) return;
+        idOfRow[i] = it->second;
+    }
+    std::vector<std::string_view> distinct(ids.size());
+    for (const auto& [text, id] : ids)
+        distinct[id] = text;
+    std::vector<std::uint32_t> order(distinct.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return distinct[a] < distinct[b]; });
+    std::vector<std::uint32_t> rank(distinct.size());
+    for (std::uint32_t r = 0; r < order.size(); ++r)
+        rank[order[r]] = r;
+    for (TSortRecord& rec : records) {
+        rec.p0 = rank[idOfRow[rec.index]];
+        rec.p1 = 0;
+        rec.primaryLong = 0;
+    }
+}
+
+} // namespace
+
+void SortItems(TItem** rows, std::size_t count, const TItemComparator& comparator) {
+    std::unordered_map<const TFolderItem*, std::string> parentPaths;
+    tParentPaths = &parentPaths;
+    std::vector<TSortKey> keys(count);
+    std::vector<TSortRecord> records(count);
+    const TPrimaryType primary = comparator.Primary;
+    const bool desc = comparator.Descending;
+    for (std::size_t i = 0; i < count; ++i) {
+        TSortKey& k = keys[i];
+        comparator.MakeKey(rows[i], desc, k);
+        TSortRecord& r = records[i];
+        const std::int64_t sub = desc ? -static_cast<std::int64_t>(k.sub) : k.sub;
+        r.head = (static_cast<std::uint64_t>(static_cast<std::int64_t>(k.part) + 0x80000000LL) << 32) |
+                 static_cast<std::uint32_t>(sub + 0x80000000LL);
+        r.p0 = r.p1 = 0;
+        r.primaryLong = 0;
+        switch (primary) {
+        case TPrimaryType::Number:
+            r.p0 = Biased(k.number);
+            break;
+        case TPrimaryType::Real:
+            r.p0 = RealBits(k.real);
+            break;
+        case TPrimaryType::Text:
+            r.p0 = Prefix(k.text, 0, false);
+            r.p1 = Prefix(k.text, 8, false);
+            r.primaryLong = k.text.size() > 16;
+            break;
+        case TPrimaryType::View:
+            r.p0 = Prefix(k.view, 0, true);
+            r.p1 = Prefix(k.view, 8, true);
+            r.primaryLong = k.view.size() > 16;
+            break;
+        case TPrimaryType::None:
+            break;
+        }
+        r.t0 = Prefix(k.tie, 0, true);
+        r.t1 = Prefix(k.tie, 8, true);
+        r.tieLong = k.tie.size() > 16;
+        r.index = static_cast<std::uint32_t>(i);
+    }
+    tParentPaths = nullptr;
+    if (primary == TPrimaryType::Text) RankFewTexts(keys, records);
+    const bool isText = primary == TPrimaryType::Text || primary == TPrimaryType::View;
+    auto tieLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.t0, b.t0);
+        if (c == 0) c = Cmp3(a.t1, b.t1);
+        if (c == 0 && (a.tieLong || b.tieLong)) c = CompareTextUpper(keys[a.index].tie, keys[b.index].tie);
+        return c < 0;
+    };
+    auto chunkLess = [&](const TSortRecord& a, const TSortRecord& b) {
+        int c = Cmp3(a.p0, b.p0);
+        if (c == 0) c = Cmp3(a.p1, b.p1);
+        if (c != 0) return desc ? c > 0 : c < 0;
+        // Equal chunks of texts that go on: a later pass orders them, the tie is not needed yet.
+        if (isText && (a.primaryLong || b.primaryLong)) return false;
+        return tieLess(a, b);
+    };
+    std::stable_sort(records.begin(), records.end(), [&](const TSortRecord& a, const TSortRecord& b) {
+        if (a.head != b.head) return a.head < b.head;
+        return chunkLess(a, b);
     });
-    for (std::size_t i = 0; i < count; ++i) rows[i] = keyed[i].item;
+    if (isText) {
+        // Texts equal in their first 16 bytes and longer go on by the next 16 bytes, run by run, so
+        // every comparison stays on integers (long paths share long prefixes).
+        // The texts apart from the keys: a compact table that the passes read again and again.
+        std::vector<std::string_view> texts(count);
+        for (std::size_t i = 0; i < count; ++i)
+            texts[i] = primary == TPrimaryType::Text ? std::string_view(keys[i].text) : keys[i].view;
+        auto textOf = [&](const TSortRecord& r) { return texts[r.index]; };
+        auto sameChunk = [](const TSortRecord& a, const TSortRecord& b) {
+            return a.head == b.head && a.p0 == b.p0 && a.p1 == b.p1;
+        };
+        struct TRun {
+            std::size_t first, last, depth;
+        };
+        std::vector<TRun> runs;
+        auto findRuns = [&](std::size_t first, std::size_t last, std::size_t depth) {
+            for (std::size_t i = first; i < last;) {
+                std::size_t j = i + 1;
+                while (j < last && sameChunk(records[i], records[j]))
+                    ++j;
+                if (j - i > 1 && records[i].primaryLong) runs.push_back({i, j, depth});
+                i = j;
+            }
+        };
+        findRuns(0, count, 16);
+        while (!runs.empty()) {
+            const TRun run = runs.back();
+            runs.pop_back();
+            const bool upper = primary == TPrimaryType::View;
+            for (std::size_t i = run.first; i < run.last; ++i) {
+                TSortRecord& r = records[i];
+                const std::string_view t = textOf(r);
+                r.p0 = Prefix(t, run.depth, upper);
+                r.p1 = Prefix(t, run.depth + 8, upper);
+                r.primaryLong = t.size() > run.depth + 16;
+            }
+            const auto first = records.begin() + static_cast<std::ptrdiff_t>(run.first);
+            const auto last = records.begin() + static_cast<std::ptrdiff_t>(run.last);
+            if (run.last - run.first <= 24) {
+                // Insertion sort: stable, and no buffer for the many short runs.
+                for (auto i = first + 1; i < last; ++i) {
+                    TSortRecord moving = *i;
+                    auto j = i;
+                    for (; j > first && chunkLess(moving, *(j - 1)); --j)
+                        *j = *(j - 1);
+                    *j = moving;
+                }
+            } else {
+                std::stable_sort(first, last, chunkLess);
+            }
+            findRuns(run.first, run.last, run.depth + 16);
+        }
+    }
+    std::vector<TItem*> sorted(count);
+    for (std::size_t i = 0; i < count; ++i)
+        sorted[i] = rows[records[i].index];
+    std::copy(sorted.begin(), sorted.end(), rows);
 }
 
 void SortItems(std::vector<TItem*>& rows, const TItemComparator& comparator) {

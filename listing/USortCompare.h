@@ -37,9 +37,28 @@ struct TSortKey {
 
 enum class TSortFamily { FileLister, Item, Drive, Top, Viewer };
 enum class TSortKeyKind {
-    Name, Size, Type, Modified, Created, Accessed, Attributes, InFolder, Path, Files, Folders, Extension,
-    ModifiedReal, CreatedReal, AccessedReal, // the item's own dates
-    Letter, UsedSpace, UsedOnDrive, Total, Free, UsedPercent, FreePercent, // drive list
+    Name,
+    Size,
+    Type,
+    Modified,
+    Created,
+    Accessed,
+    Attributes,
+    InFolder,
+    Path,
+    Files,
+    Folders,
+    Extension,
+    ModifiedReal,
+    CreatedReal,
+    AccessedReal, // the item's own dates
+    Letter,
+    UsedSpace,
+    UsedOnDrive,
+    Total,
+    Free,
+    UsedPercent,
+    FreePercent,    // drive list
     Order,          // top items by their sort key
     NameDrivesFirst // the viewer's name order: drives, folders, files
 };
@@ -80,7 +99,9 @@ public:
 // The File Lister (both programs).
 [[nodiscard]] const TItemComparator* SelectFileListerComparator(int sortCode);
 
-// Sorts rows stably (equal rows keep their order), computing each row's key once.
+// Sorts rows stably (equal rows keep their order), computing each row's key once. The keys are
+// packed into integer records (texts by 16-byte chunks, few-valued texts by rank), so the order is
+// exactly the comparator's. Costs one key and about 100 bytes per row while it runs.
 void SortItems(std::vector<model::TItem*>& rows, const TItemComparator& comparator);
 void SortItems(model::TItem** rows, std::size_t count, const TItemComparator& comparator);
 

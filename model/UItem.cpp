@@ -489,10 +489,14 @@ void TFolderItem::AddChild(TItem* item) {
 }
 
 void TFolderItem::RemoveChild(TItem* item) {
+    DetachChild(item);
+    UpdateTotals();
+}
+
+void TFolderItem::DetachChild(TItem* item) {
     NotifyItemsAboutToBeRemoved(this, item);
     FChildren.Remove(item);
     item->SetParent(nullptr);
-    UpdateTotals();
 }
 
 TItem* TFolderItem::FindChild(std::string_view name) const {

@@ -284,6 +284,8 @@ public:
     void AddChild(TItem* item);
     // Takes the child out without destroying it (the caller owns it then), then UpdateTotals.
     void RemoveChild(TItem* item);
+    // RemoveChild without the totals, for callers that take out many and recompute them once.
+    void DetachChild(TItem* item);
     // Exact, case-sensitive, searched from the last child to the first; nullptr when absent.
     [[nodiscard]] TItem* FindChild(std::string_view name) const;
     void SortChildren();

@@ -1,4 +1,5 @@
 // Exploring: filling the tree from the file system, the mount table and the mounted network shares.
+#include "model/UBusyCursor.h"
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UShellUtil.h"
@@ -141,6 +142,7 @@ bool TFolderItem::Explore() {
 }
 
 void TFolderItem::Expand(bool force, bool deep) {
+    TBusyCursor busy;
     if (force) SetListed(false);
     if (!Listed()) {
         if (ChildCount() > 0)
@@ -155,6 +157,7 @@ void TFolderItem::Expand(bool force, bool deep) {
 }
 
 void TFolderItem::ExpandChildren() {
+    TBusyCursor busy;
     ++gDeferTotals;
     try {
         for (int i = 0; i < ChildCount(); ++i)
@@ -295,6 +298,7 @@ void TNetworkContainerItem::UpdateShares(const std::vector<platform::TNetworkSha
 }
 
 bool TNetworkContainerItem::Explore() {
+    TBusyCursor busy;
     UpdateShares(MountedShares());
     return true;
 }
@@ -312,6 +316,7 @@ void TNetworkRootItem::UpdateServers(const std::vector<platform::TNetworkShare>&
 }
 
 bool TNetworkRootItem::Explore() {
+    TBusyCursor busy;
     UpdateServers(MountedShares());
     return true;
 }
@@ -321,6 +326,7 @@ void TNetworkDriveItem::TouchShare() {
 }
 
 void TNetworkDriveItem::Expand(bool force, bool deep) {
+    TBusyCursor busy;
     TouchShare();
     TNetworkItem::Expand(force, deep);
 }

@@ -1,5 +1,7 @@
 #include "model/UScanProgressForm.h"
 
+#include "model/UBusyCursor.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -62,6 +64,12 @@ void TScanProgressForm::Install(QWidget* owner) {
     QPointer<QWidget> parent(owner);
     SetScanProgressFactory([parent]() -> std::unique_ptr<TScanProgress> {
         return std::make_unique<TScanProgressForm>(parent.data());
+    });
+    SetBusyCursorHook([](bool busy) {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
     });
 }
 

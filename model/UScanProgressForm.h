@@ -21,7 +21,8 @@ public:
 
     void Pump() override;
 
-    // Makes every exploration open this window (owner: the windows' parent, may be nullptr).
+    // Makes every exploration open this window (owner: the windows' parent, may be nullptr), and
+    // the model's busy work show the wait cursor.
     static void Install(QWidget* owner = nullptr);
 
     QFrame* Panel1;

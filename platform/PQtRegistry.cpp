@@ -13,9 +13,17 @@ namespace {
 
 bool NeedsEscape(char c, bool isName) {
     switch (c) {
-    case '%': case '\r': case '\n': case '\0': return true;
-    case '=': case '[': case ']': return isName;
-    default: return false;
+    case '%':
+    case '\r':
+    case '\n':
+    case '\0':
+        return true;
+    case '=':
+    case '[':
+    case ']':
+        return isName;
+    default:
+        return false;
     }
 }
 
@@ -47,7 +55,10 @@ bool Unescape(const QByteArray& in, QByteArray& out) {
     out.clear();
     out.reserve(in.size());
     for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] != '%') { out += in[i]; continue; }
+        if (in[i] != '%') {
+            out += in[i];
+            continue;
+        }
         if (i + 2 >= in.size()) return false;
         const int h = HexDigit(in[i + 1]), l = HexDigit(in[i + 2]);
         if (h < 0 || l < 0) return false;
@@ -93,7 +104,8 @@ bool ReadStore(QIODevice& device, QSettings::SettingsMap& map) {
     QByteArray group;
     while (!device.atEnd()) {
         QByteArray line = device.readLine();
-        while (line.endsWith('\n') || line.endsWith('\r')) line.chop(1);
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
         if (line.startsWith('[') && line.endsWith(']')) {
             QByteArray g;
@@ -145,8 +157,10 @@ QString FromView(std::string_view s) {
 QString CleanKey(std::string_view key) {
     QString k = FromView(key);
     k.replace('\\', '/');
-    while (k.startsWith('/')) k.remove(0, 1);
-    while (k.endsWith('/')) k.chop(1);
+    while (k.startsWith('/'))
+        k.remove(0, 1);
+    while (k.endsWith('/'))
+        k.chop(1);
     return k;
 }
 
@@ -169,7 +183,9 @@ TRegistry::TRegistry(std::string fileName, int)
     : FFileName(std::move(fileName)),
       FSettings(std::make_unique<QSettings>(QString::fromStdString(FFileName), StoreFormat())) {}
 
-TRegistry TRegistry::AtFile(const std::string& path) { return TRegistry(path, 0); }
+TRegistry TRegistry::AtFile(const std::string& path) {
+    return TRegistry(path, 0);
+}
 
 TRegistry::~TRegistry() {
     if (FSettings) Flush();
@@ -198,7 +214,9 @@ bool TRegistry::OpenKey(std::string_view key, bool canCreate) {
     return true;
 }
 
-bool TRegistry::ValueExists(std::string_view name) const { return FSettings->contains(Path(name)); }
+bool TRegistry::ValueExists(std::string_view name) const {
+    return FSettings->contains(Path(name));
+}
 
 TRegRead<std::int32_t> TRegistry::ReadInteger(std::string_view name) const {
     const QVariant v = FSettings->value(Path(name));
@@ -230,10 +248,14 @@ TRegRead<TBytes> TRegistry::ReadBinary(std::string_view name) const {
 int TRegistry::DataSize(std::string_view name) const {
     const QVariant v = FSettings->value(Path(name));
     switch (v.typeId()) {
-    case QMetaType::UnknownType: return -1;
-    case QMetaType::Int: return 4;
-    case QMetaType::QByteArray: return static_cast<int>(v.toByteArray().size());
-    default: return static_cast<int>(v.toString().toUtf8().size());
+    case QMetaType::UnknownType:
+        return -1;
+    case QMetaType::Int:
+        return 4;
+    case QMetaType::QByteArray:
+        return static_cast<int>(v.toByteArray().size());
+    default:
+        return static_cast<int>(v.toString().toUtf8().size());
     }
 }
 
@@ -250,12 +272,16 @@ void TRegistry::WriteBinary(std::string_view name, const TBytes& value) {
                                                         static_cast<qsizetype>(value.size()))));
 }
 
-void TRegistry::DeleteValue(std::string_view name) { FSettings->remove(Path(name)); }
+void TRegistry::DeleteValue(std::string_view name) {
+    FSettings->remove(Path(name));
+}
 
 void TRegistry::DeleteKey(std::string_view key) {
     const QString k = CleanKey(key);
-    if (k.isEmpty()) FSettings->clear();
-    else FSettings->remove(k);
+    if (k.isEmpty())
+        FSettings->clear();
+    else
+        FSettings->remove(k);
 }
 
 bool TRegistry::Flush() {

@@ -29,7 +29,8 @@ public:
     // Names of every entry in the folder (to see that no temporary file was left behind).
     [[nodiscard]] std::vector<std::string> Entries() const {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(FPath)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(FPath))
+            names.push_back(e.path().filename().string());
         return names;
     }
 
@@ -47,6 +48,8 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+inline std::vector<std::uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 } // namespace exporttest

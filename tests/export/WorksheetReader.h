@@ -25,7 +25,8 @@ inline unsigned Word(const std::string& b, size_t at) {
 }
 inline double Double(const std::string& b, size_t at) {
     std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i) bits = bits << 8 | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
+    for (int i = 7; i >= 0; --i)
+        bits = bits << 8 | static_cast<unsigned char>(b[at + static_cast<size_t>(i)]);
     double d;
     std::memcpy(&d, &bits, sizeof d);
     return d;
@@ -38,7 +39,8 @@ inline TSheet ReadExcelSheet(const std::string& b) {
         const size_t body = at + 4;
         if (op == 0x0004 || op == 0x0003) {
             TSheetCell cell;
-            const int row = static_cast<int>(Word(b, body)) + 1, col = static_cast<int>(Word(b, body + 2)) + 1;
+            const int row = static_cast<int>(Word(b, body)) + 1,
+                      col = static_cast<int>(Word(b, body + 2)) + 1;
             cell.Align = static_cast<unsigned char>(b[body + 6]);
             if (op == 0x0003) {
                 cell.IsNumber = true;
@@ -60,7 +62,8 @@ inline TSheet ReadLotusSheet(const std::string& b) {
         const size_t body = at + 4;
         if (op == 0x000F || op == 0x000E) {
             TSheetCell cell;
-            const int col = static_cast<int>(Word(b, body + 1)) + 1, row = static_cast<int>(Word(b, body + 3)) + 1;
+            const int col = static_cast<int>(Word(b, body + 1)) + 1,
+                      row = static_cast<int>(Word(b, body + 3)) + 1;
             if (op == 0x000E) {
                 cell.IsNumber = true;
                 cell.Number = Double(b, body + 5);

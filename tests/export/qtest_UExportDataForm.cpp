@@ -5,6 +5,7 @@
 #include "ExportFixture.h"
 #include "ExportTestUtil.h"
 
+#include "listing/UColumnsForm.h"
 #include "model/UProgressForm.h"
 #include "platform/PQtRegistry.h"
 
@@ -26,8 +27,8 @@ namespace {
 // The dialog with the user's answers given in advance.
 class TScriptedForm : public TExportDataForm {
 public:
-    QString Answer;          // the file name the save dialog gives
-    bool Overwrite = true;   // the answer to "Overwrite ... ?"
+    QString Answer;        // the file name the save dialog gives
+    bool Overwrite = true; // the answer to "Overwrite ... ?"
     int FileAsks = 0, OverwriteAsks = 0;
     std::vector<TExportMessage> Messages;
 
@@ -69,7 +70,9 @@ private slots:
         QVERIFY(FConfig.isValid());
         qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
     }
-    void init() { QFile::remove(QString::fromStdString(platform::SettingsFileName(platform::kExplorerSettings))); }
+    void init() {
+        QFile::remove(QString::fromStdString(platform::SettingsFileName(platform::kExplorerSettings)));
+    }
 
     void controlsAndDefaults() {
         TExportDataForm form;
@@ -87,6 +90,11 @@ private slots:
         QVERIFY(!form.CheckBox3->isEnabled()); // no totals in this list
         QVERIFY(form.Button1->isDefault());
         QCOMPARE(ExportFilter(kTypeFixed), QString("Fixed column size (*.txt)"));
+        int helped = 0;
+        listing::SetHelpHandler([&](int context) { helped = context; });
+        form.Button3->click();
+        listing::SetHelpHandler({});
+        QCOMPARE(helped, 1011);
         QCOMPARE(ExportExtension(kTypeLotus), QString("wk1"));
     }
 
@@ -124,7 +132,7 @@ private slots:
         {
             platform::TRegistry store(platform::kExplorerSettings);
             store.OpenKey("Export", true);
-            store.WriteInteger("Type", 9);  // out of range: the default stays
+            store.WriteInteger("Type", 9); // out of range: the default stays
             store.WriteInteger("Title", 0);
             store.WriteString("Headers", "x"); // wrong type: reading ends here
             store.WriteInteger("Totals", 0);

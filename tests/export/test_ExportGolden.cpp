@@ -29,7 +29,9 @@ const TGolden kGoldens[] = {{kTypeExcel, "fixture.xls"},
                             {kTypeTab, "fixture-tab.txt"},
                             {kTypeFixed, "fixture-fixed.txt"}};
 
-std::string GoldenPath(const char* file) { return std::string(TX_EXPORT_TEST_DIR) + "/golden/" + file; }
+std::string GoldenPath(const char* file) {
+    return std::string(TX_EXPORT_TEST_DIR) + "/golden/" + file;
+}
 
 TExportJob FixtureJob(int type, const std::string& file) {
     TExportJob job;
@@ -62,12 +64,14 @@ std::string Json(const std::string& s) {
     std::string out = "\"";
     for (const char ch : s) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') out += '\\', out += ch;
+        if (c == '"' || c == '\\')
+            out += '\\', out += ch;
         else if (c < 0x20) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\u%04x", c);
             out += buf;
-        } else out += ch;
+        } else
+            out += ch;
     }
     return out + "\"";
 }
@@ -122,7 +126,8 @@ TEST(ExportGolden, IndependentReadersSeeTheListing) {
         GTEST_SKIP() << "gnumeric's ssconvert is missing (scripts/install-deps.sh installs it)";
     const TTableListing listing = FixtureListing();
     TTempDir dir;
-    for (const TGolden& g : kGoldens) Export(listing, FixtureJob(g.type, dir.File(g.file)));
+    for (const TGolden& g : kGoldens)
+        Export(listing, FixtureJob(g.type, dir.File(g.file)));
 
     // What the readers should find: the worksheet layout of the listing (title rows 1-3, headers
     // row 5, data from row 7 with the separator row left empty), texts as the listing gives them,
@@ -132,25 +137,31 @@ TEST(ExportGolden, IndependentReadersSeeTheListing) {
            << Json("/home/user/data/ **") << "],\n \"columns\": [";
     for (int c = 0; c < listing.ColumnCount(); ++c) {
         const TExportColumn col = listing.Column(c);
-        expect << (c ? ", " : "") << "{\"caption\": " << Json(col.Caption + (col.Kind == kKindSize ? " (KB)" : ""))
-               << ", \"kind\": " << col.Kind << ", \"right\": " << (col.Alignment == 1 ? "true" : "false") << "}";
+        expect << (c ? ", " : "")
+               << "{\"caption\": " << Json(col.Caption + (col.Kind == kKindSize ? " (KB)" : ""))
+               << ", \"kind\": " << col.Kind << ", \"right\": " << (col.Alignment == 1 ? "true" : "false")
+               << "}";
     }
     expect << "],\n \"rows\": [";
     for (int r = 0; r < listing.RowCount(); ++r) {
-        expect << (r ? ",\n  " : "") << "{\"separator\": "
-               << (listing.RowClass(r) == TRowClass::Separator ? "true" : "false") << ", \"cells\": [";
+        expect << (r ? ",\n  " : "")
+               << "{\"separator\": " << (listing.RowClass(r) == TRowClass::Separator ? "true" : "false")
+               << ", \"cells\": [";
         for (int c = 0; c < listing.ColumnCount(); ++c) {
             const TExportColumn col = listing.Column(c);
             expect << (c ? ", " : "");
             std::string text = listing.CellText(c, r);
             if (c == 0 && listing.IsPartialFolder(r)) text += " **";
             if (c > 0 && col.Kind == kKindSize)
-                expect << (listing.IsInt64Cell(c, r) ? Number(static_cast<double>(listing.Int64Value(c, r)) / 1024.0) : "null");
+                expect << (listing.IsInt64Cell(c, r)
+                               ? Number(static_cast<double>(listing.Int64Value(c, r)) / 1024.0)
+                               : "null");
             else if (c > 0 && col.Kind == kKindCount)
                 expect << (listing.IsInt64Cell(c, r) ? std::to_string(listing.Int64Value(c, r)) : "null");
             else if (c > 0 && col.Kind == kKindPercent)
                 expect << (listing.IsFloatCell(c, r) ? Number(listing.FloatValue(c, r)) : "null");
-            else expect << Json(text);
+            else
+                expect << Json(text);
         }
         expect << "]}";
     }

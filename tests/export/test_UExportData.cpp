@@ -53,7 +53,8 @@ TExportJob Job(int type, const std::string& file) {
 
 TRunResult Export(const TExportListing& listing, const TExportJob& job, TExportProgress& progress) {
     TRunResult out;
-    TDataExporter exporter(listing, job, progress, [&](const TExportMessage& m) { out.Messages.push_back(m); });
+    TDataExporter exporter(listing, job, progress,
+                           [&](const TExportMessage& m) { out.Messages.push_back(m); });
     out.Result = exporter.Run();
     out.Exists = std::filesystem::exists(job.FileName);
     if (out.Exists) out.Bytes = ReadFile(job.FileName);
@@ -68,7 +69,9 @@ TRunResult Export(const TExportListing& listing, const TExportJob& job) {
 // One-column-per-value listing of four columns of a larger group, a few rows.
 TTableListing SmallListing() {
     TTableListing l;
-    l.Columns = {{0, "Name", 0, kKindText}, {1, "Size", 1, kKindSize}, {9, "Files", 1, kKindCount},
+    l.Columns = {{0, "Name", 0, kKindText},
+                 {1, "Size", 1, kKindSize},
+                 {9, "Files", 1, kKindCount},
                  {2, "Type", 0, kKindText}};
     l.Rows = {{{{"a"}, {"2 KB", 1536}, {"3", 3}, {"Text"}}}};
     return l;
@@ -77,7 +80,8 @@ TTableListing SmallListing() {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     size_t at = 0;
-    for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2) lines.push_back(text.substr(at, end - at));
+    for (size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
     EXPECT_EQ(at, text.size()) << "the text does not end with CR LF";
     return lines;
 }
@@ -114,8 +118,12 @@ TEST(ExportData, Padding) {
         int width, code;
         const char* expected;
     } cases[] = {
-        {"12345", 10, 2, "     12345"}, {"ab", 6, 1, "  ab  "},  {"abc", 6, 1, " abc  "},
-        {"abc", 6, 0, "abc   "},       {"abcdef", 3, 2, "abcdef"}, {"caf\xC3\xA9", 6, 2, "  caf\xC3\xA9"},
+        {"12345", 10, 2, "     12345"},
+        {"ab", 6, 1, "  ab  "},
+        {"abc", 6, 1, " abc  "},
+        {"abc", 6, 0, "abc   "},
+        {"abcdef", 3, 2, "abcdef"},
+        {"caf\xC3\xA9", 6, 2, "  caf\xC3\xA9"},
         {"", 2, 0, "  "},
     };
     for (const auto& c : cases) {
@@ -146,7 +154,8 @@ TEST(ExportData, CsvTitleLinesArePaddedToTheColumns) {
 TEST(ExportData, SizeUnitsInText) {
     TTableListing l;
     l.Columns = {{0, "Name", 0, kKindText}, {1, "Size", 1, kKindSize}};
-    l.Rows = {{{{"a"}, {"", 1536}}}, {{{"b"}, {"", 1234567890}}}, {{{"c"}, {"", 100}}}, {{{"d"}, {"Unexplored"}}}};
+    l.Rows = {
+        {{{"a"}, {"", 1536}}}, {{{"b"}, {"", 1234567890}}}, {{{"c"}, {"", 100}}}, {{{"d"}, {"Unexplored"}}}};
     struct {
         int type, unit;
         std::vector<std::string> values;
@@ -169,7 +178,8 @@ TEST(ExportData, SizeUnitsInText) {
         const std::string sep = c.type == kTypeCsv ? "," : c.type == kTypeTab ? "\t" : " ";
         for (size_t i = 0; i < 4; ++i) {
             // Fixed columns pad the names to the width of "Name".
-            const std::string name = std::string(1, static_cast<char>('a' + i)) + (c.type == kTypeFixed ? "   " : "");
+            const std::string name =
+                std::string(1, static_cast<char>('a' + i)) + (c.type == kTypeFixed ? "   " : "");
             EXPECT_EQ(lines[i], name + sep + c.values[i]);
         }
     }
@@ -210,8 +220,11 @@ TEST(ExportData, SeparatorAndTotalRows) {
         int type;
         bool totals;
         int dashLines, totalLines;
-    } cases[] = {{kTypeFixed, true, 1, 1}, {kTypeFixed, false, 0, 0}, {kTypeCsv, true, 0, 1},
-                 {kTypeCsv, false, 0, 0},  {kTypeTab, true, 0, 1}};
+    } cases[] = {{kTypeFixed, true, 1, 1},
+                 {kTypeFixed, false, 0, 0},
+                 {kTypeCsv, true, 0, 1},
+                 {kTypeCsv, false, 0, 0},
+                 {kTypeTab, true, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.type * 10 + c.totals);
         TExportJob job = Job(c.type, dir.File("t"));
@@ -309,7 +322,8 @@ TEST(ExportData, EmptyListingWritesTitleAndHeadersOnly) {
     const std::map<int, std::vector<std::string>> expected = {
         {kTypeCsv, {"10/12/2026 09:41:00,,,", "Files of,,,", "/data/,,,", "", "Name,Size (B),Files,Type"}},
         {kTypeTab, {"10/12/2026 09:41:00", "Files of", "/data/", "", "Name\tSize (B)\tFiles\tType"}},
-        {kTypeFixed, {"10/12/2026 09:41:00", "Files of", "/data/", "", "Name Size Files Type", "==== ==== ===== ===="}},
+        {kTypeFixed,
+         {"10/12/2026 09:41:00", "Files of", "/data/", "", "Name Size Files Type", "==== ==== ===== ===="}},
     };
     for (const auto& [type, lines] : expected) {
         SCOPED_TRACE(type);
@@ -432,4 +446,19 @@ TEST(ExportData, WriteFailureKeepsTheOldFile) {
         EXPECT_EQ(dir.Entries().size(), 1u);
     }
     std::signal(SIGXFSZ, previous);
+}
+
+TEST(ExportData, TextFilesAreUtf8AndWorksheetsWindows1252) {
+    TTableListing l;
+    l.Columns = {{0, "Name", 0, kKindText}};
+    // A name read from a file written on Windows (Windows-1252 bytes), and one in UTF-8.
+    l.Rows = {{{{"\xE9t\xE9"}}}, {{{"\xE2\x82\xAC \xE4\xB8\xAD"}}}};
+    TTempDir dir;
+    TExportJob job = Job(kTypeCsv, dir.File("u"));
+    job.Options.TitleLines = job.Options.ColumnHeaders = false;
+    EXPECT_EQ(Export(l, job).Bytes, "\xC3\xA9t\xC3\xA9\r\n\xE2\x82\xAC \xE4\xB8\xAD\r\n");
+    job.Options.Type = kTypeExcel;
+    const TSheet sheet = ReadExcelSheet(Export(l, job).Bytes);
+    EXPECT_EQ(sheet.at({1, 1}).Text, "\xE9t\xE9");
+    EXPECT_EQ(sheet.at({2, 1}).Text, "\x80 ?");
 }

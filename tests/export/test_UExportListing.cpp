@@ -8,7 +8,11 @@
 #include "model/UItem.h"
 #include "model/UProgressManager.h"
 
+#include "model/UConvertHelp.h"
+
 #include <gtest/gtest.h>
+
+#include <clocale>
 
 using namespace exportdata;
 using namespace exporttest;
@@ -18,7 +22,8 @@ namespace {
 std::string Export(const TExportListing& listing, TExportJob job) {
     TManagerProgress progress;
     std::vector<TExportMessage> messages;
-    TDataExporter exporter(listing, std::move(job), progress, [&](const TExportMessage& m) { messages.push_back(m); });
+    TDataExporter exporter(listing, std::move(job), progress,
+                           [&](const TExportMessage& m) { messages.push_back(m); });
     EXPECT_EQ(exporter.Run(), 1);
     EXPECT_EQ(messages.size(), 1u);
     return messages.empty() ? "" : messages[0].Caption;
@@ -57,7 +62,8 @@ struct TItems {
         inner->SetSize(100);
         Folder("none", false);
         root.ComputeTotals();
-        for (int i = 0; i < top->Children().Count(); ++i) rows.push_back(top->Children().Get(i));
+        for (int i = 0; i < top->Children().Count(); ++i)
+            rows.push_back(top->Children().Get(i));
     }
     model::TFolderItem* Folder(const char* name, bool explored) {
         auto* f = new model::TFolderItem(name, top);
@@ -126,4 +132,42 @@ TEST(ExportListing, ManagerProgressWithoutWindowNeverCancels) {
     progress.Step();
     EXPECT_FALSE(progress.Cancelled());
     EXPECT_EQ(model::ProgressManager().Position(), 1);
+}
+
+TEST(ExportListing, GermanLocaleKeepsTheNumbersOfAnAnalyserTable) {
+    analyser::TAnalyserDataGroup group{"Extension", "File Extensions"};
+    analyser::TAnalyserData* txt = group.AddRow(0, ".TXT");
+    analyser::TAnalyserData* c = group.AddRow(1, ".C");
+    txt->AddFiles(1, 2000, 3000000);
+    c->AddFiles(1, 1000, 1000000);
+    std::vector<const analyser::TAnalyserBaseData*> rows = {txt, c, group.Separator(), group.Total()};
+    listing::TColumnGroup columns(nullptr, -1, {54, 57, 58, 59, 60}, "Extensions");
+    TAnalyserListing listing(rows, columns);
+    TTempDir dir;
+    auto exportAll = [&] {
+        std::string all;
+        for (const int type : {kTypeCsv, kTypeTab, kTypeFixed}) {
+            TExportJob job = Job(type, dir.File("t"), kListAnalyser);
+            job.TotalsAvailable = true;
+            job.Options.SizeUnit = kUnitMB;
+            Export(listing, job);
+            all += ReadFile(dir.File("t"));
+        }
+        return all;
+    };
+    const std::string english = exportAll();
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    const model::TFormatSettings savedFormat = model::FormatSettings();
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE.utf8"))
+        GTEST_SKIP() << "no de_DE locale on this machine (scripts/install-deps.sh generates it)";
+    model::InitFormatSettings();
+    // The list itself now shows German numbers...
+    const std::string shown = listing.CellText(2, 0);
+    const std::string german = exportAll();
+    std::setlocale(LC_ALL, saved.c_str());
+    model::SetFormatSettings(savedFormat);
+    EXPECT_EQ(shown, "66,7 %");
+    // ...the files do not.
+    EXPECT_EQ(german, english);
+    EXPECT_NE(english.find(".TXT,2000,66.7,3,75.0"), std::string::npos) << english;
 }

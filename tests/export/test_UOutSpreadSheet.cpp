@@ -16,19 +16,20 @@ using B = std::vector<std::uint8_t>;
 
 namespace {
 
-const B kExcelHead = {0x09, 0x00, 0x04, 0x00, 0x02, 0x00, 0x10, 0x00,                         // BOF
-                     0x42, 0x00, 0x02, 0x00, 0xE4, 0x04,                                     // CODEPAGE
-                     0x31, 0x00, 0x0A, 0x00, 0xC8, 0x00, 0x00, 0x00, 5, 'A', 'r', 'i', 'a', 'l', // FONT
-                     0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00,                         // XF general
-                     0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x01,                         // XF left
-                     0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x02,                         // XF centre
-                     0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x03};                        // XF right
+const B kExcelHead = {0x09, 0x00, 0x04, 0x00, 0x02, 0x00, 0x10, 0x00,                             // BOF
+                      0x42, 0x00, 0x02, 0x00, 0xE4, 0x04,                                         // CODEPAGE
+                      0x31, 0x00, 0x0A, 0x00, 0xC8, 0x00, 0x00, 0x00, 5, 'A', 'r', 'i', 'a', 'l', // FONT
+                      0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00,  // XF general
+                      0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x01,  // XF left
+                      0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x02,  // XF centre
+                      0x43, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x03}; // XF right
 const B kExcelTail = {0x0A, 0x00, 0x00, 0x00};
 const B kLotusHead = {0x00, 0x00, 0x02, 0x00, 0x04, 0x04};
 const B kLotusTail = {0x01, 0x00, 0x00, 0x00};
 
 // The bytes between header and trailer that the calls write; checks header and trailer too.
-B Body(TOutSpreadSheet& writer, const B& head, const B& tail, const std::function<void(TOutSpreadSheet&)>& calls) {
+B Body(TOutSpreadSheet& writer, const B& head, const B& tail,
+       const std::function<void(TOutSpreadSheet&)>& calls) {
     TTempDir dir;
     const std::string path = dir.File("sheet");
     EXPECT_TRUE(writer.Open(path));
@@ -55,10 +56,11 @@ B LotusBody(const std::function<void(TOutSpreadSheet&)>& calls) {
 
 B Concat(std::initializer_list<B> parts) {
     B out;
-    for (const B& p : parts) out.insert(out.end(), p.begin(), p.end());
+    for (const B& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
     return out;
 }
-const B k1_5 = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F}; // 1.5
+const B k1_5 = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F};    // 1.5
 const B kMinus2 = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0}; // -2.0
 
 } // namespace
@@ -190,7 +192,8 @@ TEST(OutSpreadSheet, LabelsAtTheLengthLimits) {
     }
     // The cut counts the encoded bytes: one "é" is one byte there.
     std::string accents;
-    for (int i = 0; i < 300; ++i) accents += "\xC3\xA9";
+    for (int i = 0; i < 300; ++i)
+        accents += "\xC3\xA9";
     EXPECT_EQ(ExcelBody([&](TOutSpreadSheet& w) { w.WriteLabel(1, 1, accents, 0); }).size(), 255u + 12);
 }
 

@@ -52,7 +52,8 @@ public:
     }
     std::vector<int> Tags() const {
         std::vector<int> t;
-        for (int p = 0; p < ColumnCount(); ++p) t.push_back(ColumnTagAt(p));
+        for (int p = 0; p < ColumnCount(); ++p)
+            t.push_back(ColumnTagAt(p));
         return t;
     }
 };

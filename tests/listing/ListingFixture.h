@@ -12,11 +12,11 @@ using namespace model;
 struct TTree {
     TRootItem root{"My Tessalundrix"};
     TComputerRootItem* computer = nullptr;
-    TDriveItem* drive = nullptr;    // "/data", listed, 40 GiB of 100 GiB free
-    TDriveItem* unlisted = nullptr; // "/media/usb", never explored
-    TFolderItem* explored = nullptr;  // /data/docs/ explored: a.txt (1000), readme (3000)
-    TFolderItem* partial = nullptr;   // /data/part/ not explored, holds an explored folder
-    TFolderItem* deep = nullptr;      // /data/part/deep/ explored, empty
+    TDriveItem* drive = nullptr;       // "/data", listed, 40 GiB of 100 GiB free
+    TDriveItem* unlisted = nullptr;    // "/media/usb", never explored
+    TFolderItem* explored = nullptr;   // /data/docs/ explored: a.txt (1000), readme (3000)
+    TFolderItem* partial = nullptr;    // /data/part/ not explored, holds an explored folder
+    TFolderItem* deep = nullptr;       // /data/part/deep/ explored, empty
     TFolderItem* unexplored = nullptr; // /data/none/
     TFileItem* a = nullptr;
     TFileItem* readme = nullptr;

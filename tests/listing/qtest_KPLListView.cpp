@@ -5,6 +5,7 @@
 #include "listing/USortCompare.h"
 
 #include "ListingFixture.h"
+#include "analyser/UAnalyserData.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -25,7 +26,8 @@ TColumnGroup MakeGroup(TListColumns* view, int main) {
 
 std::vector<int> Tags(const TKPLListView& v) {
     std::vector<int> t;
-    for (int p = 0; p < v.ColumnCount(); ++p) t.push_back(v.ColumnTagAt(p));
+    for (int p = 0; p < v.ColumnCount(); ++p)
+        t.push_back(v.ColumnTagAt(p));
     return t;
 }
 
@@ -69,6 +71,7 @@ void TestKPLListView::appliesGroupAndMarksSortColumn() {
 
 void TestKPLListView::dragKeepsFirstColumnPinned() {
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     TColumnGroup g = MakeGroup(&v, 0);
     (void)g.ApplyToListView();
     QSignalSpy dragged(&v, &TKPLListView::ColumnDragged);
@@ -89,6 +92,7 @@ void TestKPLListView::dragKeepsFirstColumnPinned() {
 
 void TestKPLListView::readBackAfterDrag() {
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     TColumnGroup g = MakeGroup(&v, 0);
     (void)g.ApplyToListView();
     v.Header()->moveSection(4, 0); // "Type" to the front
@@ -106,6 +110,7 @@ void TestKPLListView::readBackAfterDrag() {
 
 void TestKPLListView::clicksReportTheColumnShown() {
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     v.resize(900, 300);
     TColumnGroup g = MakeGroup(&v, 0);
     (void)g.ApplyToListView();
@@ -129,6 +134,7 @@ void TestKPLListView::clicksReportTheColumnShown() {
 
 void TestKPLListView::rightClickBeyondLastColumnReportsNone() {
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     v.resize(1200, 300);
     TColumnGroup g = MakeGroup(&v, 2); // 4 narrow columns, empty header space on the right
     (void)g.ApplyToListView();
@@ -155,7 +161,8 @@ void TestKPLListView::modelServesOwnerRows() {
     TColumnGroup g = MakeGroup(&v, 2);
     (void)g.ApplyToListView();
     v.ListModel()->SetCellText(TKPLListModel::ItemCells(&rows));
-    v.ListModel()->SetDimmed([&rows](int r) { return rows[static_cast<std::size_t>(r)]->NameString() == "readme"; });
+    v.ListModel()->SetDimmed(
+        [&rows](int r) { return rows[static_cast<std::size_t>(r)]->NameString() == "readme"; });
     v.ListModel()->SetRowCount(static_cast<int>(rows.size()));
     TKPLListModel* m = v.ListModel();
     QCOMPARE(m->rowCount(), 3);
@@ -171,6 +178,17 @@ void TestKPLListView::modelServesOwnerRows() {
     rows.pop_back();
     m->SetRowCount(2);
     QCOMPARE(m->rowCount(), 2);
+    // An analyser table: rows, separator and TOTAL.
+    analyser::TAnalyserDataGroup group("Extension", "File Extensions");
+    group.AddRow(0, ".txt")->AddFiles(1, 2, 2048);
+    std::vector<analyser::TAnalyserBaseData*> table = {group.GetRow(0), group.Separator(), group.Total()};
+    TColumnGroup ext(&v, 5, {54, 57, 58, 59, 60}, "&Extension");
+    QCOMPARE(ext.ApplyToListView(), 108);
+    m->SetCellText(TKPLListModel::AnalyserCells(&table));
+    m->SetRowCount(3);
+    QCOMPARE(m->data(m->index(0, 3), Qt::DisplayRole).toString(), QString("2 KB"));
+    QCOMPARE(m->data(m->index(1, 0), Qt::DisplayRole).toString(), QString(20, '-'));
+    QCOMPARE(m->data(m->index(2, 0), Qt::DisplayRole).toString(), QString("TOTAL (1 extension)"));
     // Names that are not UTF-8 read as Windows-1252.
     QCOMPARE(DisplayText("caf\xe9 \x80"), QString::fromUtf8("café €"));
     QCOMPARE(DisplayText("caf\xc3\xa9"), QString::fromUtf8("café"));
@@ -180,6 +198,8 @@ void TestKPLListView::modelServesOwnerRows() {
 void TestKPLListView::arrowBitmapsFollowFontHeight() {
     for (int px : {4, 10, 13, 16, 20}) {
         TKPLListView v;
+        QAbstractItemModelTester tester(v.ListModel(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QFont f = v.font();
         f.setPixelSize(px);
         v.setFont(f);
@@ -198,6 +218,7 @@ void TestKPLListView::arrowBitmapsFollowFontHeight() {
 
 void TestKPLListView::unchangedSortColumnDoesNotRepaint() {
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     TColumnGroup g = MakeGroup(&v, 2);
     (void)g.ApplyToListView();
     v.show();
@@ -218,6 +239,7 @@ void TestKPLListView::screenshot() {
     listing_test::TTree t;
     std::vector<model::TItem*> rows = {t.explored, t.partial, t.unexplored, t.a, t.readme};
     TKPLListView v;
+    QAbstractItemModelTester tester(v.ListModel(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     v.resize(640, 200);
     TColumnGroup g = MakeGroup(&v, 0);
     (void)g.ApplyToListView();

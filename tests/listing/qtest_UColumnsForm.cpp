@@ -15,13 +15,15 @@ namespace {
 
 std::vector<std::unique_ptr<TColumnGroup>> MakeGroups(const std::vector<TColumnGroupDef>& defs) {
     std::vector<std::unique_ptr<TColumnGroup>> v;
-    for (const auto& d : defs) v.push_back(std::make_unique<TColumnGroup>(nullptr, d.visible, d.ids, d.caption));
+    for (const auto& d : defs)
+        v.push_back(std::make_unique<TColumnGroup>(nullptr, d.visible, d.ids, d.caption));
     return v;
 }
 
 std::vector<TColumnGroup*> Ptrs(const std::vector<std::unique_ptr<TColumnGroup>>& v) {
     std::vector<TColumnGroup*> p;
-    for (const auto& g : v) p.push_back(g.get());
+    for (const auto& g : v)
+        p.push_back(g.get());
     return p;
 }
 
@@ -77,7 +79,8 @@ void TestColumnsForm::namingColumnIsRecheckedAndButtonsFollowChecks() {
     ClickCheck(t.list, 0, false);
     QCOMPARE(t.list->item(0)->checkState(), Qt::Checked);
     QCOMPARE(t.list->currentRow(), 0);
-    QVERIFY(!t.show->isEnabled() && !t.hide->isEnabled() && !t.moveUp->isEnabled() && !t.moveDown->isEnabled());
+    QVERIFY(!t.show->isEnabled() && !t.hide->isEnabled() && !t.moveUp->isEnabled() &&
+            !t.moveDown->isEnabled());
     QVERIFY(t.spin->isEnabled());
     QCOMPARE(t.spin->value(), 150);
     t.list->setCurrentRow(1);

@@ -51,21 +51,48 @@ TEST_F(CellText, ExplorationStatesTable) {
         const char* text;
     };
     const Case cases[] = {
-        {1, t.a, "0.98 KB"},          {1, t.explored, "4 KB"},    {1, t.partial, "0.00 KB **"},
-        {1, t.unexplored, "Unexplored"}, {1, t.manual, ""},       {11, t.manual, "Unexplored"},
-        {9, t.a, ""},                 {10, t.a, ""},              {9, t.explored, "2"},
-        {9, t.partial, "0 **"},       {10, t.partial, "1 **"},    {9, t.unexplored, "Unexplored"},
-        {10, t.unexplored, "Unexplored"}, {9, t.manual, ""},      {10, t.manual, ""},
-        {11, t.unexplored, "Unexplored"}, {11, t.explored, "0.01 GB"}, {11, t.partial, "0.00 GB **"},
-        {16, t.a, ".txt"},            {16, t.readme, "none"},    {16, t.explored, ""},
-        {0, t.readme, "readme"},      {8, t.a, "/data/docs/a.txt"}, {7, t.a, "/data/docs/"},
-        {8, t.explored, "/data/docs/"}, {12, t.unlisted, "Unexplored"}, {13, t.unlisted, "Unexplored"},
-        {14, t.unlisted, "Unexplored"}, {17, t.unlisted, "Unexplored"}, {18, t.unlisted, "Unexplored"},
-        {12, t.drive, "60.0 GB"},     {13, t.drive, "100 GB"},   {14, t.drive, "40.0 GB"},
-        {17, t.drive, "60.0 %"},      {18, t.drive, "40.0 %"},   {12, t.a, ""},
-        {30, t.a, ""},                {49, t.drive, ""},         {57, t.a, ""},
+        {1, t.a, "0.98 KB"},
+        {1, t.explored, "4 KB"},
+        {1, t.partial, "0.00 KB **"},
+        {1, t.unexplored, "Unexplored"},
+        {1, t.manual, ""},
+        {11, t.manual, "Unexplored"},
+        {9, t.a, ""},
+        {10, t.a, ""},
+        {9, t.explored, "2"},
+        {9, t.partial, "0 **"},
+        {10, t.partial, "1 **"},
+        {9, t.unexplored, "Unexplored"},
+        {10, t.unexplored, "Unexplored"},
+        {9, t.manual, ""},
+        {10, t.manual, ""},
+        {11, t.unexplored, "Unexplored"},
+        {11, t.explored, "0.01 GB"},
+        {11, t.partial, "0.00 GB **"},
+        {16, t.a, ".txt"},
+        {16, t.readme, "none"},
+        {16, t.explored, ""},
+        {0, t.readme, "readme"},
+        {8, t.a, "/data/docs/a.txt"},
+        {7, t.a, "/data/docs/"},
+        {8, t.explored, "/data/docs/"},
+        {12, t.unlisted, "Unexplored"},
+        {13, t.unlisted, "Unexplored"},
+        {14, t.unlisted, "Unexplored"},
+        {17, t.unlisted, "Unexplored"},
+        {18, t.unlisted, "Unexplored"},
+        {12, t.drive, "60.0 GB"},
+        {13, t.drive, "100 GB"},
+        {14, t.drive, "40.0 GB"},
+        {17, t.drive, "60.0 %"},
+        {18, t.drive, "40.0 %"},
+        {12, t.a, ""},
+        {30, t.a, ""},
+        {49, t.drive, ""},
+        {57, t.a, ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Text(c.id, c.item), c.text) << "id " << c.id << " " << c.item->Name();
+    for (const Case& c : cases)
+        EXPECT_EQ(Text(c.id, c.item), c.text) << "id " << c.id << " " << c.item->Name();
     EXPECT_EQ(Text(0, nullptr), "");
 }
 
@@ -77,9 +104,9 @@ TEST_F(CellText, UnitsOfTheSizeColumns) {
     };
     auto* big = TTree::File("big.bin", t.explored, 3000000);
     const Case cases[] = {
-        {kUnitBytes, "3,000,000", "3,000,000"}, {kUnitKB, "2,930 KB", "2,930 KB"},
-        {kUnitMB, "3 MB", "3 MB"},              {kUnitGB, "0.01 GB", "0.01 GB"},
-        {7, "2,930 KB", "0.01 GB"}, // unknown codes: KB for Size, GB for the space columns
+        {kUnitBytes, "3,000,000", "3,000,000"}, {kUnitKB, "2,930 KB", "2,930 KB"}, {kUnitMB, "3 MB", "3 MB"},
+        {kUnitGB, "0.01 GB", "0.01 GB"},        {7, "2,930 KB", "0.01 GB"}, // unknown codes: KB for Size, GB
+                                                                            // for the space columns
     };
     for (const Case& c : cases) {
         ColumnCatalogue().SizeUnit = c.unit;
@@ -99,7 +126,7 @@ TEST_F(CellText, DatesAndTheirBlankRules) {
     EXPECT_EQ(Text(5, t.a), "2024-03-05"); // midnight: no time
     EXPECT_EQ(Text(19, t.a), "2024-03-05 12:30:15");
     EXPECT_EQ(Text(21, t.a), "2024-03-05");
-    EXPECT_EQ(Text(4, t.a), "");  // 1 January 1980 means no date
+    EXPECT_EQ(Text(4, t.a), ""); // 1 January 1980 means no date
     EXPECT_EQ(Text(20, t.a), "");
     EXPECT_EQ(Text(15, t.a), "1980-01-01");
     t.a->SetCreated(0);
@@ -109,7 +136,8 @@ TEST_F(CellText, DatesAndTheirBlankRules) {
     // Folder dates follow the latest child.
     EXPECT_EQ(Text(3, t.explored), "2024-03-05 12:30:15");
     // Values that are no date show blank.
-    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), -1e9, 1e9}) {
+    for (double bad :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), -1e9, 1e9}) {
         t.a->SetModified(bad);
         EXPECT_EQ(Text(19, t.a), "") << bad;
         EXPECT_EQ(FormatDateTime(bad), "") << bad;
@@ -148,7 +176,7 @@ TEST_F(CellText, ExportValues) {
     const TColumnList& c = ColumnCatalogue();
     EXPECT_EQ(c.GetInt64Value(1, t.a), 1000);
     EXPECT_TRUE(c.IsInt64Cell(1, t.a));
-    EXPECT_EQ(c.GetInt64Value(1, t.partial), 0);  // partial: the number, not -1
+    EXPECT_EQ(c.GetInt64Value(1, t.partial), 0); // partial: the number, not -1
     EXPECT_TRUE(c.IsInt64Cell(1, t.partial));
     EXPECT_EQ(c.GetInt64Value(11, t.unexplored), -1);
     EXPECT_FALSE(c.IsInt64Cell(11, t.unexplored));
@@ -183,7 +211,7 @@ TEST_F(CellText, ViewerProfileCountsDrivesAsListedAndBlanksFileRootRows) {
     EXPECT_EQ(Text(3, t.a), "");
     EXPECT_EQ(Text(6, t.a), "");
     EXPECT_EQ(Text(7, t.a), "");
-    EXPECT_EQ(Text(19, t.a), "2024-01-02"); // the real dates have no file-root rule
+    EXPECT_EQ(Text(19, t.a), "2024-01-02");        // the real dates have no file-root rule
     EXPECT_EQ(Text(7, t.explored), "/data/docs/"); // a file root: its own path up to the last separator
     // A drive read from a file: its space is what was stored, and it is never "Unexplored".
     struct TStoredDrive : model::TDriveItem {

@@ -35,12 +35,13 @@ TEST_F(AnalyserCells, OrdinaryAndTotalRowTexts) {
         const char* text;
     };
     const Case cases[] = {
-        {50, "Small"}, {56, "Small"}, {57, "3"},       {58, "75.0 %"}, {59, "3 KB"},    {60, "75.0 %"},
-        {61, "3"},     {62, "75.0 %"}, {63, "3 KB"},   {64, "75.0 %"}, {65, "1"},       {66, "100.0 %"},
-        {67, "1 KB"},  {68, "100.0 %"}, {69, "2"},     {70, "100.0 %"}, {71, "2,000 KB"}, {72, "100.0 %"},
-        {0, ""},       {21, ""},        {49, ""},      {73, ""},
+        {50, "Small"}, {56, "Small"},   {57, "3"},    {58, "75.0 %"},  {59, "3 KB"},     {60, "75.0 %"},
+        {61, "3"},     {62, "75.0 %"},  {63, "3 KB"}, {64, "75.0 %"},  {65, "1"},        {66, "100.0 %"},
+        {67, "1 KB"},  {68, "100.0 %"}, {69, "2"},    {70, "100.0 %"}, {71, "2,000 KB"}, {72, "100.0 %"},
+        {0, ""},       {21, ""},        {49, ""},     {73, ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(Text(c.id, row), c.text) << c.id;
+    for (const Case& c : cases)
+        EXPECT_EQ(Text(c.id, row), c.text) << c.id;
     EXPECT_EQ(Text(57, group.Total()), "4");
     EXPECT_EQ(Text(59, group.Total()), "4 KB");
     ColumnCatalogue().AnalyserSpaceUnit = kUnitBytes;
@@ -60,14 +61,16 @@ TEST_F(AnalyserCells, TotalRowCountsExtensionsAndTypesOfItsGroup) {
     EXPECT_EQ(Text(55, one.Total()), "TOTAL (1 type)");
     TAnalyserDataGroup none{"Type", "Types"};
     EXPECT_EQ(Text(54, none.Total()), "TOTAL (0 extension)");
-    for (int i = 0; i < 7; ++i) none.AddRow(i, "r");
+    for (int i = 0; i < 7; ++i)
+        none.AddRow(i, "r");
     EXPECT_EQ(Text(54, none.Total()), "TOTAL (7 extensions)");
 }
 
 TEST_F(AnalyserCells, SeparatorRowDrawsHyphens) {
     const TAnalyserBaseData* sep = group.Separator();
     const std::string h20(20, '-'), h15(15, '-');
-    for (int id = 50; id <= 57; ++id) EXPECT_EQ(Text(id, sep), h20) << id;
+    for (int id = 50; id <= 57; ++id)
+        EXPECT_EQ(Text(id, sep), h20) << id;
     EXPECT_EQ(Text(58, sep), h15);
     EXPECT_EQ(Text(59, sep), h20);
     EXPECT_EQ(Text(30, sep), h15);
@@ -85,9 +88,9 @@ TEST_F(AnalyserCells, ExportValues) {
         std::int64_t value;
         bool isInt;
     };
-    const Case cases[] = {{57, 3, true},    {61, 3, true},  {59, 3072, true}, {63, 3072, true}, {65, 1, true},
-                          {67, 1024, true}, {69, 2, true},  {71, 2048000, true}, {58, -1, false}, {50, -1, false},
-                          {30, -1, false},  {73, -1, false}};
+    const Case cases[] = {{57, 3, true},   {61, 3, true},    {59, 3072, true}, {63, 3072, true},
+                          {65, 1, true},   {67, 1024, true}, {69, 2, true},    {71, 2048000, true},
+                          {58, -1, false}, {50, -1, false},  {30, -1, false},  {73, -1, false}};
     for (const Case& k : cases) {
         EXPECT_EQ(c.GetInt64Value(k.id, row), k.value) << k.id;
         EXPECT_EQ(c.IsInt64Cell(k.id, row), k.isInt) << k.id;

@@ -16,7 +16,9 @@ TColumnGroup MakeGroup(const TColumnGroupDef& def, TListColumns* view = nullptr)
     return g;
 }
 
-const TColumnGroupDef& MainDef(int view) { return ExplorerProfile().mainGroups[view]; }
+const TColumnGroupDef& MainDef(int view) {
+    return ExplorerProfile().mainGroups[view];
+}
 
 using Ints = std::vector<std::int32_t>;
 
@@ -41,15 +43,15 @@ TEST(ColumnGroup, LayoutCodecGoldenBytes) {
     TColumnGroup g = MakeGroup(MainDef(2));
     g.SetWidth(1, 300);
     const std::vector<std::uint8_t> golden = {
-        4, 0, 0, 0,  4, 0, 0, 0,                                   // count, visible
-        0, 0, 0, 0,  150, 0, 0, 0,   1, 0, 0, 0,  0x2c, 1, 0, 0,   // Name 150, Size 300
-        9, 0, 0, 0,  75, 0, 0, 0,    10, 0, 0, 0, 75, 0, 0, 0,     // Files 75, Folders 75
+        4, 0, 0, 0, 4,   0, 0, 0,                             // count, visible
+        0, 0, 0, 0, 150, 0, 0, 0, 1,  0, 0, 0, 0x2c, 1, 0, 0, // Name 150, Size 300
+        9, 0, 0, 0, 75,  0, 0, 0, 10, 0, 0, 0, 75,   0, 0, 0, // Files 75, Folders 75
     };
     EXPECT_EQ(LayoutToBytes(g.SaveToArray()), golden);
     EXPECT_EQ(LayoutFromBytes(golden), g.SaveToArray());
     EXPECT_EQ(LayoutToBytes({-1}), (std::vector<std::uint8_t>{0xff, 0xff, 0xff, 0xff}));
-    EXPECT_TRUE(LayoutFromBytes({1, 2, 3, 4, 5, 6, 7}).empty());                       // 7 bytes: nothing
-    EXPECT_EQ(LayoutFromBytes({1, 0, 0, 0, 2, 0, 0, 0, 9}), (Ints{1, 2}));             // partial int dropped
+    EXPECT_TRUE(LayoutFromBytes({1, 2, 3, 4, 5, 6, 7}).empty());           // 7 bytes: nothing
+    EXPECT_EQ(LayoutFromBytes({1, 0, 0, 0, 2, 0, 0, 0, 9}), (Ints{1, 2})); // partial int dropped
 }
 
 TEST(ColumnGroup, StoredLayoutRoundTripsThroughAnotherGroup) {
@@ -84,7 +86,12 @@ TEST(ColumnGroup, RefusedLayoutsKeepTheDefaults) {
         {"visible 0", with(1, 0)},
         {"visible above count", with(1, 11)},
         {"visible negative", with(1, -5)},
-        {"first id not first", [&] { Ints v = good; std::swap(v[2], v[4]); return v; }()},
+        {"first id not first",
+         [&] {
+             Ints v = good;
+             std::swap(v[2], v[4]);
+             return v;
+         }()},
         {"duplicated id", with(4, 9)},
         {"foreign id", with(4, 3)},
         {"unknown id", with(6, 40)},
@@ -167,7 +174,8 @@ TEST(ColumnGroup, HiddenOrNegativeSortCodeSettlesOnTheFirstColumn) {
         int column;
         bool up;
     };
-    const Case cases[] = {{33, 0, 0, true}, {-1, 0, 0, true}, {-7, 0, 0, true}, {13, 13, 6, false}, {0, 0, 0, true}};
+    const Case cases[] = {
+        {33, 0, 0, true}, {-1, 0, 0, true}, {-7, 0, 0, true}, {13, 13, 6, false}, {0, 0, 0, true}};
     for (const Case& c : cases) {
         TFakeListColumns view;
         TColumnGroup g = MakeGroup(MainDef(0), &view); // Extension (16) is hidden
@@ -199,9 +207,11 @@ TEST(ColumnGroup, ReadBackAfterDragKeepsNameFirst) {
 
 TEST(ColumnGroup, EveryGroupOfBothProgramsStartsWithItsNamingColumn) {
     std::vector<TColumnGroupDef> all = ExplorerProfile().mainGroups;
-    for (const auto& d : ViewerProfile().mainGroups) all.push_back(d);
+    for (const auto& d : ViewerProfile().mainGroups)
+        all.push_back(d);
     all.push_back(FileListerGroupDef());
-    for (const auto& d : AnalyserGroupDefs()) all.push_back(d);
+    for (const auto& d : AnalyserGroupDefs())
+        all.push_back(d);
     EXPECT_EQ(all.size(), 16u);
     for (const auto& d : all) {
         TColumnGroup g = MakeGroup(d);

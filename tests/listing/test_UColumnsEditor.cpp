@@ -13,7 +13,8 @@ protected:
     TColumnsEditor editor{group};
     std::vector<int> Ids() const {
         std::vector<int> v;
-        for (const auto& e : editor.Entries()) v.push_back(e.id);
+        for (const auto& e : editor.Entries())
+            v.push_back(e.id);
         return v;
     }
 };

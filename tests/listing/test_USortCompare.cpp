@@ -1,6 +1,6 @@
-#include "listing/USortCompare.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "listing/USortCompare.h"
 
 #include "ListingFixture.h"
 
@@ -15,7 +15,8 @@ namespace {
 
 std::vector<std::string> Names(const std::vector<model::TItem*>& rows) {
     std::vector<std::string> n;
-    for (const model::TItem* r : rows) n.push_back(r ? r->NameString() : "<nil>");
+    for (const model::TItem* r : rows)
+        n.push_back(r ? r->NameString() : "<nil>");
     return n;
 }
 
@@ -24,12 +25,12 @@ using Strings = std::vector<std::string>;
 } // namespace
 
 TEST(SortCode, ClickSequence) {
-    int code = 3;                        // Size, descending
-    code = SortCodeAfterClick(code, 1);  // click Size
+    int code = 3;                       // Size, descending
+    code = SortCodeAfterClick(code, 1); // click Size
     EXPECT_EQ(code, 2);
-    code = SortCodeAfterClick(code, 1);  // again
+    code = SortCodeAfterClick(code, 1); // again
     EXPECT_EQ(code, 3);
-    code = SortCodeAfterClick(code, 0);  // click Name
+    code = SortCodeAfterClick(code, 0); // click Name
     EXPECT_EQ(code, 0);
     EXPECT_EQ(SortCodeAfterClick(-1, 0), 0);
     EXPECT_EQ(SortCodeAfterClick(0, 0), 1);
@@ -44,13 +45,26 @@ TEST(SortCode, SelectorTables) {
         bool descending;
     };
     const Case explorer[] = {
-        {0, 0, "CompareByName", false},      {0, 3, "CompareBySize", true},       {0, 33, "CompareByExtension", true},
-        {0, 38, "CompareByModifiedReal", false}, {0, 41, "CompareByCreatedReal", true}, {0, 43, "CompareByAccessedReal", true},
-        {0, 22, "CompareByName", false},     {0, -1, "CompareByName", false},     {0, 99, "CompareByName", false},
-        {1, 1, "CompareDriveByLetter", true}, {1, 29, "CompareDriveByFree", true}, {1, 37, "CompareDriveByFreePercent", true},
-        {1, 6, "CompareDriveByLetter", false}, {2, 5, "CompareByName", false},     {2, 19, "CompareByFiles", true},
-        {3, 1, "CompareTopByOrder", true},   {3, 2, "CompareTopBySize", false},   {3, 4, "CompareTopByOrder", false},
-        {4, 0, nullptr, false},              {-1, 0, nullptr, false},
+        {0, 0, "CompareByName", false},
+        {0, 3, "CompareBySize", true},
+        {0, 33, "CompareByExtension", true},
+        {0, 38, "CompareByModifiedReal", false},
+        {0, 41, "CompareByCreatedReal", true},
+        {0, 43, "CompareByAccessedReal", true},
+        {0, 22, "CompareByName", false},
+        {0, -1, "CompareByName", false},
+        {0, 99, "CompareByName", false},
+        {1, 1, "CompareDriveByLetter", true},
+        {1, 29, "CompareDriveByFree", true},
+        {1, 37, "CompareDriveByFreePercent", true},
+        {1, 6, "CompareDriveByLetter", false},
+        {2, 5, "CompareByName", false},
+        {2, 19, "CompareByFiles", true},
+        {3, 1, "CompareTopByOrder", true},
+        {3, 2, "CompareTopBySize", false},
+        {3, 4, "CompareTopByOrder", false},
+        {4, 0, nullptr, false},
+        {-1, 0, nullptr, false},
     };
     for (const Case& c : explorer) {
         const TItemComparator* cmp = SelectExplorerComparator(c.view, c.code);
@@ -63,12 +77,18 @@ TEST(SortCode, SelectorTables) {
         EXPECT_EQ(cmp->Descending, c.descending) << c.view << "/" << c.code;
     }
     const Case viewer[] = {
-        {0, 0, "CompareByNameDrivesFirst", false}, {0, 1, "CompareByNameDrivesFirst", true},
-        {0, 3, "CompareBySize", true},             {1, 0, "CompareByName", false},
-        {1, 1, "CompareByNameDrivesFirst", true},  {1, 31, "CompareByCreated", true},
-        {1, 4, "CompareByName", false},            {2, 1, "CompareByName", true},
-        {2, 25, "CompareDriveByUsedOnDrive", true}, {2, 34, "CompareDriveByUsedPercent", false},
-        {2, 14, "CompareByName", false},           {3, 0, nullptr, false},
+        {0, 0, "CompareByNameDrivesFirst", false},
+        {0, 1, "CompareByNameDrivesFirst", true},
+        {0, 3, "CompareBySize", true},
+        {1, 0, "CompareByName", false},
+        {1, 1, "CompareByNameDrivesFirst", true},
+        {1, 31, "CompareByCreated", true},
+        {1, 4, "CompareByName", false},
+        {2, 1, "CompareByName", true},
+        {2, 25, "CompareDriveByUsedOnDrive", true},
+        {2, 34, "CompareDriveByUsedPercent", false},
+        {2, 14, "CompareByName", false},
+        {3, 0, nullptr, false},
     };
     for (const Case& c : viewer) {
         const TItemComparator* cmp = SelectViewerComparator(c.view, c.code);
@@ -106,15 +126,15 @@ TEST(Comparators, AreStrictWeakOrders) {
     t.computer->AddChild(letter);
     t.root.ComputeTotals();
     t.drive->SetSpace(40LL << 30, 100LL << 30);
-    std::vector<model::TItem*> rows = {nullptr, nullptr, t.a, t.readme, b1, b2, hidden, t.explored, t.partial,
-                                       t.deep, t.unexplored, unexplored2, t.drive, t.unlisted, letter, t.manual,
-                                       t.computer, &t.root};
+    std::vector<model::TItem*> rows = {nullptr, nullptr,    t.a,       t.readme, b1,           b2,
+                                       hidden,  t.explored, t.partial, t.deep,   t.unexplored, unexplored2,
+                                       t.drive, t.unlisted, letter,    t.manual, t.computer,   &t.root};
     for (const TItemComparator* cmp : AllComparators()) {
         for (model::TItem* x : rows) {
             EXPECT_EQ((*cmp)(x, x), 0) << cmp->Name << " reflexive " << (x ? x->Name() : "nil");
             for (model::TItem* y : rows) {
                 const int xy = (*cmp)(x, y), yx = (*cmp)(y, x);
-                EXPECT_EQ(xy < 0, yx > 0) << cmp->Name << " antisymmetric";
+                EXPECT_EQ(xy<0, yx> 0) << cmp->Name << " antisymmetric";
                 EXPECT_EQ(xy == 0, yx == 0) << cmp->Name << " antisymmetric";
                 for (model::TItem* z : rows) {
                     const int yz = (*cmp)(y, z), xz = (*cmp)(x, z);
@@ -168,7 +188,8 @@ TEST_F(SortOrder, ItemFamilyTable) {
         {39, {"<nil>", "zebra.bin", "Apple.txt", "aaa", "docs", "none", "part"}},
         {40, {"<nil>", "aaa", "docs", "none", "part", "zebra.bin", "Apple.txt"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(Sorted(rows, SelectExplorerComparator(0, c.code)), c.order) << c.code;
+    for (const Case& c : cases)
+        EXPECT_EQ(Sorted(rows, SelectExplorerComparator(0, c.code)), c.order) << c.code;
 }
 
 TEST_F(SortOrder, FileListerTable) {
@@ -187,7 +208,8 @@ TEST_F(SortOrder, FileListerTable) {
         {32, {"a.txt", "docs", "readme", "README"}}, // ".txt" < "none"
         {12, {"docs", "readme", "README", "a.txt"}}, // "" < "R"
     };
-    for (const Case& c : cases) EXPECT_EQ(Sorted(rows, SelectFileListerComparator(c.code)), c.order) << c.code;
+    for (const Case& c : cases)
+        EXPECT_EQ(Sorted(rows, SelectFileListerComparator(c.code)), c.order) << c.code;
 }
 
 TEST_F(SortOrder, DriveFamilyPutsUnknownSpaceLast) {
@@ -197,10 +219,14 @@ TEST_F(SortOrder, DriveFamilyPutsUnknownSpaceLast) {
     other->SetExplored(true);
     other->SetSpace(80LL << 30, 100LL << 30);
     std::vector<model::TItem*> rows = {t.unlisted, t.drive, other, t.manual};
-    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 28)), (Strings{"/data", "/srv", "/media/usb", "My Manual Explorations"}));
-    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 29)), (Strings{"/srv", "/data", "/media/usb", "My Manual Explorations"}));
-    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 34)), (Strings{"/srv", "/data", "/media/usb", "My Manual Explorations"}));
-    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 0)), (Strings{"/data", "/media/usb", "/srv", "My Manual Explorations"}));
+    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 28)),
+              (Strings{"/data", "/srv", "/media/usb", "My Manual Explorations"}));
+    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 29)),
+              (Strings{"/srv", "/data", "/media/usb", "My Manual Explorations"}));
+    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 34)),
+              (Strings{"/srv", "/data", "/media/usb", "My Manual Explorations"}));
+    EXPECT_EQ(Sorted(rows, SelectExplorerComparator(1, 0)),
+              (Strings{"/data", "/media/usb", "/srv", "My Manual Explorations"}));
     // Used space: the rows without a value last both ways, by letter ("/" before the sort key "~").
     for (int code : {22, 23}) {
         const Strings s = Sorted(rows, SelectExplorerComparator(1, code));
@@ -232,8 +258,49 @@ TEST_F(SortOrder, ViewerNameOrderKeepsDrivesFirst) {
 TEST_F(SortOrder, SortIsStable) {
     std::vector<model::TItem*> rows;
     std::vector<model::TFileItem*> files;
-    for (int i = 0; i < 50; ++i) files.push_back(TTree::File(i % 2 ? "x" : "X", t.explored, 7));
-    for (auto* f : files) rows.push_back(f);
+    for (int i = 0; i < 50; ++i)
+        files.push_back(TTree::File(i % 2 ? "x" : "X", t.explored, 7));
+    for (auto* f : files)
+        rows.push_back(f);
     SortItems(rows, *SelectFileListerComparator(2));
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(rows[i], files[i]);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(rows[i], files[i]);
+}
+
+// The whole-list sort (packed keys) orders exactly as the single comparisons do.
+TEST(Comparators, SortAgreesWithSingleComparisons) {
+    TTree t;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<model::TItem*> rows = {nullptr, t.a,        t.readme, t.explored, t.partial, t.unexplored,
+                                       t.drive, t.unlisted, t.manual, t.computer, nullptr};
+    const char* names[] = {"abcdefghijklmnopq",
+                           "ABCDEFGHIJKLMNOP",
+                           "abcdefghijklmnopqr",
+                           "abcdefgh",
+                           "ABCDEFGHI",
+                           "abcdefgh.tx",
+                           "abcdefgh.TXT",
+                           "b",
+                           "B",
+                           "a.b.c",
+                           "",
+                           "zz"};
+    int n = 0;
+    for (const char* name : names) {
+        auto* f = TTree::File(name, n % 2 ? t.explored : t.deep, n % 3 * 10);
+        f->SetModified(n % 4 == 0 ? nan : (n % 4 == 1 ? -0.0 : 0.0 + n));
+        f->SetCreated(n % 5 == 0 ? nan : 40000.0 + n % 3);
+        f->SetAttributes(static_cast<std::uint32_t>(n * 7) & 0x27);
+        rows.push_back(f);
+        ++n;
+    }
+    auto* longFolder = TTree::Folder("abcdefghijklmnopqz", t.drive, true);
+    rows.push_back(longFolder);
+    for (const TItemComparator* cmp : AllComparators()) {
+        std::vector<model::TItem*> fast = rows, slow = rows;
+        SortItems(fast, *cmp);
+        std::stable_sort(slow.begin(), slow.end(),
+                         [cmp](const model::TItem* x, const model::TItem* y) { return (*cmp)(x, y) < 0; });
+        EXPECT_EQ(Names(fast), Names(slow)) << cmp->Name << (cmp->Descending ? " desc" : " asc");
+    }
 }

@@ -1,3 +1,4 @@
+#include "model/UBusyCursor.h"
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UTypeList.h"
@@ -219,7 +220,11 @@ TEST(Expand, ListsSubfoldersOnlyAndForceReplacesContent) {
     TTempDir t;
     txtest::MakeFixtureTree(t);
     TManualItem item(t.Path(), kKindFixed, nullptr);
+    std::vector<bool> cursor;
+    SetBusyCursorHook([&cursor](bool busy) { cursor.push_back(busy); });
     item.Expand(false, true);
+    SetBusyCursorHook(nullptr);
+    EXPECT_EQ(cursor, (std::vector<bool>{true, false})); // one wait cursor for the nested expansions
     EXPECT_TRUE(item.Listed());
     EXPECT_TRUE(item.ChildrenListed());
     EXPECT_FALSE(item.Explored());

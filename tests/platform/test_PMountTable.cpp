@@ -10,28 +10,28 @@ namespace {
 
 // A mount table as a desktop machine has it: pseudo file systems, a bind mount, a USB stick, a
 // DVD, network shares of several kinds and the gvfs fuse mount.
-const char* const kMountInfo =
-    "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
-    "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
-    "24 22 0:22 / /sys rw,nosuid shared:2 - sysfs sysfs rw\n"
-    "25 22 0:5 / /dev rw,nosuid shared:8 - devtmpfs udev rw\n"
-    "26 24 0:26 / /sys/fs/cgroup rw shared:4 - cgroup2 cgroup2 rw\n"
-    "27 22 8:2 / /home rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-    "28 22 8:2 /alice/data /srv/data rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-    "29 22 8:2 / /mnt/home-again rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
-    "30 22 8:17 / /mnt/usb\\040stick rw,relatime - vfat /dev/sdb1 rw\n"
-    "31 22 11:0 / /mnt/dvd ro - iso9660 /dev/sr0 ro\n"
-    "32 22 8:33 / /media/alice/CARD rw - exfat /dev/sdc1 rw\n"
-    "33 22 0:50 / /net/nas rw - nfs4 nas.local:/export/home rw\n"
-    "34 22 0:51 / /mnt/share rw - cifs //fileserver/Public rw\n"
-    "35 22 0:52 / /mnt/www rw - fuse.sshfs alice@web.example:/var/www rw\n"
-    "36 22 0:53 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
-    "37 22 0:54 / /mnt/snap ro - squashfs /dev/loop0 ro\n"
-    "38 22 0:55 / /mnt/dav rw - davfs https://cloud.example/remote.php/dav rw\n";
+const char* const kMountInfo = "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+                               "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
+                               "24 22 0:22 / /sys rw,nosuid shared:2 - sysfs sysfs rw\n"
+                               "25 22 0:5 / /dev rw,nosuid shared:8 - devtmpfs udev rw\n"
+                               "26 24 0:26 / /sys/fs/cgroup rw shared:4 - cgroup2 cgroup2 rw\n"
+                               "27 22 8:2 / /home rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
+                               "28 22 8:2 /alice/data /srv/data rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
+                               "29 22 8:2 / /mnt/home-again rw,relatime shared:29 - ext4 /dev/sda2 rw\n"
+                               "30 22 8:17 / /mnt/usb\\040stick rw,relatime - vfat /dev/sdb1 rw\n"
+                               "31 22 11:0 / /mnt/dvd ro - iso9660 /dev/sr0 ro\n"
+                               "32 22 8:33 / /media/alice/CARD rw - exfat /dev/sdc1 rw\n"
+                               "33 22 0:50 / /net/nas rw - nfs4 nas.local:/export/home rw\n"
+                               "34 22 0:51 / /mnt/share rw - cifs //fileserver/Public rw\n"
+                               "35 22 0:52 / /mnt/www rw - fuse.sshfs alice@web.example:/var/www rw\n"
+                               "36 22 0:53 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+                               "37 22 0:54 / /mnt/snap ro - squashfs /dev/loop0 ro\n"
+                               "38 22 0:55 / /mnt/dav rw - davfs https://cloud.example/remote.php/dav rw\n";
 
 std::map<std::string, TMountEntry> ByPoint(const std::vector<TMountEntry>& mounts) {
     std::map<std::string, TMountEntry> out;
-    for (const auto& m : mounts) out[m.mountPoint] = m;
+    for (const auto& m : mounts)
+        out[m.mountPoint] = m;
     return out;
 }
 
@@ -39,7 +39,8 @@ std::map<std::string, TMountEntry> ByPoint(const std::vector<TMountEntry>& mount
 
 TEST(MountTable, DrivesAndTheirKinds) {
     // The probe stands for /sys: the disk 8:16 (sdb) says it is removable.
-    const auto mounts = ParseMountInfo(kMountInfo, [](unsigned major, unsigned minor) { return major == 8 && minor == 17; });
+    const auto mounts =
+        ParseMountInfo(kMountInfo, [](unsigned major, unsigned minor) { return major == 8 && minor == 17; });
     const auto by = ByPoint(mounts);
     const std::map<std::string, std::uint8_t> want = {
         {"/", kDriveFixed},
@@ -88,7 +89,8 @@ TEST(NetworkShares, OnePerMountNamedByServerAndShare) {
         {"web.example", "var/www", "//web.example/var/www", "/mnt/www"},
         {"nas2", "pub lic", "//nas2/pub lic",
          "/run/user/1000/gvfs/smb-share:domain=WG,server=nas2,share=pub%20lic,user=alice"},
-        {"build.example", "sftp", "//build.example/sftp", "/run/user/1000/gvfs/sftp:host=build.example,user=bob"},
+        {"build.example", "sftp", "//build.example/sftp",
+         "/run/user/1000/gvfs/sftp:host=build.example,user=bob"},
         {"cloud.example", "remote.php/dav", "//cloud.example/remote.php/dav", "/mnt/dav"},
     };
     ASSERT_EQ(shares.size(), std::size(want));

@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+#include <sys/stat.h>
+
 using namespace platform;
 
 namespace {
@@ -24,7 +26,8 @@ TEST(Registry, FileFollowsXdgConfigHome) {
     QTemporaryDir dir;
     const std::string old = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
     setenv("XDG_CONFIG_HOME", dir.path().toUtf8().constData(), 1);
-    EXPECT_EQ(SettingsFileName(kExplorerSettings), dir.path().toStdString() + "/Ombrelith/TessalundrixPro3.1.conf");
+    EXPECT_EQ(SettingsFileName(kExplorerSettings),
+              dir.path().toStdString() + "/Ombrelith/TessalundrixPro3.1.conf");
     {
         TRegistry reg(kViewerSettings);
         reg.WriteInteger("Left", 5);
@@ -33,7 +36,8 @@ TEST(Registry, FileFollowsXdgConfigHome) {
     EXPECT_TRUE(QFile::exists(dir.path() + "/Ombrelith/TXViewer3.1.conf"));
     unsetenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
-    EXPECT_EQ(SettingsFileName(kViewerSettings), std::string(home ? home : "") + "/.config/Ombrelith/TXViewer3.1.conf");
+    EXPECT_EQ(SettingsFileName(kViewerSettings),
+              std::string(home ? home : "") + "/.config/Ombrelith/TXViewer3.1.conf");
     if (!old.empty()) setenv("XDG_CONFIG_HOME", old.c_str(), 1);
 }
 
@@ -44,7 +48,7 @@ TEST(Registry, ValuesKeepTheirTypeAcrossReopen) {
     {
         TRegistry reg = TRegistry::AtFile(file);
         reg.WriteInteger("Left", -7);
-        reg.WriteString("Number", "12");  // a string that looks like a number stays a string
+        reg.WriteString("Number", "12"); // a string that looks like a number stays a string
         reg.WriteString("Text", "line\n\rwith % and = and [x]");
         ASSERT_TRUE(reg.OpenKey("Analyser/Report", true));
         reg.WriteBinary("Columns 0", bin);
@@ -78,7 +82,7 @@ TEST(Registry, MissingKeysAreRefusedWithoutCreate) {
     reg.WriteInteger("Width", 3);
     EXPECT_TRUE(reg.KeyExists("FileLister"));
     EXPECT_TRUE(reg.KeyExists(""));
-    EXPECT_FALSE(reg.KeyExists("File"));  // a prefix of a name is no key
+    EXPECT_FALSE(reg.KeyExists("File")); // a prefix of a name is no key
     reg.DeleteKey("FileLister");
     EXPECT_FALSE(reg.KeyExists("FileLister"));
 }
@@ -105,6 +109,9 @@ TEST(Registry, WriteReplacesTheFileAndLeavesNoTemporary) {
         TRegistry reg = TRegistry::AtFile(file);
         reg.WriteString("A", "first");
     }
+    struct stat before {
+    }, after{};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
     {
         TRegistry reg = TRegistry::AtFile(file);
         reg.WriteString("A", "second");
@@ -112,6 +119,9 @@ TEST(Registry, WriteReplacesTheFileAndLeavesNoTemporary) {
         EXPECT_TRUE(reg.Flush());
     }
     EXPECT_EQ(ReadAll(file), "A=s:second\n");
+    // A new file was renamed over the old one, never rewritten in place.
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"r.conf"});
 }
 

@@ -1,0 +1,465 @@
+// The File Lister window offscreen: it fills, sorts by a header click, stops at "&Stop", keeps its
+// settings under a temporary XDG_CONFIG_HOME, deletes into the desktop trash under a temporary
+// XDG_DATA_HOME only after a Yes, copies with plain line breaks; and a screenshot.
+#include "export/UFileListerForm.h"
+
+#include "analyser/UAnalyserData.h"
+#include "export/UExportDataForm.h"
+
+#include "listing/KPLListView.h"
+#include "listing/UColumn.h"
+#include "model/UItem.h"
+#include "platform/PQtRegistry.h"
+#include "platform/PQtShell.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace exportdata;
+using model::TFileItem;
+using model::TFolderItem;
+using model::TItem;
+
+namespace {
+
+// The window with the user's answers given in advance.
+class TScriptedLister : public TFileListerForm {
+public:
+    using TFileListerForm::TFileListerForm;
+    bool Answer = true;
+    QStringList Questions, Errors;
+    QList<QUrl> Opened;
+    bool OpenResult = true;
+    QMenu* LastPopup = nullptr;
+
+protected:
+    bool ConfirmDelete(const QString& q) override {
+        Questions << q;
+        return Answer;
+    }
+    void ShowError(const QString& text) override { Errors << text; }
+    bool OpenUrl(const QUrl& url) override {
+        Opened << url;
+        return OpenResult;
+    }
+    void RunPopup(QMenu* menu, const QPoint&) override { LastPopup = menu; }
+};
+
+// Files on disk under a manual exploration, so that the trash and the file manager have paths.
+struct TDiskTree {
+    QTemporaryDir dir;
+    model::TRootItem root{"My Tessalundrix"};
+    model::TManualItem* top = nullptr;
+    explicit TDiskTree(int files, int perFolder = 1000) {
+        top = new model::TManualItem(dir.path().toStdString(), model::kKindFixed, &root);
+        root.AddChild(top);
+        top->SetExplored(true);
+        TFolderItem* folder = top;
+        for (int i = 0; i < files; ++i) {
+            if (i % perFolder == 0 && i > 0) {
+                const std::string name = "sub" + std::to_string(i / perFolder);
+                QDir(dir.path()).mkdir(QString::fromStdString(name));
+                folder = model::NewItem<TFolderItem>(name, top);
+                top->AddChild(folder);
+                folder->SetExplored(true);
+            }
+            const std::string rel = (folder == top ? "" : folder->NameString() + "/") + Name(i);
+            QFile f(dir.path() + "/" + QString::fromStdString(rel));
+            f.open(QIODevice::WriteOnly);
+            f.write(QByteArray(i % 7 * 10, 'x'));
+            auto* item = model::NewItem<TFileItem>(Name(i), folder);
+            folder->AddChild(item);
+            item->SetSize(i % 7 * 10 + i); // distinct sizes
+            item->SetModified(45000 + i);
+            if (i == 3) item->SetAttributes(model::kAttrHidden);
+        }
+        root.ComputeTotals();
+    }
+    static std::string Name(int i) {
+        static const char* ext[] = {".txt", ".pdf", ".png", ".cpp", ".tar.gz", ".odt", ""};
+        return "file" + std::to_string(i) + ext[i % 7];
+    }
+};
+
+std::vector<std::string> ShownNames(const TFileListerForm& form) {
+    std::vector<std::string> names;
+    auto& f = const_cast<TFileListerForm&>(form);
+    for (const TItem* item : f.Lister().Listing())
+        names.push_back(item->NameString());
+    return names;
+}
+
+// Runs the modal window: step is called once the listing is built, then the window closes.
+int RunModal(TFileListerForm& form, TDiskTree& t, int mode, const std::function<void()>& step) {
+    QTimer::singleShot(0, &form, [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(form.isVisible() && !form.Lister().Busy() && form.BottomPanel->height() == 0,
+                                 5000);
+        step();
+        form.close();
+    });
+    return form.Execute(t.top, &t.root, mode, nullptr, {}, false);
+}
+
+} // namespace
+
+class TestFileListerForm : public QObject {
+    Q_OBJECT
+private:
+    QTemporaryDir FConfig, FData;
+
+private slots:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
+        qputenv("XDG_DATA_HOME", FData.path().toUtf8());
+        platform::InstallQtShell();
+    }
+
+    void handsTheListingToExportAndPopsUpOnRows() {
+        TDiskTree t(8);
+        TFolderItem* partial = model::NewItem<TFolderItem>("part", t.top);
+        t.top->AddChild(partial);
+        t.top->SetExplored(false);
+        partial->SetExplored(true);
+        analyser::TAnalyserExtGroup group;
+        for (const TItem* item : t.top->Children())
+            if (!item->IsFolder()) group.AddItem(*item);
+        const std::int32_t key = group.FindKeyOfName(".TXT");
+        QVERIFY(key >= 0);
+        TScriptedLister form;
+        // Wrong number of keys: nothing shown.
+        QCOMPARE(form.Execute(t.top, &t.root, kListerKind1, &group, {key, key}, true), 0);
+        QVERIFY(!form.isVisible());
+        form.Execute(t.top, &t.root, kListerKind1, &group, {key}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QCOMPARE(form.windowTitle(),
+                 "File Lister - " + t.dir.path() + "/ **   (File Extension Restriction: .TXT)");
+        QCOMPARE(form.Lister().ListedCount(), 2);  // file0.txt, file7.txt
+        QVERIFY(form.ColumnGroup().IsVisible(16)); // Extension shown for the restriction
+        QString title, subject;
+        QTimer::singleShot(0, &form, [&] {
+            auto* dialog = qobject_cast<TExportDataForm*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            title = dialog->Label9->text();
+            subject = dialog->Label10->text();
+            dialog->Button2->click();
+        });
+        form.Export1->trigger();
+        QCOMPARE(title, QString("File Lister (File Extension Restriction: .TXT) listing of"));
+        QCOMPARE(subject, t.dir.path() + "/ **");
+
+        // A right click on a row selects it and opens the row popup; beside the rows nothing.
+        const QRect r = form.ListView->visualRect(form.ListView->ListModel()->index(1, 0));
+        emit form.ListView->customContextMenuRequested(r.center());
+        QCOMPARE(form.LastPopup, form.PopupMenu1);
+        QCOMPARE(form.ListView->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(form.ListView->selectionModel()->selectedRows().front().row(), 1);
+        form.LastPopup = nullptr;
+        emit form.ListView->customContextMenuRequested(QPoint(5, form.ListView->viewport()->height() - 5));
+        QCOMPARE(form.LastPopup, nullptr);
+        form.close();
+    }
+
+    void keysOfTheMenusReachTheirCommands() {
+        TDiskTree t(5);
+        TScriptedLister form;
+        form.Answer = false;
+        RunModal(form, t, kListerAll, [&] {
+            auto* view = form.ListView;
+            view->setFocus();
+            view->setCurrentIndex(view->ListModel()->index(1, 0));
+            QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(),
+                     QString::fromStdString(form.Lister().Row(1)->GetPath()));
+            QTest::keyClick(view, Qt::Key_H, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(),
+                     QString::fromStdString(form.Lister().Row(1)->NameString()));
+            QTest::keyClick(view, Qt::Key_Delete);
+            QCOMPARE(form.Questions.size(), 1);
+            QTest::keyClick(view, Qt::Key_Return);
+            QCOMPARE(form.Opened.size(), 1);
+        });
+    }
+
+    void desktopTrashRefusesWhatItCannotName() {
+        QTemporaryDir dir;
+        const std::string bad = dir.path().toStdString() + "/bad\xff\xfe.bin";
+        FILE* f = std::fopen(bad.c_str(), "w");
+        QVERIFY(f);
+        std::fclose(f);
+        TDesktopTrash trash;
+        std::string error;
+        QVERIFY(!trash.MoveToTrash(bad, error));
+        QCOMPARE(error, std::string("the name cannot be handed to the trash"));
+        QVERIFY(QFileInfo::exists(QString::fromUtf8(dir.path().toUtf8()))); // nothing else touched
+        FILE* still = std::fopen(bad.c_str(), "r");
+        QVERIFY(still);
+        std::fclose(still);
+        QVERIFY(!trash.MoveToTrash(dir.path().toStdString() + "/missing", error));
+        QCOMPARE(error, std::string("the file no longer exists"));
+    }
+
+    void screenshot() {
+        TDiskTree t(40);
+        TScriptedLister form;
+        form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        form.ListView->selectionModel()->select(form.ListView->ListModel()->index(2, 0),
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+        QCoreApplication::processEvents();
+        const QString out = qEnvironmentVariable("TX_SCREENSHOT_DIR");
+        if (!out.isEmpty()) QVERIFY(form.grab().save(out + "/file_lister.png"));
+        form.close();
+    }
+
+    void fillsAndShowsTheIdleLayout() {
+        TDiskTree t(45);
+        TScriptedLister form;
+        QCOMPARE(form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true), 0);
+        QVERIFY(form.isVisible());
+        QVERIFY(form.Lister().Busy() || form.BottomPanel->height() > 0); // the walk waits for its timer
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QCOMPARE(form.ListView->ListModel()->rowCount(), 45);
+        QCOMPARE(form.windowTitle(), "File Lister - " + t.dir.path() + "/");
+        QVERIFY(!form.StatusGauge->isVisible());
+        QVERIFY(form.StatusText().startsWith("Total:  45 files    "));
+        QVERIFY(form.File1->menuAction()->isVisible());
+        // Default columns: Name, In Folder, Size, Type, Modified, Attributes; largest first.
+        QCOMPARE(form.ListView->ColumnCount(), 6);
+        QCOMPARE(form.ListView->ColumnTag(2), 1);
+        const auto& rows = form.Lister().Listing();
+        QVERIFY(std::is_sorted(rows.begin(), rows.end(),
+                               [](const TItem* a, const TItem* b) { return a->GetSize() > b->GetSize(); }));
+        QCOMPARE(form.ListView->ListModel()
+                     ->data(form.ListView->ListModel()->index(0, 0), Qt::DisplayRole)
+                     .toString(),
+                 QString::fromStdString(rows.front()->NameString()));
+        // Modeless: open and delete never act.
+        form.ListView->selectionModel()->select(form.ListView->ListModel()->index(0, 0),
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+        QVERIFY(!form.Delete1->isEnabled());
+        QVERIFY(!form.Open1->isEnabled());
+        QVERIFY(form.Explore1->isEnabled());
+        form.DeleteClick();
+        QVERIFY(form.Questions.isEmpty());
+        form.ExploreClick();
+        QCOMPARE(form.Opened, QList<QUrl>{QUrl::fromLocalFile(t.dir.path() + "/")});
+        form.close();
+    }
+
+    void sortsByAHeaderClick() {
+        TDiskTree t(20);
+        TScriptedLister form;
+        form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QHeaderView* header = form.ListView->header();
+        auto click = [&](int column) {
+            const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        };
+        click(0); // Name: ascending
+        QCOMPARE(form.ColumnGroup().SortCode, 0);
+        QCOMPARE(form.ListView->SortColumn(), 0);
+        QVERIFY(form.ListView->SortColumnUp());
+        std::vector<std::string> names = ShownNames(form);
+        QVERIFY(std::is_sorted(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+            return model::CompareTextUpper(a, b) < 0;
+        }));
+        click(0); // descending
+        QCOMPARE(form.ColumnGroup().SortCode, 1);
+        QVERIFY(!form.ListView->SortColumnUp());
+        QCOMPARE(ShownNames(form).front(), names.back());
+        click(2); // Size: ascending
+        QCOMPARE(form.ColumnGroup().SortCode, 2);
+        QCOMPARE(form.ListView->SortColumn(), 2);
+        QCOMPARE(ShownNames(form).front(), TDiskTree::Name(0));
+        // The header popup marks the sorted column and sorts the other way.
+        form.HeaderPopup(2, QPoint(5, 5));
+        QCOMPARE(form.LastPopup, form.PopupMenu2);
+        QVERIFY(form.SortAscending1->isChecked());
+        QVERIFY(!form.SortDescending1->isChecked());
+        form.SortDescending1->trigger();
+        QCOMPARE(form.ColumnGroup().SortCode, 3);
+        QCOMPARE(ShownNames(form).back(), TDiskTree::Name(0));
+        form.HeaderPopup(-1, QPoint(5, 5));
+        QVERIFY(!form.SortAscending1->isEnabled());
+        form.close();
+    }
+
+    void stopsAtTheStopButton() {
+        TDiskTree t(400, 50);
+        TScriptedLister form;
+        int pumps = 0;
+        form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        form.Lister().ProcessMessages = [&] {
+            if (++pumps == 2) {
+                QVERIFY(!form.ListView->isEnabled());
+                QVERIFY(!form.File1->menuAction()->isVisible());
+                QCOMPARE(form.StatusText(), QString("60/400")); // 60 listed at the second pump
+                QVERIFY(form.Button1->isVisible());
+                const QString out = qEnvironmentVariable("TX_SCREENSHOT_DIR");
+                if (!out.isEmpty()) form.grab().save(out + "/file_lister_walk.png");
+                form.Button1->click();
+            }
+            QCoreApplication::processEvents();
+        };
+        QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+        QVERIFY(form.Lister().StopRequested());
+        QVERIFY(form.Lister().ListedCount() < 400);
+        QVERIFY(form.StatusText().endsWith(" (stopped)"));
+        form.close();
+    }
+
+    void keepsItsSettings() {
+        {
+            TDiskTree t(5);
+            TScriptedLister form;
+            form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+            QTRY_VERIFY(!form.Lister().Busy() && form.BottomPanel->height() == 0);
+            form.resize(500, 400);
+            form.move(30, 40);
+            form.ListView->header()->resizeSection(0, 222);
+            form.close();
+        }
+        platform::TRegistry store(platform::kExplorerSettings);
+        QVERIFY(store.OpenKey("FileLister", false));
+        QCOMPARE(store.ReadInteger("Width").value, 500);
+        QCOMPARE(store.ReadInteger("Height").value, 400);
+        QVERIFY(store.DataSize("Columns") > 7);
+        {
+            TDiskTree t(5);
+            TScriptedLister form;
+            form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+            QCOMPARE(form.width(), 500);
+            QCOMPARE(form.height(), 400);
+            QCOMPARE(form.ColumnGroup().GetWidth(0), 222);
+            QCOMPARE(form.ListView->header()->sectionSize(0), 222);
+            form.close();
+        }
+        // Out of the screen: clamped.
+        {
+            platform::TRegistry w(platform::kExplorerSettings);
+            w.OpenKey("FileLister", true);
+            w.WriteInteger("Width", 5000);
+            w.WriteInteger("Left", -50);
+        }
+        TDiskTree t(5);
+        TScriptedLister form;
+        form.Execute(t.top, &t.root, kListerBiggest, nullptr, {}, true);
+        const QRect screen = form.screen()->geometry();
+        QCOMPARE(form.width(), screen.width());
+        QCOMPARE(form.x(), 0);
+        form.ListView->header()->resizeSection(0, 111);
+        form.close(); // not the plain listing: the stored layout stays as it was
+        platform::TRegistry r(platform::kExplorerSettings);
+        r.OpenKey("FileLister", false);
+        TScriptedLister again;
+        again.LoadSettings();
+        QCOMPARE(again.ColumnGroup().GetWidth(0), 222);
+    }
+
+    void deletesIntoTheTrashOnlyOnYes() {
+        TDiskTree t(12);
+        const QString trashFiles = FData.path() + "/Trash/files/";
+        TScriptedLister form;
+        form.Answer = false;
+        const int result = RunModal(form, t, kListerAll, [&] {
+            auto* view = form.ListView;
+            view->setCurrentIndex(view->ListModel()->index(0, 0));
+            const std::string first = ShownNames(form).front();
+            form.DeleteClick(); // No
+            QCOMPARE(form.Questions.size(), 1);
+            QVERIFY(form.Questions[0].contains(QString::fromStdString(first)));
+            QCOMPARE(form.Lister().ListedCount(), 12);
+            QVERIFY(QFile::exists(t.dir.path() + "/" + QString::fromStdString(first)));
+
+            form.Answer = true;
+            view->selectionModel()->select(view->ListModel()->index(1, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            const std::string second = ShownNames(form)[1];
+            form.DeleteClick(); // two rows, Yes
+            QCOMPARE(form.Questions.size(), 2);
+            QVERIFY(form.Questions[1].contains("these 2 files"));
+            QVERIFY2(form.Errors.isEmpty(), qPrintable(form.Errors.join("|")));
+            QCOMPARE(form.Lister().ListedCount(), 10);
+            QCOMPARE(view->ListModel()->rowCount(), 10);
+            QVERIFY(!QFile::exists(t.dir.path() + "/" + QString::fromStdString(first)));
+            QVERIFY(QFile::exists(trashFiles + QString::fromStdString(first)));
+            QVERIFY(QFile::exists(trashFiles + QString::fromStdString(second)));
+            QCOMPARE(t.root.GetFileCount(), 10);
+
+            // A file gone from the disk behind our back: reported, still listed.
+            const std::string third = ShownNames(form).front();
+            QFile::remove(t.dir.path() + "/" + QString::fromStdString(third));
+            view->setCurrentIndex(view->ListModel()->index(0, 0));
+            form.DeleteClick();
+            QCOMPARE(form.Errors.size(), 1);
+            QVERIFY(form.Errors[0].startsWith("Unable to move this file to the trash:\n"));
+            QCOMPARE(form.Lister().ListedCount(), 10);
+        });
+        QCOMPARE(result, -1);
+    }
+
+    void copiesWithPlainLineBreaksAndOpens() {
+        TDiskTree t(6);
+        TScriptedLister form;
+        const int result = RunModal(form, t, kListerAll, [&] {
+            auto* view = form.ListView;
+            form.ColumnGroup().SortCode = 0;
+            form.ListViewColumnClick(0); // names descending: file5 ... file0
+            const std::vector<std::string> names = ShownNames(form);
+            for (int row : {1, 4})
+                view->selectionModel()->select(view->ListModel()->index(row, 0),
+                                               QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            QVERIFY(form.StatusText().contains("Calculating..."));
+            QTRY_COMPARE(form.StatusText(),
+                         QString("Total:  %1 bytes    2 files selected")
+                             .arg(form.Lister().Row(1)->GetSize() + form.Lister().Row(4)->GetSize()));
+            form.CopyFileName1->trigger();
+            QCOMPARE(QApplication::clipboard()->text(),
+                     "\n" + QString::fromStdString(names[4]) + "\n" + QString::fromStdString(names[1]));
+            QVERIFY(!form.Open1->isEnabled());
+
+            view->selectionModel()->select(view->ListModel()->index(2, 0),
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            form.CopyCompletePath1->trigger();
+            QCOMPARE(QApplication::clipboard()->text(),
+                     t.dir.path() + "/" + QString::fromStdString(names[2]));
+            QVERIFY(form.StatusText().endsWith(t.dir.path() + "/" + QString::fromStdString(names[2])));
+            form.Open1->trigger();
+            QCOMPARE(form.Opened.size(), 1);
+            form.OpenResult = false;
+            form.Open1->trigger();
+            QCOMPARE(form.Errors.size(), 1);
+
+            // Typing letters finds by name.
+            view->setFocus();
+            QTest::keyClicks(view, "FILE3");
+            QCOMPARE(
+                view->currentIndex().row(),
+                static_cast<int>(std::find(names.begin(), names.end(), TDiskTree::Name(3)) - names.begin()));
+            // Esc never closes the window.
+            QTest::keyClick(&form, Qt::Key_Escape);
+            QVERIFY(form.isVisible());
+            QVERIFY(!form.Lister().StopRequested());
+        });
+        QCOMPARE(result, 0);
+    }
+};
+
+QTEST_MAIN(TestFileListerForm)
+#include "qtest_UFileListerForm.moc"
