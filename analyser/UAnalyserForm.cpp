@@ -6,6 +6,7 @@
 #include "analyser/UExportChartForm.h"
 #include "analyser/UGraphOptionForm.h"
 #include "export/UExportDataForm.h"
+#include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
@@ -250,6 +251,15 @@ void TAnalyserForm::BuildSheet(int i) {
     if (i == kSheetFolders) {
         connect(s.Chart, &TChartView::ClickSeries, this, &TAnalyserForm::Chart7ClickSeries);
         connect(s.ListView, &QAbstractItemView::doubleClicked, this, &TAnalyserForm::FoldListViewDblClick);
+    } else {
+        const bool top = i >= kSheetExt;
+        connect(s.Chart, &TChartView::ClickSeries, this, [this, i, top](int series, int point) {
+            if (top)
+                Chart5ClickSeries(i, series, point);
+            else
+                Chart1ClickSeries(i, series, point);
+        });
+        connect(s.ListView, &QAbstractItemView::doubleClicked, this, [this, i] { ListViewDblClick(i); });
     }
 }
 
@@ -951,6 +961,79 @@ void TAnalyserForm::FoldListViewDblClick() {
 void TAnalyserForm::UpImageClick() {
     if (FFolder && FFolder->Parent())
         Reopen(FFolder->Parent());
+}
+
+// ---- File Lister ----
+
+void TAnalyserForm::OpenFileLister(int sheet, int mode, std::vector<std::int32_t> keys) {
+    TAnalyserDataGroup* group = FSheets[static_cast<size_t>(sheet)].DataGroup;
+    if (!FFolder || !group)
+        return;
+    auto* root = dynamic_cast<model::TRootItem*>(FRoot);
+    QWidget* owner = parentWidget();
+    int result = 0;
+    if (FModeless) {
+        // A modeless analyser leaves its File Lister open; it goes when it is closed.
+        auto* lister = new exportdata::TFileListerForm(owner);
+        lister->setAttribute(Qt::WA_DeleteOnClose);
+        result = lister->Execute(FFolder, root, mode, group, std::move(keys), true);
+    } else {
+        exportdata::TFileListerForm lister(owner ? owner : this);
+        result = lister.Execute(FFolder, root, mode, group, std::move(keys), false);
+    }
+    if (result == -1)
+        GenerateReports();
+}
+
+void TAnalyserForm::Chart1ClickSeries(int sheet, int series, int point) {
+    TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
+    const TChart& chart = s.Chart->Chart();
+    if (!s.DataGroup || series < 0 || series >= chart.SeriesCount())
+        return;
+    const int count = chart.Series(series)->Count();
+    // The Time chart runs from the first row; the others from the last.
+    const int row = sheet == kSheetTime ? point : count - point - 1;
+    if (row < 0 || row >= s.DataGroup->RowCount())
+        return;
+    OpenFileLister(sheet, ListerModeOfSeriesTitle(chart.Series(series)->Title), {s.DataGroup->GetRow(row)->Key()});
+}
+
+void TAnalyserForm::Chart5ClickSeries(int sheet, int series, int point) {
+    TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
+    const TChart& chart = s.Chart->Chart();
+    if (series < 0 || series >= chart.SeriesCount())
+        return;
+    const int count = chart.Series(series)->Count();
+    SortRowsAsChart(*s.Rows, s.DrawnAsFiles);
+    int mode = -1;
+    std::vector<std::int32_t> keys;
+    if (count > 10 && point == 0) {
+        for (size_t i = 0; i < 10 && i < s.Rows->size(); ++i) {
+            const TAnalyserBaseData* row = (*s.Rows)[i];
+            keys.push_back(IsTotalRow(row) || IsSeparatorRow(row) ? -1 : row->Key());
+        }
+        mode = 9;
+    } else if (const TAnalyserData* row = RowOfChartPoint(*s.Rows, count, point)) {
+        keys.push_back(row->Key());
+        mode = 2;
+    }
+    SortRows(sheet);
+    if (mode >= 0)
+        OpenFileLister(sheet, mode, std::move(keys));
+}
+
+void TAnalyserForm::ListViewDblClick(int sheet) {
+    TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
+    const int index = s.ListView->currentIndex().row();
+    if (index < 0 || index >= static_cast<int>(s.Rows->size()))
+        return;
+    const TAnalyserBaseData* row = (*s.Rows)[static_cast<size_t>(index)];
+    if (IsTotalRow(row) || IsSeparatorRow(row))
+        return;
+    std::vector<int> shown;
+    for (int p = 1; p < s.ListView->ColumnCount(); ++p)
+        shown.push_back(s.ListView->ColumnTagAt(p));
+    OpenFileLister(sheet, ListerModeOfColumns(shown), {row->Key()});
 }
 
 // ---- export and help ----

@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
@@ -125,7 +126,13 @@ public:
     void TypeComboChange(QComboBox* sender);
     void CusExtLabelClick(int kind);
     void ColorButtonClick();
+    // A point of the Size, Date, Time or Attributes chart: the File Lister on its bucket.
+    void Chart1ClickSeries(int sheet, int series, int point);
+    // A bar of the Extension, Type or custom charts ("All others": the files of none of the ten).
+    void Chart5ClickSeries(int sheet, int series, int point);
     void Chart7ClickSeries(int series, int point);
+    // A double click on a row of the eight lists other than Folders.
+    void ListViewDblClick(int sheet);
     void FoldListViewDblClick();
     void UpImageClick();
     void ExportButtonClick();
@@ -194,6 +201,8 @@ private:
     void DrillInto(model::TFolderItem* folder);
     void Reopen(model::TFolderItem* folder);
     void ClearRowLists();
+    // The File Lister on the current folder; regenerates when it deleted files.
+    void OpenFileLister(int sheet, int mode, std::vector<std::int32_t> keys);
 
     std::string FProgram;
     model::TFolderItem* FFolder = nullptr;

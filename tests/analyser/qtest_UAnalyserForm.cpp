@@ -4,6 +4,7 @@
 #include "analyser/UChartView.h"
 #include "analyser/UExportChartForm.h"
 #include "analyser/UGraphOptionForm.h"
+#include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "model/UItem.h"
 
@@ -302,6 +303,30 @@ private slots:
         dialog.Button3->click();
         QCOMPARE(help.size(), 1);
         QCOMPARE(help.front().front().toInt(), 1011);
+    }
+
+    void chartBarsOpenTheFileListerOnTheirFiles() {
+        TTree t;
+        TAnalyserForm form;
+        QCOMPARE(form.ShowAnalyser(t.top.get(), nullptr, true), 1);
+        QVERIFY(form.isVisible());
+        const TChart& ext = form.Sheet(kSheetExt).Chart->Chart();
+        const int count = ext.Series(0)->Count();
+        const auto before = form.RowList(kSheetExt);
+        form.Chart5ClickSeries(kSheetExt, 0, count - 1); // the largest: .PDF
+        QCOMPARE(form.RowList(kSheetExt), before);         // the table keeps its order
+        exportdata::TFileListerForm* lister = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* l = qobject_cast<exportdata::TFileListerForm*>(w); l && l->isVisible())
+                lister = l;
+        QVERIFY(lister);
+        QVERIFY(lister->Modeless());
+        auto* list = lister->findChild<listing::TKPLListView*>();
+        QVERIFY(list);
+        QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 12, 5000); // the twelve .pdf files
+        Shot(*lister, "file_lister_from_chart");
+        lister->close();
+        form.done(0);
     }
 
     void helpButtonAsksForTheAnalyserPage() {
