@@ -54,7 +54,9 @@ const std::array<TSheetDesign, kSheetCount>& Designs() {
     return designs;
 }
 
-QString Q(const std::string& s) { return listing::DisplayText(s); }
+QString Q(const std::string& s) {
+    return listing::DisplayText(s);
+}
 
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -67,7 +69,8 @@ QPushButton* LinkButton(const QString& text, QWidget* parent) {
     b->setFlat(true);
     b->setCursor(Qt::PointingHandCursor);
     b->setAutoDefault(false);
-    b->setStyleSheet("QPushButton { color: #0000C0; text-decoration: underline; border: none; padding: 2px; }");
+    b->setStyleSheet(
+        "QPushButton { color: #0000C0; text-decoration: underline; border: none; padding: 2px; }");
     return b;
 }
 
@@ -75,7 +78,8 @@ QPushButton* LinkButton(const QString& text, QWidget* parent) {
 
 TAnalyserForm::TAnalyserForm(QWidget* owner, const char* program) : QDialog(owner), FProgram(program) {
     setWindowTitle("Analyser");
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMaximizeButtonHint);
     setSizeGripEnabled(true);
     resize(kAnalyserWidth, kAnalyserHeight);
     setMinimumSize(kAnalyserWidth, kAnalyserMinHeight);
@@ -83,8 +87,9 @@ TAnalyserForm::TAnalyserForm(QWidget* owner, const char* program) : QDialog(owne
     // Controls shared by the tabs' panels, made before the sheets that place them.
     PageControl1 = new QTabWidget(this);
     // Nine tabs fit the design width only with narrow tab padding.
-    PageControl1->setStyleSheet("QTabBar::tab { padding: 3px 5px; border: 1px solid #a0a0a0; border-bottom: none; "
-                                "background: #e4e4e4; margin-right: 1px; } QTabBar::tab:selected { background: #ffffff; }");
+    PageControl1->setStyleSheet(
+        "QTabBar::tab { padding: 3px 5px; border: 1px solid #a0a0a0; border-bottom: none; "
+        "background: #e4e4e4; margin-right: 1px; } QTabBar::tab:selected { background: #ffffff; }");
     UpImage = LinkButton("Up One Folder", this);
     Image1 = LinkButton("Up One Folder", this);
     PourCheckBox = new QCheckBox("Show %", this);
@@ -199,8 +204,7 @@ TAnalyserForm::TAnalyserForm(QWidget* owner, const char* program) : QDialog(owne
 TAnalyserForm::~TAnalyserForm() {
     // The list views ask for rows until they go; the rows go with the reports after this.
     for (auto& s : FSheets)
-        if (s.ListView)
-            s.ListView->ListModel()->SetRowCount(0);
+        if (s.ListView) s.ListView->ListModel()->SetRowCount(0);
 }
 
 void TAnalyserForm::BuildSheet(int i) {
@@ -232,12 +236,13 @@ void TAnalyserForm::BuildSheet(int i) {
     s.Rows = &FRowLists[static_cast<size_t>(i)];
     s.DataGroup = FReports.GroupOfSheet(i, 2, 0, 0);
     s.DrawnAsFiles = s.FilesRadio->isChecked();
-    s.Heading->setText(i == kSheetFolders ? QString("Folders") : s.DataGroup ? Q(s.DataGroup->Title()) : QString());
+    s.Heading->setText(i == kSheetFolders ? QString("Folders")
+                       : s.DataGroup      ? Q(s.DataGroup->Title())
+                                          : QString());
 
     s.ListView->ListModel()->SetCellText([this, i](int row, int tag) -> std::string {
         const TRowList& rows = FRowLists[static_cast<size_t>(i)];
-        if (row < 0 || row >= static_cast<int>(rows.size()))
-            return {};
+        if (row < 0 || row >= static_cast<int>(rows.size())) return {};
         return listing::ColumnCatalogue().GetCellText(tag, rows[static_cast<size_t>(row)]);
     });
     connect(s.ListView, &listing::TKPLListView::ColumnClick, this,
@@ -303,7 +308,9 @@ QWidget* TAnalyserForm::BuildChartPanel(int i, QWidget* parent) {
         top->addWidget(DateComboBox);
         second({CheckBox1, CheckBox2, CheckBox3, DateOtherBox});
         break;
-    case kSheetTime: second({CheckBox6, CheckBox7, CheckBox8}); break;
+    case kSheetTime:
+        second({CheckBox6, CheckBox7, CheckBox8});
+        break;
     case kSheetExt:
         ExtOtherBox->setParent(panel);
         top->addWidget(ExtOtherBox);
@@ -324,7 +331,8 @@ QWidget* TAnalyserForm::BuildChartPanel(int i, QWidget* parent) {
         top->addWidget(TypeCombo1);
         top->addWidget(CusTypeLabel);
         break;
-    default: break;
+    default:
+        break;
     }
     return panel;
 }
@@ -347,10 +355,8 @@ QWidget* TAnalyserForm::BuildDataPage(int i, QWidget* parent) {
         w->setParent(page);
         head->addWidget(w);
     };
-    if (i == kSheetFolders)
-        add(Image1);
-    if (i == kSheetDate)
-        add(DateComboBox2);
+    if (i == kSheetFolders) add(Image1);
+    if (i == kSheetDate) add(DateComboBox2);
     if (i == kSheetCusExt) {
         add(ExtCombo2);
         add(ExtCustButton);
@@ -373,8 +379,7 @@ QWidget* TAnalyserForm::BuildDataPage(int i, QWidget* parent) {
 
 int TAnalyserForm::SheetOfList(const QObject* listView) const {
     for (int i = 0; i < kSheetCount; ++i)
-        if (FSheets[static_cast<size_t>(i)].ListView == listView)
-            return i;
+        if (FSheets[static_cast<size_t>(i)].ListView == listView) return i;
     return -1;
 }
 
@@ -382,8 +387,7 @@ int TAnalyserForm::ShowAnalyser(model::TFolderItem* folder, model::TItem* root, 
     FModeless = modeless;
     setWindowFlag(Qt::WindowMinimizeButtonHint, modeless);
     setModal(!modeless);
-    if (!OpenFolder(folder, root, true))
-        return 2;
+    if (!OpenFolder(folder, root, true)) return 2;
     if (modeless) {
         show();
         return 1;
@@ -399,11 +403,9 @@ bool TAnalyserForm::OpenFolder(model::TFolderItem* folder, model::TItem* root, b
     FReports.SetReferenceTime(FReferenceTime);
     setWindowTitle("Analyser - " + Q(folder->GetPath() + PartialSuffix(*folder)));
     SetChartTitles();
-    if (first)
-        LoadSettings();
+    if (first) LoadSettings();
     const bool done = GenerateReports();
-    if (first)
-        PageControl1->setCurrentIndex(kSheetFolders);
+    if (first) PageControl1->setCurrentIndex(kSheetFolders);
     return done;
 }
 
@@ -415,8 +417,7 @@ void TAnalyserForm::ClearRowLists() {
 }
 
 bool TAnalyserForm::GenerateReports() {
-    if (!FFolder)
-        return false;
+    if (!FFolder) return false;
     model::TProgressForm progress(this);
     progress.SetCaptions("Generating reports...", "Generating reports...", "Please wait...");
     model::ProgressManager().SetForm(&progress);
@@ -435,15 +436,13 @@ bool TAnalyserForm::GenerateReports() {
         // The walk reset the groups, which frees the rows of the extension, type and folder
         // reports: no table may keep pointing at them.
         ClearRowLists();
-        if (isVisible())
-            done(QDialog::Rejected);
+        if (isVisible()) done(QDialog::Rejected);
     }
     return !cancelled;
 }
 
 void TAnalyserForm::FillRows(int sheet) {
-    if (sheet < 0 || sheet >= kSheetCount)
-        return;
+    if (sheet < 0 || sheet >= kSheetCount) return;
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     s.ListView->setUpdatesEnabled(false);
     s.ListView->setEnabled(false);
@@ -474,8 +473,7 @@ void TAnalyserForm::SaveColumnWidths() {
 void TAnalyserForm::ListViewColumnClick(int sheet, int column) {
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     const int tag = s.ListView->ColumnTag(column);
-    if (tag < 0)
-        return;
+    if (tag < 0) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const int code = NextSortCode(s.ColumnGroup->SortCode, tag);
     s.ColumnGroup->SortCode = code;
@@ -500,13 +498,11 @@ void TAnalyserForm::ListViewColumnRightClick(int sheet, int column, QPoint pos) 
 
 namespace {
 void SortByPopup(TAnalyserForm& form, int sheet, int column, bool descending) {
-    if (sheet < 0 || column < 0)
-        return;
+    if (sheet < 0 || column < 0) return;
     TAnalyserSheet& s = form.Sheet(sheet);
     const int tag = s.ListView->ColumnTag(column);
     const int code = tag * 2 + (descending ? 1 : 0);
-    if (tag < 0 || s.ColumnGroup->SortCode == code)
-        return;
+    if (tag < 0 || s.ColumnGroup->SortCode == code) return;
     s.ColumnGroup->SortCode = code;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     form.SortRows(sheet);
@@ -516,8 +512,12 @@ void SortByPopup(TAnalyserForm& form, int sheet, int column, bool descending) {
 }
 } // namespace
 
-void TAnalyserForm::SortAscending1Click() { SortByPopup(*this, FPopupSheet, FPopupColumn, false); }
-void TAnalyserForm::SortDescending1Click() { SortByPopup(*this, FPopupSheet, FPopupColumn, true); }
+void TAnalyserForm::SortAscending1Click() {
+    SortByPopup(*this, FPopupSheet, FPopupColumn, false);
+}
+void TAnalyserForm::SortDescending1Click() {
+    SortByPopup(*this, FPopupSheet, FPopupColumn, true);
+}
 
 void TAnalyserForm::CusButtonClick() {
     SaveColumnWidths();
@@ -525,11 +525,9 @@ void TAnalyserForm::CusButtonClick() {
     for (auto& g : FColumnGroups)
         groups.push_back(g.get());
     listing::TColumnsForm dialog(this);
-    if (dialog.Execute(PageControl1->currentIndex(), groups) != QDialog::Accepted)
-        return;
+    if (dialog.Execute(PageControl1->currentIndex(), groups) != QDialog::Accepted) return;
     for (int i = 0; i < kSheetCount; ++i) {
-        if (!FColumnGroups[static_cast<size_t>(i)]->Modified)
-            continue;
+        if (!FColumnGroups[static_cast<size_t>(i)]->Modified) continue;
         FillRows(i);
         FColumnGroups[static_cast<size_t>(i)]->ClearModified();
     }
@@ -573,23 +571,20 @@ void TAnalyserForm::DrawSheetChart(int sheet) {
     const TChartStyle style = Style(sheet);
     switch (sheet) {
     case kSheetFolders:
-        analyser::DrawFolderPie(chart, *s.Rows, *FReports.FoldGroup, PourCheckBox->isChecked(), s.ColumnGroup->SortCode,
-                      style);
+        analyser::DrawFolderPie(chart, *s.Rows, *FReports.FoldGroup, PourCheckBox->isChecked(),
+                                s.ColumnGroup->SortCode, style);
         break;
     case kSheetSize:
     case kSheetAttr:
-        if (s.DataGroup)
-            analyser::DrawRangeChart(chart, *s.DataGroup, style);
+        if (s.DataGroup) analyser::DrawRangeChart(chart, *s.DataGroup, style);
         break;
     case kSheetDate:
         ApplyBoxFonts();
-        if (s.DataGroup)
-            analyser::DrawDateChart(chart, *s.DataGroup, DateOtherBox->isChecked(), style);
+        if (s.DataGroup) analyser::DrawDateChart(chart, *s.DataGroup, DateOtherBox->isChecked(), style);
         break;
     case kSheetTime:
         ApplyBoxFonts();
-        if (s.DataGroup)
-            analyser::DrawTimeChart(chart, *s.DataGroup, style);
+        if (s.DataGroup) analyser::DrawTimeChart(chart, *s.DataGroup, style);
         break;
     case kSheetExt:
         DrawTopChart(chart, *s.Rows, ExtOtherBox->isChecked(), s.ColumnGroup->SortCode, style);
@@ -598,8 +593,11 @@ void TAnalyserForm::DrawSheetChart(int sheet) {
         DrawTopChart(chart, *s.Rows, TypeOtherBox->isChecked(), s.ColumnGroup->SortCode, style);
         break;
     case kSheetCusExt:
-    case kSheetCusType: DrawCustomChart(chart, *s.Rows, s.ColumnGroup->SortCode, style); break;
-    default: return;
+    case kSheetCusType:
+        DrawCustomChart(chart, *s.Rows, s.ColumnGroup->SortCode, style);
+        break;
+    default:
+        return;
     }
     s.ListView->ListModel()->RefreshRows();
     ApplyChartColors(chart, FSettings.Colors);
@@ -646,8 +644,10 @@ void TAnalyserForm::FlagsToBoxes() {
 
 void TAnalyserForm::BoxesToFlags() {
     for (int i = 0; i < kSheetCount; ++i) {
-        FSettings.View3D[static_cast<size_t>(i)] = FSheets[static_cast<size_t>(i)].View3DBox->isChecked() ? 1 : 0;
-        FSettings.Legend[static_cast<size_t>(i)] = FSheets[static_cast<size_t>(i)].LegendBox->isChecked() ? 1 : 0;
+        FSettings.View3D[static_cast<size_t>(i)] =
+            FSheets[static_cast<size_t>(i)].View3DBox->isChecked() ? 1 : 0;
+        FSettings.Legend[static_cast<size_t>(i)] =
+            FSheets[static_cast<size_t>(i)].LegendBox->isChecked() ? 1 : 0;
     }
 }
 
@@ -655,14 +655,12 @@ void TAnalyserForm::SizeRadioFileClick() {
     for (int sheet : {kSheetFolders, kSheetSize, kSheetDate, kSheetTime, kSheetAttr, kSheetExt, kSheetType,
                       kSheetCusExt, kSheetCusType}) {
         const TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
-        if (s.FilesRadio->isChecked() != s.DrawnAsFiles)
-            DrawSheetChart(sheet);
+        if (s.FilesRadio->isChecked() != s.DrawnAsFiles) DrawSheetChart(sheet);
     }
 }
 
 void TAnalyserForm::SizeLegendBoxClick() {
-    if (FBoxesBusy)
-        return;
+    if (FBoxesBusy) return;
     for (auto& s : FSheets) {
         s.Chart->Chart().LegendVisible = s.LegendBox->isChecked();
         s.Chart->update();
@@ -670,8 +668,7 @@ void TAnalyserForm::SizeLegendBoxClick() {
 }
 
 void TAnalyserForm::Size3DBoxClick() {
-    if (FBoxesBusy)
-        return;
+    if (FBoxesBusy) return;
     for (auto& s : FSheets) {
         s.Chart->Chart().View3D = s.View3DBox->isChecked();
         s.Chart->update();
@@ -703,7 +700,9 @@ void TAnalyserForm::DateOtherBoxClick(QObject* sender) {
         DrawTypeChart();
 }
 
-void TAnalyserForm::PourCheckBoxClick() { DrawFolderPie(); }
+void TAnalyserForm::PourCheckBoxClick() {
+    DrawFolderPie();
+}
 
 // ---- combos and custom reports ----
 
@@ -728,8 +727,7 @@ void TAnalyserForm::FillTypeCombos() {
 }
 
 void TAnalyserForm::DateComboBoxChange(QComboBox* sender) {
-    if (FDateComboBusy)
-        return;
+    if (FDateComboBusy) return;
     FDateComboBusy = true;
     const int index = sender->currentIndex();
     (sender == DateComboBox ? DateComboBox2 : DateComboBox)->setCurrentIndex(index);
@@ -742,8 +740,7 @@ void TAnalyserForm::DateComboBoxChange(QComboBox* sender) {
 }
 
 void TAnalyserForm::ExtComboChange(QComboBox* sender) {
-    if (FExtComboBusy)
-        return;
+    if (FExtComboBusy) return;
     FExtComboBusy = true;
     const int index = sender->currentIndex();
     (sender == ExtCombo1 ? ExtCombo2 : ExtCombo1)->setCurrentIndex(index);
@@ -756,8 +753,7 @@ void TAnalyserForm::ExtComboChange(QComboBox* sender) {
 }
 
 void TAnalyserForm::TypeComboChange(QComboBox* sender) {
-    if (FTypeComboBusy)
-        return;
+    if (FTypeComboBusy) return;
     FTypeComboBusy = true;
     const int index = sender->currentIndex();
     (sender == TypeCombo1 ? TypeCombo2 : TypeCombo1)->setCurrentIndex(index);
@@ -811,8 +807,7 @@ void TAnalyserForm::CusExtLabelClick(int kind) {
             changed = true;
         }
     }
-    if (changed)
-        Reopen(FFolder);
+    if (changed) Reopen(FFolder);
 }
 
 // ---- settings ----
@@ -842,8 +837,8 @@ void TAnalyserForm::LoadSettings() {
     for (int i = 0; i < kSheetCount; ++i)
         groups[static_cast<size_t>(i)] = FColumnGroups[static_cast<size_t>(i)].get();
     const QSize screen = ScreenSize();
-    LoadAnalyserSettings(store, FSettings, groups, DateComboBox->count(), ExtCombo1->count(), TypeCombo1->count(),
-                         screen.width(), screen.height());
+    LoadAnalyserSettings(store, FSettings, groups, DateComboBox->count(), ExtCombo1->count(),
+                         TypeCombo1->count(), screen.width(), screen.height());
     PourCheckBox->setChecked(FSettings.ShowPercent);
     DateOtherBox->setChecked(FSettings.DateShowOther);
     ExtOtherBox->setChecked(FSettings.ExtShowOther);
@@ -902,8 +897,7 @@ void TAnalyserForm::done(int result) {
 void TAnalyserForm::ColorButtonClick() {
     TGraphOptionForm dialog(this);
     dialog.SetColors(FSettings.Colors);
-    if (dialog.exec() != TGraphOptionForm::kResultOk)
-        return;
+    if (dialog.exec() != TGraphOptionForm::kResultOk) return;
     FSettings.Colors = dialog.Colors();
     ApplyColors();
     DrawAllCharts();
@@ -914,20 +908,17 @@ void TAnalyserForm::ColorButtonClick() {
 void TAnalyserForm::Reopen(model::TFolderItem* folder) {
     // The window stays up while it regenerates: hiding a modal dialog would end its modal run.
     // A cancelled generation closes it.
-    if (folder)
-        OpenFolder(folder, FRoot, false);
+    if (folder) OpenFolder(folder, FRoot, false);
 }
 
 void TAnalyserForm::DrillInto(model::TFolderItem* folder) {
-    if (folder && (folder->IsExplored() || folder->HasExploredContent()))
-        Reopen(folder);
+    if (folder && (folder->IsExplored() || folder->HasExploredContent())) Reopen(folder);
 }
 
 namespace {
 model::TFolderItem* SubfolderOfRow(const model::TFolderItem* folder, const TAnalyserData* row,
                                    const TAnalyserFoldGroup& group) {
-    if (!folder || !row || row->Name().empty() || row->Key() == group.CurrentFolderKey())
-        return nullptr;
+    if (!folder || !row || row->Name().empty() || row->Key() == group.CurrentFolderKey()) return nullptr;
     model::TItem* child = folder->FindChild(row->Name());
     return child && child->IsFolder() ? static_cast<model::TFolderItem*>(child) : nullptr;
 }
@@ -936,39 +927,33 @@ model::TFolderItem* SubfolderOfRow(const model::TFolderItem* folder, const TAnal
 void TAnalyserForm::Chart7ClickSeries(int, int point) {
     TAnalyserSheet& s = FSheets[kSheetFolders];
     const TChartSeries* series = s.Chart->Chart().FirstSeries();
-    if (!series)
-        return;
+    if (!series) return;
     const int count = series->Count();
     SortRowsAsChart(*s.Rows, s.DrawnAsFiles);
     TAnalyserData* row = RowOfChartPoint(*s.Rows, count, point);
     SortRows(kSheetFolders);
-    if (count >= 11 && point == 0)
-        return; // "All others"
+    if (count >= 11 && point == 0) return; // "All others"
     DrillInto(SubfolderOfRow(FFolder, row, *FReports.FoldGroup));
 }
 
 void TAnalyserForm::FoldListViewDblClick() {
     TAnalyserSheet& s = FSheets[kSheetFolders];
     const int index = s.ListView->currentIndex().row();
-    if (index < 0 || index >= static_cast<int>(s.Rows->size()))
-        return;
+    if (index < 0 || index >= static_cast<int>(s.Rows->size())) return;
     TAnalyserBaseData* base = (*s.Rows)[static_cast<size_t>(index)];
-    if (IsTotalRow(base) || IsSeparatorRow(base))
-        return;
+    if (IsTotalRow(base) || IsSeparatorRow(base)) return;
     DrillInto(SubfolderOfRow(FFolder, dynamic_cast<TAnalyserData*>(base), *FReports.FoldGroup));
 }
 
 void TAnalyserForm::UpImageClick() {
-    if (FFolder && FFolder->Parent())
-        Reopen(FFolder->Parent());
+    if (FFolder && FFolder->Parent()) Reopen(FFolder->Parent());
 }
 
 // ---- File Lister ----
 
 void TAnalyserForm::OpenFileLister(int sheet, int mode, std::vector<std::int32_t> keys) {
     TAnalyserDataGroup* group = FSheets[static_cast<size_t>(sheet)].DataGroup;
-    if (!FFolder || !group)
-        return;
+    if (!FFolder || !group) return;
     auto* root = dynamic_cast<model::TRootItem*>(FRoot);
     QWidget* owner = parentWidget();
     int result = 0;
@@ -981,28 +966,25 @@ void TAnalyserForm::OpenFileLister(int sheet, int mode, std::vector<std::int32_t
         exportdata::TFileListerForm lister(owner ? owner : this);
         result = lister.Execute(FFolder, root, mode, group, std::move(keys), false);
     }
-    if (result == -1)
-        GenerateReports();
+    if (result == -1) GenerateReports();
 }
 
 void TAnalyserForm::Chart1ClickSeries(int sheet, int series, int point) {
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     const TChart& chart = s.Chart->Chart();
-    if (!s.DataGroup || series < 0 || series >= chart.SeriesCount())
-        return;
+    if (!s.DataGroup || series < 0 || series >= chart.SeriesCount()) return;
     const int count = chart.Series(series)->Count();
     // The Time chart runs from the first row; the others from the last.
     const int row = sheet == kSheetTime ? point : count - point - 1;
-    if (row < 0 || row >= s.DataGroup->RowCount())
-        return;
-    OpenFileLister(sheet, ListerModeOfSeriesTitle(chart.Series(series)->Title), {s.DataGroup->GetRow(row)->Key()});
+    if (row < 0 || row >= s.DataGroup->RowCount()) return;
+    OpenFileLister(sheet, ListerModeOfSeriesTitle(chart.Series(series)->Title),
+                   {s.DataGroup->GetRow(row)->Key()});
 }
 
 void TAnalyserForm::Chart5ClickSeries(int sheet, int series, int point) {
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     const TChart& chart = s.Chart->Chart();
-    if (series < 0 || series >= chart.SeriesCount())
-        return;
+    if (series < 0 || series >= chart.SeriesCount()) return;
     const int count = chart.Series(series)->Count();
     SortRowsAsChart(*s.Rows, s.DrawnAsFiles);
     int mode = -1;
@@ -1018,18 +1000,15 @@ void TAnalyserForm::Chart5ClickSeries(int sheet, int series, int point) {
         mode = 2;
     }
     SortRows(sheet);
-    if (mode >= 0)
-        OpenFileLister(sheet, mode, std::move(keys));
+    if (mode >= 0) OpenFileLister(sheet, mode, std::move(keys));
 }
 
 void TAnalyserForm::ListViewDblClick(int sheet) {
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     const int index = s.ListView->currentIndex().row();
-    if (index < 0 || index >= static_cast<int>(s.Rows->size()))
-        return;
+    if (index < 0 || index >= static_cast<int>(s.Rows->size())) return;
     const TAnalyserBaseData* row = (*s.Rows)[static_cast<size_t>(index)];
-    if (IsTotalRow(row) || IsSeparatorRow(row))
-        return;
+    if (IsTotalRow(row) || IsSeparatorRow(row)) return;
     std::vector<int> shown;
     for (int p = 1; p < s.ListView->ColumnCount(); ++p)
         shown.push_back(s.ListView->ColumnTagAt(p));
@@ -1040,8 +1019,7 @@ void TAnalyserForm::ListViewDblClick(int sheet) {
 
 void TAnalyserForm::ExportButtonClick() {
     const int sheet = PageControl1->currentIndex();
-    if (sheet < 0 || sheet >= kSheetCount)
-        return;
+    if (sheet < 0 || sheet >= kSheetCount) return;
     TAnalyserSheet& s = FSheets[static_cast<size_t>(sheet)];
     if (DataRadio->isChecked()) {
         SaveColumnWidths();
@@ -1057,6 +1035,8 @@ void TAnalyserForm::ExportButtonClick() {
     dialog.Execute(s.Chart->Chart(), s.Chart->size());
 }
 
-void TAnalyserForm::HelpButtonClick() { emit HelpRequested(kHelpContext); }
+void TAnalyserForm::HelpButtonClick() {
+    emit HelpRequested(kHelpContext);
+}
 
 } // namespace analyser

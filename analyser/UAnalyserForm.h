@@ -161,8 +161,8 @@ public:
     QAction* SortAscending1;
     QAction* SortDescending1;
     QAction* Customize1;
-    QPushButton* UpImage;  // "Up One Folder", chart page
-    QPushButton* Image1;   // "Up One Folder", table page
+    QPushButton* UpImage; // "Up One Folder", chart page
+    QPushButton* Image1;  // "Up One Folder", table page
     QCheckBox* PourCheckBox;
     QCheckBox* CheckBox1;
     QCheckBox* CheckBox2;

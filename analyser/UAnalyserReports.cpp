@@ -31,18 +31,18 @@ bool UsableDefinition(const std::string& definition) {
 }
 
 template <class TGroup>
-void SetReports(std::vector<std::unique_ptr<TGroup>>& list, const std::vector<std::string>& definitions, int kind) {
+void SetReports(std::vector<std::unique_ptr<TGroup>>& list, const std::vector<std::string>& definitions,
+                int kind) {
     // Freed last to first, as they were made first to last.
     while (!list.empty())
         list.pop_back();
     for (const auto& d : definitions)
-        if (UsableDefinition(d))
-            list.push_back(std::make_unique<TGroup>(d));
-    if (list.empty())
-        list.push_back(std::make_unique<TGroup>(DefaultReportDefinition(kind)));
+        if (UsableDefinition(d)) list.push_back(std::make_unique<TGroup>(d));
+    if (list.empty()) list.push_back(std::make_unique<TGroup>(DefaultReportDefinition(kind)));
 }
 
-template <class TGroup> std::vector<std::string> Definitions(const std::vector<std::unique_ptr<TGroup>>& list) {
+template <class TGroup>
+std::vector<std::string> Definitions(const std::vector<std::unique_ptr<TGroup>>& list) {
     std::vector<std::string> out;
     for (const auto& g : list)
         out.push_back(g->Definition());
@@ -57,8 +57,12 @@ void TAnalyserReports::SetExtReports(const std::vector<std::string>& definitions
 void TAnalyserReports::SetTypeReports(const std::vector<std::string>& definitions) {
     SetReports(TypeReports, definitions, kTypeReport);
 }
-std::vector<std::string> TAnalyserReports::ExtDefinitions() const { return Definitions(ExtReports); }
-std::vector<std::string> TAnalyserReports::TypeDefinitions() const { return Definitions(TypeReports); }
+std::vector<std::string> TAnalyserReports::ExtDefinitions() const {
+    return Definitions(ExtReports);
+}
+std::vector<std::string> TAnalyserReports::TypeDefinitions() const {
+    return Definitions(TypeReports);
+}
 
 void TAnalyserReports::SetReferenceTime(TDateTime now) {
     TimeGroup->SetReferenceDate(now);
@@ -82,22 +86,18 @@ void TAnalyserReports::ResetGroups() {
 }
 
 bool TAnalyserReports::AddFolderFiles(const model::TFolderItem& folder, model::TProgressManager& progress) {
-    if (progress.Cancelled())
-        return false;
+    if (progress.Cancelled()) return false;
     const int n = folder.ChildCount();
     for (int i = 0; i < n; ++i) {
         model::TItem* child = folder.Child(i);
         if (child->IsFolder()) {
-            if (!AddFolderFiles(*static_cast<model::TFolderItem*>(child), progress))
-                return false;
+            if (!AddFolderFiles(*static_cast<model::TFolderItem*>(child), progress)) return false;
             continue;
         }
         const auto* file = dynamic_cast<const model::TFileItem*>(child);
-        if (!file)
-            continue;
+        if (!file) continue;
         progress.Step();
-        if (progress.Cancelled())
-            return false;
+        if (progress.Cancelled()) return false;
         // Every grouping at once, the hidden date groupings and reports too, so that switching
         // what is shown needs no new walk.
         SizeGroup->AddItem(*file);
@@ -134,36 +134,47 @@ void TAnalyserReports::BuildFolderReport(const model::TFolderItem& folder) {
 bool TAnalyserReports::Generate(const model::TFolderItem& folder, model::TProgressManager& progress) {
     progress.SetMax(folder.FileCount());
     ResetGroups();
-    if (!AddFolderFiles(folder, progress))
-        return false;
+    if (!AddFolderFiles(folder, progress)) return false;
     BuildFolderReport(folder);
     return true;
 }
 
-TAnalyserDataGroup* TAnalyserReports::GroupOfSheet(int sheet, int dateIndex, int extIndex, int typeIndex) const {
+TAnalyserDataGroup* TAnalyserReports::GroupOfSheet(int sheet, int dateIndex, int extIndex,
+                                                   int typeIndex) const {
     switch (sheet) {
-    case kSheetFolders: return FoldGroup.get();
-    case kSheetSize: return SizeGroup.get();
-    case kSheetDate: return DateGroups[dateIndex >= 1 && dateIndex <= 5 ? dateIndex : 0].get();
-    case kSheetTime: return TimeGroup.get();
-    case kSheetAttr: return AttrGroup.get();
-    case kSheetExt: return ExtGroup.get();
-    case kSheetType: return TypeGroup.get();
+    case kSheetFolders:
+        return FoldGroup.get();
+    case kSheetSize:
+        return SizeGroup.get();
+    case kSheetDate:
+        return DateGroups[dateIndex >= 1 && dateIndex <= 5 ? dateIndex : 0].get();
+    case kSheetTime:
+        return TimeGroup.get();
+    case kSheetAttr:
+        return AttrGroup.get();
+    case kSheetExt:
+        return ExtGroup.get();
+    case kSheetType:
+        return TypeGroup.get();
     case kSheetCusExt:
-        return extIndex >= 0 && extIndex < static_cast<int>(ExtReports.size()) ? ExtReports[extIndex].get() : nullptr;
+        return extIndex >= 0 && extIndex < static_cast<int>(ExtReports.size()) ? ExtReports[extIndex].get()
+                                                                               : nullptr;
     case kSheetCusType:
-        return typeIndex >= 0 && typeIndex < static_cast<int>(TypeReports.size()) ? TypeReports[typeIndex].get()
-                                                                                  : nullptr;
-    default: return nullptr;
+        return typeIndex >= 0 && typeIndex < static_cast<int>(TypeReports.size())
+                   ? TypeReports[typeIndex].get()
+                   : nullptr;
+    default:
+        return nullptr;
     }
 }
 
-bool SheetHasTotals(int sheet) { return sheet != kSheetAttr && sheet != kSheetCusExt && sheet != kSheetCusType; }
+bool SheetHasTotals(int sheet) {
+    return sheet != kSheetAttr && sheet != kSheetCusExt && sheet != kSheetCusType;
+}
 
 void FillRowList(TRowList& rows, const TAnalyserDataGroup* group, bool withTotals) {
     rows.clear();
-    if (!group)
-        return;
+    if (!group) return;
     rows.reserve(static_cast<size_t>(group->RowCount()) + 2);
     for (int i = 0; i < group->RowCount(); ++i)
         rows.push_back(group->GetRow(i));
@@ -173,7 +184,9 @@ void FillRowList(TRowList& rows, const TAnalyserDataGroup* group, bool withTotal
     }
 }
 
-void SortRowsByCode(TRowList& rows, int sortCode) { SortAnalyserRows(rows, AnalyserCompareOfSortCode(sortCode)); }
+void SortRowsByCode(TRowList& rows, int sortCode) {
+    SortAnalyserRows(rows, AnalyserCompareOfSortCode(sortCode));
+}
 
 int NextSortCode(int currentCode, int tag) {
     const int code = tag * 2;
@@ -181,29 +194,26 @@ int NextSortCode(int currentCode, int tag) {
 }
 
 namespace {
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool StartsWithNoCase(const std::string& name, const std::string& prefix) {
-    if (name.size() < prefix.size())
-        return false;
+    if (name.size() < prefix.size()) return false;
     for (size_t i = 0; i < prefix.size(); ++i)
-        if (Upper(name[i]) != Upper(prefix[i]))
-            return false;
+        if (Upper(name[i]) != Upper(prefix[i])) return false;
     return true;
 }
 } // namespace
 
 int FindRowByPrefix(const TRowList& rows, const std::string& text, int start, bool wrap) {
     const int n = static_cast<int>(rows.size());
-    if (start < 0)
-        start = 0;
+    if (start < 0) start = 0;
     for (int i = start; i < n; ++i)
-        if (StartsWithNoCase(rows[static_cast<size_t>(i)]->Name(), text))
-            return i;
+        if (StartsWithNoCase(rows[static_cast<size_t>(i)]->Name(), text)) return i;
     if (wrap && start > 0)
         for (int i = 0; i < start && i < n; ++i)
-            if (StartsWithNoCase(rows[static_cast<size_t>(i)]->Name(), text))
-                return i;
+            if (StartsWithNoCase(rows[static_cast<size_t>(i)]->Name(), text)) return i;
     return -1;
 }
 
@@ -217,27 +227,39 @@ std::string ShownPath(const std::string& path) {
 
 double ScaledSize(std::int64_t bytes, int unit) {
     switch (unit) {
-    case 1: return static_cast<double>(bytes / 1024);
-    case 2: return static_cast<double>(bytes / (1024 * 1024));
-    case 3: return static_cast<double>(bytes / (1024LL * 1024 * 1024));
-    default: return static_cast<double>(bytes);
+    case 1:
+        return static_cast<double>(bytes / 1024);
+    case 2:
+        return static_cast<double>(bytes / (1024 * 1024));
+    case 3:
+        return static_cast<double>(bytes / (1024LL * 1024 * 1024));
+    default:
+        return static_cast<double>(bytes);
     }
 }
 
 std::string UnitText(int unit) {
     switch (unit) {
-    case 1: return "(KB)";
-    case 2: return "(MB)";
-    case 3: return "(GB)";
-    default: return "(B)";
+    case 1:
+        return "(KB)";
+    case 2:
+        return "(MB)";
+    case 3:
+        return "(GB)";
+    default:
+        return "(B)";
     }
 }
 
-std::string ValueTitle(bool files, int unit) { return files ? "Number of files" : "Space used " + UnitText(unit); }
+std::string ValueTitle(bool files, int unit) {
+    return files ? "Number of files" : "Space used " + UnitText(unit);
+}
 
 namespace {
 
-bool IsOrdinary(const TAnalyserBaseData* row) { return row && !IsTotalRow(row) && !IsSeparatorRow(row); }
+bool IsOrdinary(const TAnalyserBaseData* row) {
+    return row && !IsTotalRow(row) && !IsSeparatorRow(row);
+}
 
 double ValueOf(const TAnalyserData& row, int kind, const TChartStyle& style) {
     return style.Files ? static_cast<double>(row.GetCount(kind)) : ScaledSize(row.GetSize(kind), style.Unit);
@@ -262,8 +284,7 @@ double OthersValue(const TRowList& rows, const TChartStyle& style) {
     const size_t n = rows.size();
     for (size_t i = 10; i + 2 < n; ++i) {
         const auto* row = dynamic_cast<const TAnalyserData*>(rows[i]);
-        if (!row || !IsOrdinary(row))
-            continue;
+        if (!row || !IsOrdinary(row)) continue;
         sum += style.Files ? row->GetCount1() : row->GetSize1();
     }
     return style.Files ? static_cast<double>(sum) : ScaledSize(sum, style.Unit);
@@ -271,11 +292,9 @@ double OthersValue(const TRowList& rows, const TChartStyle& style) {
 
 void AddTopRows(TChartSeries& series, const TRowList& rows, int ordinaryCount, const TChartStyle& style) {
     for (int i = 9; i >= 0; --i) {
-        if (i >= ordinaryCount)
-            continue;
+        if (i >= ordinaryCount) continue;
         auto* row = dynamic_cast<TAnalyserData*>(rows[static_cast<size_t>(i)]);
-        if (!row || !IsOrdinary(row))
-            continue;
+        if (!row || !IsOrdinary(row)) continue;
         series.Add(ValueOf(*row, 1, style), row->Name(), DataColor(style, i));
     }
 }
@@ -301,7 +320,9 @@ void DesignChart(TChart& chart, int sheet) {
         chart.AddSeries(TSeriesKind::Bar, "Last Access Time", 0)->FormatValues = false;
         chart.BottomAxisTitle = "Time of day";
         break;
-    default: chart.AddSeries(TSeriesKind::HorizBar, "", kChartDefaultColor); break;
+    default:
+        chart.AddSeries(TSeriesKind::HorizBar, "", kChartDefaultColor);
+        break;
     }
     chart.LegendReversed = sheet != kSheetTime;
 }
@@ -351,8 +372,7 @@ void DrawKindSeries(TChart& chart, const TAnalyserDataGroup& group, int first, i
         s.Color = style.Colors.Data[static_cast<size_t>(k)];
     }
     for (int j = first; step > 0 ? j <= last : j >= last; j += step) {
-        if (j < 0 || j >= group.RowCount())
-            continue;
+        if (j < 0 || j >= group.RowCount()) continue;
         const TAnalyserData& row = *group.GetRow(j);
         for (int k = 0; k < 3; ++k)
             chart.Series(k)->Add(ValueOf(row, k + 1, style), row.Name());
@@ -374,17 +394,15 @@ void DrawTimeChart(TChart& chart, const TAnalyserDataGroup& group, const TChartS
 
 std::string PieLabel(const std::string& name, bool cut, bool showPercent, double value, double total) {
     std::string label = cut && name.size() > 13 ? name.substr(0, 13) + "..." : name;
-    if (!showPercent)
-        return label;
-    if (total == 0)
-        return "(0%) " + label;
+    if (!showPercent) return label;
+    if (total == 0) return "(0%) " + label;
     char buf[64];
     std::snprintf(buf, sizeof buf, "(%.0f%%) ", value * 100.0 / total);
     return buf + label;
 }
 
-void DrawFolderPie(TChart& chart, TRowList& rows, const TAnalyserDataGroup& group, bool showPercent, int sortCode,
-                   const TChartStyle& style) {
+void DrawFolderPie(TChart& chart, TRowList& rows, const TAnalyserDataGroup& group, bool showPercent,
+                   int sortCode, const TChartStyle& style) {
     const TAnalyserTotalData& total = *group.Total();
     const double t = static_cast<double>(style.Files ? total.GetCount1() : total.GetSize1());
     TChartSeries& s = ClearedSeries(chart, 0, TSeriesKind::Pie);
@@ -396,19 +414,19 @@ void DrawFolderPie(TChart& chart, TRowList& rows, const TAnalyserDataGroup& grou
     if (n - 2 > 10) {
         std::int64_t sum = 0;
         for (int i = 10; i < n - 2; ++i)
-            if (auto* row = dynamic_cast<TAnalyserData*>(rows[static_cast<size_t>(i)]); row && IsOrdinary(row))
+            if (auto* row = dynamic_cast<TAnalyserData*>(rows[static_cast<size_t>(i)]);
+                row && IsOrdinary(row))
                 sum += style.Files ? row->GetCount1() : row->GetSize1();
         const double value = style.Files ? static_cast<double>(sum) : ScaledSize(sum, style.Unit);
         s.Add(value, PieLabel("All others", false, showPercent, static_cast<double>(sum), t),
               DataColor(style, kOthersColor));
     }
     for (int i = 9; i >= 0; --i) {
-        if (i >= n - 2)
-            continue;
+        if (i >= n - 2) continue;
         auto* row = dynamic_cast<TAnalyserData*>(rows[static_cast<size_t>(i)]);
-        if (!row || !IsOrdinary(row))
-            continue;
-        s.Add(ValueOf(*row, 1, style), PieLabel(row->Name(), true, showPercent, raw(*row), t), DataColor(style, i));
+        if (!row || !IsOrdinary(row)) continue;
+        s.Add(ValueOf(*row, 1, style), PieLabel(row->Name(), true, showPercent, raw(*row), t),
+              DataColor(style, i));
     }
     SortRowsByCode(rows, sortCode);
     const std::string title = ValueTitle(style.Files, style.Unit);
@@ -422,17 +440,14 @@ void SortRowsAsChart(TRowList& rows, bool files) {
 
 TAnalyserData* RowOfChartPoint(const TRowList& rows, int pointCount, int pointIndex) {
     const int entry = pointCount - pointIndex - 1;
-    if (pointIndex < 0 || entry < 0 || entry >= static_cast<int>(rows.size()))
-        return nullptr;
+    if (pointIndex < 0 || entry < 0 || entry >= static_cast<int>(rows.size())) return nullptr;
     TAnalyserBaseData* row = rows[static_cast<size_t>(entry)];
     return IsOrdinary(row) ? dynamic_cast<TAnalyserData*>(row) : nullptr;
 }
 
 int ListerModeOfSeriesTitle(const std::string& title) {
-    if (title == "Last Write Date" || title == "Last Write Time")
-        return 3;
-    if (title == "Last Access Date" || title == "Last Access Time")
-        return 4;
+    if (title == "Last Write Date" || title == "Last Write Time") return 3;
+    if (title == "Last Access Date" || title == "Last Access Time") return 4;
     return 2;
 }
 
@@ -443,18 +458,12 @@ int ListerModeOfColumns(const std::vector<int>& visibleIds) {
         w = w || (id >= 65 && id <= 68);
         a = a || (id >= 69 && id <= 72);
     }
-    if (c && w && a)
-        return 8;
-    if (c && w)
-        return 5;
-    if (c && a)
-        return 6;
-    if (w && a)
-        return 7;
-    if (c)
-        return 2;
-    if (a)
-        return 4;
+    if (c && w && a) return 8;
+    if (c && w) return 5;
+    if (c && a) return 6;
+    if (w && a) return 7;
+    if (c) return 2;
+    if (a) return 4;
     return 3;
 }
 

@@ -92,7 +92,8 @@ public:
 
     // The group a sheet shows: the date grouping of dateIndex (0..5, others 0) on sheet 2, the
     // custom report of the index on sheets 7 and 8 (null outside the list).
-    [[nodiscard]] TAnalyserDataGroup* GroupOfSheet(int sheet, int dateIndex, int extIndex, int typeIndex) const;
+    [[nodiscard]] TAnalyserDataGroup* GroupOfSheet(int sheet, int dateIndex, int extIndex,
+                                                   int typeIndex) const;
 };
 
 // Sheets whose table ends with the separator and TOTAL (all but Attributes and the custom ones).
@@ -143,11 +144,12 @@ void DrawCustomChart(TChart& chart, TRowList& rows, int sortCode, const TChartSt
 // rows 0 to 23, the value title on the left axis).
 void DrawDateChart(TChart& chart, const TAnalyserDataGroup& group, bool showOther, const TChartStyle& style);
 void DrawTimeChart(TChart& chart, const TAnalyserDataGroup& group, const TChartStyle& style);
-void DrawFolderPie(TChart& chart, TRowList& rows, const TAnalyserDataGroup& group, bool showPercent, int sortCode,
-                   const TChartStyle& style);
+void DrawFolderPie(TChart& chart, TRowList& rows, const TAnalyserDataGroup& group, bool showPercent,
+                   int sortCode, const TChartStyle& style);
 // A pie label: the name cut to 13 characters + "..." beyond 13, with "(p%) " before it when
 // showPercent (p of value in total, "(0%) " when total is 0).
-[[nodiscard]] std::string PieLabel(const std::string& name, bool cut, bool showPercent, double value, double total);
+[[nodiscard]] std::string PieLabel(const std::string& name, bool cut, bool showPercent, double value,
+                                   double total);
 
 // The rows in the order the top-10 charts and the pie draw them: count (files) or size of kind 1
 // descending, separator and TOTAL last.

@@ -13,19 +13,19 @@ struct TStop {};
 
 std::int32_t Int(const platform::TRegistry& store, const char* name) {
     const auto r = store.ReadInteger(name);
-    if (!r.Ok())
-        throw TStop{};
+    if (!r.Ok()) throw TStop{};
     return r.value;
 }
-bool Bool(const platform::TRegistry& store, const char* name) { return Int(store, name) != 0; }
+bool Bool(const platform::TRegistry& store, const char* name) {
+    return Int(store, name) != 0;
+}
 
 // A binary value into place: missing changes nothing; larger than place, or of another type, stops.
-template <size_t N> void Bytes(const platform::TRegistry& store, const char* name, std::array<std::uint8_t, N>& place) {
-    if (!store.ValueExists(name))
-        return;
+template <size_t N>
+void Bytes(const platform::TRegistry& store, const char* name, std::array<std::uint8_t, N>& place) {
+    if (!store.ValueExists(name)) return;
     const auto r = store.ReadBinary(name);
-    if (!r.Ok() || r.value.size() > N)
-        throw TStop{};
+    if (!r.Ok() || r.value.size() > N) throw TStop{};
     std::copy(r.value.begin(), r.value.end(), place.begin());
 }
 
@@ -39,29 +39,23 @@ TAnalyserSettings DefaultAnalyserSettings(int screenWidth, int screenHeight) {
 }
 
 void ClampAnalyserGeometry(TAnalyserSettings& s, int screenWidth, int screenHeight) {
-    if (s.Left < 0)
-        s.Left = 0;
-    if (s.Top < 0)
-        s.Top = 0;
-    if (s.Width > screenWidth)
-        s.Width = screenWidth;
-    if (s.Height > screenHeight)
-        s.Height = screenHeight;
-    if (s.Top > screenHeight - s.Height)
-        s.Top = screenHeight - s.Height;
-    if (s.Left > screenWidth - s.Width)
-        s.Left = screenWidth - s.Width;
+    if (s.Left < 0) s.Left = 0;
+    if (s.Top < 0) s.Top = 0;
+    if (s.Width > screenWidth) s.Width = screenWidth;
+    if (s.Height > screenHeight) s.Height = screenHeight;
+    if (s.Top > screenHeight - s.Height) s.Top = screenHeight - s.Height;
+    if (s.Left > screenWidth - s.Width) s.Left = screenWidth - s.Width;
 }
 
 void LoadAnalyserSettings(platform::TRegistry& store, TAnalyserSettings& s, const TColumnGroups& groups,
                           int dateCount, int extCount, int typeCount, int screenWidth, int screenHeight) {
-    if (!store.OpenKey(kAnalyserKey, false))
-        return;
+    if (!store.OpenKey(kAnalyserKey, false)) return;
     try {
         std::array<std::uint8_t, 56> colors{};
         for (int i = 0; i < 14; ++i)
             for (int b = 0; b < 4; ++b)
-                colors[static_cast<size_t>(4 * i + b)] = static_cast<std::uint8_t>(s.Colors.Data[static_cast<size_t>(i)] >> (8 * b));
+                colors[static_cast<size_t>(4 * i + b)] =
+                    static_cast<std::uint8_t>(s.Colors.Data[static_cast<size_t>(i)] >> (8 * b));
         Bytes(store, "Data Color", colors);
         for (int i = 0; i < 14; ++i) {
             std::uint32_t c = 0;
@@ -83,18 +77,15 @@ void LoadAnalyserSettings(platform::TRegistry& store, TAnalyserSettings& s, cons
             dateIndex = Int(store, "Date Type");
         } catch (const TStop&) {
         }
-        if (dateIndex >= 0 && dateIndex < dateCount)
-            s.DateType = dateIndex;
+        if (dateIndex >= 0 && dateIndex < dateCount) s.DateType = dateIndex;
         try {
             const int v = Int(store, "Extension Report");
-            if (v >= 0 && v < extCount)
-                s.ExtReport = v;
+            if (v >= 0 && v < extCount) s.ExtReport = v;
         } catch (const TStop&) {
         }
         try {
             const int v = Int(store, "Type Report");
-            if (v >= 0 && v < typeCount)
-                s.TypeReport = v;
+            if (v >= 0 && v < typeCount) s.TypeReport = v;
         } catch (const TStop&) {
         }
 
@@ -116,9 +107,9 @@ void LoadAnalyserSettings(platform::TRegistry& store, TAnalyserSettings& s, cons
     store.OpenKey("", true);
 }
 
-bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s, const TColumnGroups& groups) {
-    if (!store.OpenKey(kAnalyserKey, true))
-        return false;
+bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s,
+                          const TColumnGroups& groups) {
+    if (!store.OpenKey(kAnalyserKey, true)) return false;
     platform::TBytes colors;
     for (TChartColor c : s.Colors.Data)
         for (int b = 0; b < 4; ++b)
@@ -139,7 +130,8 @@ bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s
     store.WriteBinary("3D", platform::TBytes(s.View3D.begin(), s.View3D.end()));
     for (int n = 0; n < kSheetCount; ++n)
         if (groups[static_cast<size_t>(n)])
-            listing::StoreColumnLayout(store, "Columns " + std::to_string(n), *groups[static_cast<size_t>(n)]);
+            listing::StoreColumnLayout(store, "Columns " + std::to_string(n),
+                                       *groups[static_cast<size_t>(n)]);
     store.WriteInteger("Width", s.Width);
     store.WriteInteger("Height", s.Height);
     store.WriteInteger("Top", s.Top);
@@ -148,24 +140,21 @@ bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s
     return store.Flush();
 }
 
-void LoadAnalyserReports(platform::TRegistry& store, std::vector<std::string>& ext, std::vector<std::string>& type) {
+void LoadAnalyserReports(platform::TRegistry& store, std::vector<std::string>& ext,
+                         std::vector<std::string>& type) {
     ext.clear();
     type.clear();
-    if (!store.OpenKey(kAnalyserReportKey, false))
-        return;
+    if (!store.OpenKey(kAnalyserReportKey, false)) return;
     auto readList = [&](const char* prefix, std::vector<std::string>& out) {
         for (int i = 0;; ++i) {
             const std::string name = prefix + std::to_string(i);
-            if (!store.ValueExists(name))
-                return true;
+            if (!store.ValueExists(name)) return true;
             const auto r = store.ReadString(name);
-            if (!r.Ok())
-                return false;
+            if (!r.Ok()) return false;
             out.push_back(r.value);
         }
     };
-    if (readList("Ext", ext))
-        readList("Type", type);
+    if (readList("Ext", ext)) readList("Type", type);
     store.OpenKey("", true);
 }
 
@@ -173,8 +162,7 @@ void SaveAnalyserReports(platform::TRegistry& store, const std::vector<std::stri
                          const std::vector<std::string>& type) {
     store.OpenKey("", true);
     store.DeleteKey(kAnalyserReportKey);
-    if (!store.OpenKey(kAnalyserReportKey, true))
-        return;
+    if (!store.OpenKey(kAnalyserReportKey, true)) return;
     for (int i = static_cast<int>(ext.size()) - 1; i >= 0; --i)
         store.WriteString("Ext" + std::to_string(i), ext[static_cast<size_t>(i)]);
     for (int i = static_cast<int>(type.size()) - 1; i >= 0; --i)

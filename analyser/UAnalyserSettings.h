@@ -60,11 +60,13 @@ void ClampAnalyserGeometry(TAnalyserSettings& s, int screenWidth, int screenHeig
 void LoadAnalyserSettings(platform::TRegistry& store, TAnalyserSettings& s, const TColumnGroups& groups,
                           int dateCount, int extCount, int typeCount, int screenWidth, int screenHeight);
 // Writes every value of the "Analyser" key, column layouts included; false when the store refused.
-bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s, const TColumnGroups& groups);
+bool SaveAnalyserSettings(platform::TRegistry& store, const TAnalyserSettings& s,
+                          const TColumnGroups& groups);
 
 // The custom report definitions: "Ext0", "Ext1", ... then "Type0", ... until the first missing
 // number; a value of another type ends the reading (what was read stays).
-void LoadAnalyserReports(platform::TRegistry& store, std::vector<std::string>& ext, std::vector<std::string>& type);
+void LoadAnalyserReports(platform::TRegistry& store, std::vector<std::string>& ext,
+                         std::vector<std::string>& type);
 // Replaces the "Analyser/Report" key with the definitions, numbered from 0 without gaps.
 void SaveAnalyserReports(platform::TRegistry& store, const std::vector<std::string>& ext,
                          const std::vector<std::string>& type);

@@ -15,8 +15,7 @@ TChartColor TChartSeries::PointColor(int i) const {
 }
 
 std::string TChartSeries::ValueText(double value) const {
-    if (FormatValues)
-        return FormatChartValue(value);
+    if (FormatValues) return FormatChartValue(value);
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     return buf;
@@ -29,14 +28,12 @@ TChartSeries* TChart::AddSeries(TSeriesKind kind, std::string title, TChartColor
 
 int TChart::IndexOfSeries(const TChartSeries* series) const {
     for (size_t i = 0; i < FSeries.size(); ++i)
-        if (FSeries[i].get() == series)
-            return static_cast<int>(i);
+        if (FSeries[i].get() == series) return static_cast<int>(i);
     return -1;
 }
 
 std::string FormatChartValue(double value) {
-    if (!std::isfinite(value))
-        return "0";
+    if (!std::isfinite(value)) return "0";
     const bool negative = value < 0;
     // Rounded to thousandths first, so that 0.9996 carries into the integer part.
     const double scaled = std::round(std::fabs(value) * 1000.0);
@@ -52,8 +49,7 @@ std::string FormatChartValue(double value) {
     std::string out;
     const int n = static_cast<int>(digits.size());
     for (int i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out += ',';
+        if (i > 0 && (n - i) % 3 == 0) out += ',';
         out += digits[static_cast<size_t>(i)];
     }
     if (frac > 0) {
@@ -63,8 +59,7 @@ std::string FormatChartValue(double value) {
             f.pop_back();
         out += '.' + f;
     }
-    if (negative && (whole > 0 || frac > 0))
-        out.insert(out.begin(), '-');
+    if (negative && (whole > 0 || frac > 0)) out.insert(out.begin(), '-');
     return out;
 }
 

@@ -15,9 +15,15 @@ using TChartColor = std::uint32_t;
 // A point with this colour is drawn in its series' colour.
 inline constexpr TChartColor kChartDefaultColor = 0x20000000;
 
-[[nodiscard]] constexpr int ColorRed(TChartColor c) { return static_cast<int>(c & 0xFF); }
-[[nodiscard]] constexpr int ColorGreen(TChartColor c) { return static_cast<int>((c >> 8) & 0xFF); }
-[[nodiscard]] constexpr int ColorBlue(TChartColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+[[nodiscard]] constexpr int ColorRed(TChartColor c) {
+    return static_cast<int>(c & 0xFF);
+}
+[[nodiscard]] constexpr int ColorGreen(TChartColor c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+[[nodiscard]] constexpr int ColorBlue(TChartColor c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 [[nodiscard]] constexpr TChartColor MakeColor(int r, int g, int b) {
     return static_cast<TChartColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
@@ -71,8 +77,8 @@ public:
     bool LegendVisible = true;
     bool LegendReversed = false; // legend lists the points from the last to the first
     bool View3D = false;
-    TChartColor Color = 0xC0C0C0;        // background
-    bool GradientVisible = false;        // background runs from white to GradientEndColor
+    TChartColor Color = 0xC0C0C0; // background
+    bool GradientVisible = false; // background runs from white to GradientEndColor
     TChartColor GradientEndColor = 0xC0C0C0;
     TChartColor TitleColor = 0xFF0000;
 
@@ -81,7 +87,9 @@ public:
     [[nodiscard]] int SeriesCount() const { return static_cast<int>(FSeries.size()); }
     [[nodiscard]] TChartSeries* Series(int i) const { return FSeries.at(static_cast<size_t>(i)).get(); }
     // The first series, or null (the pie chart has one).
-    [[nodiscard]] TChartSeries* FirstSeries() const { return FSeries.empty() ? nullptr : FSeries.front().get(); }
+    [[nodiscard]] TChartSeries* FirstSeries() const {
+        return FSeries.empty() ? nullptr : FSeries.front().get();
+    }
     [[nodiscard]] int IndexOfSeries(const TChartSeries* series) const;
 
 private:

@@ -32,15 +32,16 @@ QByteArray ChartMetafile(const TChart& chart, QSize size, TMetafileKind kind) {
 
 QByteArray ChartFileBytes(const TChart& chart, QSize size, TChartFormat format) {
     switch (format) {
-    case TChartFormat::Emf: return ChartMetafile(chart, size, TMetafileKind::Emf);
-    case TChartFormat::Wmf: return ChartMetafile(chart, size, TMetafileKind::Wmf);
+    case TChartFormat::Emf:
+        return ChartMetafile(chart, size, TMetafileKind::Emf);
+    case TChartFormat::Wmf:
+        return ChartMetafile(chart, size, TMetafileKind::Wmf);
     case TChartFormat::Bitmap:
     default: {
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        if (!ChartImage(chart, size).save(&buffer, "BMP"))
-            throw std::runtime_error("bitmap not encoded");
+        if (!ChartImage(chart, size).save(&buffer, "BMP")) throw std::runtime_error("bitmap not encoded");
         return bytes;
     }
     }
@@ -65,8 +66,7 @@ QMimeData* ChartMimeData(const TChart& chart, QSize size, TChartFormat format) {
 
 void CopyChart(const TChart& chart, QSize size, TChartFormat format) {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        throw std::runtime_error("no clipboard");
+    if (!clipboard) throw std::runtime_error("no clipboard");
     clipboard->setMimeData(ChartMimeData(chart, size, format));
 }
 

@@ -38,7 +38,9 @@ void Set16(QByteArray& b, int at, std::int32_t v) {
     b[at] = static_cast<char>(u & 0xFF);
     b[at + 1] = static_cast<char>(u >> 8);
 }
-std::int32_t Clamp16(double v) { return static_cast<std::int32_t>(std::clamp(std::lround(v), -32768L, 32767L)); }
+std::int32_t Clamp16(double v) {
+    return static_cast<std::int32_t>(std::clamp(std::lround(v), -32768L, 32767L));
+}
 
 std::uint32_t ColorRef(const QColor& c) {
     return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8) |
@@ -48,8 +50,7 @@ std::uint32_t ColorRef(const QColor& c) {
 QColor BrushColor(const QBrush& brush) {
     if (const QGradient* g = brush.gradient()) {
         const auto stops = g->stops();
-        if (stops.isEmpty())
-            return Qt::black;
+        if (stops.isEmpty()) return Qt::black;
         const QColor a = stops.front().second, z = stops.back().second;
         return QColor((a.red() + z.red()) / 2, (a.green() + z.green()) / 2, (a.blue() + z.blue()) / 2);
     }
@@ -114,14 +115,10 @@ public:
     }
 
     void updateState(const QPaintEngineState& state) override {
-        if (state.state() & DirtyTransform)
-            FTransform = state.transform();
-        if (state.state() & DirtyPen)
-            FQPen = state.pen();
-        if (state.state() & DirtyBrush)
-            FQBrush = state.brush();
-        if (state.state() & DirtyFont)
-            FQFont = state.font();
+        if (state.state() & DirtyTransform) FTransform = state.transform();
+        if (state.state() & DirtyPen) FQPen = state.pen();
+        if (state.state() & DirtyBrush) FQBrush = state.brush();
+        if (state.state() & DirtyFont) FQFont = state.font();
     }
 
     void drawPath(const QPainterPath& path) override {
@@ -166,8 +163,7 @@ public:
 
     void drawTextItem(const QPointF& p, const QTextItem& item) override {
         const QString text = item.text();
-        if (text.isEmpty())
-            return;
+        if (text.isEmpty()) return;
         const QPointF at = FTransform.map(p);
         const double angle = std::atan2(FTransform.m12(), FTransform.m11()) * 180 / M_PI;
         const QFont f = item.font();
@@ -224,11 +220,9 @@ private:
     }
 
     void SelectPen(const TPenKey& key) {
-        if (FPenMade && key == FPen)
-            return;
+        if (FPenMade && key == FPen) return;
         if (FKind == TMetafileKind::Emf) {
-            if (FPenMade)
-                Emf(40, [](QByteArray& b) { Put32(b, 1); });
+            if (FPenMade) Emf(40, [](QByteArray& b) { Put32(b, 1); });
             Emf(38, [&](QByteArray& b) {
                 Put32(b, 1);
                 Put32(b, key.null ? 5 : 0);
@@ -238,8 +232,7 @@ private:
             });
             Emf(37, [](QByteArray& b) { Put32(b, 1); });
         } else {
-            if (FPenMade)
-                Wmf(0x01F0, {0});
+            if (FPenMade) Wmf(0x01F0, {0});
             QByteArray b;
             Put32(b, 0);
             Put16(b, 0x02FA);
@@ -255,11 +248,9 @@ private:
     }
 
     void SelectBrush(const TBrushKey& key) {
-        if (FBrushMade && key == FBrush)
-            return;
+        if (FBrushMade && key == FBrush) return;
         if (FKind == TMetafileKind::Emf) {
-            if (FBrushMade)
-                Emf(40, [](QByteArray& b) { Put32(b, 2); });
+            if (FBrushMade) Emf(40, [](QByteArray& b) { Put32(b, 2); });
             Emf(39, [&](QByteArray& b) {
                 Put32(b, 2);
                 Put32(b, key.null ? 1 : 0);
@@ -268,8 +259,7 @@ private:
             });
             Emf(37, [](QByteArray& b) { Put32(b, 2); });
         } else {
-            if (FBrushMade)
-                Wmf(0x01F0, {1});
+            if (FBrushMade) Wmf(0x01F0, {1});
             QByteArray b;
             Put32(b, 0);
             Put16(b, 0x02FC);
@@ -284,11 +274,9 @@ private:
     }
 
     void SelectFont(const TFontKey& key) {
-        if (FFontMade && key == FFont)
-            return;
+        if (FFontMade && key == FFont) return;
         if (FKind == TMetafileKind::Emf) {
-            if (FFontMade)
-                Emf(40, [](QByteArray& b) { Put32(b, 3); });
+            if (FFontMade) Emf(40, [](QByteArray& b) { Put32(b, 3); });
             Emf(82, [&](QByteArray& b) {
                 Put32(b, 3);
                 Put32(b, key.height);
@@ -308,8 +296,7 @@ private:
             });
             Emf(37, [](QByteArray& b) { Put32(b, 3); });
         } else {
-            if (FFontMade)
-                Wmf(0x01F0, {2});
+            if (FFontMade) Wmf(0x01F0, {2});
             QByteArray b;
             Put32(b, 0);
             Put16(b, 0x02FB);
@@ -332,8 +319,7 @@ private:
     }
 
     void SetTextColor(std::uint32_t color) {
-        if (color == FTextColor)
-            return;
+        if (color == FTextColor) return;
         if (FKind == TMetafileKind::Emf)
             Emf(24, [&](QByteArray& b) { Put32(b, color); });
         else
@@ -343,10 +329,8 @@ private:
 
     void Polygon(QPolygonF poly, bool fill, bool outline) {
         // A closed polygon's repeated first point is implied by the record.
-        if (fill && poly.size() > 3 && poly.isClosed())
-            poly.removeLast();
-        if (poly.size() < 2 || (!fill && !outline))
-            return;
+        if (fill && poly.size() > 3 && poly.isClosed()) poly.removeLast();
+        if (poly.size() < 2 || (!fill && !outline)) return;
         TPenKey pen;
         if (outline) {
             pen.null = false;
@@ -405,9 +389,9 @@ private:
             const int offString = 76;
             const int stringBytes = (2 * n + 3) / 4 * 4;
             Put32(b, offString);
-            Put32(b, 0);      // options
-            b.append(16, 0);  // clipping rectangle: none
-            Put32(b, 0);      // offDx: no spacing array
+            Put32(b, 0);     // options
+            b.append(16, 0); // clipping rectangle: none
+            Put32(b, 0);     // offDx: no spacing array
             for (const QChar c : text)
                 Put16(b, c.unicode());
             while (b.size() < offString + stringBytes)
@@ -422,8 +406,7 @@ private:
         Put16(b, 0x0521);
         Put16(b, static_cast<std::int32_t>(bytes.size()));
         b.append(bytes);
-        if (bytes.size() % 2)
-            b.append('\0');
+        if (bytes.size() % 2) b.append('\0');
         Put16(b, Clamp16(at.y()));
         Put16(b, Clamp16(at.x()));
         WmfRecord(b);
@@ -477,7 +460,8 @@ private:
         Put32(p, 0);
         std::uint16_t sum = 0;
         for (int i = 0; i < 20; i += 2)
-            sum ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[i]) | (static_cast<std::uint8_t>(p[i + 1]) << 8));
+            sum ^= static_cast<std::uint16_t>(static_cast<std::uint8_t>(p[i]) |
+                                              (static_cast<std::uint8_t>(p[i + 1]) << 8));
         Put16(p, sum);
         QByteArray h;
         Put16(h, 1);
@@ -512,25 +496,39 @@ TMetafileDevice::TMetafileDevice(TMetafileKind kind, QSize size)
 
 TMetafileDevice::~TMetafileDevice() = default;
 
-QPaintEngine* TMetafileDevice::paintEngine() const { return FEngine.get(); }
+QPaintEngine* TMetafileDevice::paintEngine() const {
+    return FEngine.get();
+}
 
-QByteArray TMetafileDevice::Bytes() const { return FEngine->FBytes; }
+QByteArray TMetafileDevice::Bytes() const {
+    return FEngine->FBytes;
+}
 
 int TMetafileDevice::metric(PaintDeviceMetric m) const {
     switch (m) {
-    case PdmWidth: return FSize.width();
-    case PdmHeight: return FSize.height();
-    case PdmWidthMM: return static_cast<int>(std::lround(FSize.width() * 25.4 / 96));
-    case PdmHeightMM: return static_cast<int>(std::lround(FSize.height() * 25.4 / 96));
-    case PdmNumColors: return 0x7FFFFFFF;
-    case PdmDepth: return 24;
+    case PdmWidth:
+        return FSize.width();
+    case PdmHeight:
+        return FSize.height();
+    case PdmWidthMM:
+        return static_cast<int>(std::lround(FSize.width() * 25.4 / 96));
+    case PdmHeightMM:
+        return static_cast<int>(std::lround(FSize.height() * 25.4 / 96));
+    case PdmNumColors:
+        return 0x7FFFFFFF;
+    case PdmDepth:
+        return 24;
     case PdmDpiX:
     case PdmDpiY:
     case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY: return 96;
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
-    default: return 0;
+    case PdmPhysicalDpiY:
+        return 96;
+    case PdmDevicePixelRatio:
+        return 1;
+    case PdmDevicePixelRatioScaled:
+        return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+    default:
+        return 0;
     }
 }
 

@@ -12,26 +12,30 @@
 
 namespace analyser {
 
-QColor ToQColor(TChartColor c) { return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c)); }
-TChartColor FromQColor(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
+QColor ToQColor(TChartColor c) {
+    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
+}
+TChartColor FromQColor(const QColor& c) {
+    return MakeColor(c.red(), c.green(), c.blue());
+}
 
 namespace {
 
-constexpr double kDepth = 12;     // 3D depth in pixels
+constexpr double kDepth = 12; // 3D depth in pixels
 constexpr double kMargin = 8;
 constexpr double kLegendBox = 10; // colour box of a legend entry
 
-QString Text(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Text(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // A value step of 1, 2 or 5 times a power of ten that cuts max into about five ticks.
 double NiceStep(double max) {
-    if (max <= 0)
-        return 1;
+    if (max <= 0) return 1;
     const double raw = max / 5;
     const double p = std::pow(10.0, std::floor(std::log10(raw)));
     for (double m : {1.0, 2.0, 5.0, 10.0})
-        if (raw <= m * p)
-            return std::max(m * p, 1e-9);
+        if (raw <= m * p) return std::max(m * p, 1e-9);
     return 10 * p;
 }
 
@@ -53,8 +57,7 @@ public:
         QRectF area = QRectF(R).adjusted(kMargin, kMargin, -kMargin, -kMargin);
         area.setTop(DrawTextLines(C.Title, area, true));
         area.setBottom(DrawTextLines(C.Foot, area, false));
-        if (C.LegendVisible)
-            area.setRight(DrawLegend(area));
+        if (C.LegendVisible) area.setRight(DrawLegend(area));
         if (!Active().empty()) {
             if (Active().front()->Kind == TSeriesKind::Pie)
                 DrawPie(area, Active().front());
@@ -68,16 +71,14 @@ private:
     const std::vector<const TChartSeries*>& Active() {
         if (!FActiveDone) {
             for (int i = 0; i < C.SeriesCount(); ++i)
-                if (C.Series(i)->Active)
-                    FActive.push_back(C.Series(i));
+                if (C.Series(i)->Active) FActive.push_back(C.Series(i));
             FActiveDone = true;
         }
         return FActive;
     }
 
     void DrawBackground() {
-        if (!P)
-            return;
+        if (!P) return;
         if (C.GradientVisible) {
             QLinearGradient g(R.topLeft(), R.bottomLeft());
             g.setColorAt(0, Qt::white);
@@ -108,26 +109,24 @@ private:
 
     std::vector<TLegendEntry> LegendEntries() {
         std::vector<TLegendEntry> out;
-        if (C.SeriesCount() > 1 || (C.FirstSeries() && C.FirstSeries()->Count() == 0 && C.SeriesCount() > 1)) {
+        if (C.SeriesCount() > 1 ||
+            (C.FirstSeries() && C.FirstSeries()->Count() == 0 && C.SeriesCount() > 1)) {
             for (const TChartSeries* s : Active())
                 out.push_back({Text(s->Title), ToQColor(s->Color)});
             return out;
         }
-        if (Active().empty())
-            return out;
+        if (Active().empty()) return out;
         const TChartSeries* s = Active().front();
         for (int i = 0; i < s->Count(); ++i)
             out.push_back({Text(s->Point(i).Label), ToQColor(s->PointColor(i))});
-        if (C.LegendReversed)
-            std::reverse(out.begin(), out.end());
+        if (C.LegendReversed) std::reverse(out.begin(), out.end());
         return out;
     }
 
     // The legend at the right; the plot's right edge.
     double DrawLegend(const QRectF& area) {
         const auto entries = LegendEntries();
-        if (entries.empty())
-            return area.right();
+        if (entries.empty()) return area.right();
         const QFontMetricsF fm(FFont);
         double textWidth = 0;
         for (const auto& e : entries)
@@ -143,12 +142,12 @@ private:
             P->drawRect(box);
             double y = box.top() + 4;
             for (const auto& e : entries) {
-                if (y + line > box.bottom() + 0.5)
-                    break;
+                if (y + line > box.bottom() + 0.5) break;
                 P->setBrush(e.color);
                 P->drawRect(QRectF(box.left() + 4, y + (line - kLegendBox) / 2, kLegendBox, kLegendBox));
                 const QRectF t(box.left() + kLegendBox + 10, y, box.width() - kLegendBox - 12, line);
-                P->drawText(t, Qt::AlignLeft | Qt::AlignVCenter, fm.elidedText(e.text, Qt::ElideRight, t.width()));
+                P->drawText(t, Qt::AlignLeft | Qt::AlignVCenter,
+                            fm.elidedText(e.text, Qt::ElideRight, t.width()));
                 y += line;
             }
         }
@@ -156,15 +155,17 @@ private:
     }
 
     QBrush Face(const QColor& c, const QRectF& bar, bool horizontal, bool gradient) const {
-        if (!gradient)
-            return c;
-        QLinearGradient g(horizontal ? bar.topLeft() : bar.topLeft(), horizontal ? bar.bottomLeft() : bar.topRight());
+        if (!gradient) return c;
+        QLinearGradient g(horizontal ? bar.topLeft() : bar.topLeft(),
+                          horizontal ? bar.bottomLeft() : bar.topRight());
         g.setColorAt(0, c.lighter(150));
         g.setColorAt(1, c.darker(120));
         return g;
     }
 
-    void Shape(int series, int point, const QPolygonF& outline) { FShapes.push_back({series, point, outline}); }
+    void Shape(int series, int point, const QPolygonF& outline) {
+        FShapes.push_back({series, point, outline});
+    }
 
     void DrawBars(QRectF area, bool horizontal) {
         const auto& series = Active();
@@ -186,7 +187,8 @@ private:
         for (int i = 0; i < names->Count(); ++i)
             catSpace = std::max(catSpace, fm.horizontalAdvance(Text(names->Point(i).Label)));
         catSpace = horizontal ? std::min(catSpace + 6, area.width() / 3) : fm.height() + 4;
-        const double valueSpace = horizontal ? fm.height() + 4 : fm.horizontalAdvance(Text(FormatChartValue(top))) + 6;
+        const double valueSpace =
+            horizontal ? fm.height() + 4 : fm.horizontalAdvance(Text(FormatChartValue(top))) + 6;
         const std::string& valueTitle = horizontal ? C.BottomAxisTitle : C.LeftAxisTitle;
         const std::string& catTitle = horizontal ? C.LeftAxisTitle : C.BottomAxisTitle;
 
@@ -200,8 +202,7 @@ private:
         }
         plot.setTop(plot.top() + depth);
         plot.setRight(plot.right() - depth - fm.horizontalAdvance(Text(FormatChartValue(top))) / 2);
-        if (plot.width() < 10 || plot.height() < 10)
-            return;
+        if (plot.width() < 10 || plot.height() < 10) return;
 
         auto valuePos = [&](double v) {
             const double f = std::clamp(v / top, 0.0, 1.0);
@@ -217,8 +218,10 @@ private:
                 P->drawLine(plot.topLeft(), plot.topLeft() + QPointF(depth, -depth));
                 P->drawLine(plot.topRight(), plot.topRight() + QPointF(depth, -depth));
                 P->drawLine(plot.bottomRight(), plot.bottomRight() + QPointF(depth, -depth));
-                P->drawLine(plot.topLeft() + QPointF(depth, -depth), plot.topRight() + QPointF(depth, -depth));
-                P->drawLine(plot.topRight() + QPointF(depth, -depth), plot.bottomRight() + QPointF(depth, -depth));
+                P->drawLine(plot.topLeft() + QPointF(depth, -depth),
+                            plot.topRight() + QPointF(depth, -depth));
+                P->drawLine(plot.topRight() + QPointF(depth, -depth),
+                            plot.bottomRight() + QPointF(depth, -depth));
             }
             P->setFont(FFont);
             for (double v = 0; v <= top + step / 2; v += step) {
@@ -233,8 +236,9 @@ private:
                 if (horizontal)
                     P->drawText(QRectF(x - 40, plot.bottom() + 2, 80, fm.height()), Qt::AlignCenter, t);
                 else
-                    P->drawText(QRectF(area.left(), x - fm.height() / 2, plot.left() - area.left() - 4, fm.height()),
-                                Qt::AlignRight | Qt::AlignVCenter, t);
+                    P->drawText(
+                        QRectF(area.left(), x - fm.height() / 2, plot.left() - area.left() - 4, fm.height()),
+                        Qt::AlignRight | Qt::AlignVCenter, t);
             }
             // Axis titles.
             P->setFont(FBold);
@@ -251,8 +255,7 @@ private:
             }
             P->setFont(FFont);
         }
-        if (categories == 0)
-            return;
+        if (categories == 0) return;
 
         const double band = (horizontal ? plot.height() : plot.width()) / categories;
         const double barSpan = band * 0.7 / static_cast<double>(series.size());
@@ -264,21 +267,21 @@ private:
                 P->setPen(QColor(Qt::black));
                 if (horizontal)
                     P->drawText(QRectF(plot.left() - catSpace, bandStart, catSpace - 4, band),
-                                Qt::AlignRight | Qt::AlignVCenter, fm.elidedText(label, Qt::ElideRight, catSpace - 4));
+                                Qt::AlignRight | Qt::AlignVCenter,
+                                fm.elidedText(label, Qt::ElideRight, catSpace - 4));
                 else {
                     // Labels that do not fit their band are drawn on every other band, centred
                     // over the two.
                     const int every = fm.horizontalAdvance(label) + 4 > band ? 2 : 1;
                     if (i % every == 0)
-                        P->drawText(QRectF(bandStart + band / 2 - band * every / 2.0, plot.bottom() + 2, band * every,
-                                           fm.height()),
+                        P->drawText(QRectF(bandStart + band / 2 - band * every / 2.0, plot.bottom() + 2,
+                                           band * every, fm.height()),
                                     Qt::AlignCenter, label);
                 }
             }
             for (size_t k = 0; k < series.size(); ++k) {
                 const TChartSeries* s = series[k];
-                if (i >= s->Count())
-                    continue;
+                if (i >= s->Count()) continue;
                 const double lo = bandStart + band * 0.15 + barSpan * static_cast<double>(k);
                 const double end = valuePos(s->Point(i).Value);
                 QRectF bar = horizontal ? QRectF(QPointF(plot.left(), lo), QPointF(end, lo + barSpan))
@@ -288,8 +291,10 @@ private:
                 QPolygonF outline(bar);
                 if (depth > 0) {
                     const QPointF d(depth, -depth);
-                    const QPolygonF topFace({bar.topLeft(), bar.topLeft() + d, bar.topRight() + d, bar.topRight()});
-                    const QPolygonF side({bar.topRight(), bar.topRight() + d, bar.bottomRight() + d, bar.bottomRight()});
+                    const QPolygonF topFace(
+                        {bar.topLeft(), bar.topLeft() + d, bar.topRight() + d, bar.topRight()});
+                    const QPolygonF side(
+                        {bar.topRight(), bar.topRight() + d, bar.bottomRight() + d, bar.bottomRight()});
                     if (P) {
                         P->setPen(QColor(Qt::black));
                         P->setBrush(c.lighter(115));
@@ -297,8 +302,8 @@ private:
                         P->setBrush(c.darker(140));
                         P->drawPolygon(side);
                     }
-                    outline = QPolygonF({bar.bottomLeft(), bar.topLeft(), bar.topLeft() + d, bar.topRight() + d,
-                                         bar.bottomRight() + d, bar.bottomRight()});
+                    outline = QPolygonF({bar.bottomLeft(), bar.topLeft(), bar.topLeft() + d,
+                                         bar.topRight() + d, bar.bottomRight() + d, bar.bottomRight()});
                 }
                 if (P) {
                     P->setPen(QColor(Qt::black));
@@ -322,8 +327,9 @@ private:
         markWidth = std::min(markWidth, area.width() / 4);
         const double depth = C.View3D ? kDepth * 1.5 : 0;
         const double squash = C.View3D ? 0.6 : 1.0;
-        const double rx = std::max(10.0, std::min((area.width() - 2 * markWidth) / 2 - 8,
-                                                  (area.height() - depth - 2 * fm.height()) / (2 * squash) - 4));
+        const double rx =
+            std::max(10.0, std::min((area.width() - 2 * markWidth) / 2 - 8,
+                                    (area.height() - depth - 2 * fm.height()) / (2 * squash) - 4));
         const double ry = rx * squash;
         const QPointF centre(area.center().x(), area.center().y() - depth / 2);
         const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
@@ -354,8 +360,7 @@ private:
         if (P && depth > 0) {
             // The rim: the lower half of every slice, pushed down by the depth, darker.
             for (int i = 0; i < s->Count(); ++i) {
-                if (slices[static_cast<size_t>(i)].span <= 0)
-                    continue;
+                if (slices[static_cast<size_t>(i)].span <= 0) continue;
                 P->setPen(QColor(Qt::black));
                 P->setBrush(ToQColor(s->PointColor(i)).darker(140));
                 for (double off = depth; off > 0; off -= 2)
@@ -364,8 +369,7 @@ private:
         }
         for (int i = 0; i < s->Count(); ++i) {
             const TSlice& sl = slices[static_cast<size_t>(i)];
-            if (sl.span <= 0)
-                continue;
+            if (sl.span <= 0) continue;
             const QPainterPath path = slicePolygon(ellipse, sl);
             if (P) {
                 P->setPen(QColor(Qt::black));
@@ -412,16 +416,14 @@ std::vector<TChartShape> RenderChart(const TChart& chart, QPainter* painter, con
         painter->setRenderHint(QPainter::Antialiasing, true);
     }
     auto shapes = TRenderer(chart, painter, rect).Run();
-    if (painter)
-        painter->restore();
+    if (painter) painter->restore();
     return shapes;
 }
 
 TChartHit ChartHitTest(const TChart& chart, const QRect& rect, QPointF pos) {
     const auto shapes = RenderChart(chart, nullptr, rect);
     for (auto it = shapes.rbegin(); it != shapes.rend(); ++it)
-        if (it->Outline.containsPoint(pos, Qt::OddEvenFill))
-            return {it->Series, it->Point};
+        if (it->Outline.containsPoint(pos, Qt::OddEvenFill)) return {it->Series, it->Point};
     return {};
 }
 

@@ -7,7 +7,9 @@
 
 namespace analyser {
 
-TChartView::TChartView(QWidget* parent) : QWidget(parent) { setMinimumSize(120, 80); }
+TChartView::TChartView(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(120, 80);
+}
 
 void TChartView::paintEvent(QPaintEvent*) {
     QPainter p(this);
@@ -16,11 +18,9 @@ void TChartView::paintEvent(QPaintEvent*) {
 }
 
 void TChartView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton)
-        return QWidget::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton) return QWidget::mouseReleaseEvent(event);
     const TChartHit hit = ChartHitTest(FChart, rect(), event->position());
-    if (hit.Series >= 0)
-        emit ClickSeries(hit.Series, hit.Point);
+    if (hit.Series >= 0) emit ClickSeries(hit.Series, hit.Point);
 }
 
 } // namespace analyser

@@ -24,7 +24,8 @@ TExportChartForm::TExportChartForm(QWidget* parent) : QDialog(parent) {
     big.setPointSizeF(big.pointSizeF() * 1.5);
     Label2->setFont(big);
     Label2->setGeometry(12, 8, 400, 26);
-    Label4 = new QLabel("This tool let you save the current chart in a file or copy it in the clipboard.", this);
+    Label4 =
+        new QLabel("This tool let you save the current chart in a file or copy it in the clipboard.", this);
     Label4->setWordWrap(true);
     Label4->setGeometry(12, 36, 405, 34);
     Label5 = new QLabel("Just select the operation and type of image in the drop down list.", this);
@@ -88,8 +89,7 @@ void TExportChartForm::EnableControls(bool enabled) {
 }
 
 void TExportChartForm::DoExport() {
-    if (!FChart)
-        return;
+    if (!FChart) return;
     const int choice = ComboBox1->currentIndex();
     const auto format = static_cast<TChartFormat>(choice % 3);
     QString message;
@@ -110,8 +110,7 @@ void TExportChartForm::DoExport() {
                                               "Windows MetaFile (*.wmf)"};
         static const char* const extensions[] = {"bmp", "emf", "wmf"};
         const QString name = AskFileName(filters[choice], extensions[choice]);
-        if (name.isEmpty())
-            return;
+        if (name.isEmpty()) return;
         EnableControls(false);
         if (QFileInfo::exists(name) &&
             ShowMessage(QMessageBox::Warning, "File exists", "Overwrite " + name + " ?",
@@ -146,13 +145,13 @@ QString TExportChartForm::AskFileName(const QString& filter, const QString& exte
     // The overwrite question is the dialog's own, below.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
 }
 
 QMessageBox::StandardButton TExportChartForm::ShowMessage(QMessageBox::Icon icon, const QString& caption,
-                                                          const QString& text, QMessageBox::StandardButtons buttons) {
+                                                          const QString& text,
+                                                          QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, caption, text, buttons, this);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

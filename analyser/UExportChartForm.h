@@ -52,7 +52,8 @@ protected:
     // cancelled.
     virtual QString AskFileName(const QString& filter, const QString& extension);
     virtual QMessageBox::StandardButton ShowMessage(QMessageBox::Icon icon, const QString& caption,
-                                                    const QString& text, QMessageBox::StandardButtons buttons);
+                                                    const QString& text,
+                                                    QMessageBox::StandardButtons buttons);
 
 private:
     const TChart* FChart = nullptr;

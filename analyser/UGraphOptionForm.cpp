@@ -37,7 +37,8 @@ TGraphOptionForm::TGraphOptionForm(QWidget* parent) : QDialog(parent) {
     Gradient1->setGeometry(12, 78, 200, 20);
     for (int i = 0; i < 14; ++i) {
         const int row = i / 7, col = i % 7;
-        Data[static_cast<size_t>(i)] = panel(QString("Data %1").arg(i + 1), 12 + col * 57, 110 + row * 36, 53);
+        Data[static_cast<size_t>(i)] =
+            panel(QString("Data %1").arg(i + 1), 12 + col * 57, 110 + row * 36, 53);
     }
     Gradient2 = new QCheckBox("Gradient effect", GroupBox1);
     Gradient2->setGeometry(12, 190, 200, 20);
@@ -62,18 +63,16 @@ void TGraphOptionForm::Paint(QPushButton* panel, TChartColor color) {
     const QColor c = ToQColor(color);
     const int luma = (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000;
     const QColor text = luma < 128 ? Qt::white : Qt::black;
-    panel->setStyleSheet(QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }")
-                             .arg(c.name(), text.name()));
+    panel->setStyleSheet(
+        QString("QPushButton { background-color: %1; color: %2; border: 1px solid #606060; }")
+            .arg(c.name(), text.name()));
 }
 
 TChartColor& TGraphOptionForm::ColorOf(QPushButton* panel) {
-    if (panel == BackPanel)
-        return FBack;
-    if (panel == TitlePanel)
-        return FTitle;
+    if (panel == BackPanel) return FBack;
+    if (panel == TitlePanel) return FTitle;
     for (size_t i = 0; i < Data.size(); ++i)
-        if (Data[i] == panel)
-            return FData[i];
+        if (Data[i] == panel) return FData[i];
     return FBack;
 }
 
@@ -81,8 +80,7 @@ TChartColor TGraphOptionForm::GetDataColor(int i) const {
     return i >= 1 && i <= 14 ? FData[static_cast<size_t>(i - 1)] : 0;
 }
 void TGraphOptionForm::SetDataColor(int i, TChartColor color) {
-    if (i < 1 || i > 14)
-        return;
+    if (i < 1 || i > 14) return;
     FData[static_cast<size_t>(i - 1)] = color;
     Paint(Data[static_cast<size_t>(i - 1)], color);
 }
@@ -94,10 +92,18 @@ void TGraphOptionForm::SetTitleColor(TChartColor color) {
     FTitle = color;
     Paint(TitlePanel, color);
 }
-bool TGraphOptionForm::GetGradient1() const { return Gradient1->isChecked(); }
-void TGraphOptionForm::SetGradient1(bool on) { Gradient1->setChecked(on); }
-bool TGraphOptionForm::GetGradient2() const { return Gradient2->isChecked(); }
-void TGraphOptionForm::SetGradient2(bool on) { Gradient2->setChecked(on); }
+bool TGraphOptionForm::GetGradient1() const {
+    return Gradient1->isChecked();
+}
+void TGraphOptionForm::SetGradient1(bool on) {
+    Gradient1->setChecked(on);
+}
+bool TGraphOptionForm::GetGradient2() const {
+    return Gradient2->isChecked();
+}
+void TGraphOptionForm::SetGradient2(bool on) {
+    Gradient2->setChecked(on);
+}
 
 void TGraphOptionForm::SetColors(const TChartColors& colors) {
     for (int i = 1; i <= 14; ++i)
@@ -119,7 +125,9 @@ TChartColors TGraphOptionForm::Colors() const {
     return c;
 }
 
-void TGraphOptionForm::Button3Click() { SetColors(TChartColors{}); }
+void TGraphOptionForm::Button3Click() {
+    SetColors(TChartColors{});
+}
 
 void TGraphOptionForm::PanelClick(QPushButton* panel) {
     TChartColor& slot = ColorOf(panel);
@@ -131,8 +139,7 @@ void TGraphOptionForm::PanelClick(QPushButton* panel) {
 
 std::optional<QColor> TGraphOptionForm::ChooseColor(const QColor& initial) {
     const QColor c = QColorDialog::getColor(initial, this);
-    if (!c.isValid())
-        return std::nullopt;
+    if (!c.isValid()) return std::nullopt;
     return c;
 }
 

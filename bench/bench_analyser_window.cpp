@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
     const double now = 46000.5;
     for (int i = 0; i < n; ++i) {
         model::TFolderItem* parent = dirs[next() % folders];
-        auto* f = model::NewItem<model::TFileItem>("file" + std::to_string(i) + ".e" + std::to_string(next() % 300),
-                                                   parent);
+        auto* f = model::NewItem<model::TFileItem>(
+            "file" + std::to_string(i) + ".e" + std::to_string(next() % 300), parent);
         f->SetSize(static_cast<std::int64_t>(next() % (1u << 26)));
         f->SetCreated(now - static_cast<double>(next() % 4000000) / 1000.0);
         f->SetModified(now - static_cast<double>(next() % 400000) / 1000.0);
@@ -88,8 +88,9 @@ int main(int argc, char** argv) {
     DrawTopChart(*charts[6], rows[6], true, 115, style);
     DrawCustomChart(*charts[7], rows[7], 115, style);
     DrawCustomChart(*charts[8], rows[8], 115, style);
-    std::printf("nine row lists sorted and nine charts filled: %.1f ms (%zu extension rows, %zu folder rows)\n",
-                Ms(t0), rows[5].size(), rows[0].size());
+    std::printf(
+        "nine row lists sorted and nine charts filled: %.1f ms (%zu extension rows, %zu folder rows)\n",
+        Ms(t0), rows[5].size(), rows[0].size());
 
     const QSize size(800, 600);
     for (int s : {0, 3, 5}) {
@@ -102,8 +103,9 @@ int main(int argc, char** argv) {
         t0 = TClock::now();
         const QByteArray wmf = ChartMetafile(*charts[s], size, TMetafileKind::Wmf);
         const double tWmf = Ms(t0);
-        std::printf("chart %d at 800x600: picture %.1f ms, EMF %.1f ms (%lld bytes), WMF %.1f ms (%lld bytes)\n", s,
-                    tImage, tEmf, static_cast<long long>(emf.size()), tWmf, static_cast<long long>(wmf.size()));
+        std::printf(
+            "chart %d at 800x600: picture %.1f ms, EMF %.1f ms (%lld bytes), WMF %.1f ms (%lld bytes)\n", s,
+            tImage, tEmf, static_cast<long long>(emf.size()), tWmf, static_cast<long long>(wmf.size()));
     }
     return 0;
 }

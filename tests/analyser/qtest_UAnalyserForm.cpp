@@ -34,12 +34,15 @@ struct TTree {
         docs = Folder(top.get(), "docs");
         model::TFolderItem* music = Folder(top.get(), "music with a long name");
         Folder(docs, "old");
-        const char* exts[] = {"txt", "jpg", "exe", "dll", "mp3", "doc", "cpp", "h", "png", "gif", "zip", "pdf"};
+        const char* exts[] = {"txt", "jpg", "exe", "dll", "mp3", "doc",
+                              "cpp", "h",   "png", "gif", "zip", "pdf"};
         for (int i = 0; i < 12; ++i)
             for (int k = 0; k <= i; ++k)
-                File(i % 3 == 0 ? top.get() : i % 3 == 1 ? docs : music,
-                     "f" + std::to_string(i) + "_" + std::to_string(k) + "." + exts[i], 1000LL * (k + 1) * (i + 1),
-                     44000.0 + i * 37 + k * 0.04);
+                File(i % 3 == 0   ? top.get()
+                     : i % 3 == 1 ? docs
+                                  : music,
+                     "f" + std::to_string(i) + "_" + std::to_string(k) + "." + exts[i],
+                     1000LL * (k + 1) * (i + 1), 44000.0 + i * 37 + k * 0.04);
         top->ComputeTotals();
     }
     model::TFolderItem* Folder(model::TFolderItem* parent, const std::string& name) {
@@ -76,8 +79,7 @@ protected:
 
 void Shot(QWidget& w, const QString& name) {
     const QByteArray dir = qgetenv("TX_SHOT_DIR");
-    if (!dir.isEmpty())
-        w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
 }
 
 } // namespace
@@ -148,7 +150,8 @@ private slots:
         // Column 1 (display position 1) is "Number of files" (57).
         const int section = view->ColumnAtDisplayPosition(1);
         QCOMPARE(view->ColumnTag(section), 57);
-        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                        header->height() / 2);
         auto firstCount = [&] { return view->model()->index(0, section).data().toString(); };
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(form.ColumnGroup(kSheetExt).SortCode, 114);
@@ -178,8 +181,7 @@ private slots:
         const TChart& pie = form.Sheet(kSheetFolders).Chart->Chart();
         int slice = -1;
         for (int i = 0; i < pie.Series(0)->Count(); ++i)
-            if (QString::fromStdString(pie.Series(0)->Point(i).Label).endsWith("docs"))
-                slice = i;
+            if (QString::fromStdString(pie.Series(0)->Point(i).Label).endsWith("docs")) slice = i;
         QVERIFY(slice >= 0);
         form.Chart7ClickSeries(0, slice);
         QCOMPARE(form.Folder(), t.docs);
@@ -314,11 +316,10 @@ private slots:
         const int count = ext.Series(0)->Count();
         const auto before = form.RowList(kSheetExt);
         form.Chart5ClickSeries(kSheetExt, 0, count - 1); // the largest: .PDF
-        QCOMPARE(form.RowList(kSheetExt), before);         // the table keeps its order
+        QCOMPARE(form.RowList(kSheetExt), before);       // the table keeps its order
         exportdata::TFileListerForm* lister = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* l = qobject_cast<exportdata::TFileListerForm*>(w); l && l->isVisible())
-                lister = l;
+            if (auto* l = qobject_cast<exportdata::TFileListerForm*>(w); l && l->isVisible()) lister = l;
         QVERIFY(lister);
         QVERIFY(lister->Modeless());
         auto* list = lister->findChild<listing::TKPLListView*>();

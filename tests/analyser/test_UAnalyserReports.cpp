@@ -64,7 +64,9 @@ std::vector<std::string> Labels(const TChartSeries& s) {
     return out;
 }
 
-TChartStyle Files() { return TChartStyle{}; }
+TChartStyle Files() {
+    return TChartStyle{};
+}
 TChartStyle Space(int unit) {
     TChartStyle s;
     s.Files = false;
@@ -424,7 +426,7 @@ TEST(AnalyserTables, ListerModeFollowsTheVisibleDateColumns) {
         std::vector<int> ids;
         int mode;
     } cases[] = {{{57, 65, 69}, 8}, {{58, 66}, 5}, {{59, 70}, 6}, {{67, 71}, 7}, {{61}, 2},
-                 {{72}, 4},         {{68}, 3},     {{}, 3},        {{50, 53}, 3}};
+                 {{72}, 4},         {{68}, 3},     {{}, 3},       {{50, 53}, 3}};
     for (const auto& c : cases)
         EXPECT_EQ(ListerModeOfColumns(c.ids), c.mode);
     EXPECT_EQ(ListerModeOfSeriesTitle("Last Write Date"), 3);

@@ -30,9 +30,12 @@ std::uint32_t U32(const QByteArray& b, int at) {
     return v;
 }
 std::uint16_t U16(const QByteArray& b, int at) {
-    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8));
+    return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                      (static_cast<std::uint8_t>(b[at + 1]) << 8));
 }
-std::int16_t S16(const QByteArray& b, int at) { return static_cast<std::int16_t>(U16(b, at)); }
+std::int16_t S16(const QByteArray& b, int at) {
+    return static_cast<std::int16_t>(U16(b, at));
+}
 
 struct TRecord {
     std::uint32_t type;
@@ -48,8 +51,7 @@ std::vector<TRecord> EmfRecords(const QByteArray& b) {
         const std::uint32_t type = U32(b, at), size = U32(b, at + 4);
         EXPECT_EQ(size % 4, 0u);
         EXPECT_GE(size, 8u);
-        if (size < 8 || at + static_cast<int>(size) > b.size())
-            break;
+        if (size < 8 || at + static_cast<int>(size) > b.size()) break;
         out.push_back({type, at, static_cast<int>(size)});
         at += static_cast<int>(size);
     }
@@ -64,8 +66,7 @@ std::vector<TRecord> WmfRecords(const QByteArray& b) {
     while (at + 6 <= b.size()) {
         const int words = static_cast<int>(U32(b, at));
         EXPECT_GE(words, 3);
-        if (words < 3 || at + 2 * words > b.size())
-            break;
+        if (words < 3 || at + 2 * words > b.size()) break;
         out.push_back({U16(b, at + 4), at, 2 * words});
         at += 2 * words;
     }
@@ -103,7 +104,7 @@ TEST(EmfWriter, HeaderRecordsAndEndAgree) {
     EXPECT_EQ(U32(b, 52), records.size());
     EXPECT_EQ(U32(b, 16), 199u); // bounds right, inclusive
     EXPECT_EQ(U32(b, 20), 99u);
-    EXPECT_EQ(U32(b, 72), 200u); // device size in pixels
+    EXPECT_EQ(U32(b, 72), 200u);         // device size in pixels
     EXPECT_EQ(records.back().type, 14u); // EMR_EOF
     EXPECT_EQ(records.back().size, 20);
 
@@ -227,7 +228,6 @@ TEST(MetafileWriter, ChartMetafilesAndClipboardForms) {
         EXPECT_TRUE(data->hasImage());
         EXPECT_EQ(data->hasFormat(kEmfMimeType), f == TChartFormat::Emf);
         EXPECT_EQ(data->hasFormat(kWmfMimeType), f == TChartFormat::Wmf);
-        if (f == TChartFormat::Emf)
-            EXPECT_EQ(U32(data->data(kEmfMimeType), 40), 0x464D4520u);
+        if (f == TChartFormat::Emf) EXPECT_EQ(U32(data->data(kEmfMimeType), 40), 0x464D4520u);
     }
 }

@@ -51,7 +51,8 @@ TEST(ChartRender, HitTestFindsTheBarDrawnThere) {
             const double extra = depth ? 12 : 0;
             EXPECT_NEAR((lb - extra) / (la - extra), 4.0, 0.05);
             for (int i = 0; i < 2; ++i) {
-                const TChartHit hit = ChartHitTest(chart, r, shapes[static_cast<size_t>(i)].Outline.boundingRect().center());
+                const TChartHit hit =
+                    ChartHitTest(chart, r, shapes[static_cast<size_t>(i)].Outline.boundingRect().center());
                 EXPECT_EQ(hit.Series, 0);
                 EXPECT_EQ(hit.Point, i);
             }
@@ -85,7 +86,8 @@ TEST(ChartRender, DrawnBarsAndSlicesHaveTheirPointColours) {
     auto area = [](const QPolygonF& poly) {
         double a = 0;
         for (int i = 0; i < poly.size(); ++i)
-            a += poly[i].x() * poly[(i + 1) % poly.size()].y() - poly[(i + 1) % poly.size()].x() * poly[i].y();
+            a +=
+                poly[i].x() * poly[(i + 1) % poly.size()].y() - poly[(i + 1) % poly.size()].x() * poly[i].y();
         return std::abs(a) / 2;
     };
     EXPECT_NEAR(area(slices[1].Outline) / area(slices[0].Outline), 3.0, 0.1);
