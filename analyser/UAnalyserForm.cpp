@@ -18,6 +18,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,6 +74,32 @@ QPushButton* LinkButton(const QString& text, QWidget* parent) {
         "QPushButton { color: #0000C0; text-decoration: underline; border: none; padding: 2px; }");
     return b;
 }
+
+// A report list whose typed search finds rows by the start of their name, without case, from
+// the row after the current one (the current one while the typed text grows), wrapping to the top.
+class TAnalyserListView : public listing::TKPLListView {
+public:
+    TAnalyserListView(QWidget* parent, const TRowList* rows) : listing::TKPLListView(parent), FRows(rows) {}
+
+    void keyboardSearch(const QString& search) override {
+        const bool continuing = FTyped.isValid() && FTyped.elapsed() <= QApplication::keyboardInputInterval();
+        FTyped.start();
+        FText = continuing ? FText + search : search;
+        const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+        const int start = continuing && current >= 0 ? current : current + 1;
+        const int found = FindRowByPrefix(*FRows, FText.toStdString(), start, true);
+        if (found >= 0) {
+            const QModelIndex index = model()->index(found, 0);
+            setCurrentIndex(index);
+            scrollTo(index);
+        }
+    }
+
+private:
+    const TRowList* FRows;
+    QString FText;
+    QElapsedTimer FTyped;
+};
 
 } // namespace
 
@@ -369,7 +396,7 @@ QWidget* TAnalyserForm::BuildDataPage(int i, QWidget* parent) {
     s.CusButton->setAutoDefault(false);
     head->addWidget(s.CusButton);
     layout->addLayout(head);
-    s.ListView = new listing::TKPLListView(page);
+    s.ListView = new TAnalyserListView(page, &FRowLists[static_cast<size_t>(i)]);
     s.ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
     s.ListView->setSelectionMode(QAbstractItemView::SingleSelection);
     s.ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -173,6 +173,32 @@ private slots:
         form.done(0);
     }
 
+    void typingFindsARowByTheStartOfItsName() {
+        TTree t;
+        TAnalyserForm form;
+        QVERIFY(form.OpenFolder(t.top.get(), t.top.get(), true));
+        form.DataRadio->setChecked(true);
+        form.PageControl1->setCurrentIndex(kSheetExt);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        listing::TKPLListView* view = form.Sheet(kSheetExt).ListView;
+        view->setFocus();
+        const TRowList& rows = form.RowList(kSheetExt);
+        auto currentName = [&] {
+            return QString::fromStdString(rows[static_cast<size_t>(view->currentIndex().row())]->Name());
+        };
+        view->keyboardSearch(".p");
+        QVERIFY(currentName().startsWith(".P"));
+        view->keyboardSearch("n");
+        QCOMPARE(currentName(), QString(".PNG"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        // A new search starts after the current row and wraps to the top.
+        view->keyboardSearch(".p");
+        QVERIFY(currentName().startsWith(".P"));
+        QCOMPARE(currentName(), QString(".PDF")); // the other .P row, before or after .PNG
+        form.done(0);
+    }
+
     void drillsDownAndUp() {
         TTree t;
         TAnalyserForm form;
