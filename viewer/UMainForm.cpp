@@ -37,6 +37,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
+#include <QStyle>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -277,18 +279,27 @@ void TMainForm::CreateMenus() {
     for (QAction* a : {Options1, Contents1, Tipoftheday1, TessalundrixWebSite1, OnlineHelp1, OnlineSupport1})
         a->setEnabled(false);
 
-    auto tool = [this](const char* text, const char* icon) {
-        QAction* a = ToolBar1->addAction(QIcon::fromTheme(icon), text);
+    // Theme icons where the desktop has them, the style's own otherwise.
+    auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
+                       QStyle::StandardPixmap fallback) {
+        QAction* a = ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), text);
+        a->setObjectName(name);
+        a->setToolTip(hint);
         return a;
     };
-    UpToolButton = tool("Up", "go-up");
+    UpToolButton = tool("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
     ToolBar1->addSeparator();
-    ToolButton5 = tool("Load", "document-open");
-    ToolButton1 = tool("Save", "document-save");
+    ToolButton5 = tool("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
+                       QStyle::SP_DialogOpenButton);
+    ToolButton1 = tool("ToolButton1", "Save", "Save loaded items in one file", "document-save",
+                       QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
-    ExpToolButton = tool("Explorer", "system-file-manager");
-    FileToolButton = tool("File Lister", "view-list-details");
-    AnaToolButton = tool("Analyser", "office-chart-bar");
+    ExpToolButton = tool("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
+                         "system-file-manager", QStyle::SP_DirOpenIcon);
+    FileToolButton = tool("FileToolButton", "File Lister", "List all files of current folder/drive",
+                          "view-list-details", QStyle::SP_FileDialogDetailedView);
+    AnaToolButton = tool("AnaToolButton", "Analyser", "Analyse the current folder/drive", "x-office-spreadsheet",
+                         QStyle::SP_FileDialogInfoView);
 
     connect(Load1, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
     connect(ToolButton5, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
@@ -692,7 +703,6 @@ void TMainForm::Columns1Click() {
 }
 
 void TMainForm::ListViewDblClick() {
-    const std::vector<TItem*> rows = SelectedRows();
     const QModelIndex current = ListView->currentIndex();
     if (!current.isValid() || current.row() >= int(FShownItems.size())) return;
     TItem* item = FShownItems[current.row()];
@@ -851,7 +861,9 @@ void TMainForm::Analyser1Click() {
     if (!subject || !FRootItem) return;
     auto* form = new analyser::TAnalyserForm(this, platform::kViewerSettings);
     form->setAttribute(Qt::WA_DeleteOnClose);
-    if (form->ShowAnalyser(subject, FRootItem.get(), true) == 2) delete form; // cancelled: nothing shown
+    QPointer<analyser::TAnalyserForm> guard(form);
+    // A cancelled generation shows nothing; the window may have closed itself already.
+    if (form->ShowAnalyser(subject, FRootItem.get(), true) == 2 && guard) delete form;
 }
 
 std::vector<QWidget*> TMainForm::ToolWindows() const {
@@ -953,11 +965,7 @@ void TMainForm::LoadFileWithProgress(const std::string& fileName) {
 void TMainForm::Close1Click() {
     ApplyPopupNode();
     const TFocus focus = Focus();
-    std::vector<TItem*> rows = SelectedRows();
-    if (rows.size() == 1 || rows.empty()) {
-        // The single selected row, when it is the list's current one.
-    }
-    const std::vector<TFileRootItem*> files = FilesToClose(focus, rows, SelectedTreeItem());
+    const std::vector<TFileRootItem*> files = FilesToClose(focus, SelectedRows(), SelectedTreeItem());
     if (!files.empty()) CloseFiles(files);
 }
 

@@ -28,7 +28,7 @@ using namespace viewer;
 
 namespace {
 
-const char* kTree = R"({"body":[{"t":"root","name":"r","children":[
+const char* kTree = R"({"body":[{"t":"root","name":"r","dates":[46000.5,46000.5,46000.5],"children":[
   {"t":"drive","name":"C:","letter":"C","free":1000,"total":5000,"explored":1,"children":[
     {"t":"folder","name":"beta","explored":1,"children":[{"t":"file","name":"in-beta.txt","size":40}]},
     {"t":"folder","name":"Alpha","explored":1,"children":[{"t":"file","name":"a.txt","size":5}]},
@@ -138,7 +138,12 @@ private slots:
         QVERIFY(FForm->FileLister1->isEnabled());
         QVERIFY(FForm->Analyser1->isEnabled());
 
-        // A screenshot of the drive's list, for a look.
+        // Screenshots of the three views, for a look.
+        FForm->grab().save(QDir::tempPath() + "/txviewer-root.png");
+        SelectInTree(file);
+        QCOMPARE(FForm->CurrentView(), int(kViewFile));
+        QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
+        FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
         SelectInTree(static_cast<model::TFolderItem*>(file->Child(0)));
         QCOMPARE(FForm->CurrentView(), int(kViewFolder));
         FForm->grab().save(QDir::tempPath() + "/txviewer-main.png");
