@@ -59,6 +59,9 @@ class TFolderItem : public TStoredContent<model::TFolderItem> {
 public:
     using TStoredContent::TStoredContent;
     void ResolveIcon() override;
+    // Marked: a folder record, or a path record when its parent is not marked; unmarked: only
+    // the folder children with something marked below.
+    void SaveToStream(model::TRecordWriter& out) override;
 };
 static_assert(sizeof(TFolderItem) == sizeof(model::TFolderItem), "the viewer adds nothing to a folder item");
 
@@ -68,6 +71,12 @@ public:
     explicit TRootItem(model::TFolderItem* parent = nullptr) : model::TRootItem("All Files", parent) {}
     [[nodiscard]] bool IsExplored() const override { return true; }
     void ResolveIcon() override;
+    // The root record of a new file: the top items of every loaded file become its children.
+    void SaveToStream(model::TRecordWriter& out) override;
+    // Writes the marked items as a viewer's exploration file (through a temporary file that
+    // replaces fileName only when complete). Created becomes the save time. progress (not owned,
+    // may be nullptr) is stepped per file record and polled for cancel before each child.
+    model::TSaveOutcome SaveToFile(const std::string& fileName, model::TProgressSink* progress = nullptr);
 };
 
 // A drive as stored in a file. It never measures space: Free and Total keep the stored values, and
@@ -83,6 +92,8 @@ public:
     void RefreshSpace() override {}
     void ComputeTotals() override { model::TTopItem::ComputeTotals(); }
     void ResolveIcon() override;
+    // Marked and holding files: a drive record with its own Created; marked and empty: nothing.
+    void SaveToStream(model::TRecordWriter& out) override;
     // Letter, free and total bytes, then the folder body up to the children.
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 };
@@ -99,6 +110,8 @@ public:
     [[nodiscard]] std::string GetPath() const override { return FPath; }
     [[nodiscard]] char PathSeparator() const override;
     void ResolveIcon() override;
+    // Marked: a path record with its path; unmarked: only what is marked below it.
+    void SaveToStream(model::TRecordWriter& out) override;
     // The full path (it replaces the name), then the folder body up to the children.
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 
@@ -135,6 +148,9 @@ public:
     // below it. Nested records are read by one loop with an explicit stack, not by recursion, so
     // a hostile nesting ends at kMaxNesting with TRecordError instead of a stack overflow.
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
+    // No record of its own: its children are written in its place, so a saved file combines the
+    // top items of every loaded file under one root.
+    void SaveToStream(model::TRecordWriter& out) override;
 
     // Reads the file named by FilePath into this item: 0, or one of the negative codes above.
     // progress (not owned) may be null. On any non-zero code the caller destroys the item with

@@ -1,0 +1,173 @@
+// The exploration-file association (see the header).
+#include "viewer/UFileAssociation.h"
+
+#include "platform/PSafeFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace viewer {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::string(v) : fallback;
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+// Writes text to path unless it holds exactly that already; true when it was written.
+bool WriteIfDifferent(const std::string& path, const std::string& text, TAssociationResult& result) {
+    std::string current;
+    if (ReadWhole(path, current) && current == text) return false;
+    try {
+        std::error_code ec;
+        fs::create_directories(fs::path(path).parent_path(), ec);
+        platform::TSafeFile file(path);
+        file.Stream().Write(text.data(), text.size());
+        file.Commit();
+        result.written.push_back(path);
+        return true;
+    } catch (const std::exception&) {
+        result.failed.push_back(path); // the other files still go on
+        return false;
+    }
+}
+
+std::string ShellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+} // namespace
+
+TAssociationPlaces UserAssociationPlaces() {
+    const std::string home = EnvOr("HOME", ".");
+    return {EnvOr("XDG_DATA_HOME", home + "/.local/share"), EnvOr("XDG_CONFIG_HOME", home + "/.config")};
+}
+
+TToolRunner SystemToolRunner() {
+    return [](const std::string& program, const std::vector<std::string>& args) {
+        if (std::system(("command -v " + ShellQuote(program) + " >/dev/null 2>&1").c_str()) != 0) return false;
+        std::string cmd = ShellQuote(program);
+        for (const std::string& a : args) cmd += " " + ShellQuote(a);
+        return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0;
+    };
+}
+
+std::string MimePackageText() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+           "  <mime-type type=\"application/x-tessalundrix\">\n"
+           "    <comment>Tessalundrix data file</comment>\n"
+           "    <icon name=\"application-x-tessalundrix\"/>\n"
+           "    <glob pattern=\"*.txf\"/>\n"
+           "    <magic priority=\"50\">\n"
+           "      <match type=\"little32\" value=\"0x25AE8\" offset=\"0\"/>\n"
+           "    </magic>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+}
+
+std::string QuoteExecArgument(const std::string& argument) {
+    // Inside the quotes ", `, $ and \ take a backslash; the value's own escape doubles each one.
+    std::string q = "\"";
+    for (char c : argument) {
+        if (c == '"' || c == '`' || c == '$') q += "\\\\";
+        if (c == '\\') q += "\\\\\\";
+        if (c == '%') q += '%'; // a literal % is written %%
+        q += c;
+    }
+    return q + "\"";
+}
+
+std::string DesktopEntryText(const std::string& programPath) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Tessalundrix Viewer\n"
+           "Comment=Tessalundrix data file\n"
+           "Exec=" + QuoteExecArgument(programPath) + " %f\n"
+           "Icon=txviewer\n"
+           "MimeType=application/x-tessalundrix;\n"
+           "Terminal=false\n"
+           "Categories=Utility;\n";
+}
+
+std::string IconText() {
+    // A folder tile with a magnifier: readable at every size the desktop draws it.
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\" viewBox=\"0 0 48 48\">\n"
+           "  <path d=\"M4 12h16l4 4h20v26H4z\" fill=\"#e8b64c\" stroke=\"#8a6414\" stroke-width=\"2\"/>\n"
+           "  <circle cx=\"22\" cy=\"28\" r=\"8\" fill=\"#ffffff\" stroke=\"#2b4f8c\" stroke-width=\"3\"/>\n"
+           "  <path d=\"M28 34l8 8\" stroke=\"#2b4f8c\" stroke-width=\"4\" stroke-linecap=\"round\"/>\n"
+           "</svg>\n";
+}
+
+std::string WithDefaultApplication(const std::string& text) {
+    std::istringstream in(text);
+    std::string line, out, section;
+    bool inDefaults = false, sawDefaults = false, added = false;
+    const std::string key = std::string(kMimeType) + "=";
+    const std::string entry = key + kDesktopFileName + ";\n";
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.front() == '[') {
+            if (inDefaults && !added) {
+                out += entry;
+                added = true;
+            }
+            inDefaults = line == "[Default Applications]";
+            sawDefaults = sawDefaults || inDefaults;
+        } else if (inDefaults && line.rfind(key, 0) == 0 && line.size() > key.size()) {
+            return {}; // the user has a default already
+        }
+        out += line + "\n";
+    }
+    if (inDefaults && !added) {
+        out += entry;
+        added = true;
+    }
+    if (!sawDefaults) {
+        if (!out.empty() && out.substr(out.size() - 2) != "\n\n") out += "\n";
+        out += "[Default Applications]\n" + entry;
+    }
+    return out;
+}
+
+TAssociationResult RegisterFileAssociation(const std::string& programPath, const TAssociationPlaces& places,
+                                           const TToolRunner& run) {
+    TAssociationResult result;
+    const std::string data = places.dataHome;
+    bool mime = WriteIfDifferent(data + "/mime/packages/tessalundrix.xml", MimePackageText(), result);
+    bool desktop = WriteIfDifferent(data + "/applications/" + kDesktopFileName, DesktopEntryText(programPath), result);
+    bool icons = WriteIfDifferent(data + "/icons/hicolor/scalable/apps/txviewer.svg", IconText(), result);
+    icons = WriteIfDifferent(data + "/icons/hicolor/scalable/mimetypes/application-x-tessalundrix.svg", IconText(),
+                             result) || icons;
+
+    const std::string list = places.configHome + "/mimeapps.list";
+    std::string current;
+    ReadWhole(list, current);
+    const std::string wanted = WithDefaultApplication(current);
+    if (!wanted.empty()) desktop = WriteIfDifferent(list, wanted, result) || desktop;
+
+    if ((mime || desktop || icons) && run) {
+        result.toolsRun = true;
+        run("update-mime-database", {data + "/mime"});
+        run("update-desktop-database", {data + "/applications"});
+    }
+    return result;
+}
+
+} // namespace viewer

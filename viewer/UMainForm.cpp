@@ -1,0 +1,1074 @@
+// The viewer's main window: creation, start-up, settings, menus, tree and list, and the commands.
+#include "viewer/UMainForm.h"
+
+#include "analyser/UAnalyserForm.h"
+#include "export/UExportDataForm.h"
+#include "export/UFileLister.h"
+#include "export/UFileListerForm.h"
+#include "listing/KPLListView.h"
+#include "listing/UColumn.h"
+#include "listing/UColumnStore.h"
+#include "listing/UColumnsForm.h"
+#include "listing/UProgramProfile.h"
+#include "listing/USortCompare.h"
+#include "mainwindow/USaveForm.h"
+#include "model/UBusyCursor.h"
+#include "model/UConvertHelp.h"
+#include "model/UProgressForm.h"
+#include "model/UProgressManager.h"
+#include "model/UShellUtil.h"
+#include "platform/PIconRegistry.h"
+#include "platform/PQtRegistry.h"
+#include "viewer/ULoadProgress.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace viewer {
+
+namespace {
+
+constexpr int kItemRole = Qt::UserRole + 1;
+
+QRect ScreenArea(const QWidget* w) {
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The reader's and the writer's steps go through the program's progress manager and its window.
+class TManagerLoadProgress : public TLoadProgress {
+public:
+    void SetMax(std::int64_t n) override { model::ProgressManager().SetMax(n); }
+    void Step() override { model::ProgressManager().Step(); }
+    bool Cancelled() override { return model::ProgressManager().Cancelled(); }
+    void Pump() override {
+        if (model::TProgressView* form = model::ProgressManager().Form()) form->Pump();
+    }
+};
+
+bool IsFileRootItem(const TItem* item) {
+    return dynamic_cast<const TFileRootItem*>(item) != nullptr;
+}
+
+} // namespace
+
+// ---- creation and destruction ----
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle("Tessalundrix Viewer");
+    setObjectName("MainForm");
+    resize(kViewerDesignWidth, kViewerDesignHeight);
+    CreateWidgets();
+    CreateMenus();
+    CreatePopups();
+    const auto& designs = listing::ViewerProfile().mainGroups;
+    for (int g = 0; g < 3; ++g) {
+        const listing::TColumnGroupDef& d = designs[g];
+        FGroups[g] = std::make_unique<listing::TColumnGroup>(ListView, d.visible, d.ids, d.caption);
+        FGroups[g]->SortCode = d.sortCode;
+    }
+    ListView->SetSortColumn(-1);
+    ListView->SetSortColumnUp(true);
+    ShowTimer = new QTimer(this);
+    ShowTimer->setSingleShot(true);
+    ShowTimer->setInterval(100);
+    connect(ShowTimer, &QTimer::timeout, this, &TMainForm::ShowTimerTimer);
+}
+
+TMainForm::~TMainForm() {
+    // The windows that show items first, then the views, then the tree.
+    for (QWidget* w : ToolWindows())
+        delete w;
+    ClearListRows();
+    TreeView->blockSignals(true);
+    TreeView->clear();
+    FNodes.clear();
+    FRootItem.reset();
+}
+
+void TMainForm::CreateWidgets() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = new QWidget(central);
+    auto* top = new QVBoxLayout(Panel1);
+    top->setContentsMargins(2, 2, 2, 2);
+    top->setSpacing(2);
+    ToolBar1 = new QToolBar("Toolbar", Panel1);
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setIconSize(QSize(24, 24));
+    top->addWidget(ToolBar1);
+    Panel6 = new QWidget(Panel1);
+    auto* path = new QHBoxLayout(Panel6);
+    path->setContentsMargins(4, 0, 4, 0);
+    path->addWidget(new QLabel("Path:", Panel6));
+    Image1 = new QLabel(Panel6);
+    Image1->setFixedSize(16, 16);
+    QPixmap white(16, 16);
+    white.fill(Qt::white);
+    Image1->setPixmap(white);
+    path->addWidget(Image1);
+    PathEdit = new QLineEdit(Panel6);
+    PathEdit->setReadOnly(true);
+    path->addWidget(PathEdit, 1);
+    top->addWidget(Panel6);
+    layout->addWidget(Panel1);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Panel4 = new QWidget(Splitter1);
+    auto* treeLayout = new QVBoxLayout(Panel4);
+    treeLayout->setContentsMargins(0, 0, 0, 0);
+    TreeView = new QTreeWidget(Panel4);
+    TreeView->setObjectName("TreeView");
+    TreeView->setHeaderHidden(true);
+    TreeView->setColumnCount(1);
+    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
+    TreeView->setExpandsOnDoubleClick(false);
+    TreeView->setUniformRowHeights(true);
+    treeLayout->addWidget(TreeView);
+    Splitter1->addWidget(Panel4);
+
+    ListView = new listing::TKPLListView(Splitter1);
+    ListView->setObjectName("ListView");
+    listing::TKPLListModel* rows = ListView->ListModel();
+    rows->SetCellText([this](int row, int tag) -> std::string {
+        if (row < 0 || row >= int(FShownItems.size())) return {};
+        return listing::ColumnCatalogue().GetCellText(tag, FShownItems[row]);
+    });
+    rows->SetIcon([this](int row) -> QVariant {
+        if (row < 0 || row >= int(FShownItems.size())) return {};
+        TItem* item = FShownItems[row];
+        // While Export Data reads the rows no icon is resolved.
+        if (item->IconIndex() == -1 && !FExporting) item->ResolveIcon();
+        return platform::IconRegistry().Icon(item->IconIndex());
+    });
+    rows->SetDimmed([this](int row) {
+        return row >= 0 && row < int(FShownItems.size()) && (FShownItems[row]->Attributes() & model::kAttrHidden);
+    });
+    ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView->setContextMenuPolicy(Qt::CustomContextMenu);
+    Splitter1->addWidget(ListView);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({200, 460});
+    layout->addWidget(Splitter1, 1);
+    setCentralWidget(central);
+
+    StatusPanel0 = new QLabel(this);
+    StatusPanel0->setMinimumWidth(150);
+    StatusPanel1 = new QLabel(this);
+    statusBar()->addWidget(StatusPanel0);
+    statusBar()->addWidget(StatusPanel1, 1);
+
+    connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { RefreshViews(); });
+    connect(TreeView, &QTreeWidget::itemExpanded, this, &TMainForm::TreeViewExpanding);
+    connect(TreeView, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* node) {
+        ApplyPopupNode();
+        if (node == FRootNode) node->setExpanded(true);
+        // Other nodes keep the state the double click left (the click itself toggled nothing).
+    });
+    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (QTreeWidgetItem* node = TreeView->itemAt(pos))
+            TreeViewContextPopup(node, TreeView->viewport()->mapToGlobal(pos));
+    });
+    connect(ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
+    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = ListView->indexAt(pos);
+        if (!index.isValid()) return;
+        // A right click on an unselected row makes it the selection.
+        if (!ListView->selectionModel()->isRowSelected(index.row(), {}))
+            ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                   QItemSelectionModel::Rows);
+        const std::vector<TItem*> sel = SelectedRows();
+        if (index.row() >= int(FShownItems.size())) return;
+        UpdateMenus(true);
+        QMenu* menu = sel.size() >= 2 || !FShownItems[index.row()]->IsFolder() ? PopupMenuFile : PopupMenuFolder;
+        menu->popup(ListView->viewport()->mapToGlobal(pos));
+    });
+    connect(ListView, &listing::TKPLListView::ColumnClick, this, &TMainForm::ListViewColumnClick);
+    connect(ListView, &listing::TKPLListView::ColumnRightClick, this, [this](int column, QPoint pos) {
+        FPopupColumn = column;
+        PopupMenu1->popup(pos);
+    });
+    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        UpdateMenus(false);
+        UpdateStatusBar();
+    });
+    TreeView->installEventFilter(this);
+    ListView->installEventFilter(this);
+}
+
+void TMainForm::CreateMenus() {
+    auto act = [this](QMenu* menu, const char* text, const QKeySequence& key = {}) {
+        QAction* a = menu->addAction(QString::fromUtf8(text));
+        if (!key.isEmpty()) a->setShortcut(key);
+        return a;
+    };
+    QMenu* file = menuBar()->addMenu("&File");
+    Load1 = act(file, "&Load...", QKeySequence("Ctrl+L"));
+    Close1 = act(file, "&Close", QKeySequence("Ctrl+Q"));
+    OpeninWindowsExplorer1 = act(file, "Open in &Windows Explorer", QKeySequence("Ctrl+W"));
+    Saveas1 = act(file, "&Save As...", QKeySequence("Ctrl+S"));
+    ExportData1 = act(file, "Ex&port Data...", QKeySequence("Ctrl+E"));
+    file->addSeparator();
+    Exit1 = act(file, "E&xit", QKeySequence("Ctrl+X"));
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    CopyFileName1 = act(edit, "&Copy File Name", QKeySequence("Ctrl+C"));
+    CopyFolderName1 = act(edit, "Co&py Folder Name");
+    CopyCompletePath1 = act(edit, "Cop&y Complete Path");
+    QMenu* go = menuBar()->addMenu("&Go");
+    Up1 = act(go, "&Up One Level");
+    Collapse1 = act(go, "&Collapse All");
+    QMenu* view = menuBar()->addMenu("&View");
+    TreeView1 = act(view, "T&ree View");
+    ToolBar2 = act(view, "Tool&bar");
+    ButtonLabel1 = act(view, "B&utton Label");
+    Path1 = act(view, "&Path");
+    StatusBar1 = act(view, "&Status Bar");
+    for (QAction* a : {TreeView1, ToolBar2, ButtonLabel1, Path1, StatusBar1}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+        connect(a, &QAction::triggered, this, [this] { ApplyView(); });
+    }
+    view->addSeparator();
+    CustomizeColumns1 = act(view, "&Customize Columns...");
+    QMenu* tools = menuBar()->addMenu("&Tools");
+    FileLister1 = act(tools, "File &Lister...", QKeySequence("Ctrl+F"));
+    Analyser1 = act(tools, "&Analyser (chart)...", QKeySequence("Ctrl+A"));
+    N100biggestfiles1 = act(tools, "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
+    tools->addSeparator();
+    Options1 = act(tools, "&Options...");
+    QMenu* help = menuBar()->addMenu("&Help");
+    Contents1 = act(help, "&Contents");
+    Tipoftheday1 = act(help, "&Tip of the Day...");
+    help->addSeparator();
+    TessalundrixWebSite1 = act(help, "Tessalundrix &Web Site");
+    OnlineHelp1 = act(help, "&Online Help");
+    OnlineSupport1 = act(help, "Online &Support");
+    help->addSeparator();
+    About1 = act(help, "A&bout...");
+    // Not built in this program yet: present, and off, rather than pretending.
+    for (QAction* a : {Options1, Contents1, Tipoftheday1, TessalundrixWebSite1, OnlineHelp1, OnlineSupport1})
+        a->setEnabled(false);
+
+    // Theme icons where the desktop has them, the style's own otherwise.
+    auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
+                       QStyle::StandardPixmap fallback) {
+        QAction* a = ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), text);
+        a->setObjectName(name);
+        a->setToolTip(hint);
+        return a;
+    };
+    UpToolButton = tool("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
+    ToolBar1->addSeparator();
+    ToolButton5 = tool("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
+                       QStyle::SP_DialogOpenButton);
+    ToolButton1 = tool("ToolButton1", "Save", "Save loaded items in one file", "document-save",
+                       QStyle::SP_DialogSaveButton);
+    ToolBar1->addSeparator();
+    ExpToolButton = tool("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
+                         "system-file-manager", QStyle::SP_DirOpenIcon);
+    FileToolButton = tool("FileToolButton", "File Lister", "List all files of current folder/drive",
+                          "view-list-details", QStyle::SP_FileDialogDetailedView);
+    AnaToolButton = tool("AnaToolButton", "Analyser", "Analyse the current folder/drive", "x-office-spreadsheet",
+                         QStyle::SP_FileDialogInfoView);
+
+    connect(Load1, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
+    connect(ToolButton5, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
+    connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(Saveas1, &QAction::triggered, this, &TMainForm::SaveAllfilesin1files1Click);
+    connect(ToolButton1, &QAction::triggered, this, &TMainForm::SaveAllfilesin1files1Click);
+    connect(ExportData1, &QAction::triggered, this, &TMainForm::ExportData1Click);
+    connect(Exit1, &QAction::triggered, this, &QWidget::close);
+    connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(CopyFileName1, &QAction::triggered, this, [this] { CopyText(0); });
+    connect(CopyFolderName1, &QAction::triggered, this, [this] { CopyText(1); });
+    connect(CopyCompletePath1, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
+    connect(UpToolButton, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
+    connect(Collapse1, &QAction::triggered, this, [this] {
+        TreeView->collapseAll();
+        if (FRootNode) {
+            FRootNode->setExpanded(true);
+            SelectNode(FRootNode);
+        }
+    });
+    connect(CustomizeColumns1, &QAction::triggered, this, &TMainForm::Columns1Click);
+    connect(FileLister1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
+    connect(FileToolButton, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
+    connect(N100biggestfiles1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerBiggest); });
+    connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
+    connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
+    connect(About1, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, "About", "Tessalundrix Viewer\nBrowses Tessalundrix data files.");
+    });
+}
+
+void TMainForm::CreatePopups() {
+    PopupMenuFolder = new QMenu(this);
+    FileLister2 = PopupMenuFolder->addAction("File &Lister");
+    Analyser2 = PopupMenuFolder->addAction("&Analyser (chart)");
+    OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &Windows Explorer");
+    CopyName2 = PopupMenuFolder->addAction("&Copy Name");
+    CopyCompletePath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
+    Save2 = PopupMenuFolder->addAction("&Save Exploration...");
+    Close2 = PopupMenuFolder->addAction("Cl&ose");
+    PopupMenuFile = new QMenu(this);
+    OpenFolder3 = PopupMenuFile->addAction("Open folder in &Windows Explorer");
+    CopyFileName3 = PopupMenuFile->addAction("&Copy File Name");
+    CopyFolderName3 = PopupMenuFile->addAction("Co&py Folder Name");
+    CopyCompletePath3 = PopupMenuFile->addAction("Cop&y Complete Path");
+    Save3 = PopupMenuFile->addAction("&Save Exploration...");
+    Close3 = PopupMenuFile->addAction("Cl&ose");
+    PopupMenu1 = new QMenu(this);
+    SortAscending1 = PopupMenu1->addAction("Sort &Ascending");
+    SortDescending1 = PopupMenu1->addAction("Sort &Descending");
+    Columns1 = PopupMenu1->addAction("&Columns...");
+
+    connect(FileLister2, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
+    connect(Analyser2, &QAction::triggered, this, &TMainForm::Analyser1Click);
+    connect(OpeninWindowsExplorer2, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(OpenFolder3, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(CopyName2, &QAction::triggered, this, [this] { CopyText(0); });
+    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(CopyFileName3, &QAction::triggered, this, [this] { CopyText(0); });
+    connect(CopyFolderName3, &QAction::triggered, this, [this] { CopyText(1); });
+    connect(CopyCompletePath3, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(Save2, &QAction::triggered, this, &TMainForm::Save1Click);
+    connect(Save3, &QAction::triggered, this, &TMainForm::Save1Click);
+    connect(Close2, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(Close3, &QAction::triggered, this, &TMainForm::Close1Click);
+    connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
+    connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
+    connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
+}
+
+// ---- start-up, settings, shut-down ----
+
+void TMainForm::ShowMainWindow() {
+    const QRect area = ScreenArea(this);
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    LoadSettings();
+    show();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!FStartupDone && !ShowTimer->isActive() && !FRootItem) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ShowTimer->start();
+    }
+}
+
+void TMainForm::ShowTimerTimer() {
+    ShowTimer->stop();
+    BuildRootTree();
+    TreeView->setFocus(Qt::OtherFocusReason);
+    QApplication::restoreOverrideCursor();
+    // Exactly one argument is a file to load; there are no switches.
+    if (FArguments.size() == 1) LoadFileWithProgress(FArguments.front().toStdString());
+    FStartupDone = true;
+}
+
+void TMainForm::LoadSettings() {
+    const QRect area = ScreenArea(this);
+    TViewerSettings s = DefaultViewerSettings(area.width(), area.height());
+    {
+        platform::TRegistry reg(platform::kViewerSettings);
+        if (reg.OpenKey("", false)) {
+            // A value that is missing or of another type stops the reading there.
+            [&] {
+                for (int g = 0; g < 3; ++g)
+                    listing::LoadColumnLayout(reg, kColumnValues[g], *FGroups[g]);
+                for (auto [name, field] : {std::pair{"Width", &s.width}, {"Height", &s.height},
+                                           {"Top", &s.top}, {"Left", &s.left}}) {
+                    const auto v = reg.ReadInteger(name);
+                    if (!v.Ok()) return;
+                    *field = v.value;
+                }
+                for (auto [name, field] :
+                     {std::pair{"ShowTreeView", &s.showTreeView}, {"ShowToolbar", &s.showToolbar},
+                      {"ShowButtonLabel", &s.showButtonLabel}, {"ShowPath", &s.showPath},
+                      {"ShowStatusBar", &s.showStatusBar}, {"ShowTips", &s.showTips}}) {
+                    const auto v = reg.ReadInteger(name);
+                    if (!v.Ok()) return;
+                    *field = v.value != 0;
+                }
+            }();
+        }
+    }
+    TreeView1->setChecked(s.showTreeView);
+    ToolBar2->setChecked(s.showToolbar);
+    ButtonLabel1->setChecked(s.showButtonLabel);
+    Path1->setChecked(s.showPath);
+    StatusBar1->setChecked(s.showStatusBar);
+    FShowTips = s.showTips;
+    ApplyView();
+    ClampViewerWindow(s, area.width(), area.height());
+    resize(s.width, s.height);
+    move(area.x() + s.left, area.y() + s.top);
+}
+
+void TMainForm::SaveSettings() {
+    platform::TRegistry reg(platform::kViewerSettings);
+    if (!reg.OpenKey("", true)) return;
+    StoreColumnLayout();
+    for (int g = 0; g < 3; ++g)
+        listing::StoreColumnLayout(reg, kColumnValues[g], *FGroups[g]);
+    const QRect area = ScreenArea(this);
+    reg.WriteInteger("Width", width());
+    reg.WriteInteger("Height", height());
+    reg.WriteInteger("Top", y() - area.y());
+    reg.WriteInteger("Left", x() - area.x());
+    reg.WriteBool("ShowTreeView", TreeView1->isChecked());
+    reg.WriteBool("ShowToolbar", ToolBar2->isChecked());
+    reg.WriteBool("ShowButtonLabel", ButtonLabel1->isChecked());
+    reg.WriteBool("ShowPath", Path1->isChecked());
+    reg.WriteBool("ShowStatusBar", StatusBar1->isChecked());
+    reg.WriteBool("ShowTips", FShowTips);
+    reg.Flush(); // a failed write is silent: the program ends normally
+}
+
+void TMainForm::ApplyView() {
+    const bool toolbar = ToolBar2->isChecked(), path = Path1->isChecked();
+    ToolBar1->setToolButtonStyle(ButtonLabel1->isChecked() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    Panel6->setVisible(path);
+    ToolBar1->setVisible(toolbar);
+    Panel1->setVisible(toolbar || path);
+    Panel4->setVisible(TreeView1->isChecked());
+    ButtonLabel1->setEnabled(toolbar);
+    statusBar()->setVisible(StatusBar1->isChecked());
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    SaveSettings();
+    for (QWidget* w : ToolWindows())
+        w->close();
+    event->accept();
+}
+
+// ---- tree ----
+
+QTreeWidgetItem* TMainForm::NodeOf(const model::TFolderItem* item) const {
+    const auto it = FNodes.find(item);
+    return it == FNodes.end() ? nullptr : it->second;
+}
+
+model::TFolderItem* TMainForm::ItemOfNode(const QTreeWidgetItem* node) const {
+    if (!node) return nullptr;
+    return reinterpret_cast<model::TFolderItem*>(node->data(0, kItemRole).value<quintptr>());
+}
+
+QTreeWidgetItem* TMainForm::NewNode(model::TFolderItem* item, QTreeWidgetItem* parent) {
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TreeView);
+    node->setText(0, listing::DisplayText(item->NameString()));
+    node->setData(0, kItemRole, QVariant::fromValue(reinterpret_cast<quintptr>(item)));
+    if (item->IconIndex() != -1) node->setIcon(0, platform::IconRegistry().Icon(item->IconIndex()));
+    FNodes[item] = node;
+    return node;
+}
+
+void TMainForm::AddChildNodes(model::TFolderItem* folder, QTreeWidgetItem* node) {
+    // Deep trees are walked with a stack of their own: a loaded file may nest thousands of levels.
+    std::vector<std::pair<model::TFolderItem*, QTreeWidgetItem*>> todo{{folder, node}};
+    while (!todo.empty()) {
+        auto [f, n] = todo.back();
+        todo.pop_back();
+        for (TItem* child : f->Children())
+            if (child->IsFolder()) {
+                auto* sub = static_cast<model::TFolderItem*>(child);
+                todo.emplace_back(sub, NewNode(sub, n));
+            }
+    }
+}
+
+void TMainForm::DeleteNode(QTreeWidgetItem* node) {
+    std::vector<QTreeWidgetItem*> todo{node};
+    while (!todo.empty()) {
+        QTreeWidgetItem* n = todo.back();
+        todo.pop_back();
+        FNodes.erase(ItemOfNode(n));
+        for (int i = 0; i < n->childCount(); ++i)
+            todo.push_back(n->child(i));
+    }
+    delete node;
+}
+
+void TMainForm::TreeViewExpanding(QTreeWidgetItem* node) {
+    model::TBusyCursor busy;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        model::TFolderItem* item = ItemOfNode(child);
+        if (!item) continue;
+        if (item->IconIndex() == -1 || item->OpenIconIndex() == -1) item->ResolveIcon();
+        const bool cut = (item->Attributes() & model::kAttrHidden) != 0;
+        child->setForeground(0, cut ? TreeView->palette().brush(QPalette::Disabled, QPalette::Text)
+                                    : TreeView->palette().brush(QPalette::Active, QPalette::Text));
+        if (child->icon(0).isNull()) child->setIcon(0, platform::IconRegistry().Icon(item->IconIndex()));
+    }
+}
+
+void TMainForm::BuildRootTree() {
+    ClearListRows();
+    TreeView->blockSignals(true);
+    TreeView->clear();
+    FNodes.clear();
+    FRootNode = FPopupNode = nullptr;
+    FRootItem = std::make_unique<TRootItem>();
+    FRootItem->SetIconIndex(model::GetComputerIcon());
+    FRootItem->SetOpenIconIndex(FRootItem->IconIndex());
+    FRootNode = NewNode(FRootItem.get(), nullptr);
+    AddChildNodes(FRootItem.get(), FRootNode);
+    FRootNode->setExpanded(true);
+    TreeView->setCurrentItem(FRootNode);
+    TreeView->blockSignals(false);
+    RefreshViews();
+}
+
+void TMainForm::SelectNode(QTreeWidgetItem* node) {
+    if (TreeView->currentItem() == node)
+        RefreshViews();
+    else
+        TreeView->setCurrentItem(node);
+}
+
+model::TFolderItem* TMainForm::SelectedTreeItem() const {
+    return ItemOfNode(TreeView->currentItem());
+}
+
+void TMainForm::ApplyPopupNode() {
+    if (!FPopupNode) return;
+    QTreeWidgetItem* node = FPopupNode;
+    FPopupNode = nullptr;
+    TreeView->setFocus(Qt::OtherFocusReason);
+    SelectNode(node);
+}
+
+// ---- list ----
+
+void TMainForm::ClearListRows() {
+    FShownItems.clear();
+    ListView->ListModel()->SetRowCount(0);
+}
+
+std::vector<TItem*> TMainForm::SelectedRows() const {
+    std::vector<TItem*> rows;
+    QModelIndexList selected = ListView->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : selected)
+        if (index.row() < int(FShownItems.size())) rows.push_back(FShownItems[index.row()]);
+    return rows;
+}
+
+TFocus TMainForm::Focus() const {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == ListView || ListView->isAncestorOf(focus))) return TFocus::List;
+    if (focus && (focus == TreeView || TreeView->isAncestorOf(focus))) return TFocus::Tree;
+    return TFocus::None;
+}
+
+TViewerInput TMainForm::Input() const {
+    return {Focus(), SelectedRows(), SelectedTreeItem(), FRootItem.get()};
+}
+
+void TMainForm::RefreshViews() {
+    ListView->setUpdatesEnabled(false);
+    model::TFolderItem* item = SelectedTreeItem();
+    if (item) {
+        UpdateMenus(false);
+        ShowList(ViewOfItem(item, FRootItem.get()), item);
+        UpdatePathBar(item);
+    } else {
+        FShownItems.clear();
+    }
+    ListView->ListModel()->SetRowCount(int(FShownItems.size()));
+    SortList();
+    ListView->setUpdatesEnabled(true);
+    if (ListView->hasFocus() && !FShownItems.empty() && !ListView->selectionModel()->hasSelection())
+        ListView->selectionModel()->setCurrentIndex(ListView->model()->index(0, 0), QItemSelectionModel::ClearAndSelect |
+                                                                                         QItemSelectionModel::Rows);
+    UpdateMenus(false);
+    UpdateStatusBar();
+}
+
+void TMainForm::ShowList(int view, model::TFolderItem* folder) {
+    ClearListRows();
+    if (view != FCurrentView) {
+        StoreColumnLayout();
+        if (FCurrentView != kViewNone) FGroups[FCurrentView]->SortCode = FSortCode;
+        FCurrentView = view;
+        FSortCode = FGroups[view]->SortCode;
+        ApplyColumnGroup();
+    }
+    for (TItem* child : folder->Children()) {
+        if (view != kViewRoot && child->IsFolder() && child->TypeIndex() == -1) child->ResolveType();
+        FShownItems.push_back(child);
+    }
+}
+
+void TMainForm::ApplyColumnGroup() {
+    model::TBusyCursor busy;
+    listing::TColumnGroup* group = FGroups[FCurrentView == kViewNone ? kViewFolder : FCurrentView].get();
+    FSortCode = group->ApplyToListView();
+    SortList();
+}
+
+void TMainForm::StoreColumnLayout() {
+    if (FCurrentView != kViewNone) FGroups[FCurrentView]->ReadBackFromListView();
+}
+
+void TMainForm::SortList() {
+    if (FCurrentView != kViewNone && !FShownItems.empty()) {
+        model::TBusyCursor busy;
+        if (const listing::TItemComparator* compare = listing::SelectViewerComparator(FCurrentView, FSortCode))
+            listing::SortItems(FShownItems, *compare);
+    }
+    if (ListView->ListModel()->RowCount() == int(FShownItems.size()))
+        ListView->viewport()->update();
+    else
+        ListView->ListModel()->SetRowCount(int(FShownItems.size()));
+}
+
+void TMainForm::ListViewColumnClick(int column) {
+    model::TBusyCursor busy;
+    const int id = ListView->ColumnTag(column);
+    if (id < 0) return;
+    FSortCode = listing::SortCodeAfterClick(FSortCode, id);
+    SortList();
+    ListView->SetSortColumn(column);
+    ListView->SetSortColumnUp(FSortCode % 2 == 0);
+    ListView->clearSelection();
+}
+
+void TMainForm::SortAscending1Click() {
+    const int id = ListView->ColumnTag(FPopupColumn);
+    if (id < 0) return;
+    FSortCode = 2 * id;
+    SortList();
+    ListView->SetSortColumn(FPopupColumn);
+    ListView->SetSortColumnUp(true);
+}
+
+void TMainForm::SortDescending1Click() {
+    const int id = ListView->ColumnTag(FPopupColumn);
+    if (id < 0) return;
+    FSortCode = 2 * id + 1;
+    SortList();
+    ListView->SetSortColumn(FPopupColumn);
+    ListView->SetSortColumnUp(false);
+}
+
+void TMainForm::Columns1Click() {
+    StoreColumnLayout();
+    listing::TColumnsForm form(this);
+    const int page = FCurrentView < 0 ? 0 : FCurrentView;
+    if (form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()}) != QDialog::Accepted) return;
+    if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
+    ListView->setUpdatesEnabled(false);
+    ApplyColumnGroup();
+    ListView->setUpdatesEnabled(true);
+    ListView->viewport()->update();
+    for (auto& group : FGroups)
+        group->ClearModified();
+}
+
+void TMainForm::ListViewDblClick() {
+    const QModelIndex current = ListView->currentIndex();
+    if (!current.isValid() || current.row() >= int(FShownItems.size())) return;
+    TItem* item = FShownItems[current.row()];
+    if (!item->IsFolder()) return;
+    QTreeWidgetItem* parent = TreeView->currentItem();
+    if (!parent) return;
+    parent->setExpanded(true);
+    if (QTreeWidgetItem* node = NodeOf(static_cast<model::TFolderItem*>(item))) {
+        ListView->clearSelection();
+        TreeView->setFocus(Qt::OtherFocusReason);
+        SelectNode(node);
+    }
+}
+
+// ---- bars and command state ----
+
+void TMainForm::UpdatePathBar(model::TFolderItem* item) {
+    PathEdit->setText(item == FRootItem.get() ? QString() : QString::fromStdString(item->GetPath()));
+    QPixmap image(16, 16);
+    image.fill(Qt::white);
+    if (item->IconIndex() == -1) item->ResolveIcon();
+    const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex()
+                                                                                 : item->IconIndex());
+    if (!icon.isNull()) {
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, icon.pixmap(16, 16));
+    }
+    Image1->setPixmap(image);
+}
+
+void TMainForm::UpdateMenus(bool popupMode) {
+    FCommands = ViewerCommands(Input());
+    const TViewerCommands& c = FCommands;
+    if (!popupMode) {
+        Up1->setEnabled(c.up);
+        UpToolButton->setEnabled(c.up);
+        for (QAction* a : {FileLister1, Analyser1, N100biggestfiles1, FileToolButton, AnaToolButton})
+            a->setEnabled(c.listerAnalyser);
+        OpeninWindowsExplorer1->setEnabled(c.openInExplorer);
+        ExpToolButton->setEnabled(c.openInExplorer);
+        ExportData1->setEnabled(c.exportData);
+        Close1->setEnabled(c.close);
+        CopyFileName1->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
+        CopyFileName1->setEnabled(c.copy);
+        CopyFolderName1->setEnabled(c.copy && c.listSubject);
+        CopyCompletePath1->setEnabled(c.copy);
+    }
+    FileLister2->setEnabled(c.listerAnalyser);
+    Analyser2->setEnabled(c.listerAnalyser);
+    OpeninWindowsExplorer2->setEnabled(c.openInExplorer);
+    OpenFolder3->setEnabled(c.openInExplorer);
+    for (QAction* a : {CopyName2, CopyCompletePath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
+        a->setEnabled(c.copy);
+    Close2->setEnabled(c.close);
+    Close3->setEnabled(c.close);
+    Save2->setEnabled(c.save);
+    Save3->setEnabled(c.save);
+}
+
+void TMainForm::UpdateStatusBar() {
+    const TViewerStatus s = ViewerStatus(Input());
+    StatusPanel0->setText(QString::fromStdString(s.name));
+    StatusPanel1->setText(QString::fromStdString(s.totals));
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        UpdateMenus(false);
+        UpdateStatusBar();
+    } else if (watched == ListView && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Backspace || key == Qt::Key_Left) {
+            UpToolButtonClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose) {
+    model::TFolderItem* item = ItemOfNode(node);
+    if (!item) return;
+    FPopupNode = node;
+    // The commands see the node as the subject while the menu is open.
+    QTreeWidgetItem* was = TreeView->currentItem();
+    TreeView->blockSignals(true);
+    TreeView->setCurrentItem(node);
+    TreeView->setFocus(Qt::OtherFocusReason);
+    UpdateMenus(true);
+    UpdateStatusBar();
+    TreeView->setCurrentItem(was);
+    TreeView->blockSignals(false);
+    QMenu* menu = PopupMenuFolder; // every tree node holds a folder item
+    if (choose) {
+        if (choose->isEnabled()) choose->trigger();
+    } else {
+        menu->popup(globalPos);
+    }
+}
+
+// ---- commands ----
+
+void TMainForm::UpToolButtonClick() {
+    ApplyPopupNode();
+    QTreeWidgetItem* node = TreeView->currentItem();
+    if (node && node->parent()) {
+        TreeView->setFocus(Qt::OtherFocusReason);
+        SelectNode(node->parent());
+    }
+}
+
+void TMainForm::CopyText(int which) {
+    ApplyPopupNode();
+    TItem* item = nullptr;
+    const std::vector<TItem*> rows = SelectedRows();
+    if (Focus() == TFocus::List && !rows.empty())
+        item = rows.front();
+    else
+        item = SelectedTreeItem();
+    if (!item) return;
+    std::string text;
+    if (which == 0) {
+        text = item->NameString();
+    } else if (which == 1) {
+        text = item->Parent() ? item->Parent()->GetPath() : std::string();
+    } else {
+        text = item->GetPath();
+    }
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+model::TFolderItem* TMainForm::ToolSubject(bool anyRow) const {
+    const TFocus focus = Focus();
+    if (focus == TFocus::Tree) return SelectedTreeItem();
+    if (focus != TFocus::List) return nullptr;
+    const std::vector<TItem*> rows = SelectedRows();
+    if (rows.empty()) return SelectedTreeItem();
+    TItem* row = rows.front();
+    if (row->IsFolder()) return static_cast<model::TFolderItem*>(row);
+    // The analyser takes a file row's folder; the File Lister does nothing on a file.
+    return anyRow ? row->Parent() : nullptr;
+}
+
+void TMainForm::FileToolButtonClick(int mode) {
+    ApplyPopupNode();
+    model::TFolderItem* subject = ToolSubject(false);
+    if (!subject || !FRootItem) return;
+    auto* lister = new exportdata::TFileListerForm(this);
+    lister->setAttribute(Qt::WA_DeleteOnClose);
+    lister->Execute(subject, FRootItem.get(), mode, nullptr, {}, true);
+}
+
+void TMainForm::Analyser1Click() {
+    ApplyPopupNode();
+    model::TFolderItem* subject = ToolSubject(true);
+    if (!subject || !FRootItem) return;
+    auto* form = new analyser::TAnalyserForm(this, platform::kViewerSettings);
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<analyser::TAnalyserForm> guard(form);
+    // A cancelled generation shows nothing; the window may have closed itself already.
+    if (form->ShowAnalyser(subject, FRootItem.get(), true) == 2 && guard) delete form;
+}
+
+std::vector<QWidget*> TMainForm::ToolWindows() const {
+    std::vector<QWidget*> windows;
+    for (QObject* child : children()) {
+        if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child)) windows.push_back(w);
+        if (auto* w = qobject_cast<analyser::TAnalyserForm*>(child)) windows.push_back(w);
+    }
+    return windows;
+}
+
+void TMainForm::CloseWindowsOfItem(const TFileRootItem* file) {
+    for (QObject* child : children()) {
+        const TItem* shown = nullptr;
+        if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child))
+            shown = w->Lister().Folder();
+        else if (auto* w = qobject_cast<analyser::TAnalyserForm*>(child))
+            shown = w->Folder();
+        else
+            continue;
+        if (WindowGoesWithFile(shown, file)) delete child;
+    }
+}
+
+void TMainForm::ExportData1Click() {
+    ApplyPopupNode();
+    model::TFolderItem* item = SelectedTreeItem();
+    if (!item || FCurrentView == kViewNone) return;
+    const std::string title = ExportTitle(item, FRootItem.get());
+    StoreColumnLayout();
+    FExporting = true;
+    exportdata::TExportDataForm form(this);
+    form.Execute(0, std::vector<const model::TItem*>(FShownItems.begin(), FShownItems.end()), *FGroups[FCurrentView],
+                 title, "File listing", true);
+    FExporting = false;
+}
+
+void TMainForm::ExpToolButtonClick() {
+    ApplyPopupNode();
+    model::TFolderItem* item = SelectedTreeItem();
+    if (!item) return;
+    const QString path = QString::fromStdString(item->GetPath());
+    if (!path.isEmpty() && QFileInfo(path).isDir()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        return;
+    }
+    ShowMessage("Unable to open this folder in Windows Explorer because\n\rthis folder does not exist or cannot be "
+                "accessed from this computer.",
+                "Error", QMessageBox::Critical);
+}
+
+void TMainForm::AskAndLoadFile() {
+    std::string fileName;
+    if (FHooks.openFileName) {
+        fileName = FHooks.openFileName();
+    } else {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({"Tessalundrix File (*.txf)", "All Files (*)"});
+        dialog.setDefaultSuffix("txf");
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            fileName = dialog.selectedFiles().front().toStdString();
+    }
+    if (!fileName.empty()) LoadFileWithProgress(fileName);
+}
+
+void TMainForm::LoadFileWithProgress(const std::string& fileName) {
+    if (!FRootItem) return;
+    ClearListRows();
+    TreeView->setUpdatesEnabled(false);
+    TLoadOutcome outcome;
+    {
+        model::TProgressForm progress(this);
+        progress.SetCaptions("Loading file...",
+                             QString::fromStdString("Loading file " + model::ShortenPath(fileName, 55) + "..."),
+                             "Please wait...");
+        model::ProgressManager().SetForm(&progress);
+        TManagerLoadProgress sink;
+        bool ran = false;
+        progress.Execute([&](model::TProgressForm&) {
+            outcome = LoadFileInto(*FRootItem, fileName, &sink);
+            ran = true;
+        });
+        model::ProgressManager().SetForm(nullptr);
+        if (!ran) outcome.code = kLoadCancelled;
+    }
+    if (outcome.file) {
+        outcome.file->ResolveIcon();
+        QTreeWidgetItem* node = NewNode(outcome.file, FRootNode);
+        AddChildNodes(outcome.file, node);
+    }
+    TreeView->setUpdatesEnabled(true);
+    if (!outcome.message.empty()) ShowMessage(outcome.message, "Error", QMessageBox::Critical);
+    if (!FRootNode->isExpanded()) FRootNode->setExpanded(true);
+    SelectNode(FRootNode);
+}
+
+void TMainForm::Close1Click() {
+    ApplyPopupNode();
+    const TFocus focus = Focus();
+    const std::vector<TFileRootItem*> files = FilesToClose(focus, SelectedRows(), SelectedTreeItem());
+    if (!files.empty()) CloseFiles(files);
+}
+
+void TMainForm::CloseFiles(const std::vector<TFileRootItem*>& files) {
+    model::TBusyCursor busy;
+    ClearListRows();
+    TreeView->blockSignals(true);
+    for (TFileRootItem* file : files) {
+        if (!IsFileRootItem(file) || file->Parent() != FRootItem.get()) continue;
+        CloseWindowsOfItem(file);
+        if (QTreeWidgetItem* node = NodeOf(file)) DeleteNode(node);
+        CloseFile(*FRootItem, file);
+    }
+    TreeView->blockSignals(false);
+    FRootNode->setExpanded(true);
+    TreeView->setCurrentItem(FRootNode);
+    RefreshViews();
+}
+
+void TMainForm::SaveAllfilesin1files1Click() {
+    RunSaveForm(false);
+}
+
+void TMainForm::Save1Click() {
+    ApplyPopupNode();
+    RunSaveForm(true);
+}
+
+void TMainForm::RunSaveForm(bool preselect) {
+    if (!FRootItem) return;
+    const TViewerInput in = Input();
+    bool selectedOnly = preselect;
+    if (FHooks.saveChoice) {
+        if (!FHooks.saveChoice(preselect, SelectionCaption(in), selectedOnly)) return;
+    } else {
+        mainwindow::TSaveForm form(this);
+        if (form.Execute(1, preselect, QString::fromStdString(SelectionCaption(in))) != QDialog::Accepted) return;
+        selectedOnly = form.SaveSelectedOnly();
+    }
+    if (selectedOnly)
+        MarkForSave(*FRootItem, SelectionToSave(in));
+    else
+        MarkForSave(*FRootItem, {FRootItem.get()});
+    SaveExploration();
+}
+
+void TMainForm::SaveExploration() {
+    const std::int64_t count = FRootItem ? FRootItem->GetMarkedFileCount() : 0;
+    if (count == 0) {
+        if (FRootItem) FRootItem->ClearMark();
+        ShowMessage("Nothing to save (you need to load first)", "Nothing to save", QMessageBox::Warning);
+        return;
+    }
+    std::string fileName;
+    if (FHooks.saveFileName) {
+        fileName = FHooks.saveFileName();
+    } else {
+        QFileDialog dialog(this, "Save Explored information");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters({"Tessalundrix file (*.txf)", "All Files (*)"});
+        dialog.setDefaultSuffix("txf");
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            fileName = dialog.selectedFiles().front().toStdString();
+    }
+    if (fileName.empty()) {
+        FRootItem->ClearMark();
+        return;
+    }
+    model::TSaveOutcome written;
+    bool ran = false;
+    {
+        model::TProgressForm progress(this);
+        progress.SetCaptions("Saving file...",
+                             QString::fromStdString("Saving file " + model::ShortenPath(fileName, 55) + "..."),
+                             "Please wait...");
+        model::ProgressManager().SetForm(&progress);
+        TManagerLoadProgress sink;
+        progress.Execute([&](model::TProgressForm&) {
+            model::ProgressManager().SetMax(count);
+            written = SaveMarked(*FRootItem, fileName, &sink);
+            ran = true;
+        });
+        model::ProgressManager().SetForm(nullptr);
+    }
+    FRootItem->ClearMark();
+    if (!ran) return;
+    if (written.result == model::TSaveResult::Failed)
+        ShowMessage("An error as occured while saving.", "Error", QMessageBox::Critical);
+    else if (written.result == model::TSaveResult::Cancelled)
+        ShowMessage(written.message, written.caption, QMessageBox::Critical);
+}
+
+void TMainForm::ShowMessage(const std::string& text, const std::string& caption, int icon) {
+    if (FHooks.message) {
+        FHooks.message(text, caption, icon);
+        return;
+    }
+    // Message texts break lines with LF CR; on screen that is one line break.
+    QString shown = QString::fromStdString(text);
+    shown.replace("\n\r", "\n");
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption), shown, QMessageBox::Ok,
+                    this);
+    box.exec();
+}
+
+} // namespace viewer
