@@ -1,6 +1,8 @@
 // The main window's life: creation, the deferred start-up, the close question, settings.
 #include "mainwindow/UMainForm.h"
 
+#include "export/UFileLister.h"
+
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
