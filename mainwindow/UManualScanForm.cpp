@@ -34,6 +34,7 @@ TManualScanForm::TManualScanForm(QWidget* owner) : QDialog(owner) {
     AutoCheckBox->setChecked(true);
 
     auto* group = new QGridLayout(GroupBox1);
+    group->setHorizontalSpacing(16);
     group->addWidget(Label1, 0, 0, 1, 3);
     group->addWidget(Label2, 1, 0);
     group->addWidget(Label3, 1, 1);
