@@ -46,4 +46,53 @@ bool HasExplorationExtension(std::string_view fileName) {
     return UpperAscii(fileName.substr(dot)) == ".TXF";
 }
 
+std::string CopyItemText(const TItem& item, TCopyKind kind) {
+    switch (kind) {
+    case TCopyKind::FileName:
+        return item.NameString();
+    case TCopyKind::FolderName:
+        return item.Parent() ? item.Parent()->GetPath() : std::string();
+    case TCopyKind::CompletePath:
+        return item.GetPath();
+    }
+    return {};
+}
+
+std::string CopyText(const std::vector<const TItem*>& items, bool several, TCopyKind kind) {
+    std::string text;
+    if (!several) {
+        if (!items.empty() && items.front()) text = CopyItemText(*items.front(), kind);
+        return text;
+    }
+    for (const TItem* item : items)
+        if (item) text += CopyItemText(*item, kind) + "\n";
+    return text;
+}
+
+std::string ExportSubjectText(const TItem* item, bool isRoot) {
+    if (isRoot) return "My Computer";
+    if (!item) return {};
+    std::string text = item->GetPath();
+    if (item->IsFolder()) {
+        auto* folder = static_cast<const TFolderItem*>(item);
+        if (!folder->IsExplored() && folder->HasExploredContent()) text += " **";
+    }
+    return text;
+}
+
+bool AcceptsPreferredPath(std::string_view path) {
+    return !path.empty() && path[0] == '/' && !(path.size() >= 2 && path[1] == '/');
+}
+
+std::vector<std::string> TrashPaths(const std::vector<const TItem*>& items) {
+    std::vector<std::string> paths;
+    for (const TItem* item : items) {
+        if (!item) continue;
+        std::string path = item->GetPath();
+        if (item->IsFolder() && path.size() > 1 && path.back() == '/') path.pop_back();
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
 } // namespace mainwindow

@@ -49,4 +49,26 @@ void MarkSelection(model::TRootItem& root, TFocus focus, const std::vector<model
 // The load dialog takes only names ending in ".txf" (any case).
 [[nodiscard]] bool HasExplorationExtension(std::string_view fileName);
 
+// What the copy commands put on the clipboard for one item.
+enum class TCopyKind { FileName, FolderName, CompletePath };
+[[nodiscard]] std::string CopyItemText(const model::TItem& item, TCopyKind kind);
+
+// The clipboard text of the copy commands: one item's text alone; with several (list rows in display
+// order, rows without item skipped) each text followed by a plain line break, the last one too.
+// Empty when nothing carries an item.
+[[nodiscard]] std::string CopyText(const std::vector<const model::TItem*>& items, bool several,
+                                   TCopyKind kind);
+
+// The subject line of the main list's export: "My Computer" for the root, else the folder's path,
+// marked " **" when the folder holds explored content without being explored itself.
+[[nodiscard]] std::string ExportSubjectText(const model::TItem* item, bool isRoot);
+
+// Only local absolute paths become preferred explorations; a server ("//server/") cannot be
+// explored by itself.
+[[nodiscard]] bool AcceptsPreferredPath(std::string_view path);
+
+// The paths handed to the trash for a delete: every item's path, a folder's without its trailing
+// "/" (the root "/" itself stays as it is).
+[[nodiscard]] std::vector<std::string> TrashPaths(const std::vector<const model::TItem*>& items);
+
 } // namespace mainwindow

@@ -1,6 +1,8 @@
 // The main window's life: creation, the deferred start-up, the close question, settings.
 #include "mainwindow/UMainForm.h"
 
+#include "export/UFileLister.h"
+
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
@@ -252,6 +254,9 @@ void TMainForm::LoadSettings() {
     IconManager().RealIconsLocal = s.useLocalRealIcon;
     IconManager().RealIconsRemovable = s.useRemovableRealIcon;
     IconManager().RealIconsNetwork = s.useNetworkRealIcon;
+    listing::ColumnCatalogue().SizeUnit = s.sizeUnit;
+    listing::ColumnCatalogue().SpaceUnit = s.spaceUnit;
+    listing::ColumnCatalogue().AnalyserSpaceUnit = s.analyserSpaceUnit;
     // A stored value that stopped the reading leaves the rest at their defaults, but the window is
     // always put on the screen and the views always follow their toggles.
     ApplyView();
@@ -283,6 +288,9 @@ void TMainForm::SaveSettings() {
     s.useLocalRealIcon = IconManager().RealIconsLocal;
     s.useRemovableRealIcon = IconManager().RealIconsRemovable;
     s.useNetworkRealIcon = IconManager().RealIconsNetwork;
+    s.sizeUnit = listing::ColumnCatalogue().SizeUnit;
+    s.spaceUnit = listing::ColumnCatalogue().SpaceUnit;
+    s.analyserSpaceUnit = listing::ColumnCatalogue().AnalyserSpaceUnit;
     TRegistrySettingsKey key(reg);
     WriteMainSettings(key, s);
     reg.Flush(); // a failed write is silent: the program ends normally

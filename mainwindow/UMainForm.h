@@ -11,6 +11,7 @@
 #include "mainwindow/UCommandState.h"
 #include "mainwindow/UMainCommands.h"
 #include "mainwindow/UMainSettings.h"
+#include "mainwindow/UNetworkDrive.h"
 #include "model/UItem.h"
 
 #include <QIcon>
@@ -34,6 +35,9 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace exportdata {
+class TFileTrash;
+}
 namespace listing {
 class TColumnGroup;
 class TKPLListView;
@@ -136,8 +140,36 @@ public:
     // The list row of an item, or -1.
     [[nodiscard]] int FindListItem(const model::TItem* item) const;
 
+    // Runs the programs of Map Drive and Disconnect (not owned; the desktop's by default).
+    void SetProgramRunner(TProgramRunner* runner);
+    // The trash of Delete (not owned; the desktop's by default).
+    void SetTrash(exportdata::TFileTrash* trash);
+
     // ---- commands ----
     void RefreshExplore1Click();
+    // UMainFormTools.cpp: copy, open in the file manager, delete and remove, the tool windows,
+    // manual and preferred explorations, network shares, options and tips.
+    void CopyFilename1Click();
+    void CopyFoldername1Click();
+    void CopyCompletePath1Click();
+    void ExpToolButtonClick();
+    void Delete1Click();
+    void FileToolButtonClick();
+    void N100biggestfiles1Click();
+    void Analyser1Click();
+    void ExportData1Click();
+    void ManualExploration1Click();
+    void AddPreferredExploration1Click();
+    void New1Click();
+    void AddPref1Click();
+    void Auto1Click();
+    void MapToolButtonClick();
+    void DisconnectToolButtonClick();
+    void MapDriveDisconnectbutton1Click();
+    void Options1Click();
+    void Tipoftheday1Click();
+    [[nodiscard]] bool ShowTips() const { return FShowTips; }
+    [[nodiscard]] bool AskSave() const { return FAskSave; }
     void Open1Click();
     void UpToolButtonClick();
     void Collapse1Click();
@@ -204,6 +236,20 @@ private:
     [[nodiscard]] QVariant RowIcon(int row) const;
     [[nodiscard]] TCommandInput CommandInput() const;
     [[nodiscard]] bool IsMountPoint(const model::TItem* item) const;
+    // UMainFormTools.cpp
+    void CopyCommand(TCopyKind kind);
+    void DeleteFromDisk();
+    void RemoveSelectedExplorations();
+    void RemoveExplorations(const std::vector<model::TItem*>& items, bool preferred);
+    void RunFileLister(int mode);
+    [[nodiscard]] model::TFolderItem* FolderSubject();
+    void ReselectRow(const model::TItem* item);
+    void NewManualExploration();
+    void NewPreferredExploration();
+    void AddToPreferred();
+    void AddExplorationNode(model::TManualRootItem* container, model::TFolderItem* item);
+    void ReExploreComputer();
+    bool AskYesNoCancel(const std::string& text, const std::string& caption);
     // UMainFormCommands.cpp
     void ApplyPopupNode();
     void SelectNode(QTreeWidgetItem* node);
@@ -236,6 +282,10 @@ private:
     std::vector<std::string> FMountPoints;
     TCommandState FCommands;
     TDialogHooks FHooks;
+    TProgramRunner* FRunner = nullptr;
+    std::unique_ptr<TProgramRunner> FDesktopRunner;
+    exportdata::TFileTrash* FTrash = nullptr;
+    std::unique_ptr<exportdata::TFileTrash> FDesktopTrash;
     std::string FSettingsFile;
     bool FStartupDone = false;
     bool FCloseAllowed = false;

@@ -55,25 +55,25 @@ void TMainForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     RefreshExplore1 = Item(file, "RefreshExplore1", "&Refresh", QKeySequence("Ctrl+R"));
     file->addSeparator();
-    ManualExploration1 = Later(file, "ManualExploration1", "&Manual Exploration...", QKeySequence("Ctrl+M"));
+    ManualExploration1 = Item(file, "ManualExploration1", "&Manual Exploration...", QKeySequence("Ctrl+M"));
     AddPreferredExploration1 =
-        Later(file, "AddPreferredExploration1", "&New Preferred Exploration...", QKeySequence("Ctrl+N"));
+        Item(file, "AddPreferredExploration1", "&New Preferred Exploration...", QKeySequence("Ctrl+N"));
     file->addSeparator();
     Load1 = Item(file, "Load1", "&Load Exploration...", QKeySequence("Ctrl+L"));
     Saveas1 = Item(file, "Saveas1", "&Save Exploration...", QKeySequence("Ctrl+S"));
     file->addSeparator();
     Open3 = Item(file, "Open3", "&Open", QKeySequence("Ctrl+O"));
     OpeninWindowsExplorer1 =
-        Later(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
-    ExportData1 = Later(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
-    Delete1 = Later(file, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete));
+        Item(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
+    ExportData1 = Item(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
+    Delete1 = Item(file, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete));
     file->addSeparator();
     Exit1 = Item(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
 
     QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName2 = Later(edit, "CopyFileName2", "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName2 = Later(edit, "CopyFolderName2", "Co&py Folder Name");
-    CopyCompletePath2 = Later(edit, "CopyCompletePath2", "Cop&y Complete Path");
+    CopyFileName2 = Item(edit, "CopyFileName2", "&Copy File Name", QKeySequence("Ctrl+C"));
+    CopyFolderName2 = Item(edit, "CopyFolderName2", "Co&py Folder Name");
+    CopyCompletePath2 = Item(edit, "CopyCompletePath2", "Cop&y Complete Path");
 
     QMenu* go = menuBar()->addMenu("&Go");
     Up1 = Item(go, "Up1", "&Up One Level");
@@ -96,19 +96,18 @@ void TMainForm::CreateMenus() {
     CustomizeColumns1 = Item(view, "CustomizeColumns1", "&Customize Columns...");
 
     QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = Later(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = Later(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 =
-        Later(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
+    FileLister1 = Item(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
+    Analyser1 = Item(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
+    N100biggestfiles1 = Item(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
     tools->addSeparator();
-    MapDrive1 = Later(tools, "MapDrive1", "&Map Drive...");
-    Disconnect1 = Later(tools, "Disconnect1", "&Disconnect...");
+    MapDrive1 = Item(tools, "MapDrive1", "&Map Drive...");
+    Disconnect1 = Item(tools, "Disconnect1", "&Disconnect...");
     tools->addSeparator();
-    Options1 = Later(tools, "Options1", "&Options...");
+    Options1 = Item(tools, "Options1", "&Options...");
 
     QMenu* help = menuBar()->addMenu("&Help");
     Contents1 = Later(help, "Contents1", "&Contents");
-    Tipoftheday1 = Later(help, "Tipoftheday1", "&Tip of the Day...");
+    Tipoftheday1 = Item(help, "Tipoftheday1", "&Tip of the Day...");
     help->addSeparator();
     TessalundrixWebSite1 = Later(help, "TessalundrixWebSite1", "Tessalundrix &Web Site");
     OnlineHelp1 = Later(help, "OnlineHelp1", "&Online Help");
@@ -124,6 +123,22 @@ void TMainForm::CreateMenus() {
     connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
     connect(Collapse1, &QAction::triggered, this, &TMainForm::Collapse1Click);
     connect(CustomizeColumns1, &QAction::triggered, this, &TMainForm::Columns1Click);
+    connect(ManualExploration1, &QAction::triggered, this, &TMainForm::ManualExploration1Click);
+    connect(AddPreferredExploration1, &QAction::triggered, this, &TMainForm::AddPreferredExploration1Click);
+    connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(ExportData1, &QAction::triggered, this, &TMainForm::ExportData1Click);
+    connect(Delete1, &QAction::triggered, this, &TMainForm::Delete1Click);
+    connect(CopyFileName2, &QAction::triggered, this, &TMainForm::CopyFilename1Click);
+    connect(CopyFolderName2, &QAction::triggered, this, &TMainForm::CopyFoldername1Click);
+    connect(CopyCompletePath2, &QAction::triggered, this, &TMainForm::CopyCompletePath1Click);
+    connect(FileLister1, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
+    connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
+    connect(N100biggestfiles1, &QAction::triggered, this, &TMainForm::N100biggestfiles1Click);
+    connect(MapDrive1, &QAction::triggered, this, &TMainForm::MapToolButtonClick);
+    connect(Disconnect1, &QAction::triggered, this, &TMainForm::DisconnectToolButtonClick);
+    connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
+    connect(Tipoftheday1, &QAction::triggered, this, &TMainForm::Tipoftheday1Click);
+    connect(MapDriveDisconnectbutton1, &QAction::triggered, this, &TMainForm::MapDriveDisconnectbutton1Click);
 }
 
 void TMainForm::CreateToolBar() {
@@ -154,14 +169,16 @@ void TMainForm::CreateToolBar() {
                             "view-list-details", QStyle::SP_FileDialogDetailedView);
     AnaToolButton = button("AnaToolButton", "Analyser", "Analyse the current folder/drive",
                            "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
-    for (QAction* later : {ManualToolButton, DeleteToolButton, MapToolButton, DisconnectToolButton,
-                           ExpToolButton, FileToolButton, AnaToolButton}) {
-        later->setEnabled(false);
-        later->setProperty("later", true);
-    }
     MapToolButton->setVisible(false);
     DisconnectToolButton->setVisible(false);
     connect(UpToolButton, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
+    connect(ManualToolButton, &QAction::triggered, this, &TMainForm::ManualExploration1Click);
+    connect(DeleteToolButton, &QAction::triggered, this, &TMainForm::Delete1Click);
+    connect(MapToolButton, &QAction::triggered, this, &TMainForm::MapToolButtonClick);
+    connect(DisconnectToolButton, &QAction::triggered, this, &TMainForm::DisconnectToolButtonClick);
+    connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    connect(FileToolButton, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
+    connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(RefreshToolButton, &QAction::triggered, this, [this] {
         if (RefreshExplore1->isEnabled()) RefreshExplore1Click();
     });
@@ -171,15 +188,15 @@ void TMainForm::CreatePopups() {
     PopupMenuFile = new QMenu(this);
     PopupMenuFile->setObjectName("PopupMenuFile");
     Open2 = Item(PopupMenuFile, "Open2", "&Open");
-    OpeninWindowsExplorer3 = Later(PopupMenuFile, "OpeninWindowsExplorer3", "Open folder in &File Manager");
+    OpeninWindowsExplorer3 = Item(PopupMenuFile, "OpeninWindowsExplorer3", "Open folder in &File Manager");
     PopupMenuFile->addSeparator();
-    CopyFilename1 = Later(PopupMenuFile, "CopyFilename1", "&Copy File Name");
-    CopyFoldername1 = Later(PopupMenuFile, "CopyFoldername1", "Co&py Folder Name");
-    CopyCompletePath1 = Later(PopupMenuFile, "CopyCompletePath1", "Cop&y Complete Path");
+    CopyFilename1 = Item(PopupMenuFile, "CopyFilename1", "&Copy File Name");
+    CopyFoldername1 = Item(PopupMenuFile, "CopyFoldername1", "Co&py Folder Name");
+    CopyCompletePath1 = Item(PopupMenuFile, "CopyCompletePath1", "Cop&y Complete Path");
     PopupMenuFile->addSeparator();
     Saveas3 = Item(PopupMenuFile, "Saveas3", "&Save Exploration...");
     PopupMenuFile->addSeparator();
-    Delete2 = Later(PopupMenuFile, "Delete2", "&Delete");
+    Delete2 = Item(PopupMenuFile, "Delete2", "&Delete");
     PopupMenuFile->addSeparator();
     Refresh3 = Item(PopupMenuFile, "Refresh3", "&Refresh");
     PopupMenuFile->setDefaultAction(Open2);
@@ -187,29 +204,29 @@ void TMainForm::CreatePopups() {
     PopupMenuFolder = new QMenu(this);
     PopupMenuFolder->setObjectName("PopupMenuFolder");
     Open1 = Item(PopupMenuFolder, "Open1", "&Open");
-    FileLister2 = Later(PopupMenuFolder, "FileLister2", "File &Lister");
-    Analyser2 = Later(PopupMenuFolder, "Analyser2", "&Analyser (chart)");
-    OpeninWindowsExplorer2 = Later(PopupMenuFolder, "OpeninWindowsExplorer2", "Open in &File Manager");
+    FileLister2 = Item(PopupMenuFolder, "FileLister2", "File &Lister");
+    Analyser2 = Item(PopupMenuFolder, "Analyser2", "&Analyser (chart)");
+    OpeninWindowsExplorer2 = Item(PopupMenuFolder, "OpeninWindowsExplorer2", "Open in &File Manager");
     PopupMenuFolder->addSeparator();
-    AddPref1 = Later(PopupMenuFolder, "AddPref1", "Add to My Preferred Explorations");
+    AddPref1 = Item(PopupMenuFolder, "AddPref1", "Add to My Preferred Explorations");
     PopupMenuFolder->addSeparator();
-    CopyFileName3 = Later(PopupMenuFolder, "CopyFileName3", "&Copy Name");
-    CopyCompletePath3 = Later(PopupMenuFolder, "CopyCompletePath3", "Cop&y Complete Path");
+    CopyFileName3 = Item(PopupMenuFolder, "CopyFileName3", "&Copy Name");
+    CopyCompletePath3 = Item(PopupMenuFolder, "CopyCompletePath3", "Cop&y Complete Path");
     PopupMenuFolder->addSeparator();
     SaveAs2 = Item(PopupMenuFolder, "SaveAs2", "&Save Exploration...");
     PopupMenuFolder->addSeparator();
-    Delete3 = Later(PopupMenuFolder, "Delete3", "&Delete");
+    Delete3 = Item(PopupMenuFolder, "Delete3", "&Delete");
     PopupMenuFolder->addSeparator();
     Refresh1 = Item(PopupMenuFolder, "Refresh1", "&Refresh");
     PopupMenuFolder->setDefaultAction(Open1);
 
     ManualPopup = new QMenu(this);
     ManualPopup->setObjectName("ManualPopup");
-    New1 = Later(ManualPopup, "New1", "&New Manual Exploration");
+    New1 = Item(ManualPopup, "New1", "&New Manual Exploration");
     ManualPopup->addSeparator();
     Open4 = Item(ManualPopup, "Open4", "&Open");
-    FileLister4 = Later(ManualPopup, "FileLister4", "File &Lister");
-    Analyser4 = Later(ManualPopup, "Analyser4", "&Analyser (chart)");
+    FileLister4 = Item(ManualPopup, "FileLister4", "File &Lister");
+    Analyser4 = Item(ManualPopup, "Analyser4", "&Analyser (chart)");
     ManualPopup->addSeparator();
     Save4 = Item(ManualPopup, "Save4", "&Save Exploration...");
     ManualPopup->setDefaultAction(Open4);
@@ -217,19 +234,19 @@ void TMainForm::CreatePopups() {
     PopupMenuPref = new QMenu(this);
     PopupMenuPref->setObjectName("PopupMenuPref");
     Open5 = Item(PopupMenuPref, "Open5", "&Open");
-    FileLister5 = Later(PopupMenuPref, "FileLister5", "File &Lister");
-    Analyser5 = Later(PopupMenuPref, "Analyser5", "&Analyser (chart)");
-    OpeninWindowsExplorer5 = Later(PopupMenuPref, "OpeninWindowsExplorer5", "Open in &File Manager");
+    FileLister5 = Item(PopupMenuPref, "FileLister5", "File &Lister");
+    Analyser5 = Item(PopupMenuPref, "Analyser5", "&Analyser (chart)");
+    OpeninWindowsExplorer5 = Item(PopupMenuPref, "OpeninWindowsExplorer5", "Open in &File Manager");
     PopupMenuPref->addSeparator();
-    Auto1 = Later(PopupMenuPref, "Auto1", "Auto-Explore on Startup");
+    Auto1 = Item(PopupMenuPref, "Auto1", "Auto-Explore on Startup");
     Auto1->setCheckable(true);
     PopupMenuPref->addSeparator();
-    CopyFileName5 = Later(PopupMenuPref, "CopyFileName5", "&Copy Name");
-    CopyCompletePath5 = Later(PopupMenuPref, "CopyCompletePath5", "Cop&y Complete Path");
+    CopyFileName5 = Item(PopupMenuPref, "CopyFileName5", "&Copy Name");
+    CopyCompletePath5 = Item(PopupMenuPref, "CopyCompletePath5", "Cop&y Complete Path");
     PopupMenuPref->addSeparator();
     SaveAs5 = Item(PopupMenuPref, "SaveAs5", "&Save Exploration...");
     PopupMenuPref->addSeparator();
-    Delete5 = Later(PopupMenuPref, "Delete5", "&Delete");
+    Delete5 = Item(PopupMenuPref, "Delete5", "&Delete");
     PopupMenuPref->addSeparator();
     Refresh5 = Item(PopupMenuPref, "Refresh5", "&Refresh");
     PopupMenuPref->setDefaultAction(Open5);
@@ -253,6 +270,22 @@ void TMainForm::CreatePopups() {
     connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
     connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
     connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
+    for (QAction* a : {OpeninWindowsExplorer2, OpeninWindowsExplorer3, OpeninWindowsExplorer5})
+        connect(a, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
+    for (QAction* a : {CopyFilename1, CopyFileName3, CopyFileName5})
+        connect(a, &QAction::triggered, this, &TMainForm::CopyFilename1Click);
+    connect(CopyFoldername1, &QAction::triggered, this, &TMainForm::CopyFoldername1Click);
+    for (QAction* a : {CopyCompletePath1, CopyCompletePath3, CopyCompletePath5})
+        connect(a, &QAction::triggered, this, &TMainForm::CopyCompletePath1Click);
+    for (QAction* a : {Delete2, Delete3, Delete5})
+        connect(a, &QAction::triggered, this, &TMainForm::Delete1Click);
+    for (QAction* a : {FileLister2, FileLister4, FileLister5})
+        connect(a, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
+    for (QAction* a : {Analyser2, Analyser4, Analyser5})
+        connect(a, &QAction::triggered, this, &TMainForm::Analyser1Click);
+    connect(AddPref1, &QAction::triggered, this, &TMainForm::AddPref1Click);
+    connect(New1, &QAction::triggered, this, &TMainForm::New1Click);
+    connect(Auto1, &QAction::triggered, this, &TMainForm::Auto1Click);
 }
 
 void TMainForm::UpdateCommands(bool popupOnly) {

@@ -258,8 +258,9 @@ private slots:
         QVERIFY(FForm->Modified());
 
         // A popup dismissed without a command leaves no target: the next command takes the selection.
-        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(),
-                                    FForm->New1); // New1 stays disabled: nothing is chosen
+        QAction nothing;
+        nothing.setEnabled(false); // a disabled choice: nothing is chosen
+        FForm->TreeViewContextPopup(FForm->NodeOf(Sub("sub1")), QPoint(), &nothing);
         QVERIFY(!FForm->PopupNode());
         FForm->TreeView->setFocus();
         FForm->RefreshExplore1Click();

@@ -63,6 +63,8 @@ TEST(MainSettings, WrittenValuesReadBack) {
     s.showPath = false;
     s.askSave = false;
     s.useNetworkRealIcon = true;
+    s.sizeUnit = 2;
+    s.analyserSpaceUnit = 0;
     TMemoryKey key;
     WriteMainSettings(key, s);
     EXPECT_FALSE(key.ValueExists("Columns 0")); // a built-in layout is not written
@@ -77,6 +79,9 @@ TEST(MainSettings, WrittenValuesReadBack) {
     EXPECT_FALSE(r.showPath);
     EXPECT_FALSE(r.askSave);
     EXPECT_TRUE(r.useNetworkRealIcon);
+    EXPECT_EQ(r.sizeUnit, 2);
+    EXPECT_EQ(r.spaceUnit, 3);
+    EXPECT_EQ(r.analyserSpaceUnit, 0);
 }
 
 TEST(MainSettings, ReadingStopsAtAMissingValue) {

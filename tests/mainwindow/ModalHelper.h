@@ -1,0 +1,25 @@
+// Acting on a modal window from a test: the action runs once a window of the given class is the
+// active modal widget (polled, so it also waits for windows opened deep inside a command).
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 200) {
+    QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(w);
+            return;
+        }
+        if (triesLeft > 0) WhenModal<T>(std::move(act), triesLeft - 1);
+    });
+}
+
+// A picture of a window for looking at it.
+inline void Shot(QWidget* w, const QString& name) {
+    const QString dir = qEnvironmentVariable("TX_SHOTS");
+    if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
+}

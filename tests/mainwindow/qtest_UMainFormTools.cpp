@@ -1,0 +1,440 @@
+// The main window's item commands offscreen, under a temporary configuration and data home: copy
+// texts on the clipboard, delete into the trash only on Yes, removal from the manual list, a manual
+// exploration of a temporary folder, the tool windows on their subject, the options round trip,
+// and the network commands through a runner that mounts nothing.
+#include "ModalHelper.h"
+#include "analyser/UAnalyserForm.h"
+#include "export/UExportDataForm.h"
+#include "export/UFileListerForm.h"
+#include "listing/KPLListView.h"
+#include "listing/UColumn.h"
+#include "listing/UProgramProfile.h"
+#include "mainwindow/UMainForm.h"
+#include "mainwindow/UManualScanForm.h"
+#include "mainwindow/UOptionsForm.h"
+#include "mainwindow/UTipsForm.h"
+#include "model/UIconManager.h"
+#include "platform/PQtRegistry.h"
+#include "platform/PQtShell.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace mainwindow;
+using namespace model;
+
+namespace {
+
+void WriteFile(const QString& path, int bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(bytes, 'x'));
+}
+
+class TFakeRunner : public TProgramRunner {
+public:
+    bool hasGio = true;
+    int exitCode = 0;
+    std::vector<std::vector<std::string>> runs;
+    bool Has(const std::string& program) override { return program != "gio" || hasGio; }
+    int Run(const std::vector<std::string>& argv, std::string& errors) override {
+        runs.push_back(argv);
+        if (exitCode != 0) errors = "refused";
+        return exitCode;
+    }
+};
+
+} // namespace
+
+class TestMainFormTools : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FConfig, FDataHome, FDir;
+    QString FData; // the preferred folder explored at start, with a trailing "/"
+    std::unique_ptr<TMainForm> FForm;
+    std::vector<std::string> FMessages;
+    TFakeRunner FRunner;
+
+    void Start() {
+        FForm = std::make_unique<TMainForm>();
+        TMainForm::TDialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        hooks.closeAnswer = [] { return TCloseAnswer::No; };
+        FForm->SetDialogHooks(hooks);
+        FForm->SetProgramRunner(&FRunner);
+        FForm->ShowMainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
+        QTRY_VERIFY(FForm->StartupDone());
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+    }
+
+    TFolderItem* Preferred() const {
+        TPreferredRootItem* pref = FForm->RootItem()->PreferredRoot();
+        return pref && pref->ChildCount() > 0 ? static_cast<TFolderItem*>(pref->Child(0)) : nullptr;
+    }
+
+    void SelectInTree(TFolderItem* item) {
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
+        FForm->TreeView->setFocus();
+        QTreeWidgetItem* node = FForm->NodeOf(item);
+        QVERIFY(node);
+        FForm->TreeView->setCurrentItem(node);
+        QCOMPARE(FForm->Focus(), TFocus::Tree);
+    }
+
+    // Selects the rows of the named children of the preferred folder, with the list focused.
+    void SelectRows(const QStringList& names) {
+        SelectInTree(Preferred());
+        FForm->ListView->setFocus();
+        FForm->ListView->clearSelection();
+        for (const QString& name : names) {
+            const int row = FForm->FindListItem(Preferred()->FindChild(name.toStdString()));
+            QVERIFY2(row >= 0, qPrintable(name));
+            FForm->ListView->selectionModel()->select(FForm->ListView->model()->index(row, 0),
+                                                      QItemSelectionModel::Select |
+                                                          QItemSelectionModel::Rows);
+        }
+        QCOMPARE(FForm->Focus(), TFocus::List);
+    }
+
+    void Refresh() {
+        SelectInTree(Preferred());
+        FForm->RefreshExplore1Click();
+    }
+
+    QString Trashed(const QString& name) const { return FDataHome.path() + "/Trash/files/" + name; }
+
+private slots:
+    void initTestCase() {
+        qputenv("XDG_CONFIG_HOME", FConfig.path().toUtf8());
+        qputenv("XDG_DATA_HOME", FDataHome.path().toUtf8());
+        platform::InstallQtShell();
+        IconManager().Init();
+        listing::SetCurrentProfile(listing::ExplorerProfile());
+        FData = FDir.path() + "/data/";
+        QVERIFY(QDir().mkpath(FData + "sub"));
+        QVERIFY(QDir().mkpath(FDir.path() + "/manual/inner"));
+        WriteFile(FData + "a.txt", 100);
+        WriteFile(FData + "b.bin", 3000);
+        WriteFile(FData + "sub/c.txt", 50);
+        WriteFile(FDir.path() + "/manual/inner/m.txt", 9);
+        platform::TRegistry reg(platform::kExplorerSettings);
+        reg.OpenKey("Preferred", true);
+        reg.WriteString("Pref0", "1" + FData.toStdString());
+        QVERIFY(reg.Flush());
+        Start();
+        QVERIFY(Preferred() && Preferred()->IsExplored());
+    }
+
+    void commandsOfBuiltWindowsAreEnabled() {
+        SelectInTree(Preferred());
+        for (QAction* a :
+             {FForm->FileLister1, FForm->Analyser1, FForm->N100biggestfiles1, FForm->CopyFileName2,
+              FForm->CopyCompletePath2, FForm->OpeninWindowsExplorer1, FForm->ExportData1,
+              FForm->ManualExploration1, FForm->AddPreferredExploration1, FForm->MapDrive1,
+              FForm->Disconnect1, FForm->Options1, FForm->Tipoftheday1, FForm->Delete1})
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+        // A preferred exploration is removed from its list, not deleted.
+        QCOMPARE(FForm->Delete1->text(), QString("R&emove from My Preferred Explorations"));
+        // No help window exists.
+        for (QAction* a : {FForm->Contents1, FForm->OnlineHelp1, FForm->About1})
+            QVERIFY(!a->isEnabled());
+        FForm->grab().save(qEnvironmentVariable("TX_SHOTS", "/tmp") + "/main.png");
+        for (QMenu* menu : FForm->menuBar()->findChildren<QMenu*>()) {
+            if (menu->title().isEmpty()) continue;
+            menu->adjustSize();
+            Shot(menu, "menu_" + menu->title().remove('&'));
+        }
+    }
+
+    void copyTextsGoToTheClipboard() {
+        SelectRows({"a.txt", "b.bin"});
+        FForm->CopyFilename1Click();
+        // In display order, each name followed by a line break.
+        const bool aFirst = FForm->FindListItem(Preferred()->FindChild("a.txt")) <
+                            FForm->FindListItem(Preferred()->FindChild("b.bin"));
+        QCOMPARE(QApplication::clipboard()->text(), QString(aFirst ? "a.txt\nb.bin\n" : "b.bin\na.txt\n"));
+        SelectRows({"b.bin"});
+        FForm->CopyFilename1Click();
+        QCOMPARE(QApplication::clipboard()->text(), QString("b.bin"));
+        FForm->CopyFoldername1Click();
+        QCOMPARE(QApplication::clipboard()->text(), FData);
+        SelectRows({"sub"});
+        FForm->CopyCompletePath1Click();
+        QCOMPARE(QApplication::clipboard()->text(), FData + "sub/");
+        SelectInTree(Preferred());
+        FForm->CopyCompletePath1Click();
+        QCOMPARE(QApplication::clipboard()->text(), FData);
+    }
+
+    void deleteMovesToTheTrashOnlyOnYes() {
+        WriteFile(FData + "gone.txt", 5);
+        Refresh();
+        for (QMessageBox::StandardButton answer : {QMessageBox::No, QMessageBox::Cancel}) {
+            SelectRows({"gone.txt"});
+            QVERIFY(FForm->Delete1->isEnabled());
+            QCOMPARE(FForm->Delete1->text(), QString("&Delete"));
+            bool asked = false;
+            WhenModal<QMessageBox>([&](QMessageBox* box) {
+                asked = true;
+                QCOMPARE(box->windowTitle(), QString("Confirm Delete"));
+                QCOMPARE(box->icon(), QMessageBox::Warning);
+                QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+                QVERIFY(box->text().contains(FData + "gone.txt"));
+                box->button(answer)->click();
+            });
+            FForm->Delete1Click();
+            QVERIFY(asked);
+            QVERIFY(QFile::exists(FData + "gone.txt"));
+            QVERIFY(Preferred()->FindChild("gone.txt"));
+        }
+        SelectRows({"gone.txt"});
+        WhenModal<QMessageBox>([](QMessageBox* box) {
+            Shot(box, "confirm_delete");
+            box->button(QMessageBox::Yes)->click();
+        });
+        FForm->Delete1Click();
+        QVERIFY(!QFile::exists(FData + "gone.txt"));
+        QVERIFY(QFile::exists(Trashed("gone.txt")));
+        QVERIFY(!Preferred()->FindChild("gone.txt"));
+        QCOMPARE(FForm->FindListItem(nullptr), -1);
+        QVERIFY(FMessages.empty());
+    }
+
+    void deletingAFolderFromTheTreeTrashesItAndItsNode() {
+        QVERIFY(QDir().mkpath(FData + "old/deep"));
+        WriteFile(FData + "old/deep/x.txt", 3);
+        Refresh();
+        auto* old = dynamic_cast<TFolderItem*>(Preferred()->FindChild("old"));
+        QVERIFY(old);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(old);
+        QVERIFY(FForm->Delete1->isEnabled());
+        WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        FForm->Delete1Click();
+        QVERIFY(!QFileInfo::exists(FData + "old"));
+        QVERIFY(QFileInfo(Trashed("old")).isDir());
+        QVERIFY(!Preferred()->FindChild("old"));
+        QCOMPARE(FForm->SelectedTreeItem(), Preferred());
+    }
+
+    void aDriveIsNeverOfferedForDelete() {
+        TComputerRootItem* computer = FForm->RootItem()->ComputerRoot();
+        QVERIFY(computer && computer->ChildCount() > 0);
+        FForm->NodeOf(computer)->setExpanded(true);
+        SelectInTree(static_cast<TFolderItem*>(computer->Child(0)));
+        QVERIFY(!FForm->Delete1->isEnabled());
+        bool asked = false;
+        WhenModal<QMessageBox>(
+            [&](QMessageBox* box) {
+                asked = true;
+                box->button(QMessageBox::Cancel)->click();
+            },
+            20);
+        FForm->Delete1Click();
+        QTest::qWait(300);
+        QVERIFY(!asked);
+    }
+
+    void manualExplorationOfAFolderAndItsRemoval() {
+        const QString path = FDir.path() + "/manual";
+        WhenModal<TManualScanForm>([&](TManualScanForm* w) {
+            w->PathEdit->setText(path);
+            w->Button1->click();
+        });
+        FForm->ManualExploration1Click();
+        TManualRootItem* manual = FForm->RootItem()->ManualRoot();
+        QCOMPARE(manual->ChildCount(), 1);
+        auto* item = dynamic_cast<TManualItem*>(manual->Child(0));
+        QVERIFY(item);
+        QVERIFY(item->IsExplored());
+        QCOMPARE(QString::fromStdString(item->GetPath()), path + "/");
+        QVERIFY(manual->IsExplored());
+        QCOMPARE(FForm->SelectedTreeItem(), item);
+        auto* inner = dynamic_cast<TFolderItem*>(item->FindChild("inner"));
+        QVERIFY(inner && inner->FindChild("m.txt"));
+
+        // Remove: out of the list, nothing touched on disk, no question.
+        SelectInTree(item);
+        QCOMPARE(FForm->Delete1->text(), QString("R&emove from My Manual Explorations"));
+        FForm->Delete1Click();
+        QCOMPARE(manual->ChildCount(), 0);
+        QVERIFY(QFile::exists(path + "/inner/m.txt"));
+        QCOMPARE(FForm->SelectedTreeItem(), manual);
+    }
+
+    void cancelledManualDialogAddsNothing() {
+        WhenModal<TManualScanForm>([](TManualScanForm* w) { w->Button2->click(); });
+        FForm->ManualExploration1Click();
+        QCOMPARE(FForm->RootItem()->ManualRoot()->ChildCount(), 0);
+    }
+
+    void addToPreferredTakesTheFolderUnexplored() {
+        Refresh();
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        auto* sub = dynamic_cast<TFolderItem*>(Preferred()->FindChild("sub"));
+        QVERIFY(sub);
+        SelectInTree(sub);
+        QVERIFY(FForm->AddPref1->isEnabled());
+        FForm->AddPref1Click();
+        TPreferredRootItem* pref = FForm->RootItem()->PreferredRoot();
+        QCOMPARE(pref->ChildCount(), 2);
+        auto* added = dynamic_cast<TPreferredItem*>(pref->Child(1));
+        QVERIFY(added);
+        QCOMPARE(QString::fromStdString(added->GetPath()), FData + "sub/");
+        QVERIFY(!added->IsExplored());
+        QVERIFY(!added->ExploreAtStart());
+        // Removing it leaves the first one.
+        SelectInTree(added);
+        FForm->Delete1Click();
+        QCOMPARE(pref->ChildCount(), 1);
+    }
+
+    void toolWindowsOpenOnTheSubject() {
+        SelectInTree(Preferred());
+        bool lister = false, analyserShown = false, exported = false;
+        WhenModal<exportdata::TFileListerForm>([&](exportdata::TFileListerForm* w) {
+            lister = true;
+            QVERIFY(w->Lister().Folder() == Preferred());
+            Shot(w, "file_lister");
+            w->reject();
+        });
+        FForm->FileToolButtonClick();
+        QVERIFY(lister);
+        WhenModal<analyser::TAnalyserForm>([&](analyser::TAnalyserForm* w) {
+            analyserShown = true;
+            w->reject();
+        });
+        SelectInTree(Preferred());
+        FForm->Analyser1Click();
+        QVERIFY(analyserShown);
+        SelectInTree(Preferred());
+        WhenModal<exportdata::TExportDataForm>([&](exportdata::TExportDataForm* w) {
+            exported = true;
+            w->reject();
+        });
+        FForm->ExportData1Click();
+        QVERIFY(exported);
+    }
+
+    void optionsApplyOnOkOnlyAndLastToTheNextRun() {
+        listing::TColumnList& columns = listing::ColumnCatalogue();
+        QCOMPARE(columns.SizeUnit, 1);
+        WhenModal<TOptionsForm>([](TOptionsForm* w) {
+            w->ListUnit[2]->setChecked(true);
+            w->Button2->click();
+        });
+        FForm->Options1Click();
+        QCOMPARE(columns.SizeUnit, 1);
+
+        WhenModal<TOptionsForm>([](TOptionsForm* w) {
+            w->ListUnit[2]->setChecked(true);
+            w->DriveUnit[0]->setChecked(true);
+            w->SaveCheckBox->setChecked(false);
+            w->RadioButton8->setChecked(false);
+            w->RadioButton7->setChecked(true); // real icons on removable drives
+            w->Button1->click();
+        });
+        FForm->Options1Click();
+        QCOMPARE(columns.SizeUnit, 2);
+        QCOMPARE(columns.SpaceUnit, 0);
+        QVERIFY(!FForm->AskSave());
+        QVERIFY(IconManager().RealIconsRemovable);
+
+        // Written at shut-down, read at the next start.
+        FForm->close();
+        FForm.reset();
+        columns.SizeUnit = 1;
+        columns.SpaceUnit = 3;
+        IconManager().RealIconsRemovable = false;
+        Start();
+        QCOMPARE(columns.SizeUnit, 2);
+        QCOMPARE(columns.SpaceUnit, 0);
+        QVERIFY(!FForm->AskSave());
+        QVERIFY(IconManager().RealIconsRemovable);
+    }
+
+    void tipOfTheDayTakesTheShowTipsChoice() {
+        WhenModal<TTipsForm>([](TTipsForm* w) {
+            w->ShowCheckBox->setChecked(true);
+            w->Button2->click();
+        });
+        FForm->Tipoftheday1Click();
+        QVERIFY(FForm->ShowTips());
+    }
+
+    void mapDriveSaysWhenGioIsMissing() {
+        FRunner.hasGio = false;
+        FMessages.clear();
+        FForm->MapToolButtonClick();
+        QCOMPARE(FMessages.size(), std::size_t(1));
+        QVERIFY(FMessages.front().find("gio") != std::string::npos);
+        QVERIFY(FRunner.runs.empty());
+        FRunner.hasGio = true;
+    }
+
+    void mapDriveMountsTheAddressThroughGio() {
+        FMessages.clear();
+        WhenModal<QInputDialog>([](QInputDialog* d) { d->reject(); });
+        FForm->MapToolButtonClick();
+        QVERIFY(FRunner.runs.empty()); // cancelled: nothing runs
+        WhenModal<QInputDialog>([](QInputDialog* d) {
+            Shot(d, "map_drive");
+            d->setTextValue("smb://server/share");
+            d->accept();
+        });
+        FForm->MapToolButtonClick();
+        QCOMPARE(FRunner.runs.size(), std::size_t(1));
+        QCOMPARE(FRunner.runs.front(), (std::vector<std::string>{"gio", "mount", "smb://server/share"}));
+        QVERIFY(FForm->Modified()); // the drives were listed again
+        QVERIFY(FMessages.empty());
+
+        FRunner.exitCode = 2;
+        WhenModal<QInputDialog>([](QInputDialog* d) {
+            d->setTextValue("sftp://host/path");
+            d->accept();
+        });
+        FForm->MapToolButtonClick();
+        QCOMPARE(FMessages.size(), std::size_t(1));
+        QVERIFY(FMessages.front().starts_with("Error: Unable to mount sftp://host/path"));
+        FRunner.exitCode = 0;
+        FRunner.runs.clear();
+    }
+
+    void mapDriveButtonsFollowTheirToggle() {
+        QVERIFY(!FForm->MapToolButton->isVisible());
+        FForm->MapDriveDisconnectbutton1->trigger();
+        QVERIFY(FForm->MapToolButton->isVisible());
+        QVERIFY(FForm->DisconnectToolButton->isVisible());
+        FForm->MapDriveDisconnectbutton1->trigger();
+        QVERIFY(!FForm->MapToolButton->isVisible());
+    }
+
+    void cleanupTestCase() {
+        if (FForm) FForm->close();
+        FForm.reset();
+    }
+};
+
+QTEST_MAIN(TestMainFormTools)
+#include "qtest_UMainFormTools.moc"
