@@ -51,13 +51,14 @@ void WriteSource(const std::string& name, int seed) {
 
 int main(int argc, char** argv) {
     const std::string dir = argc > 1 ? argv[1] : "/tmp";
-    const std::string a = dir + "/bench_vs_a.txf", b = dir + "/bench_vs_b.txf", all = dir + "/bench_vs_all.txf",
-                      one = dir + "/bench_vs_one.txf";
+    const std::string a = dir + "/bench_vs_a.txf", b = dir + "/bench_vs_b.txf",
+                      all = dir + "/bench_vs_all.txf", one = dir + "/bench_vs_one.txf";
     WriteSource(a, 1);
     WriteSource(b, 2);
     viewer::TRootItem root;
     auto t0 = Clock::now();
-    if (viewer::LoadFileInto(root, a, nullptr).code != 0 || viewer::LoadFileInto(root, b, nullptr).code != 0) {
+    if (viewer::LoadFileInto(root, a, nullptr).code != 0 ||
+        viewer::LoadFileInto(root, b, nullptr).code != 0) {
         std::fprintf(stderr, "load failed\n");
         return 1;
     }

@@ -96,7 +96,8 @@ public:
     QAction *Contents1, *Tipoftheday1, *TessalundrixWebSite1, *OnlineHelp1, *OnlineSupport1, *About1;
     QAction *UpToolButton, *ToolButton5, *ToolButton1, *ExpToolButton, *FileToolButton, *AnaToolButton;
     QMenu *PopupMenuFile, *PopupMenuFolder, *PopupMenu1;
-    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyCompletePath2, *Save2, *Close2;
+    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyCompletePath2, *Save2,
+        *Close2;
     QAction *OpenFolder3, *CopyFileName3, *CopyFolderName3, *CopyCompletePath3, *Save3, *Close3;
     QAction *SortAscending1, *SortDescending1, *Columns1;
 

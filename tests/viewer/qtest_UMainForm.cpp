@@ -86,9 +86,7 @@ class TestViewerMainForm : public QObject {
         QCOMPARE(FForm->Focus(), TFocus::Tree);
     }
 
-    TFileRootItem* File(int i) const {
-        return dynamic_cast<TFileRootItem*>(FForm->RootItem()->Child(i));
-    }
+    TFileRootItem* File(int i) const { return dynamic_cast<TFileRootItem*>(FForm->RootItem()->Child(i)); }
 
 private slots:
     void initTestCase() {
