@@ -208,11 +208,9 @@ void TMainForm::CreateWidgets() {
         if (!ListView->selectionModel()->isRowSelected(index.row(), {}))
             ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                                    QItemSelectionModel::Rows);
-        const std::vector<TItem*> sel = SelectedRows();
-        if (index.row() >= int(FShownItems.size())) return;
+        QMenu* menu = ListPopupFor(index.row());
+        if (!menu) return;
         UpdateMenus(true);
-        QMenu* menu =
-            sel.size() >= 2 || !FShownItems[index.row()]->IsFolder() ? PopupMenuFile : PopupMenuFolder;
         menu->popup(ListView->viewport()->mapToGlobal(pos));
     });
     connect(ListView, &listing::TKPLListView::ColumnClick, this, &TMainForm::ListViewColumnClick);

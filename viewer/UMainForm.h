@@ -129,6 +129,9 @@ public:
     void ExpToolButtonClick();
     void UpToolButtonClick();
     void ListViewDblClick();
+    // The popup of a right-click on list row (after the click selected it): the file menu for two
+    // or more selected rows or a row that is no folder item, else the folder menu.
+    [[nodiscard]] QMenu* ListPopupFor(int row) const;
     // Shows the popup of a right-click on node (tests give the action to choose instead).
     void TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose = nullptr);
 

@@ -287,6 +287,12 @@ void TMainForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& global
     }
 }
 
+QMenu* TMainForm::ListPopupFor(int row) const {
+    if (row < 0 || row >= int(FShownItems.size())) return nullptr;
+    if (SelectedRows().size() >= 2 || !FShownItems[row]->IsFolder()) return PopupMenuFile;
+    return PopupMenuFolder;
+}
+
 // ---- commands ----
 
 void TMainForm::UpToolButtonClick() {
