@@ -366,6 +366,8 @@ std::vector<QWidget*> TMainForm::ToolWindows() const {
 }
 
 void TMainForm::CloseWindowsOfItem(const TFileRootItem* file) {
+    // Collected first: destroying a window changes the list of children.
+    std::vector<QObject*> doomed;
     for (QObject* child : children()) {
         const TItem* shown = nullptr;
         if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child))
@@ -374,8 +376,10 @@ void TMainForm::CloseWindowsOfItem(const TFileRootItem* file) {
             shown = w->Folder();
         else
             continue;
-        if (WindowGoesWithFile(shown, file)) delete child;
+        if (WindowGoesWithFile(shown, file)) doomed.push_back(child);
     }
+    for (QObject* window : doomed)
+        delete window;
 }
 
 void TMainForm::ExportData1Click() {
