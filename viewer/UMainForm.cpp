@@ -78,6 +78,12 @@ bool IsFileRootItem(const TItem* item) {
 
 } // namespace
 
+void InstallViewerProfile() {
+    listing::TProgramProfile profile = listing::ViewerProfile();
+    profile.isFileRoot = [](const model::TItem* item) { return IsFileRootItem(item); };
+    listing::SetCurrentProfile(profile);
+}
+
 // ---- creation and destruction ----
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {

@@ -38,6 +38,10 @@ class TKPLListView;
 
 namespace viewer {
 
+// Makes the viewer's listing profile current: its column groups and comparators, and its loaded
+// files as the items whose rows show no dates and attributes. Call once at start.
+void InstallViewerProfile();
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:

@@ -93,7 +93,7 @@ private slots:
         QVERIFY(FDir.isValid());
         platform::InstallQtShell();
         model::IconManager().Init();
-        listing::SetCurrentProfile(listing::ViewerProfile());
+        viewer::InstallViewerProfile();
         (void)listing::ColumnCatalogue();
         FGood = txftest::Generate(FFiles, kTree, "good.txf");
         QVERIFY(!FGood.empty());
@@ -141,6 +141,7 @@ private slots:
         SelectInTree(file);
         QCOMPARE(FForm->CurrentView(), int(kViewFile));
         QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
+        QVERIFY(listing::CurrentProfile().isFileRoot && listing::CurrentProfile().isFileRoot(file));
         FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
         SelectInTree(static_cast<model::TFolderItem*>(file->Child(0)));
         QCOMPARE(FForm->CurrentView(), int(kViewFolder));
@@ -306,7 +307,7 @@ private slots:
         FForm->TreeView1->setChecked(false);
         FForm->TreeView1->triggered();
         FForm->resize(700, 500);
-        FForm->Group(kViewFolder)->SortCode = 5;
+        FForm->Group(kViewFolder)->SetVisibleCount(4); // the folder view is not shown: kept as set
         FForm->close();
         FForm.reset();
 
@@ -314,6 +315,7 @@ private slots:
         QVERIFY(!FForm->TreeView1->isChecked());
         QVERIFY(!FForm->Panel4->isVisible());
         QCOMPARE(FForm->size(), QSize(700, 500));
+        QCOMPARE(FForm->Group(kViewFolder)->VisibleCount, 4);
         FForm.reset();
 
         // Bounds off the screen and too small come back on it.
