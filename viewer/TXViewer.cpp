@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
 
     platform::InstallQtShell();
     model::IconManager().Init();
-    listing::SetCurrentProfile(listing::ViewerProfile());
+    viewer::InstallViewerProfile();
     (void)listing::ColumnCatalogue();
 
     viewer::TMainForm form;

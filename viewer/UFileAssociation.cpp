@@ -48,7 +48,8 @@ bool WriteIfDifferent(const std::string& path, const std::string& text, TAssocia
 
 std::string ShellQuote(const std::string& s) {
     std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
 }
 
@@ -61,9 +62,11 @@ TAssociationPlaces UserAssociationPlaces() {
 
 TToolRunner SystemToolRunner() {
     return [](const std::string& program, const std::vector<std::string>& args) {
-        if (std::system(("command -v " + ShellQuote(program) + " >/dev/null 2>&1").c_str()) != 0) return false;
+        if (std::system(("command -v " + ShellQuote(program) + " >/dev/null 2>&1").c_str()) != 0)
+            return false;
         std::string cmd = ShellQuote(program);
-        for (const std::string& a : args) cmd += " " + ShellQuote(a);
+        for (const std::string& a : args)
+            cmd += " " + ShellQuote(a);
         return std::system((cmd + " >/dev/null 2>&1").c_str()) == 0;
     };
 }
@@ -99,7 +102,9 @@ std::string DesktopEntryText(const std::string& programPath) {
            "Type=Application\n"
            "Name=Tessalundrix Viewer\n"
            "Comment=Tessalundrix data file\n"
-           "Exec=" + QuoteExecArgument(programPath) + " %f\n"
+           "Exec=" +
+           QuoteExecArgument(programPath) +
+           " %f\n"
            "Icon=txviewer\n"
            "MimeType=application/x-tessalundrix;\n"
            "Terminal=false\n"
@@ -151,10 +156,12 @@ TAssociationResult RegisterFileAssociation(const std::string& programPath, const
     TAssociationResult result;
     const std::string data = places.dataHome;
     bool mime = WriteIfDifferent(data + "/mime/packages/tessalundrix.xml", MimePackageText(), result);
-    bool desktop = WriteIfDifferent(data + "/applications/" + kDesktopFileName, DesktopEntryText(programPath), result);
+    bool desktop =
+        WriteIfDifferent(data + "/applications/" + kDesktopFileName, DesktopEntryText(programPath), result);
     bool icons = WriteIfDifferent(data + "/icons/hicolor/scalable/apps/txviewer.svg", IconText(), result);
-    icons = WriteIfDifferent(data + "/icons/hicolor/scalable/mimetypes/application-x-tessalundrix.svg", IconText(),
-                             result) || icons;
+    icons = WriteIfDifferent(data + "/icons/hicolor/scalable/mimetypes/application-x-tessalundrix.svg",
+                             IconText(), result) ||
+            icons;
 
     const std::string list = places.configHome + "/mimeapps.list";
     std::string current;

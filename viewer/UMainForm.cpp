@@ -1,4 +1,4 @@
-// The viewer's main window: creation, start-up, settings, menus, tree and list, and the commands.
+// The viewer's main window: creation, start-up and settings, the tree and the list.
 #include "viewer/UMainForm.h"
 
 #include "analyser/UAnalyserForm.h"
@@ -38,10 +38,10 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
-#include <QStyle>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -77,6 +77,12 @@ bool IsFileRootItem(const TItem* item) {
 }
 
 } // namespace
+
+void InstallViewerProfile() {
+    listing::TProgramProfile profile = listing::ViewerProfile();
+    profile.isFileRoot = [](const model::TItem* item) { return IsFileRootItem(item); };
+    listing::SetCurrentProfile(profile);
+}
 
 // ---- creation and destruction ----
 
@@ -171,7 +177,8 @@ void TMainForm::CreateWidgets() {
         return platform::IconRegistry().Icon(item->IconIndex());
     });
     rows->SetDimmed([this](int row) {
-        return row >= 0 && row < int(FShownItems.size()) && (FShownItems[row]->Attributes() & model::kAttrHidden);
+        return row >= 0 && row < int(FShownItems.size()) &&
+               (FShownItems[row]->Attributes() & model::kAttrHidden);
     });
     ListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -207,10 +214,9 @@ void TMainForm::CreateWidgets() {
         if (!ListView->selectionModel()->isRowSelected(index.row(), {}))
             ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                                    QItemSelectionModel::Rows);
-        const std::vector<TItem*> sel = SelectedRows();
-        if (index.row() >= int(FShownItems.size())) return;
+        QMenu* menu = ListPopupFor(index.row());
+        if (!menu) return;
         UpdateMenus(true);
-        QMenu* menu = sel.size() >= 2 || !FShownItems[index.row()]->IsFolder() ? PopupMenuFile : PopupMenuFolder;
         menu->popup(ListView->viewport()->mapToGlobal(pos));
     });
     connect(ListView, &listing::TKPLListView::ColumnClick, this, &TMainForm::ListViewColumnClick);
@@ -224,152 +230,6 @@ void TMainForm::CreateWidgets() {
     });
     TreeView->installEventFilter(this);
     ListView->installEventFilter(this);
-}
-
-void TMainForm::CreateMenus() {
-    auto act = [this](QMenu* menu, const char* text, const QKeySequence& key = {}) {
-        QAction* a = menu->addAction(QString::fromUtf8(text));
-        if (!key.isEmpty()) a->setShortcut(key);
-        return a;
-    };
-    QMenu* file = menuBar()->addMenu("&File");
-    Load1 = act(file, "&Load...", QKeySequence("Ctrl+L"));
-    Close1 = act(file, "&Close", QKeySequence("Ctrl+Q"));
-    OpeninWindowsExplorer1 = act(file, "Open in &Windows Explorer", QKeySequence("Ctrl+W"));
-    Saveas1 = act(file, "&Save As...", QKeySequence("Ctrl+S"));
-    ExportData1 = act(file, "Ex&port Data...", QKeySequence("Ctrl+E"));
-    file->addSeparator();
-    Exit1 = act(file, "E&xit", QKeySequence("Ctrl+X"));
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName1 = act(edit, "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName1 = act(edit, "Co&py Folder Name");
-    CopyCompletePath1 = act(edit, "Cop&y Complete Path");
-    QMenu* go = menuBar()->addMenu("&Go");
-    Up1 = act(go, "&Up One Level");
-    Collapse1 = act(go, "&Collapse All");
-    QMenu* view = menuBar()->addMenu("&View");
-    TreeView1 = act(view, "T&ree View");
-    ToolBar2 = act(view, "Tool&bar");
-    ButtonLabel1 = act(view, "B&utton Label");
-    Path1 = act(view, "&Path");
-    StatusBar1 = act(view, "&Status Bar");
-    for (QAction* a : {TreeView1, ToolBar2, ButtonLabel1, Path1, StatusBar1}) {
-        a->setCheckable(true);
-        a->setChecked(true);
-        connect(a, &QAction::triggered, this, [this] { ApplyView(); });
-    }
-    view->addSeparator();
-    CustomizeColumns1 = act(view, "&Customize Columns...");
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = act(tools, "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = act(tools, "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 = act(tools, "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
-    tools->addSeparator();
-    Options1 = act(tools, "&Options...");
-    QMenu* help = menuBar()->addMenu("&Help");
-    Contents1 = act(help, "&Contents");
-    Tipoftheday1 = act(help, "&Tip of the Day...");
-    help->addSeparator();
-    TessalundrixWebSite1 = act(help, "Tessalundrix &Web Site");
-    OnlineHelp1 = act(help, "&Online Help");
-    OnlineSupport1 = act(help, "Online &Support");
-    help->addSeparator();
-    About1 = act(help, "A&bout...");
-    // Not built in this program yet: present, and off, rather than pretending.
-    for (QAction* a : {Options1, Contents1, Tipoftheday1, TessalundrixWebSite1, OnlineHelp1, OnlineSupport1})
-        a->setEnabled(false);
-
-    // Theme icons where the desktop has them, the style's own otherwise.
-    auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
-                       QStyle::StandardPixmap fallback) {
-        QAction* a = ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), text);
-        a->setObjectName(name);
-        a->setToolTip(hint);
-        return a;
-    };
-    UpToolButton = tool("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
-    ToolBar1->addSeparator();
-    ToolButton5 = tool("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
-                       QStyle::SP_DialogOpenButton);
-    ToolButton1 = tool("ToolButton1", "Save", "Save loaded items in one file", "document-save",
-                       QStyle::SP_DialogSaveButton);
-    ToolBar1->addSeparator();
-    ExpToolButton = tool("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
-                         "system-file-manager", QStyle::SP_DirOpenIcon);
-    FileToolButton = tool("FileToolButton", "File Lister", "List all files of current folder/drive",
-                          "view-list-details", QStyle::SP_FileDialogDetailedView);
-    AnaToolButton = tool("AnaToolButton", "Analyser", "Analyse the current folder/drive", "x-office-spreadsheet",
-                         QStyle::SP_FileDialogInfoView);
-
-    connect(Load1, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
-    connect(ToolButton5, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
-    connect(Close1, &QAction::triggered, this, &TMainForm::Close1Click);
-    connect(Saveas1, &QAction::triggered, this, &TMainForm::SaveAllfilesin1files1Click);
-    connect(ToolButton1, &QAction::triggered, this, &TMainForm::SaveAllfilesin1files1Click);
-    connect(ExportData1, &QAction::triggered, this, &TMainForm::ExportData1Click);
-    connect(Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(CopyFileName1, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyFolderName1, &QAction::triggered, this, [this] { CopyText(1); });
-    connect(CopyCompletePath1, &QAction::triggered, this, [this] { CopyText(2); });
-    connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
-    connect(UpToolButton, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
-    connect(Collapse1, &QAction::triggered, this, [this] {
-        TreeView->collapseAll();
-        if (FRootNode) {
-            FRootNode->setExpanded(true);
-            SelectNode(FRootNode);
-        }
-    });
-    connect(CustomizeColumns1, &QAction::triggered, this, &TMainForm::Columns1Click);
-    connect(FileLister1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
-    connect(FileToolButton, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
-    connect(N100biggestfiles1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerBiggest); });
-    connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
-    connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
-    connect(About1, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, "About", "Tessalundrix Viewer\nBrowses Tessalundrix data files.");
-    });
-}
-
-void TMainForm::CreatePopups() {
-    PopupMenuFolder = new QMenu(this);
-    FileLister2 = PopupMenuFolder->addAction("File &Lister");
-    Analyser2 = PopupMenuFolder->addAction("&Analyser (chart)");
-    OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &Windows Explorer");
-    CopyName2 = PopupMenuFolder->addAction("&Copy Name");
-    CopyCompletePath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
-    Save2 = PopupMenuFolder->addAction("&Save Exploration...");
-    Close2 = PopupMenuFolder->addAction("Cl&ose");
-    PopupMenuFile = new QMenu(this);
-    OpenFolder3 = PopupMenuFile->addAction("Open folder in &Windows Explorer");
-    CopyFileName3 = PopupMenuFile->addAction("&Copy File Name");
-    CopyFolderName3 = PopupMenuFile->addAction("Co&py Folder Name");
-    CopyCompletePath3 = PopupMenuFile->addAction("Cop&y Complete Path");
-    Save3 = PopupMenuFile->addAction("&Save Exploration...");
-    Close3 = PopupMenuFile->addAction("Cl&ose");
-    PopupMenu1 = new QMenu(this);
-    SortAscending1 = PopupMenu1->addAction("Sort &Ascending");
-    SortDescending1 = PopupMenu1->addAction("Sort &Descending");
-    Columns1 = PopupMenu1->addAction("&Columns...");
-
-    connect(FileLister2, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
-    connect(Analyser2, &QAction::triggered, this, &TMainForm::Analyser1Click);
-    connect(OpeninWindowsExplorer2, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(OpenFolder3, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(CopyName2, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
-    connect(CopyFileName3, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyFolderName3, &QAction::triggered, this, [this] { CopyText(1); });
-    connect(CopyCompletePath3, &QAction::triggered, this, [this] { CopyText(2); });
-    connect(Save2, &QAction::triggered, this, &TMainForm::Save1Click);
-    connect(Save3, &QAction::triggered, this, &TMainForm::Save1Click);
-    connect(Close2, &QAction::triggered, this, &TMainForm::Close1Click);
-    connect(Close3, &QAction::triggered, this, &TMainForm::Close1Click);
-    connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
-    connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
-    connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
 }
 
 // ---- start-up, settings, shut-down ----
@@ -409,16 +269,20 @@ void TMainForm::LoadSettings() {
             [&] {
                 for (int g = 0; g < 3; ++g)
                     listing::LoadColumnLayout(reg, kColumnValues[g], *FGroups[g]);
-                for (auto [name, field] : {std::pair{"Width", &s.width}, {"Height", &s.height},
-                                           {"Top", &s.top}, {"Left", &s.left}}) {
+                for (auto [name, field] : {std::pair{"Width", &s.width},
+                                           {"Height", &s.height},
+                                           {"Top", &s.top},
+                                           {"Left", &s.left}}) {
                     const auto v = reg.ReadInteger(name);
                     if (!v.Ok()) return;
                     *field = v.value;
                 }
-                for (auto [name, field] :
-                     {std::pair{"ShowTreeView", &s.showTreeView}, {"ShowToolbar", &s.showToolbar},
-                      {"ShowButtonLabel", &s.showButtonLabel}, {"ShowPath", &s.showPath},
-                      {"ShowStatusBar", &s.showStatusBar}, {"ShowTips", &s.showTips}}) {
+                for (auto [name, field] : {std::pair{"ShowTreeView", &s.showTreeView},
+                                           {"ShowToolbar", &s.showToolbar},
+                                           {"ShowButtonLabel", &s.showButtonLabel},
+                                           {"ShowPath", &s.showPath},
+                                           {"ShowStatusBar", &s.showStatusBar},
+                                           {"ShowTips", &s.showTips}}) {
                     const auto v = reg.ReadInteger(name);
                     if (!v.Ok()) return;
                     *field = v.value != 0;
@@ -460,7 +324,8 @@ void TMainForm::SaveSettings() {
 
 void TMainForm::ApplyView() {
     const bool toolbar = ToolBar2->isChecked(), path = Path1->isChecked();
-    ToolBar1->setToolButtonStyle(ButtonLabel1->isChecked() ? Qt::ToolButtonTextUnderIcon : Qt::ToolButtonIconOnly);
+    ToolBar1->setToolButtonStyle(ButtonLabel1->isChecked() ? Qt::ToolButtonTextUnderIcon
+                                                           : Qt::ToolButtonIconOnly);
     Panel6->setVisible(path);
     ToolBar1->setVisible(toolbar);
     Panel1->setVisible(toolbar || path);
@@ -615,8 +480,8 @@ void TMainForm::RefreshViews() {
     SortList();
     ListView->setUpdatesEnabled(true);
     if (ListView->hasFocus() && !FShownItems.empty() && !ListView->selectionModel()->hasSelection())
-        ListView->selectionModel()->setCurrentIndex(ListView->model()->index(0, 0), QItemSelectionModel::ClearAndSelect |
-                                                                                         QItemSelectionModel::Rows);
+        ListView->selectionModel()->setCurrentIndex(
+            ListView->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     UpdateMenus(false);
     UpdateStatusBar();
 }
@@ -650,7 +515,8 @@ void TMainForm::StoreColumnLayout() {
 void TMainForm::SortList() {
     if (FCurrentView != kViewNone && !FShownItems.empty()) {
         model::TBusyCursor busy;
-        if (const listing::TItemComparator* compare = listing::SelectViewerComparator(FCurrentView, FSortCode))
+        if (const listing::TItemComparator* compare =
+                listing::SelectViewerComparator(FCurrentView, FSortCode))
             listing::SortItems(FShownItems, *compare);
     }
     if (ListView->ListModel()->RowCount() == int(FShownItems.size()))
@@ -692,7 +558,8 @@ void TMainForm::Columns1Click() {
     StoreColumnLayout();
     listing::TColumnsForm form(this);
     const int page = FCurrentView < 0 ? 0 : FCurrentView;
-    if (form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()}) != QDialog::Accepted) return;
+    if (form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()}) != QDialog::Accepted)
+        return;
     if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
     ListView->setUpdatesEnabled(false);
     ApplyColumnGroup();
@@ -717,347 +584,6 @@ void TMainForm::ListViewDblClick() {
     }
 }
 
-// ---- bars and command state ----
-
-void TMainForm::UpdatePathBar(model::TFolderItem* item) {
-    PathEdit->setText(item == FRootItem.get() ? QString() : QString::fromStdString(item->GetPath()));
-    QPixmap image(16, 16);
-    image.fill(Qt::white);
-    if (item->IconIndex() == -1) item->ResolveIcon();
-    const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex()
-                                                                                 : item->IconIndex());
-    if (!icon.isNull()) {
-        QPainter painter(&image);
-        painter.drawPixmap(0, 0, icon.pixmap(16, 16));
-    }
-    Image1->setPixmap(image);
-}
-
-void TMainForm::UpdateMenus(bool popupMode) {
-    FCommands = ViewerCommands(Input());
-    const TViewerCommands& c = FCommands;
-    if (!popupMode) {
-        Up1->setEnabled(c.up);
-        UpToolButton->setEnabled(c.up);
-        for (QAction* a : {FileLister1, Analyser1, N100biggestfiles1, FileToolButton, AnaToolButton})
-            a->setEnabled(c.listerAnalyser);
-        OpeninWindowsExplorer1->setEnabled(c.openInExplorer);
-        ExpToolButton->setEnabled(c.openInExplorer);
-        ExportData1->setEnabled(c.exportData);
-        Close1->setEnabled(c.close);
-        CopyFileName1->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
-        CopyFileName1->setEnabled(c.copy);
-        CopyFolderName1->setEnabled(c.copy && c.listSubject);
-        CopyCompletePath1->setEnabled(c.copy);
-    }
-    FileLister2->setEnabled(c.listerAnalyser);
-    Analyser2->setEnabled(c.listerAnalyser);
-    OpeninWindowsExplorer2->setEnabled(c.openInExplorer);
-    OpenFolder3->setEnabled(c.openInExplorer);
-    for (QAction* a : {CopyName2, CopyCompletePath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
-        a->setEnabled(c.copy);
-    Close2->setEnabled(c.close);
-    Close3->setEnabled(c.close);
-    Save2->setEnabled(c.save);
-    Save3->setEnabled(c.save);
-}
-
-void TMainForm::UpdateStatusBar() {
-    const TViewerStatus s = ViewerStatus(Input());
-    StatusPanel0->setText(QString::fromStdString(s.name));
-    StatusPanel1->setText(QString::fromStdString(s.totals));
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        UpdateMenus(false);
-        UpdateStatusBar();
-    } else if (watched == ListView && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Backspace || key == Qt::Key_Left) {
-            UpToolButtonClick();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose) {
-    model::TFolderItem* item = ItemOfNode(node);
-    if (!item) return;
-    FPopupNode = node;
-    // The commands see the node as the subject while the menu is open.
-    QTreeWidgetItem* was = TreeView->currentItem();
-    TreeView->blockSignals(true);
-    TreeView->setCurrentItem(node);
-    TreeView->setFocus(Qt::OtherFocusReason);
-    UpdateMenus(true);
-    UpdateStatusBar();
-    TreeView->setCurrentItem(was);
-    TreeView->blockSignals(false);
-    QMenu* menu = PopupMenuFolder; // every tree node holds a folder item
-    if (choose) {
-        if (choose->isEnabled()) choose->trigger();
-    } else {
-        menu->popup(globalPos);
-    }
-}
-
-// ---- commands ----
-
-void TMainForm::UpToolButtonClick() {
-    ApplyPopupNode();
-    QTreeWidgetItem* node = TreeView->currentItem();
-    if (node && node->parent()) {
-        TreeView->setFocus(Qt::OtherFocusReason);
-        SelectNode(node->parent());
-    }
-}
-
-void TMainForm::CopyText(int which) {
-    ApplyPopupNode();
-    TItem* item = nullptr;
-    const std::vector<TItem*> rows = SelectedRows();
-    if (Focus() == TFocus::List && !rows.empty())
-        item = rows.front();
-    else
-        item = SelectedTreeItem();
-    if (!item) return;
-    std::string text;
-    if (which == 0) {
-        text = item->NameString();
-    } else if (which == 1) {
-        text = item->Parent() ? item->Parent()->GetPath() : std::string();
-    } else {
-        text = item->GetPath();
-    }
-    QApplication::clipboard()->setText(QString::fromStdString(text));
-}
-
-model::TFolderItem* TMainForm::ToolSubject(bool anyRow) const {
-    const TFocus focus = Focus();
-    if (focus == TFocus::Tree) return SelectedTreeItem();
-    if (focus != TFocus::List) return nullptr;
-    const std::vector<TItem*> rows = SelectedRows();
-    if (rows.empty()) return SelectedTreeItem();
-    TItem* row = rows.front();
-    if (row->IsFolder()) return static_cast<model::TFolderItem*>(row);
-    // The analyser takes a file row's folder; the File Lister does nothing on a file.
-    return anyRow ? row->Parent() : nullptr;
-}
-
-void TMainForm::FileToolButtonClick(int mode) {
-    ApplyPopupNode();
-    model::TFolderItem* subject = ToolSubject(false);
-    if (!subject || !FRootItem) return;
-    auto* lister = new exportdata::TFileListerForm(this);
-    lister->setAttribute(Qt::WA_DeleteOnClose);
-    lister->Execute(subject, FRootItem.get(), mode, nullptr, {}, true);
-}
-
-void TMainForm::Analyser1Click() {
-    ApplyPopupNode();
-    model::TFolderItem* subject = ToolSubject(true);
-    if (!subject || !FRootItem) return;
-    auto* form = new analyser::TAnalyserForm(this, platform::kViewerSettings);
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<analyser::TAnalyserForm> guard(form);
-    // A cancelled generation shows nothing; the window may have closed itself already.
-    if (form->ShowAnalyser(subject, FRootItem.get(), true) == 2 && guard) delete form;
-}
-
-std::vector<QWidget*> TMainForm::ToolWindows() const {
-    std::vector<QWidget*> windows;
-    for (QObject* child : children()) {
-        if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child)) windows.push_back(w);
-        if (auto* w = qobject_cast<analyser::TAnalyserForm*>(child)) windows.push_back(w);
-    }
-    return windows;
-}
-
-void TMainForm::CloseWindowsOfItem(const TFileRootItem* file) {
-    for (QObject* child : children()) {
-        const TItem* shown = nullptr;
-        if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child))
-            shown = w->Lister().Folder();
-        else if (auto* w = qobject_cast<analyser::TAnalyserForm*>(child))
-            shown = w->Folder();
-        else
-            continue;
-        if (WindowGoesWithFile(shown, file)) delete child;
-    }
-}
-
-void TMainForm::ExportData1Click() {
-    ApplyPopupNode();
-    model::TFolderItem* item = SelectedTreeItem();
-    if (!item || FCurrentView == kViewNone) return;
-    const std::string title = ExportTitle(item, FRootItem.get());
-    StoreColumnLayout();
-    FExporting = true;
-    exportdata::TExportDataForm form(this);
-    form.Execute(0, std::vector<const model::TItem*>(FShownItems.begin(), FShownItems.end()), *FGroups[FCurrentView],
-                 title, "File listing", true);
-    FExporting = false;
-}
-
-void TMainForm::ExpToolButtonClick() {
-    ApplyPopupNode();
-    model::TFolderItem* item = SelectedTreeItem();
-    if (!item) return;
-    const QString path = QString::fromStdString(item->GetPath());
-    if (!path.isEmpty() && QFileInfo(path).isDir()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-        return;
-    }
-    ShowMessage("Unable to open this folder in Windows Explorer because\n\rthis folder does not exist or cannot be "
-                "accessed from this computer.",
-                "Error", QMessageBox::Critical);
-}
-
-void TMainForm::AskAndLoadFile() {
-    std::string fileName;
-    if (FHooks.openFileName) {
-        fileName = FHooks.openFileName();
-    } else {
-        QFileDialog dialog(this);
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilters({"Tessalundrix File (*.txf)", "All Files (*)"});
-        dialog.setDefaultSuffix("txf");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            fileName = dialog.selectedFiles().front().toStdString();
-    }
-    if (!fileName.empty()) LoadFileWithProgress(fileName);
-}
-
-void TMainForm::LoadFileWithProgress(const std::string& fileName) {
-    if (!FRootItem) return;
-    ClearListRows();
-    TreeView->setUpdatesEnabled(false);
-    TLoadOutcome outcome;
-    {
-        model::TProgressForm progress(this);
-        progress.SetCaptions("Loading file...",
-                             QString::fromStdString("Loading file " + model::ShortenPath(fileName, 55) + "..."),
-                             "Please wait...");
-        model::ProgressManager().SetForm(&progress);
-        TManagerLoadProgress sink;
-        bool ran = false;
-        progress.Execute([&](model::TProgressForm&) {
-            outcome = LoadFileInto(*FRootItem, fileName, &sink);
-            ran = true;
-        });
-        model::ProgressManager().SetForm(nullptr);
-        if (!ran) outcome.code = kLoadCancelled;
-    }
-    if (outcome.file) {
-        outcome.file->ResolveIcon();
-        QTreeWidgetItem* node = NewNode(outcome.file, FRootNode);
-        AddChildNodes(outcome.file, node);
-    }
-    TreeView->setUpdatesEnabled(true);
-    if (!outcome.message.empty()) ShowMessage(outcome.message, "Error", QMessageBox::Critical);
-    if (!FRootNode->isExpanded()) FRootNode->setExpanded(true);
-    SelectNode(FRootNode);
-}
-
-void TMainForm::Close1Click() {
-    ApplyPopupNode();
-    const TFocus focus = Focus();
-    const std::vector<TFileRootItem*> files = FilesToClose(focus, SelectedRows(), SelectedTreeItem());
-    if (!files.empty()) CloseFiles(files);
-}
-
-void TMainForm::CloseFiles(const std::vector<TFileRootItem*>& files) {
-    model::TBusyCursor busy;
-    ClearListRows();
-    TreeView->blockSignals(true);
-    for (TFileRootItem* file : files) {
-        if (!IsFileRootItem(file) || file->Parent() != FRootItem.get()) continue;
-        CloseWindowsOfItem(file);
-        if (QTreeWidgetItem* node = NodeOf(file)) DeleteNode(node);
-        CloseFile(*FRootItem, file);
-    }
-    TreeView->blockSignals(false);
-    FRootNode->setExpanded(true);
-    TreeView->setCurrentItem(FRootNode);
-    RefreshViews();
-}
-
-void TMainForm::SaveAllfilesin1files1Click() {
-    RunSaveForm(false);
-}
-
-void TMainForm::Save1Click() {
-    ApplyPopupNode();
-    RunSaveForm(true);
-}
-
-void TMainForm::RunSaveForm(bool preselect) {
-    if (!FRootItem) return;
-    const TViewerInput in = Input();
-    bool selectedOnly = preselect;
-    if (FHooks.saveChoice) {
-        if (!FHooks.saveChoice(preselect, SelectionCaption(in), selectedOnly)) return;
-    } else {
-        mainwindow::TSaveForm form(this);
-        if (form.Execute(1, preselect, QString::fromStdString(SelectionCaption(in))) != QDialog::Accepted) return;
-        selectedOnly = form.SaveSelectedOnly();
-    }
-    if (selectedOnly)
-        MarkForSave(*FRootItem, SelectionToSave(in));
-    else
-        MarkForSave(*FRootItem, {FRootItem.get()});
-    SaveExploration();
-}
-
-void TMainForm::SaveExploration() {
-    const std::int64_t count = FRootItem ? FRootItem->GetMarkedFileCount() : 0;
-    if (count == 0) {
-        if (FRootItem) FRootItem->ClearMark();
-        ShowMessage("Nothing to save (you need to load first)", "Nothing to save", QMessageBox::Warning);
-        return;
-    }
-    std::string fileName;
-    if (FHooks.saveFileName) {
-        fileName = FHooks.saveFileName();
-    } else {
-        QFileDialog dialog(this, "Save Explored information");
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({"Tessalundrix file (*.txf)", "All Files (*)"});
-        dialog.setDefaultSuffix("txf");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            fileName = dialog.selectedFiles().front().toStdString();
-    }
-    if (fileName.empty()) {
-        FRootItem->ClearMark();
-        return;
-    }
-    model::TSaveOutcome written;
-    bool ran = false;
-    {
-        model::TProgressForm progress(this);
-        progress.SetCaptions("Saving file...",
-                             QString::fromStdString("Saving file " + model::ShortenPath(fileName, 55) + "..."),
-                             "Please wait...");
-        model::ProgressManager().SetForm(&progress);
-        TManagerLoadProgress sink;
-        progress.Execute([&](model::TProgressForm&) {
-            model::ProgressManager().SetMax(count);
-            written = SaveMarked(*FRootItem, fileName, &sink);
-            ran = true;
-        });
-        model::ProgressManager().SetForm(nullptr);
-    }
-    FRootItem->ClearMark();
-    if (!ran) return;
-    if (written.result == model::TSaveResult::Failed)
-        ShowMessage("An error as occured while saving.", "Error", QMessageBox::Critical);
-    else if (written.result == model::TSaveResult::Cancelled)
-        ShowMessage(written.message, written.caption, QMessageBox::Critical);
-}
-
 void TMainForm::ShowMessage(const std::string& text, const std::string& caption, int icon) {
     if (FHooks.message) {
         FHooks.message(text, caption, icon);
@@ -1066,8 +592,8 @@ void TMainForm::ShowMessage(const std::string& text, const std::string& caption,
     // Message texts break lines with LF CR; on screen that is one line break.
     QString shown = QString::fromStdString(text);
     shown.replace("\n\r", "\n");
-    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption), shown, QMessageBox::Ok,
-                    this);
+    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption), shown,
+                    QMessageBox::Ok, this);
     box.exec();
 }
 

@@ -38,6 +38,10 @@ class TKPLListView;
 
 namespace viewer {
 
+// Makes the viewer's listing profile current: its column groups and comparators, and its loaded
+// files as the items whose rows show no dates and attributes. Call once at start.
+void InstallViewerProfile();
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -96,7 +100,8 @@ public:
     QAction *Contents1, *Tipoftheday1, *TessalundrixWebSite1, *OnlineHelp1, *OnlineSupport1, *About1;
     QAction *UpToolButton, *ToolButton5, *ToolButton1, *ExpToolButton, *FileToolButton, *AnaToolButton;
     QMenu *PopupMenuFile, *PopupMenuFolder, *PopupMenu1;
-    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyCompletePath2, *Save2, *Close2;
+    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyCompletePath2, *Save2,
+        *Close2;
     QAction *OpenFolder3, *CopyFileName3, *CopyFolderName3, *CopyCompletePath3, *Save3, *Close3;
     QAction *SortAscending1, *SortDescending1, *Columns1;
 
@@ -128,6 +133,9 @@ public:
     void ExpToolButtonClick();
     void UpToolButtonClick();
     void ListViewDblClick();
+    // The popup of a right-click on list row (after the click selected it): the file menu for two
+    // or more selected rows or a row that is no folder item, else the folder menu.
+    [[nodiscard]] QMenu* ListPopupFor(int row) const;
     // Shows the popup of a right-click on node (tests give the action to choose instead).
     void TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose = nullptr);
 

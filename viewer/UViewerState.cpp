@@ -120,9 +120,11 @@ TViewerStatus ViewerStatus(const TViewerInput& in) {
     }
     if (!subject) return {};
     const model::TFolderItem* folder = AsFolder(subject);
-    if (!folder) return {"File " + subject->NameString(), "Total:   " + model::FormatBytes(subject->GetSize()) + " bytes"};
-    const std::string line =
-        TotalsLine(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(), !folder->IsExplored());
+    if (!folder)
+        return {"File " + subject->NameString(),
+                "Total:   " + model::FormatBytes(subject->GetSize()) + " bytes"};
+    const std::string line = TotalsLine(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(),
+                                        !folder->IsExplored());
     if (subject == in.root)
         return {subject->NameString(),
                 TotalsLine(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(), false)};

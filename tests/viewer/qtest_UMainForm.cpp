@@ -86,16 +86,14 @@ class TestViewerMainForm : public QObject {
         QCOMPARE(FForm->Focus(), TFocus::Tree);
     }
 
-    TFileRootItem* File(int i) const {
-        return dynamic_cast<TFileRootItem*>(FForm->RootItem()->Child(i));
-    }
+    TFileRootItem* File(int i) const { return dynamic_cast<TFileRootItem*>(FForm->RootItem()->Child(i)); }
 
 private slots:
     void initTestCase() {
         QVERIFY(FDir.isValid());
         platform::InstallQtShell();
         model::IconManager().Init();
-        listing::SetCurrentProfile(listing::ViewerProfile());
+        viewer::InstallViewerProfile();
         (void)listing::ColumnCatalogue();
         FGood = txftest::Generate(FFiles, kTree, "good.txf");
         QVERIFY(!FGood.empty());
@@ -143,6 +141,7 @@ private slots:
         SelectInTree(file);
         QCOMPARE(FForm->CurrentView(), int(kViewFile));
         QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
+        QVERIFY(listing::CurrentProfile().isFileRoot && listing::CurrentProfile().isFileRoot(file));
         FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
         SelectInTree(static_cast<model::TFolderItem*>(file->Child(0)));
         QCOMPARE(FForm->CurrentView(), int(kViewFolder));
@@ -172,7 +171,10 @@ private slots:
         FForm->FileToolButtonClick(0);
         SelectInTree(static_cast<model::TFolderItem*>(second->Child(0)));
         FForm->FileToolButtonClick(0);
-        QCOMPARE(FForm->ToolWindows().size(), std::size_t(2));
+        // An analyser on "All Files" goes with either file.
+        SelectInTree(FForm->RootItem());
+        FForm->Analyser1Click();
+        QCOMPARE(FForm->ToolWindows().size(), std::size_t(3));
 
         // "&Close" on a folder inside a loaded file does nothing.
         SelectInTree(static_cast<model::TFolderItem*>(first->Child(0)));
@@ -221,6 +223,58 @@ private slots:
         QCOMPARE(File(2)->GetFileCount(), 5);
     }
 
+    void popupsActOnTheirNode() {
+        Start({QString::fromStdString(FGood)});
+        FForm->AskAndLoadFile();
+        TFileRootItem* first = File(0);
+        // The list of "All Files": a right click on a file row with two rows selected gives the
+        // file menu, on one loaded file the folder menu.
+        SelectInTree(FForm->RootItem());
+        FForm->ListView->setFocus();
+        FForm->ListView->selectAll();
+        QCOMPARE(FForm->ListPopupFor(0), FForm->PopupMenuFile);
+        FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(0, 0),
+                                                           QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(FForm->ListPopupFor(0), FForm->PopupMenuFolder);
+        // Both rows selected in the list close together.
+        FForm->ListView->selectAll();
+        QCOMPARE(FForm->Focus(), TFocus::List);
+        FForm->Close1Click();
+        QCOMPARE(FForm->RootItem()->ChildCount(), 0);
+
+        // "Cl&ose" from the tree popup of a file node closes that file, whatever was selected.
+        FForm->LoadFileWithProgress(FGood);
+        FForm->LoadFileWithProgress(FGood);
+        first = File(0);
+        TFileRootItem* second = File(1);
+        SelectInTree(FForm->RootItem());
+        FForm->TreeViewContextPopup(FForm->NodeOf(first), {}, FForm->Close2);
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(File(0), second);
+
+        // "&Save Exploration..." from the popup of a drive saves that drive only.
+        FSaveName = FFiles.File("drive.txf");
+        FSelectedOnly = true;
+        SelectInTree(FForm->RootItem());
+        FForm->TreeViewContextPopup(FForm->NodeOf(static_cast<model::TFolderItem*>(second->Child(0))), {},
+                                    FForm->Save2);
+        QVERIFY(FMessages.empty());
+        FForm->LoadFileWithProgress(FSaveName);
+        QCOMPARE(File(1)->ChildCount(), 1);
+        QCOMPARE(File(1)->Child(0)->NameString(), std::string("C:"));
+        QCOMPARE(File(1)->GetFileCount(), 4);
+    }
+
+    void backspaceInTheListGoesUp() {
+        Start({QString::fromStdString(FGood)});
+        SelectInTree(static_cast<model::TFolderItem*>(File(0)->Child(0)));
+        FForm->ListView->setFocus();
+        QTest::keyClick(FForm->ListView, Qt::Key_Backspace);
+        QCOMPARE(FForm->TreeView->currentItem(), FForm->NodeOf(File(0)));
+        QCOMPARE(FForm->CurrentView(), int(kViewFile));
+    }
+
     void nothingToSaveWithoutFiles() {
         Start();
         FSelectedOnly = false;
@@ -253,7 +307,7 @@ private slots:
         FForm->TreeView1->setChecked(false);
         FForm->TreeView1->triggered();
         FForm->resize(700, 500);
-        FForm->Group(kViewFolder)->SortCode = 5;
+        FForm->Group(kViewFolder)->SetVisibleCount(4); // the folder view is not shown: kept as set
         FForm->close();
         FForm.reset();
 
@@ -261,6 +315,7 @@ private slots:
         QVERIFY(!FForm->TreeView1->isChecked());
         QVERIFY(!FForm->Panel4->isVisible());
         QCOMPARE(FForm->size(), QSize(700, 500));
+        QCOMPARE(FForm->Group(kViewFolder)->VisibleCount, 4);
         FForm.reset();
 
         // Bounds off the screen and too small come back on it.

@@ -98,11 +98,14 @@ TEST(ViewerState, StatusTexts) {
         const char* totals;
     } cases[] = {
         {{TFocus::Tree, {}, &t.root, &t.root}, "All Files", "Total:   1 files    1 folders    1,234 bytes"},
-        {{TFocus::Tree, {}, t.file, &t.root}, "TX File x.txf", "Total:   1 files    1 folders    1,234 bytes"},
+        {{TFocus::Tree, {}, t.file, &t.root},
+         "TX File x.txf",
+         "Total:   1 files    1 folders    1,234 bytes"},
         {{TFocus::Tree, {}, t.drive, &t.root}, "Drive C:", "Total:   1 files    1 folders    1,234 bytes"},
         {{TFocus::List, {t.unexplored}, t.drive, &t.root}, "Folder Later", "Unexplored"},
         {{TFocus::List, {t.item}, t.folder, &t.root}, "File a.txt", "Total:   1,234 bytes"},
-        {{TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root}, "2 objects",
+        {{TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root},
+         "2 objects",
          "Total:   1**  files    0**  folders    1,234**  bytes"},
         {{TFocus::List, {t.unexplored, t.unexplored}, t.drive, &t.root}, "2 objects", "Unexplored"},
         {{TFocus::None, {}, nullptr, &t.root}, "", ""},
@@ -119,7 +122,8 @@ TEST(ViewerState, ExportTitleAndSelectionCaption) {
     EXPECT_EQ(ExportTitle(&t.root, &t.root), "All Files");
     EXPECT_EQ(ExportTitle(t.file, &t.root), "/tmp/x.txf");
     EXPECT_EQ(ExportTitle(t.folder, &t.root), "C:\\Data\\");
-    EXPECT_EQ(SelectionCaption({TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root}), "2 items selected");
+    EXPECT_EQ(SelectionCaption({TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root}),
+              "2 items selected");
     EXPECT_EQ(SelectionCaption({TFocus::Tree, {t.folder}, t.drive, &t.root}), t.drive->GetPath());
     EXPECT_EQ(SelectionToSave({TFocus::Tree, {t.folder}, t.drive, &t.root}), std::vector<TItem*>{t.drive});
 }
@@ -174,13 +178,17 @@ TEST(FileAssociation, WrittenOnceThenLeftAloneAndRewrittenForAnotherProgram) {
 }
 
 TEST(FileAssociation, DefaultApplicationOnlyWhenNoneIsSet) {
-    EXPECT_EQ(WithDefaultApplication(""), "[Default Applications]\napplication/x-tessalundrix=txviewer.desktop;\n");
-    EXPECT_EQ(WithDefaultApplication("[Default Applications]\ntext/plain=a.desktop\n[Added Associations]\nx=y\n"),
-              "[Default Applications]\ntext/plain=a.desktop\napplication/x-tessalundrix=txviewer.desktop;\n"
-              "[Added Associations]\nx=y\n");
-    EXPECT_EQ(WithDefaultApplication("[Default Applications]\napplication/x-tessalundrix=other.desktop\n"), "");
+    EXPECT_EQ(WithDefaultApplication(""),
+              "[Default Applications]\napplication/x-tessalundrix=txviewer.desktop;\n");
+    EXPECT_EQ(
+        WithDefaultApplication("[Default Applications]\ntext/plain=a.desktop\n[Added Associations]\nx=y\n"),
+        "[Default Applications]\ntext/plain=a.desktop\napplication/x-tessalundrix=txviewer.desktop;\n"
+        "[Added Associations]\nx=y\n");
+    EXPECT_EQ(WithDefaultApplication("[Default Applications]\napplication/x-tessalundrix=other.desktop\n"),
+              "");
     EXPECT_EQ(WithDefaultApplication("[Added Associations]\nx=y\n"),
-              "[Added Associations]\nx=y\n\n[Default Applications]\napplication/x-tessalundrix=txviewer.desktop;\n");
+              "[Added Associations]\nx=y\n\n[Default "
+              "Applications]\napplication/x-tessalundrix=txviewer.desktop;\n");
 }
 
 TEST(FileAssociation, ExecArgumentsAreQuotedAndEscaped) {

@@ -1,0 +1,227 @@
+// The viewer's main window: loading, closing and saving files.
+#include "viewer/UMainForm.h"
+
+#include "analyser/UAnalyserForm.h"
+#include "export/UExportDataForm.h"
+#include "export/UFileLister.h"
+#include "export/UFileListerForm.h"
+#include "listing/KPLListView.h"
+#include "listing/UColumn.h"
+#include "listing/UColumnStore.h"
+#include "listing/UColumnsForm.h"
+#include "listing/UProgramProfile.h"
+#include "listing/USortCompare.h"
+#include "mainwindow/USaveForm.h"
+#include "model/UBusyCursor.h"
+#include "model/UConvertHelp.h"
+#include "model/UProgressForm.h"
+#include "model/UProgressManager.h"
+#include "model/UShellUtil.h"
+#include "platform/PIconRegistry.h"
+#include "platform/PQtRegistry.h"
+#include "viewer/ULoadProgress.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace viewer {
+
+namespace {
+
+constexpr int kItemRole = Qt::UserRole + 1;
+
+QRect ScreenArea(const QWidget* w) {
+    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The reader's and the writer's steps go through the program's progress manager and its window.
+class TManagerLoadProgress : public TLoadProgress {
+public:
+    void SetMax(std::int64_t n) override { model::ProgressManager().SetMax(n); }
+    void Step() override { model::ProgressManager().Step(); }
+    bool Cancelled() override { return model::ProgressManager().Cancelled(); }
+    void Pump() override {
+        if (model::TProgressView* form = model::ProgressManager().Form()) form->Pump();
+    }
+};
+
+bool IsFileRootItem(const TItem* item) {
+    return dynamic_cast<const TFileRootItem*>(item) != nullptr;
+}
+
+} // namespace
+
+void TMainForm::AskAndLoadFile() {
+    std::string fileName;
+    if (FHooks.openFileName) {
+        fileName = FHooks.openFileName();
+    } else {
+        QFileDialog dialog(this);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters({"Tessalundrix File (*.txf)", "All Files (*)"});
+        dialog.setDefaultSuffix("txf");
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            fileName = dialog.selectedFiles().front().toStdString();
+    }
+    if (!fileName.empty()) LoadFileWithProgress(fileName);
+}
+
+void TMainForm::LoadFileWithProgress(const std::string& fileName) {
+    if (!FRootItem) return;
+    ClearListRows();
+    TreeView->setUpdatesEnabled(false);
+    TLoadOutcome outcome;
+    {
+        model::TProgressForm progress(this);
+        progress.SetCaptions(
+            "Loading file...",
+            QString::fromStdString("Loading file " + model::ShortenPath(fileName, 55) + "..."),
+            "Please wait...");
+        model::ProgressManager().SetForm(&progress);
+        TManagerLoadProgress sink;
+        bool ran = false;
+        progress.Execute([&](model::TProgressForm&) {
+            outcome = LoadFileInto(*FRootItem, fileName, &sink);
+            ran = true;
+        });
+        model::ProgressManager().SetForm(nullptr);
+        if (!ran) outcome.code = kLoadCancelled;
+    }
+    if (outcome.file) {
+        outcome.file->ResolveIcon();
+        QTreeWidgetItem* node = NewNode(outcome.file, FRootNode);
+        AddChildNodes(outcome.file, node);
+    }
+    TreeView->setUpdatesEnabled(true);
+    if (!outcome.message.empty()) ShowMessage(outcome.message, "Error", QMessageBox::Critical);
+    if (!FRootNode->isExpanded()) FRootNode->setExpanded(true);
+    SelectNode(FRootNode);
+}
+
+void TMainForm::Close1Click() {
+    ApplyPopupNode();
+    const TFocus focus = Focus();
+    const std::vector<TFileRootItem*> files = FilesToClose(focus, SelectedRows(), SelectedTreeItem());
+    if (!files.empty()) CloseFiles(files);
+}
+
+void TMainForm::CloseFiles(const std::vector<TFileRootItem*>& files) {
+    model::TBusyCursor busy;
+    ClearListRows();
+    TreeView->blockSignals(true);
+    for (TFileRootItem* file : files) {
+        if (!IsFileRootItem(file) || file->Parent() != FRootItem.get()) continue;
+        CloseWindowsOfItem(file);
+        if (QTreeWidgetItem* node = NodeOf(file)) DeleteNode(node);
+        CloseFile(*FRootItem, file);
+    }
+    TreeView->blockSignals(false);
+    FRootNode->setExpanded(true);
+    TreeView->setCurrentItem(FRootNode);
+    RefreshViews();
+}
+
+void TMainForm::SaveAllfilesin1files1Click() {
+    RunSaveForm(false);
+}
+
+void TMainForm::Save1Click() {
+    ApplyPopupNode();
+    RunSaveForm(true);
+}
+
+void TMainForm::RunSaveForm(bool preselect) {
+    if (!FRootItem) return;
+    const TViewerInput in = Input();
+    bool selectedOnly = preselect;
+    if (FHooks.saveChoice) {
+        if (!FHooks.saveChoice(preselect, SelectionCaption(in), selectedOnly)) return;
+    } else {
+        mainwindow::TSaveForm form(this);
+        if (form.Execute(1, preselect, QString::fromStdString(SelectionCaption(in))) != QDialog::Accepted)
+            return;
+        selectedOnly = form.SaveSelectedOnly();
+    }
+    if (selectedOnly)
+        MarkForSave(*FRootItem, SelectionToSave(in));
+    else
+        MarkForSave(*FRootItem, {FRootItem.get()});
+    SaveExploration();
+}
+
+void TMainForm::SaveExploration() {
+    const std::int64_t count = FRootItem ? FRootItem->GetMarkedFileCount() : 0;
+    if (count == 0) {
+        if (FRootItem) FRootItem->ClearMark();
+        ShowMessage("Nothing to save (you need to load first)", "Nothing to save", QMessageBox::Warning);
+        return;
+    }
+    std::string fileName;
+    if (FHooks.saveFileName) {
+        fileName = FHooks.saveFileName();
+    } else {
+        QFileDialog dialog(this, "Save Explored information");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters({"Tessalundrix file (*.txf)", "All Files (*)"});
+        dialog.setDefaultSuffix("txf");
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            fileName = dialog.selectedFiles().front().toStdString();
+    }
+    if (fileName.empty()) {
+        FRootItem->ClearMark();
+        return;
+    }
+    model::TSaveOutcome written;
+    bool ran = false;
+    {
+        model::TProgressForm progress(this);
+        progress.SetCaptions(
+            "Saving file...",
+            QString::fromStdString("Saving file " + model::ShortenPath(fileName, 55) + "..."),
+            "Please wait...");
+        model::ProgressManager().SetForm(&progress);
+        TManagerLoadProgress sink;
+        progress.Execute([&](model::TProgressForm&) {
+            model::ProgressManager().SetMax(count);
+            written = SaveMarked(*FRootItem, fileName, &sink);
+            ran = true;
+        });
+        model::ProgressManager().SetForm(nullptr);
+    }
+    FRootItem->ClearMark();
+    if (!ran) return;
+    if (written.result == model::TSaveResult::Failed)
+        ShowMessage("An error as occured while saving.", "Error", QMessageBox::Critical);
+    else if (written.result == model::TSaveResult::Cancelled)
+        ShowMessage(written.message, written.caption, QMessageBox::Critical);
+}
+
+} // namespace viewer
