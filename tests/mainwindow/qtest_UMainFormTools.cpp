@@ -70,6 +70,7 @@ class TestMainFormTools : public QObject {
     std::unique_ptr<TMainForm> FForm;
     std::vector<std::string> FMessages;
     TFakeRunner FRunner;
+    int FStartupTips = 0;
 
     void Start() {
         FForm = std::make_unique<TMainForm>();
@@ -78,6 +79,7 @@ class TestMainFormTools : public QObject {
             FMessages.push_back(caption + ": " + text);
         };
         hooks.closeAnswer = [] { return TCloseAnswer::No; };
+        hooks.startupTip = [this] { ++FStartupTips; };
         FForm->SetDialogHooks(hooks);
         FForm->SetProgramRunner(&FRunner);
         FForm->ShowMainWindow();
@@ -144,6 +146,7 @@ private slots:
         QVERIFY(reg.Flush());
         Start();
         QVERIFY(Preferred() && Preferred()->IsExplored());
+        QCOMPARE(FStartupTips, 1); // ShowTips is on by default
     }
 
     void commandsOfBuiltWindowsAreEnabled() {
@@ -376,11 +379,17 @@ private slots:
 
     void tipOfTheDayTakesTheShowTipsChoice() {
         WhenModal<TTipsForm>([](TTipsForm* w) {
-            w->ShowCheckBox->setChecked(true);
+            w->ShowCheckBox->setChecked(false);
             w->Button2->click();
         });
         FForm->Tipoftheday1Click();
-        QVERIFY(FForm->ShowTips());
+        QVERIFY(!FForm->ShowTips());
+        // Unticked, the next start shows no tip.
+        FForm->close();
+        FForm.reset();
+        FStartupTips = 0;
+        Start();
+        QCOMPARE(FStartupTips, 0);
     }
 
     void mapDriveSaysWhenGioIsMissing() {
