@@ -313,6 +313,35 @@ private slots:
         QCOMPARE(pref->ChildCount(), 1);
     }
 
+    void autoExploreTogglesFromThePreferredPopup() {
+        QTreeWidgetItem* node = FForm->NodeOf(Preferred());
+        auto* pref = dynamic_cast<TPreferredItem*>(Preferred());
+        QVERIFY(pref && pref->ExploreAtStart());
+        SelectInTree(FForm->RootItem());
+        FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
+        QVERIFY(!pref->ExploreAtStart());
+        QCOMPARE(FForm->SelectedTreeItem(), Preferred()); // the popup's node became the selection
+        FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
+        QVERIFY(pref->ExploreAtStart());
+        FForm->PopupMenuPref->adjustSize();
+        Shot(FForm->PopupMenuPref, "popup_pref");
+    }
+
+    void newFromTheContainersPopupAsksForItsKind() {
+        for (TManualRootItem* container : {static_cast<TManualRootItem*>(FForm->RootItem()->PreferredRoot()),
+                                           FForm->RootItem()->ManualRoot()}) {
+            QString title;
+            WhenModal<TManualScanForm>([&](TManualScanForm* w) {
+                title = w->windowTitle();
+                w->Button2->click();
+            });
+            FForm->TreeViewContextPopup(FForm->NodeOf(container), QPoint(), FForm->New1);
+            QCOMPARE(title,
+                     QString(container == FForm->RootItem()->ManualRoot() ? "Manual Exploration"
+                                                                          : "New Preferred Exploration"));
+        }
+    }
+
     void toolWindowsOpenOnTheSubject() {
         SelectInTree(Preferred());
         bool lister = false, analyserShown = false, exported = false;
