@@ -369,6 +369,30 @@ private slots:
         QVERIFY(exported);
     }
 
+    void filesDeletedInTheFileListerLeaveTheMainViews() {
+        WriteFile(FData + "listed.txt", 11);
+        Refresh();
+        QVERIFY(FForm->FindListItem(Preferred()->FindChild("listed.txt")) >= 0);
+        const std::int64_t before = Preferred()->GetSize();
+        SelectInTree(Preferred());
+        WhenModal<exportdata::TFileListerForm>([](exportdata::TFileListerForm* w) {
+            // The listing is built once the window runs.
+            QTRY_VERIFY(w->Lister().RowCount() > 0 && !w->Lister().Busy());
+            for (int i = 0; i < w->Lister().RowCount(); ++i)
+                if (w->Lister().Row(i)->Name() == "listed.txt")
+                    w->ListView->setCurrentIndex(w->ListView->model()->index(i, 0));
+            WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+            w->DeleteClick();
+            w->reject();
+        });
+        FForm->FileToolButtonClick();
+        QVERIFY(!QFile::exists(FData + "listed.txt"));
+        QVERIFY(!Preferred()->FindChild("listed.txt"));
+        QCOMPARE(Preferred()->GetSize(), before - 11);
+        for (const TItem* row : FForm->ShownItems())
+            QVERIFY(!row || row->Name() != "listed.txt");
+    }
+
     void optionsApplyOnOkOnlyAndLastToTheNextRun() {
         listing::TColumnList& columns = listing::ColumnCatalogue();
         QCOMPARE(columns.SizeUnit, 1);
