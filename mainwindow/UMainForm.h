@@ -79,6 +79,8 @@ public:
         std::function<void(const std::string& text, const std::string& caption)> message;
         // In place of the tip of the day at start-up.
         std::function<void()> startupTip;
+        // In place of the network shares mounted now, for Disconnect.
+        std::function<std::vector<platform::TNetworkShare>()> networkShares;
     };
     void SetDialogHooks(TDialogHooks hooks) { FHooks = std::move(hooks); }
 

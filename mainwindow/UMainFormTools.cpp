@@ -504,7 +504,8 @@ void TMainForm::DisconnectToolButtonClick() {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
     }
-    const std::vector<platform::TNetworkShare> shares = platform::NetworkShares(platform::ReadMounts());
+    const std::vector<platform::TNetworkShare> shares =
+        FHooks.networkShares ? FHooks.networkShares() : platform::NetworkShares(platform::ReadMounts());
     if (shares.empty()) {
         ShowMessage("No network share is mounted.", "Disconnect", QMessageBox::Information);
         return;

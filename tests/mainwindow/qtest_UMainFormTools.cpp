@@ -483,6 +483,45 @@ private slots:
         FRunner.runs.clear();
     }
 
+    void disconnectUnmountsTheChosenShare() {
+        platform::TNetworkShare a, b;
+        a.uncPath = "//srv/one";
+        a.mountPoint = "/mnt/one";
+        b.uncPath = "//srv/two";
+        b.mountPoint = "/run/user/1000/gvfs/smb-share:server=srv,share=two";
+        std::vector<platform::TNetworkShare> shares;
+        TMainForm::TDialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        hooks.networkShares = [&] { return shares; };
+        FForm->SetDialogHooks(hooks);
+
+        FMessages.clear();
+        FForm->DisconnectToolButtonClick();
+        QCOMPARE(FMessages, (std::vector<std::string>{"Disconnect: No network share is mounted."}));
+
+        shares = {a, b};
+        for (bool gio : {true, false}) {
+            FRunner.hasGio = gio;
+            FRunner.runs.clear();
+            QStringList offered;
+            WhenModal<QInputDialog>([&](QInputDialog* d) {
+                offered = d->comboBoxItems();
+                if (gio) Shot(d, "disconnect");
+                d->setTextValue(offered.value(1));
+                d->accept();
+            });
+            FForm->DisconnectToolButtonClick();
+            QCOMPARE(offered.size(), 2);
+            QVERIFY(offered[0].startsWith("//srv/one"));
+            QCOMPARE(FRunner.runs.size(), std::size_t(1));
+            QCOMPARE(FRunner.runs.front(), DisconnectCommand(b.mountPoint, gio));
+        }
+        FRunner.hasGio = true;
+        FRunner.runs.clear();
+    }
+
     void mapDriveButtonsFollowTheirToggle() {
         QVERIFY(!FForm->MapToolButton->isVisible());
         FForm->MapDriveDisconnectbutton1->trigger();
