@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
@@ -46,6 +47,15 @@ void WriteFile(const QString& path, int bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
+
+// Takes the desktop's file URLs in place of the file manager.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
 
 class TFakeRunner : public TProgramRunner {
 public:
@@ -115,6 +125,9 @@ class TestMainFormTools : public QObject {
             FForm->ListView->selectionModel()->select(FForm->ListView->model()->index(row, 0),
                                                       QItemSelectionModel::Select |
                                                           QItemSelectionModel::Rows);
+            if (name == names.front())
+                FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(row, 0),
+                                                                   QItemSelectionModel::NoUpdate);
         }
         QCOMPARE(FForm->Focus(), TFocus::List);
     }
@@ -188,6 +201,20 @@ private slots:
         SelectInTree(Preferred());
         FForm->CopyCompletePath1Click();
         QCOMPARE(QApplication::clipboard()->text(), FData);
+    }
+
+    void openInTheFileManagerTakesTheTreeSelection() {
+        TUrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "Open");
+        SelectRows({"a.txt"});
+        QVERIFY(FForm->OpeninWindowsExplorer3->isEnabled());
+        FForm->ExpToolButtonClick();
+        // For a file row the file's folder opens.
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData)});
+        FForm->ListViewDblClick(); // a file row is opened by the desktop
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(catcher.urls[1], QUrl::fromLocalFile(FData + "a.txt"));
+        QDesktopServices::unsetUrlHandler("file");
     }
 
     void deleteMovesToTheTrashOnlyOnYes() {
