@@ -251,6 +251,23 @@ private slots:
         QVERIFY(FMessages.empty());
     }
 
+    void aFileThatCannotGoToTheTrashIsReportedAndStaysListed() {
+        WriteFile(FData + "vanished.txt", 4);
+        Refresh();
+        QVERIFY(QFile::remove(FData + "vanished.txt")); // gone behind the program's back
+        SelectRows({"vanished.txt"});
+        WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        FMessages.clear();
+        FForm->Delete1Click();
+        QCOMPARE(FMessages.size(), std::size_t(1));
+        QVERIFY(FMessages.front().starts_with("Error: Some items could not be moved to the trash:"));
+        QVERIFY(FMessages.front().find("vanished.txt") != std::string::npos);
+        QVERIFY(Preferred()->FindChild("vanished.txt"));
+        FMessages.clear();
+        Refresh();
+        QVERIFY(!Preferred()->FindChild("vanished.txt"));
+    }
+
     void deletingAFolderFromTheTreeTrashesItAndItsNode() {
         QVERIFY(QDir().mkpath(FData + "old/deep"));
         WriteFile(FData + "old/deep/x.txt", 3);
