@@ -30,6 +30,9 @@ int main(int argc, char* argv[]) {
     QTemporaryDir settings;
     mainwindow::TMainForm form;
     form.SetSettingsFile((settings.path() + "/TessalundrixPro3.1.conf").toStdString());
+    mainwindow::TMainForm::TDialogHooks hooks;
+    hooks.startupTip = [] {}; // no modal tip in a measurement
+    form.SetDialogHooks(hooks);
     form.ShowMainWindow();
     while (!form.StartupDone())
         app.processEvents(QEventLoop::WaitForMoreEvents);

@@ -92,7 +92,8 @@ void SingleItem(TCommandState& s, const TCommandInput& in) {
         s.exploreOn = s.upOn = s.openOn = true;
         s.explorerOn = unc;
         allCopy();
-        s.addPreferredOn = unc;
+        // A server is no folder on this machine: only its shares, at their mount points, can be
+        // explored, so it is never offered as a preferred exploration.
         s.saveOn = true;
     } else if (Is<TDriveItem>(item)) {
         s.exploreOn = true;

@@ -200,8 +200,14 @@ void TMainForm::ShowTimerTimer() {
     TreeView->setFocus(Qt::OtherFocusReason);
     LoadPreferredExplorations();
     QApplication::restoreOverrideCursor();
-    // The tip of the day comes with the Help menu's "&Tip of the Day..."; until then nothing shows.
     FStartupDone = true;
+    if (FShowTips) {
+        if (FHooks.startupTip)
+            FHooks.startupTip();
+        else
+            // After the start-up work has returned, so the tip's modal loop does not run inside it.
+            QTimer::singleShot(0, this, &TMainForm::Tipoftheday1Click);
+    }
 }
 
 void TMainForm::BuildRootTree() {

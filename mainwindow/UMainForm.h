@@ -77,6 +77,10 @@ public:
         // Returns false to cancel; sets selectedOnly.
         std::function<bool(bool preselect, const std::string& selection, bool& selectedOnly)> saveChoice;
         std::function<void(const std::string& text, const std::string& caption)> message;
+        // In place of the tip of the day at start-up.
+        std::function<void()> startupTip;
+        // In place of the network shares mounted now, for Disconnect.
+        std::function<std::vector<platform::TNetworkShare>()> networkShares;
     };
     void SetDialogHooks(TDialogHooks hooks) { FHooks = std::move(hooks); }
 

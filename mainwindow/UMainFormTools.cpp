@@ -443,10 +443,11 @@ void TMainForm::AddExplorationNode(TManualRootItem* container, TFolderItem* item
 }
 
 void TMainForm::Auto1Click() {
+    // The menu has flipped its mark already; read before the selection change recomputes it.
+    const bool on = Auto1->isChecked();
     ApplyPopupNode();
     TFolderItem* subject = FolderSubject();
     if (!subject || !IsPreferred(subject)) return;
-    const bool on = Auto1->isChecked(); // the menu has flipped its mark already
     if (auto* p = dynamic_cast<TPreferredItem*>(subject)) p->SetExploreAtStart(on);
     if (auto* d = dynamic_cast<TPreferredDriveItem*>(subject)) d->SetExploreAtStart(on);
     if (QTreeWidgetItem* node = NodeOf(subject)) UpdateNodeImages(node);
@@ -503,7 +504,8 @@ void TMainForm::DisconnectToolButtonClick() {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
     }
-    const std::vector<platform::TNetworkShare> shares = platform::NetworkShares(platform::ReadMounts());
+    const std::vector<platform::TNetworkShare> shares =
+        FHooks.networkShares ? FHooks.networkShares() : platform::NetworkShares(platform::ReadMounts());
     if (shares.empty()) {
         ShowMessage("No network share is mounted.", "Disconnect", QMessageBox::Information);
         return;

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 200) {
+template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 1000) {
     QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
         if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
             act(w);

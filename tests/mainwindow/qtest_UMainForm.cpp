@@ -68,6 +68,7 @@ class TestMainForm : public QObject {
         hooks.message = [this](const std::string& text, const std::string& caption) {
             FMessages.push_back(caption + ": " + text);
         };
+        hooks.startupTip = [] {};
         FForm->SetDialogHooks(hooks);
         FForm->ShowMainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));

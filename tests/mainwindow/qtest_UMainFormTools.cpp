@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
@@ -47,6 +48,15 @@ void WriteFile(const QString& path, int bytes) {
     f.write(QByteArray(bytes, 'x'));
 }
 
+// Takes the desktop's file URLs in place of the file manager.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
 class TFakeRunner : public TProgramRunner {
 public:
     bool hasGio = true;
@@ -70,6 +80,7 @@ class TestMainFormTools : public QObject {
     std::unique_ptr<TMainForm> FForm;
     std::vector<std::string> FMessages;
     TFakeRunner FRunner;
+    int FStartupTips = 0;
 
     void Start() {
         FForm = std::make_unique<TMainForm>();
@@ -78,6 +89,7 @@ class TestMainFormTools : public QObject {
             FMessages.push_back(caption + ": " + text);
         };
         hooks.closeAnswer = [] { return TCloseAnswer::No; };
+        hooks.startupTip = [this] { ++FStartupTips; };
         FForm->SetDialogHooks(hooks);
         FForm->SetProgramRunner(&FRunner);
         FForm->ShowMainWindow();
@@ -113,6 +125,9 @@ class TestMainFormTools : public QObject {
             FForm->ListView->selectionModel()->select(FForm->ListView->model()->index(row, 0),
                                                       QItemSelectionModel::Select |
                                                           QItemSelectionModel::Rows);
+            if (name == names.front())
+                FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(row, 0),
+                                                                   QItemSelectionModel::NoUpdate);
         }
         QCOMPARE(FForm->Focus(), TFocus::List);
     }
@@ -144,6 +159,7 @@ private slots:
         QVERIFY(reg.Flush());
         Start();
         QVERIFY(Preferred() && Preferred()->IsExplored());
+        QCOMPARE(FStartupTips, 1); // ShowTips is on by default
     }
 
     void commandsOfBuiltWindowsAreEnabled() {
@@ -187,6 +203,20 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), FData);
     }
 
+    void openInTheFileManagerTakesTheTreeSelection() {
+        TUrlCatcher catcher;
+        QDesktopServices::setUrlHandler("file", &catcher, "Open");
+        SelectRows({"a.txt"});
+        QVERIFY(FForm->OpeninWindowsExplorer3->isEnabled());
+        FForm->ExpToolButtonClick();
+        // For a file row the file's folder opens.
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData)});
+        FForm->ListViewDblClick(); // a file row is opened by the desktop
+        QCOMPARE(catcher.urls.size(), 2);
+        QCOMPARE(catcher.urls[1], QUrl::fromLocalFile(FData + "a.txt"));
+        QDesktopServices::unsetUrlHandler("file");
+    }
+
     void deleteMovesToTheTrashOnlyOnYes() {
         WriteFile(FData + "gone.txt", 5);
         Refresh();
@@ -219,6 +249,23 @@ private slots:
         QVERIFY(!Preferred()->FindChild("gone.txt"));
         QCOMPARE(FForm->FindListItem(nullptr), -1);
         QVERIFY(FMessages.empty());
+    }
+
+    void aFileThatCannotGoToTheTrashIsReportedAndStaysListed() {
+        WriteFile(FData + "vanished.txt", 4);
+        Refresh();
+        QVERIFY(QFile::remove(FData + "vanished.txt")); // gone behind the program's back
+        SelectRows({"vanished.txt"});
+        WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+        FMessages.clear();
+        FForm->Delete1Click();
+        QCOMPARE(FMessages.size(), std::size_t(1));
+        QVERIFY(FMessages.front().starts_with("Error: Some items could not be moved to the trash:"));
+        QVERIFY(FMessages.front().find("vanished.txt") != std::string::npos);
+        QVERIFY(Preferred()->FindChild("vanished.txt"));
+        FMessages.clear();
+        Refresh();
+        QVERIFY(!Preferred()->FindChild("vanished.txt"));
     }
 
     void deletingAFolderFromTheTreeTrashesItAndItsNode() {
@@ -310,6 +357,35 @@ private slots:
         QCOMPARE(pref->ChildCount(), 1);
     }
 
+    void autoExploreTogglesFromThePreferredPopup() {
+        QTreeWidgetItem* node = FForm->NodeOf(Preferred());
+        auto* pref = dynamic_cast<TPreferredItem*>(Preferred());
+        QVERIFY(pref && pref->ExploreAtStart());
+        SelectInTree(FForm->RootItem());
+        FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
+        QVERIFY(!pref->ExploreAtStart());
+        QCOMPARE(FForm->SelectedTreeItem(), Preferred()); // the popup's node became the selection
+        FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
+        QVERIFY(pref->ExploreAtStart());
+        FForm->PopupMenuPref->adjustSize();
+        Shot(FForm->PopupMenuPref, "popup_pref");
+    }
+
+    void newFromTheContainersPopupAsksForItsKind() {
+        for (TManualRootItem* container : {static_cast<TManualRootItem*>(FForm->RootItem()->PreferredRoot()),
+                                           FForm->RootItem()->ManualRoot()}) {
+            QString title;
+            WhenModal<TManualScanForm>([&](TManualScanForm* w) {
+                title = w->windowTitle();
+                w->Button2->click();
+            });
+            FForm->TreeViewContextPopup(FForm->NodeOf(container), QPoint(), FForm->New1);
+            QCOMPARE(title,
+                     QString(container == FForm->RootItem()->ManualRoot() ? "Manual Exploration"
+                                                                          : "New Preferred Exploration"));
+        }
+    }
+
     void toolWindowsOpenOnTheSubject() {
         SelectInTree(Preferred());
         bool lister = false, analyserShown = false, exported = false;
@@ -335,6 +411,30 @@ private slots:
         });
         FForm->ExportData1Click();
         QVERIFY(exported);
+    }
+
+    void filesDeletedInTheFileListerLeaveTheMainViews() {
+        WriteFile(FData + "listed.txt", 11);
+        Refresh();
+        QVERIFY(FForm->FindListItem(Preferred()->FindChild("listed.txt")) >= 0);
+        const std::int64_t before = Preferred()->GetSize();
+        SelectInTree(Preferred());
+        WhenModal<exportdata::TFileListerForm>([](exportdata::TFileListerForm* w) {
+            // The listing is built once the window runs.
+            QTRY_VERIFY(w->Lister().RowCount() > 0 && !w->Lister().Busy());
+            for (int i = 0; i < w->Lister().RowCount(); ++i)
+                if (w->Lister().Row(i)->Name() == "listed.txt")
+                    w->ListView->setCurrentIndex(w->ListView->model()->index(i, 0));
+            WhenModal<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+            w->DeleteClick();
+            w->reject();
+        });
+        FForm->FileToolButtonClick();
+        QVERIFY(!QFile::exists(FData + "listed.txt"));
+        QVERIFY(!Preferred()->FindChild("listed.txt"));
+        QCOMPARE(Preferred()->GetSize(), before - 11);
+        for (const TItem* row : FForm->ShownItems())
+            QVERIFY(!row || row->Name() != "listed.txt");
     }
 
     void optionsApplyOnOkOnlyAndLastToTheNextRun() {
@@ -376,11 +476,17 @@ private slots:
 
     void tipOfTheDayTakesTheShowTipsChoice() {
         WhenModal<TTipsForm>([](TTipsForm* w) {
-            w->ShowCheckBox->setChecked(true);
+            w->ShowCheckBox->setChecked(false);
             w->Button2->click();
         });
         FForm->Tipoftheday1Click();
-        QVERIFY(FForm->ShowTips());
+        QVERIFY(!FForm->ShowTips());
+        // Unticked, the next start shows no tip.
+        FForm->close();
+        FForm.reset();
+        FStartupTips = 0;
+        Start();
+        QCOMPARE(FStartupTips, 0);
     }
 
     void mapDriveSaysWhenGioIsMissing() {
@@ -418,6 +524,45 @@ private slots:
         QCOMPARE(FMessages.size(), std::size_t(1));
         QVERIFY(FMessages.front().starts_with("Error: Unable to mount sftp://host/path"));
         FRunner.exitCode = 0;
+        FRunner.runs.clear();
+    }
+
+    void disconnectUnmountsTheChosenShare() {
+        platform::TNetworkShare a, b;
+        a.uncPath = "//srv/one";
+        a.mountPoint = "/mnt/one";
+        b.uncPath = "//srv/two";
+        b.mountPoint = "/run/user/1000/gvfs/smb-share:server=srv,share=two";
+        std::vector<platform::TNetworkShare> shares;
+        TMainForm::TDialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        hooks.networkShares = [&] { return shares; };
+        FForm->SetDialogHooks(hooks);
+
+        FMessages.clear();
+        FForm->DisconnectToolButtonClick();
+        QCOMPARE(FMessages, (std::vector<std::string>{"Disconnect: No network share is mounted."}));
+
+        shares = {a, b};
+        for (bool gio : {true, false}) {
+            FRunner.hasGio = gio;
+            FRunner.runs.clear();
+            QStringList offered;
+            WhenModal<QInputDialog>([&](QInputDialog* d) {
+                offered = d->comboBoxItems();
+                if (gio) Shot(d, "disconnect");
+                d->setTextValue(offered.value(1));
+                d->accept();
+            });
+            FForm->DisconnectToolButtonClick();
+            QCOMPARE(offered.size(), 2);
+            QVERIFY(offered[0].startsWith("//srv/one"));
+            QCOMPARE(FRunner.runs.size(), std::size_t(1));
+            QCOMPARE(FRunner.runs.front(), DisconnectCommand(b.mountPoint, gio));
+        }
+        FRunner.hasGio = true;
         FRunner.runs.clear();
     }
 

@@ -82,7 +82,7 @@ const TCase kCases[] = {
     {"manual drive",              [](TSampleTree& t) { return Tree(t.manualDrive); }, "YYY-YYYYYY"},
     {"preferred drive",           [](TSampleTree& t) { return Tree(t.preferredDrive); }, "YYY-YYYY-Y"},
     {"Network Neighborhood",      [](TSampleTree& t) { return Tree(t.network); },   "Y-YY-YYY-Y"},
-    {"server",                    [](TSampleTree& t) { return Tree(t.server); },    "Y-Y-YYYYYY"},
+    {"server",                    [](TSampleTree& t) { return Tree(t.server); },    "Y-Y-YYYY-Y"},
     {"server in Network Neighborhood's list", [](TSampleTree& t) { return List(t.server, t.network); }, "Y-Y--YYY-Y"},
     {"drive, not explored, with content", [](TSampleTree& t) { return Tree(t.drive); }, "Y-YYYYYYYY"},
     {"drive in the drive list",   [](TSampleTree& t) { return List(t.drive, t.computer); }, "Y--Y-YYYYY"},
