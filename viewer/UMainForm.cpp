@@ -1,5 +1,6 @@
 // The viewer's main window: creation, start-up and settings, the tree and the list.
 #include "viewer/UMainForm.h"
+#include "viewer/UMainFormParts.h"
 
 #include "analyser/UAnalyserForm.h"
 #include "export/UExportDataForm.h"
@@ -52,31 +53,7 @@
 
 namespace viewer {
 
-namespace {
-
-constexpr int kItemRole = Qt::UserRole + 1;
-
-QRect ScreenArea(const QWidget* w) {
-    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-}
-
-// The reader's and the writer's steps go through the program's progress manager and its window.
-class TManagerLoadProgress : public TLoadProgress {
-public:
-    void SetMax(std::int64_t n) override { model::ProgressManager().SetMax(n); }
-    void Step() override { model::ProgressManager().Step(); }
-    bool Cancelled() override { return model::ProgressManager().Cancelled(); }
-    void Pump() override {
-        if (model::TProgressView* form = model::ProgressManager().Form()) form->Pump();
-    }
-};
-
-bool IsFileRootItem(const TItem* item) {
-    return dynamic_cast<const TFileRootItem*>(item) != nullptr;
-}
-
-} // namespace
+using namespace formparts;
 
 void InstallViewerProfile() {
     listing::TProgramProfile profile = listing::ViewerProfile();
