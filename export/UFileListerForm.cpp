@@ -400,11 +400,7 @@ void TFileListerForm::CustomizeColumnsClick() {
 // ---- rows, selection, status ----
 
 std::vector<int> TFileListerForm::SelectedRows() const {
-    std::vector<int> rows;
-    for (const QModelIndex& index : ListView->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return ListView->SelectedRowIndexes();
 }
 
 TItem* TFileListerForm::FirstSelectedItem() const {

@@ -238,6 +238,13 @@ int TKPLListView::ColumnTagAt(int position) const {
     return ColumnTag(ColumnAtDisplayPosition(position));
 }
 
+std::vector<int> TKPLListView::SelectedRowIndexes() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
 int TKPLListView::ColumnWidthAt(int position) const {
     const int logical = ColumnAtDisplayPosition(position);
     return logical < 0 ? -1 : static_cast<int>(std::lround(FHeader->sectionSize(logical) / FWidthScale));

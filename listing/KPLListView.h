@@ -115,6 +115,8 @@ public:
     // Display position of a column, -1 outside; the column at a display position, -1 outside.
     [[nodiscard]] int DisplayPositionOf(int index) const;
     [[nodiscard]] int ColumnAtDisplayPosition(int position) const;
+    // The selected rows, in ascending order.
+    [[nodiscard]] std::vector<int> SelectedRowIndexes() const;
     // Sets the display order (order[p] = column shown at position p); false when it is not a
     // permutation of the columns.
     bool SetColumnOrder(const std::vector<int>& order);

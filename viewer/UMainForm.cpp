@@ -424,11 +424,8 @@ void TMainForm::ClearListRows() {
 
 std::vector<TItem*> TMainForm::SelectedRows() const {
     std::vector<TItem*> rows;
-    QModelIndexList selected = ListView->selectionModel()->selectedRows();
-    std::sort(selected.begin(), selected.end(),
-              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
-    for (const QModelIndex& index : selected)
-        if (index.row() < int(FShownItems.size())) rows.push_back(FShownItems[index.row()]);
+    for (int row : ListView->SelectedRowIndexes())
+        if (row < int(FShownItems.size())) rows.push_back(FShownItems[row]);
     return rows;
 }
 
