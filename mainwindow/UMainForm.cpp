@@ -260,9 +260,6 @@ void TMainForm::LoadSettings() {
     IconManager().RealIconsLocal = s.useLocalRealIcon;
     IconManager().RealIconsRemovable = s.useRemovableRealIcon;
     IconManager().RealIconsNetwork = s.useNetworkRealIcon;
-    listing::ColumnCatalogue().SizeUnit = s.sizeUnit;
-    listing::ColumnCatalogue().SpaceUnit = s.spaceUnit;
-    listing::ColumnCatalogue().AnalyserSpaceUnit = s.analyserSpaceUnit;
     // A stored value that stopped the reading leaves the rest at their defaults, but the window is
     // always put on the screen and the views always follow their toggles.
     ApplyView();
@@ -294,9 +291,6 @@ void TMainForm::SaveSettings() {
     s.useLocalRealIcon = IconManager().RealIconsLocal;
     s.useRemovableRealIcon = IconManager().RealIconsRemovable;
     s.useNetworkRealIcon = IconManager().RealIconsNetwork;
-    s.sizeUnit = listing::ColumnCatalogue().SizeUnit;
-    s.spaceUnit = listing::ColumnCatalogue().SpaceUnit;
-    s.analyserSpaceUnit = listing::ColumnCatalogue().AnalyserSpaceUnit;
     TRegistrySettingsKey key(reg);
     WriteMainSettings(key, s);
     reg.Flush(); // a failed write is silent: the program ends normally

@@ -38,9 +38,6 @@ bool ReadMainSettings(TSettingsKey& key, TMainSettings& s) {
         s.useLocalRealIcon = key.ReadBool("UseLocalRealIcon");
         s.useRemovableRealIcon = key.ReadBool("UseRemovableRealIcon");
         s.useNetworkRealIcon = key.ReadBool("UseNetworkRealIcon");
-        s.sizeUnit = key.ReadInteger("SizeUnit");
-        s.spaceUnit = key.ReadInteger("SpaceUnit");
-        s.analyserSpaceUnit = key.ReadInteger("AnalyserSpaceUnit");
     } catch (const ESettingsError&) {
         return false;
     }
@@ -77,9 +74,6 @@ void WriteMainSettings(TSettingsKey& key, const TMainSettings& s) {
     key.WriteBool("UseLocalRealIcon", s.useLocalRealIcon);
     key.WriteBool("UseRemovableRealIcon", s.useRemovableRealIcon);
     key.WriteBool("UseNetworkRealIcon", s.useNetworkRealIcon);
-    key.WriteInteger("SizeUnit", s.sizeUnit);
-    key.WriteInteger("SpaceUnit", s.spaceUnit);
-    key.WriteInteger("AnalyserSpaceUnit", s.analyserSpaceUnit);
 }
 
 std::optional<TPreferredEntry> ParsePreferredValue(std::string_view value) {

@@ -69,10 +69,8 @@ struct TMainSettings {
     bool useLocalRealIcon = true;
     bool useRemovableRealIcon = false;
     bool useNetworkRealIcon = false;
-    // The Options dialog's size units (0 B, 1 KB, 2 MB, 3 GB), kept from one run to the next.
-    int sizeUnit = 1;
-    int spaceUnit = 3;
-    int analyserSpaceUnit = 1;
+    // The Options dialog's size units are not settings: every run starts with the catalogue's
+    // defaults, and the dialog changes them for that run only.
 };
 
 // The defaults: the designed size, centred on a screen of that size (division toward zero).

@@ -438,13 +438,32 @@ private slots:
         QCOMPARE(reg.ReadInteger("Width").value, 700);
         QCOMPARE(reg.ReadInteger("ShowStatusBar").value, 0);
         QVERIFY(reg.ReadBinary("Columns 0").Ok());
+        // The size units of the Options dialog last for one run.
+        for (const char* unit : {"SizeUnit", "SpaceUnit", "AnalyserSpaceUnit"})
+            QVERIFY2(!reg.ValueExists(unit), unit);
         QVERIFY(reg.OpenKey("Preferred", false));
         QCOMPARE(reg.ReadString("Pref0").value, "1" + FData.toStdString());
         FForm.reset();
     }
 
     void theNextStartFindsTheWindowAsLeft() {
+        {
+            // Units left by an earlier version, and units changed in the last run: neither is kept.
+            platform::TRegistry reg = platform::TRegistry::AtFile(FConf);
+            reg.OpenKey("", true);
+            reg.WriteInteger("SizeUnit", 3);
+            reg.WriteInteger("SpaceUnit", 0);
+            reg.WriteInteger("AnalyserSpaceUnit", 2);
+            QVERIFY(reg.Flush());
+        }
+        // A new run's catalogue holds the defaults; the stored values must not replace them.
+        listing::ColumnCatalogue().SizeUnit = listing::kUnitKB;
+        listing::ColumnCatalogue().SpaceUnit = listing::kUnitGB;
+        listing::ColumnCatalogue().AnalyserSpaceUnit = listing::kUnitKB;
         Start();
+        QCOMPARE(listing::ColumnCatalogue().SizeUnit, listing::kUnitKB);
+        QCOMPARE(listing::ColumnCatalogue().SpaceUnit, listing::kUnitGB);
+        QCOMPARE(listing::ColumnCatalogue().AnalyserSpaceUnit, listing::kUnitKB);
         QCOMPARE(FForm->width(), 700);
         QVERIFY(!FForm->StatusBar1->isChecked());
         QVERIFY(!FForm->statusBar()->isVisible());

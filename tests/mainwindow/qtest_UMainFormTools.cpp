@@ -437,7 +437,7 @@ private slots:
             QVERIFY(!row || row->Name() != "listed.txt");
     }
 
-    void optionsApplyOnOkOnlyAndLastToTheNextRun() {
+    void optionsApplyOnOkOnlyAndAllButTheUnitsLastToTheNextRun() {
         listing::TColumnList& columns = listing::ColumnCatalogue();
         QCOMPARE(columns.SizeUnit, 1);
         WhenModal<TOptionsForm>([](TOptionsForm* w) {
@@ -461,15 +461,16 @@ private slots:
         QVERIFY(!FForm->AskSave());
         QVERIFY(IconManager().RealIconsRemovable);
 
-        // Written at shut-down, read at the next start.
+        // The options are written at shut-down and read at the next start; the size units are not:
+        // a new run (its catalogue made anew) starts with the defaults.
         FForm->close();
         FForm.reset();
-        columns.SizeUnit = 1;
-        columns.SpaceUnit = 3;
+        columns.SizeUnit = listing::kUnitKB;
+        columns.SpaceUnit = listing::kUnitGB;
         IconManager().RealIconsRemovable = false;
         Start();
-        QCOMPARE(columns.SizeUnit, 2);
-        QCOMPARE(columns.SpaceUnit, 0);
+        QCOMPARE(columns.SizeUnit, 1);
+        QCOMPARE(columns.SpaceUnit, 3);
         QVERIFY(!FForm->AskSave());
         QVERIFY(IconManager().RealIconsRemovable);
     }

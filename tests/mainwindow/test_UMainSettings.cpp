@@ -63,8 +63,6 @@ TEST(MainSettings, WrittenValuesReadBack) {
     s.showPath = false;
     s.askSave = false;
     s.useNetworkRealIcon = true;
-    s.sizeUnit = 2;
-    s.analyserSpaceUnit = 0;
     TMemoryKey key;
     WriteMainSettings(key, s);
     EXPECT_FALSE(key.ValueExists("Columns 0")); // a built-in layout is not written
@@ -79,9 +77,20 @@ TEST(MainSettings, WrittenValuesReadBack) {
     EXPECT_FALSE(r.showPath);
     EXPECT_FALSE(r.askSave);
     EXPECT_TRUE(r.useNetworkRealIcon);
-    EXPECT_EQ(r.sizeUnit, 2);
-    EXPECT_EQ(r.spaceUnit, 3);
-    EXPECT_EQ(r.analyserSpaceUnit, 0);
+}
+
+TEST(MainSettings, SizeUnitsAreNeitherWrittenNorNeeded) {
+    TMemoryKey key;
+    WriteMainSettings(key, DefaultMainSettings(1000, 800));
+    for (const char* unit : {"SizeUnit", "SpaceUnit", "AnalyserSpaceUnit"})
+        EXPECT_FALSE(key.ValueExists(unit)) << unit;
+    // A store written by an earlier version still holds them: they are read past, and a store
+    // without them is read to its last value.
+    TMainSettings r = DefaultMainSettings(1000, 800);
+    EXPECT_TRUE(ReadMainSettings(key, r));
+    key.values["SizeUnit"] = std::int32_t(2);
+    key.values["SpaceUnit"] = std::string("not a number");
+    EXPECT_TRUE(ReadMainSettings(key, r));
 }
 
 TEST(MainSettings, ReadingStopsAtAMissingValue) {
