@@ -129,8 +129,11 @@ TOption OptionOf(std::string_view arg) {
     return TOption::None;
 }
 
-// The value of "/o" or "/n": ".txf" when it has no extension; any other extension is code 3.
+// The value of "/o" or "/n": ".txf" when it has no extension; any other extension is code 3, and
+// so is a value that names no file (empty, or a folder ending in "/"), which would otherwise make
+// the hidden file ".txf".
 std::string OutputNameOf(TConsole& console, const std::string& value) {
+    if (value.empty() || value.back() == '/') ShowError(console, 3, value);
     const std::string ext = FileExtension(value);
     if (ext.empty()) return value + ".txf";
     if (Upper(ext) != ".TXF") {

@@ -108,6 +108,10 @@ class CommandLine(unittest.TestCase):
              framed('Error: Invalid FileName "out.txt"', "Invalid file extension: .txt\nMust be .txf\n")),
             (["/o", "a.b/out.", "/s", "/tmp"],
              framed('Error: Invalid FileName "a.b/out."', "Invalid file extension: .\nMust be .txf\n")),
+            (["/o", "", "/s", "/tmp"], framed('Error: Invalid FileName ""')),
+            (["/n", "", "/s", "/tmp"], framed('Error: Invalid FileName ""')),
+            (["/o", "out/", "/s", "/tmp"], framed('Error: Invalid FileName "out/"')),
+            (["/n", "/", "/s", "/tmp"], framed('Error: Invalid FileName "/"')),
             (["/s", ""], framed('Error: Invalid drive or path ""')),
             (["/s", "/tmp", "/s", too_long], framed(f'Error: Invalid drive or path "{too_long}"')),
         ]
