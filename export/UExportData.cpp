@@ -180,13 +180,24 @@ std::string TDataExporter::TextValue(int column, int row) const {
     case kKindSize: {
         if (!FListing.IsInt64Cell(column, row)) return {};
         const int unit = FJob.Options.SizeUnit;
-        std::string text = PlainSize(FListing.Int64Value(column, row), unit);
-        if (fixed) text += unit == kUnitKB ? " KB" : unit == kUnitMB ? " MB" : unit == kUnitGB ? " GB" : "";
-        return text;
+        const std::int64_t n = FListing.Int64Value(column, row);
+        if (!fixed) return PlainSize(n, unit);
+        // A fixed-column file is read by people: sizes look as the list shows them.
+        switch (unit) {
+        case kUnitKB:
+            return model::FormatKB(n) + " KB";
+        case kUnitMB:
+            return model::FormatMB(n) + " MB";
+        case kUnitGB:
+            return model::FormatGB(n) + " GB";
+        default:
+            return model::FormatBytes(n);
+        }
     }
     case kKindCount:
-        return FListing.IsInt64Cell(column, row) ? std::to_string(FListing.Int64Value(column, row))
-                                                 : std::string();
+        if (!FListing.IsInt64Cell(column, row)) return {};
+        return fixed ? model::FormatBytes(FListing.Int64Value(column, row))
+                     : std::to_string(FListing.Int64Value(column, row));
     case kKindPercent:
         if (FListing.IsFloatCell(column, row)) return PlainPercent(FListing.FloatValue(column, row));
         return ReduceToDigits(FListing.CellText(column, row));

@@ -4,7 +4,9 @@
 //
 // What is exported is what the list shows: the visible columns in display order, the rows in list
 // order, through TExportListing (which the listing layer implements over its column catalogue).
-// Numbers in text files do not follow the locale: "." as decimal mark, no grouping.
+// Numbers in comma- and tab-separated files do not follow the locale ("." as decimal mark, no
+// grouping), so that other programs read them; fixed-column files are read by people and show
+// sizes and counts as the list does, with the locale's separators.
 #pragma once
 
 #include <cstdint>

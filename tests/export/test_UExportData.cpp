@@ -164,8 +164,11 @@ TEST(ExportData, SizeUnitsInText) {
         {kTypeCsv, kUnitKB, {"2", "1205633", "0.10", ""}},
         {kTypeTab, kUnitMB, {"0.01", "1178", "0.01", ""}},
         {kTypeTab, kUnitGB, {"0.01", "2", "0.01", ""}},
-        {kTypeFixed, kUnitBytes, {"      1536", "1234567890", "       100", "          "}},
-        {kTypeFixed, kUnitKB, {"      2 KB", "1205633 KB", "   0.10 KB", "          "}},
+        // Fixed columns show sizes as the list does: grouped, in the unit, rounded up.
+        {kTypeFixed, kUnitBytes, {"        1,536", "1,234,567,890", "          100", "             "}},
+        {kTypeFixed, kUnitKB, {"        2 KB", "1,205,633 KB", "     0.10 KB", "            "}},
+        {kTypeFixed, kUnitMB, {" 0.01 MB", "1,178 MB", " 0.01 MB", "        "}},
+        {kTypeFixed, kUnitGB, {"0.01 GB", "   2 GB", "0.01 GB", "       "}},
     };
     TTempDir dir;
     for (const auto& c : cases) {
@@ -194,9 +197,51 @@ TEST(ExportData, FixedColumnsHeaderAndUnderline) {
     job.Options.TitleLines = false;
     const auto lines = Lines(Export(l, job).Bytes);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "Name         Size Extension");
-    EXPECT_EQ(lines[1], "==== ============ =========");
-    EXPECT_EQ(lines[2], "x    123456789012    .c    ");
+    EXPECT_EQ(lines[0], "Name            Size Extension");
+    EXPECT_EQ(lines[1], "==== =============== =========");
+    EXPECT_EQ(lines[2], "x    123,456,789,012    .c    ");
+}
+
+// Sizes and counts: grouped with the locale's separators in fixed columns, as on screen; plain
+// digits with "." in comma- and tab-separated files, whatever the locale.
+TEST(ExportData, FixedColumnsGroupNumbersSeparatedFilesDoNot) {
+    TTableListing l;
+    l.Columns = {{0, "Name", 0, kKindText}, {1, "Size", 1, kKindSize}, {9, "Files", 1, kKindCount}};
+    l.Rows = {{{{"a"}, {"", 6899444 * std::int64_t{1024}}, {"", 5213}}},
+              {{{"b"}, {"", 1000}, {"", 999}}},
+              {{{"c"}, {"", 512}, {"", 1234567}}}};
+    struct {
+        model::TFormatSettings format;
+        int type, unit;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{",", "."},
+         kTypeFixed,
+         kUnitKB,
+         {"a    6,899,444 KB     5,213", "b         0.98 KB       999", "c         0.50 KB 1,234,567"}},
+        {{",", "."},
+         kTypeFixed,
+         kUnitBytes,
+         {"a    7,065,030,656     5,213", "b            1,000       999", "c              512 1,234,567"}},
+        {{".", ","},
+         kTypeFixed,
+         kUnitKB,
+         {"a    6.899.444 KB     5.213", "b         0,98 KB       999", "c         0,50 KB 1.234.567"}},
+        {{".", ","}, kTypeCsv, kUnitKB, {"a,6899444,5213", "b,0.98,999", "c,0.50,1234567"}},
+        {{".", ","}, kTypeTab, kUnitBytes, {"a\t7065030656\t5213", "b\t1000\t999", "c\t512\t1234567"}},
+        {{",", "."}, kTypeCsv, kUnitMB, {"a,6738,5213", "b,0.01,999", "c,0.01,1234567"}},
+    };
+    const model::TFormatSettings saved = model::FormatSettings();
+    TTempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format.thousandsSeparator + std::to_string(c.type * 10 + c.unit));
+        model::SetFormatSettings(c.format);
+        TExportJob job = Job(c.type, dir.File("g"));
+        job.Options.TitleLines = job.Options.ColumnHeaders = false;
+        job.Options.SizeUnit = c.unit;
+        EXPECT_EQ(Lines(Export(l, job).Bytes), c.lines);
+    }
+    model::SetFormatSettings(saved);
 }
 
 TEST(ExportData, FixedColumnsShowLineBreaksAndTabsAsQuestionMarks) {
@@ -296,11 +341,11 @@ TEST(ExportData, WorksheetLayout) {
     }
 }
 
-TEST(ExportData, LocaleDoesNotChangeTextFiles) {
+TEST(ExportData, LocaleDoesNotChangeSeparatedFiles) {
     const TTableListing l = FixtureListing();
     TTempDir dir;
     const model::TFormatSettings saved = model::FormatSettings();
-    for (const int type : {kTypeCsv, kTypeTab, kTypeFixed}) {
+    for (const int type : {kTypeCsv, kTypeTab}) {
         SCOPED_TRACE(type);
         TExportJob job = Job(type, dir.File("l"));
         job.TotalsAvailable = true;
@@ -313,6 +358,20 @@ TEST(ExportData, LocaleDoesNotChangeTextFiles) {
         EXPECT_EQ(english, german);
         EXPECT_NE(english.find("99.9"), std::string::npos);
     }
+    // Fixed columns show sizes as the list does in each locale; percentages keep their digits.
+    TExportJob job = Job(kTypeFixed, dir.File("l"));
+    job.TotalsAvailable = true;
+    job.Options.SizeUnit = kUnitMB;
+    model::SetFormatSettings({",", "."});
+    const std::string english = Export(l, job).Bytes;
+    model::SetFormatSettings({".", ","});
+    const std::string german = Export(l, job).Bytes;
+    model::SetFormatSettings(saved);
+    EXPECT_NE(english.find("1,025 MB"), std::string::npos) << english;
+    EXPECT_NE(english.find(" 0.01 MB"), std::string::npos) << english;
+    EXPECT_NE(german.find("1.025 MB"), std::string::npos) << german;
+    EXPECT_NE(german.find(" 0,01 MB"), std::string::npos) << german;
+    EXPECT_NE(german.find("99.9"), std::string::npos) << german;
 }
 
 TEST(ExportData, EmptyListingWritesTitleAndHeadersOnly) {
