@@ -1,13 +1,35 @@
 #include "analyser/UAnalyserCustomReport.h"
 
+#include "model/UShellUtil.h"
+
 #include <algorithm>
 
 namespace analyser {
 
+namespace {
+// The kinds the built-in type report counts: executables, shared libraries, plain text, HTML and
+// help files. Items of a type report are type names, so they must be the names the type table
+// gives: the MIME database's, in its language. The English names stand in without a desktop.
+struct TDefaultType {
+    const char* mimeType;
+    const char* name;
+};
+constexpr TDefaultType kDefaultTypes[] = {
+    {"application/x-executable", "executable"},  {"application/x-sharedlib", "shared library"},
+    {"text/plain", "plain text document"},       {"text/html", "HTML document"},
+    {"application/winhlp", "WinHelp help file"},
+};
+} // namespace
+
 std::string DefaultReportDefinition(int kind) {
-    if (kind == kTypeReport)
-        return FormatReportDefinition("Default", {"Application", "Application Extension", "Text Document",
-                                                  "HTML Document", "Help File"});
+    if (kind == kTypeReport) {
+        std::vector<std::string> items;
+        for (const TDefaultType& t : kDefaultTypes) {
+            std::string name = model::GetMimeTypeName(t.mimeType);
+            items.push_back(name.empty() ? t.name : std::move(name));
+        }
+        return FormatReportDefinition("Default", items);
+    }
     return FormatReportDefinition("Default", {".JPG", ".EXE", ".DLL", ".MP3", ".DOC"});
 }
 

@@ -35,6 +35,10 @@ std::string GetDriveDisplayName(const std::string& mountPoint) {
     return platform::Shell().DriveDisplayName(mountPoint);
 }
 
+std::string GetMimeTypeName(const std::string& mimeType) {
+    return platform::Shell().MimeTypeName(mimeType);
+}
+
 bool DirectoryExists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

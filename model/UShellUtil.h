@@ -18,6 +18,9 @@ int GetNetworkIcon();
 std::string GetMyComputerName();
 // The display name of a drive by its mount point; empty when the shell gives none.
 std::string GetDriveDisplayName(const std::string& mountPoint);
+// The type name of a MIME type ("text/plain"), as files of that type are named; empty when the
+// shell gives none.
+std::string GetMimeTypeName(const std::string& mimeType);
 // path names an existing folder (a link to a folder does not count).
 bool DirectoryExists(const std::string& path);
 

@@ -57,6 +57,10 @@ int TQtShell::FolderIcon(bool open) {
     return IconRegistry().Add(key, icon);
 }
 
+std::string TQtShell::MimeTypeName(const std::string& mimeType) {
+    return TypeNameOf(FDatabase.mimeTypeForName(QString::fromStdString(mimeType)));
+}
+
 int TQtShell::ExtensionIcon(const std::string& extension, bool open, std::string& typeName) {
     // Asked by name only: no file is touched.
     const QString probe = extension.empty() ? QStringLiteral("foo") : QStringLiteral("x.") + FromBytes(extension).toLower();

@@ -26,6 +26,8 @@ public:
     virtual std::string ComputerName();
     // Display name of a drive given its mount point ("" when the shell has none).
     virtual std::string DriveDisplayName(const std::string& mountPoint);
+    // The type name the shell gives files of a MIME type ("text/plain"); "" when it has none.
+    virtual std::string MimeTypeName(const std::string& mimeType);
 };
 
 // The installed shell; never null (the default shell until another is installed).

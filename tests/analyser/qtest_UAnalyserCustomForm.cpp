@@ -119,8 +119,8 @@ private slots:
         QCOMPARE(f.windowTitle(), QString("Customize Type Report"));
         QCOMPARE(f.SourceListView->headerItem()->text(0), QString("Type"));
         QCOMPARE(BoxTexts(f.ReportBox), QStringList({"Default"}));
-        QCOMPARE(Texts(f.CusListView), QStringList({"Application", "Application Extension", "Text Document",
-                                                    "HTML Document", "Help File"}));
+        QCOMPARE(Texts(f.CusListView), QStringList({"executable", "shared library", "plain text document",
+                                                    "HTML document", "WinHelp help file"}));
         QVERIFY(Texts(f.SourceListView).contains("Text Document"));
         QCOMPARE(f.GetReportString(0), DefaultReportDefinition(kTypeReport));
     }

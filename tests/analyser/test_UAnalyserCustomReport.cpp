@@ -19,12 +19,13 @@ std::string D(std::initializer_list<const char*> tokens) {
 TEST(AnalyserCustomReport, DefaultsByteForByte) {
     EXPECT_EQ(DefaultReportDefinition(kExtensionReport),
               std::string("Default\x01.JPG\x01.EXE\x01.DLL\x01.MP3\x01.DOC\x01"));
+    // Without a desktop shell the type names are the MIME database's English ones.
     EXPECT_EQ(DefaultReportDefinition(kTypeReport), std::string("Default\x01"
-                                                                "Application\x01"
-                                                                "Application Extension\x01"
-                                                                "Text Document\x01"
-                                                                "HTML Document\x01"
-                                                                "Help File\x01"));
+                                                                "executable\x01"
+                                                                "shared library\x01"
+                                                                "plain text document\x01"
+                                                                "HTML document\x01"
+                                                                "WinHelp help file\x01"));
 }
 
 TEST(AnalyserCustomReport, ParseDefinitions) {
