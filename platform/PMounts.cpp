@@ -4,8 +4,8 @@
 #include <sys/statvfs.h>
 
 #include <algorithm>
-#include <cctype>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -20,13 +20,13 @@ namespace platform {
 namespace {
 
 constexpr std::array<std::string_view, 21> kPseudo = {
-    "proc",  "sysfs",      "devtmpfs",   "devpts",   "cgroup",    "cgroup2",  "mqueue",
-    "debugfs", "tracefs",  "securityfs", "pstore",   "bpf",       "configfs", "fusectl",
-    "hugetlbfs", "autofs", "binfmt_misc", "efivarfs", "nsfs",     "rpc_pipefs", "squashfs"};
+    "proc",      "sysfs",   "devtmpfs",    "devpts",   "cgroup", "cgroup2",    "mqueue",
+    "debugfs",   "tracefs", "securityfs",  "pstore",   "bpf",    "configfs",   "fusectl",
+    "hugetlbfs", "autofs",  "binfmt_misc", "efivarfs", "nsfs",   "rpc_pipefs", "squashfs"};
 
 constexpr std::array<std::string_view, 13> kRemote = {
-    "nfs", "nfs4", "cifs", "smb3", "smbfs", "sshfs", "fuse.sshfs", "davfs", "fuse.gvfsd-fuse", "9p", "ceph",
-    "glusterfs", "afs"};
+    "nfs", "nfs4", "cifs",      "smb3", "smbfs", "sshfs", "fuse.sshfs", "davfs", "fuse.gvfsd-fuse",
+    "9p",  "ceph", "glusterfs", "afs"};
 
 // mountinfo escapes space, tab, newline and backslash as three octal digits.
 std::string Unescape(std::string_view s) {
@@ -50,9 +50,11 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     std::vector<std::string_view> fields;
     size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && line[i] == ' ') ++i;
+        while (i < line.size() && line[i] == ' ')
+            ++i;
         size_t j = i;
-        while (j < line.size() && line[j] != ' ') ++j;
+        while (j < line.size() && line[j] != ' ')
+            ++j;
         if (j > i) fields.push_back(line.substr(i, j - i));
         i = j;
     }
@@ -70,7 +72,8 @@ bool ParseLine(std::string_view line, TMountEntry& e) {
     // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
     if (f.size() < 7) return false;
     size_t dash = 6;
-    while (dash < f.size() && f[dash] != "-") ++dash;
+    while (dash < f.size() && f[dash] != "-")
+        ++dash;
     if (dash >= f.size() || dash + 1 >= f.size()) return false;
     unsigned maj = 0, min = 0;
     if (std::sscanf(std::string(f[2]).c_str(), "%u:%u", &maj, &min) != 2) return false;
@@ -82,6 +85,16 @@ bool ParseLine(std::string_view line, TMountEntry& e) {
     e.fsType = Unescape(f[dash + 1]);
     e.source = dash + 2 < f.size() ? Unescape(f[dash + 2]) : std::string();
     return true;
+}
+
+// A mount the system made for itself: anything under /proc, /sys, /dev and /run (tmpfs, cgroup
+// trees, /run/user/N), which no file manager shows as a disk. Removable media under /run/media
+// and network shares (the gvfs mount under /run/user/N) are the user's and stay.
+bool IsSystemMount(const TMountEntry& e) {
+    if (IsRemoteFileSystem(e.fsType) || StartsWithDir(e.mountPoint, "/run/media")) return false;
+    for (const char* dir : {"/proc", "/sys", "/dev", "/run"})
+        if (StartsWithDir(e.mountPoint, dir)) return true;
+    return false;
 }
 
 } // namespace
@@ -123,7 +136,7 @@ std::vector<TMountEntry> ParseMountInfo(std::string_view text, const TRemovableP
     std::set<std::pair<std::pair<unsigned, unsigned>, std::string>> seen;
     std::set<std::string> points;
     for (auto& e : ParseMountInfoAll(text)) {
-        if (IsPseudoFileSystem(e.fsType)) continue;
+        if (IsPseudoFileSystem(e.fsType) || IsSystemMount(e)) continue;
         if (!seen.insert({{e.major, e.minor}, e.root}).second) continue; // a bind of one already listed
         if (IsRemoteFileSystem(e.fsType))
             e.kind = kDriveRemote;
@@ -134,7 +147,8 @@ std::vector<TMountEntry> ParseMountInfo(std::string_view text, const TRemovableP
             e.kind = kDriveFixed;
         // A later mount over the same point hides the earlier one: keep the visible (last) one.
         if (!points.insert(e.mountPoint).second) {
-            auto it = std::find_if(out.begin(), out.end(), [&](const TMountEntry& o) { return o.mountPoint == e.mountPoint; });
+            auto it = std::find_if(out.begin(), out.end(),
+                                   [&](const TMountEntry& o) { return o.mountPoint == e.mountPoint; });
             if (it != out.end()) out.erase(it);
         }
         out.push_back(std::move(e));
@@ -204,8 +218,10 @@ bool TouchFolder(const std::string& path, int timeLimitMs) {
 namespace {
 
 std::string StripSlashes(std::string_view s) {
-    while (!s.empty() && s.front() == '/') s.remove_prefix(1);
-    while (!s.empty() && s.back() == '/') s.remove_suffix(1);
+    while (!s.empty() && s.front() == '/')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == '/')
+        s.remove_suffix(1);
     return std::string(s);
 }
 
@@ -319,7 +335,8 @@ std::vector<std::string> FolderNames(const std::string& path) {
     return names;
 }
 
-std::vector<TNetworkShare> NetworkShares(const std::vector<TMountEntry>& mounts, const TFolderNames& folderNames) {
+std::vector<TNetworkShare> NetworkShares(const std::vector<TMountEntry>& mounts,
+                                         const TFolderNames& folderNames) {
     std::vector<TNetworkShare> shares;
     for (const auto& m : mounts) {
         TNetworkShare s;

@@ -31,10 +31,11 @@ struct TMountEntry {
 using TRemovableProbe = std::function<bool(unsigned major, unsigned minor)>;
 [[nodiscard]] bool BlockDeviceIsRemovable(unsigned major, unsigned minor);
 
-// Parses mountinfo text: pseudo file systems dropped, a second mount of the same file system
-// and root listed once, kinds classified. Entries keep the table's order.
-[[nodiscard]] std::vector<TMountEntry> ParseMountInfo(std::string_view text,
-                                                      const TRemovableProbe& removable = BlockDeviceIsRemovable);
+// Parses mountinfo text: pseudo file systems and the system's own mounts (below /proc, /sys, /dev
+// and /run, except removable media under /run/media and network shares) dropped, a second mount
+// of the same file system and root listed once, kinds classified. Entries keep the table's order.
+[[nodiscard]] std::vector<TMountEntry>
+ParseMountInfo(std::string_view text, const TRemovableProbe& removable = BlockDeviceIsRemovable);
 
 // Every line of the table, pseudo file systems included, unfiltered (for "is this a mount point?").
 [[nodiscard]] std::vector<TMountEntry> ParseMountInfoAll(std::string_view text);

@@ -66,6 +66,35 @@ TEST(MountTable, DrivesAndTheirKinds) {
     EXPECT_EQ(mounts.front().mountPoint, "/");
 }
 
+TEST(MountTable, TheSystemsOwnMountsAreNoDrives) {
+    // What a desktop (and a container) mounts for itself beside the user's disks and shares.
+    const char* const table = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                              "23 22 0:23 / /run rw - tmpfs tmpfs rw\n"
+                              "24 23 0:24 / /run/lock rw - tmpfs tmpfs rw\n"
+                              "25 22 0:25 / /dev/shm rw - tmpfs tmpfs rw\n"
+                              "26 22 0:26 / /sys/fs/cgroup rw - tmpfs tmpfs rw\n"
+                              "27 23 0:27 / /run/user/1000 rw - tmpfs tmpfs rw\n"
+                              "28 27 0:28 / /run/user/1000/doc rw - fuse.portal portal rw\n"
+                              "29 27 0:29 / /run/user/1000/gvfs rw - fuse.gvfsd-fuse gvfsd-fuse rw\n"
+                              "30 22 8:2 / /run/bound-home rw - ext4 /dev/sda2 rw\n"
+                              "31 22 8:2 / /home rw - ext4 /dev/sda2 rw\n"
+                              "32 22 8:3 / /boot rw - ext4 /dev/sda3 rw\n"
+                              "33 22 8:17 / /run/media/alice/USB rw - vfat /dev/sdb1 rw\n"
+                              "34 22 0:30 / /tmp rw - tmpfs tmpfs rw\n"
+                              "35 22 0:31 / /mnt/share rw - cifs //fileserver/Public rw\n"
+                              "36 23 0:32 / /run/sshfs rw - fuse.sshfs bob@host:/srv rw\n"
+                              "37 22 0:33 / /media/cdrom ro - iso9660 /dev/sr0 ro\n"
+                              "38 22 0:34 / /devices rw - ext4 /dev/sdc1 rw\n"
+                              "39 22 0:35 / /runner rw - ext4 /dev/sdd1 rw\n";
+    std::vector<std::string> points;
+    for (const TMountEntry& m : ParseMountInfo(table, [](unsigned, unsigned) { return false; }))
+        points.push_back(m.mountPoint);
+    // A system mount of the same file system as /home (listed first) does not hide /home.
+    EXPECT_EQ(points, (std::vector<std::string>{"/", "/run/user/1000/gvfs", "/home", "/boot",
+                                                "/run/media/alice/USB", "/tmp", "/mnt/share", "/run/sshfs",
+                                                "/media/cdrom", "/devices", "/runner"}));
+}
+
 TEST(MountTable, FindMountOfTakesTheLongestPrefix) {
     const auto mounts = ParseMountInfo(kMountInfo, [](unsigned, unsigned) { return false; });
     EXPECT_EQ(FindMountOf(mounts, "/home/alice/x")->mountPoint, "/home");
