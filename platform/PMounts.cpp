@@ -314,12 +314,40 @@ bool ShareOfGvfsName(std::string_view name, const std::string& mountPoint, TNetw
         if (eq == std::string_view::npos) continue;
         const std::string_view key = pair.substr(0, eq);
         const std::string value = UnescapePercent(pair.substr(eq + 1));
-        if (key == "server" || key == "host") server = value;
-        else if (key == "share" || (key == "prefix" && share.empty())) share = StripSlashes(value);
+        if (key == "server" || key == "host")
+            server = value;
+        else if (key == "share" || (key == "prefix" && share.empty()))
+            share = StripSlashes(value);
     }
     if (server.empty()) return false;
     Finish(out, server, share.empty() ? std::string(type) : share, mountPoint);
     return true;
+}
+
+const TNetworkShare* FindShareOfNetworkPath(const std::vector<TNetworkShare>& shares, std::string_view path,
+                                            std::string* rest) {
+    auto upper = [](std::string_view s) {
+        std::string u(s);
+        for (char& c : u)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        return u;
+    };
+    if (path.size() < 3 || path.substr(0, 2) != "//") return nullptr;
+    const std::string wanted = upper(path.substr(2));
+    const TNetworkShare* best = nullptr;
+    std::size_t bestLength = 0;
+    for (const TNetworkShare& share : shares) {
+        const std::string unc = share.uncPath.size() > 2 && share.uncPath.compare(0, 2, "//") == 0
+                                    ? upper(StripSlashes(share.uncPath.substr(2)))
+                                    : std::string();
+        // The longest share wins; of equal ones, the first in the mount table.
+        if (unc.empty() || !StartsWithDir("/" + wanted, "/" + unc) || (best && unc.size() <= bestLength))
+            continue;
+        best = &share;
+        bestLength = unc.size();
+    }
+    if (best && rest) *rest = StripSlashes(path.substr(2 + bestLength));
+    return best;
 }
 
 std::vector<std::string> FolderNames(const std::string& path) {

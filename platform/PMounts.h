@@ -76,6 +76,13 @@ bool ShareOfMount(const TMountEntry& mount, TNetworkShare& out);
 // /run/user/UID/gvfs), mounted at mountPoint; false when the name names no server.
 bool ShareOfGvfsName(std::string_view name, const std::string& mountPoint, TNetworkShare& out);
 
+// The mounted share that a network path "//server/share[/folder...]" lies in: the share whose network
+// path is the longest prefix of it by whole components, compared without regard to ASCII case (as
+// the servers compare them). rest gets the folders below the share ("" or "a/b", no outer "/").
+// nullptr when no mounted share holds the path. path has no repeated "/" after its leading two.
+[[nodiscard]] const TNetworkShare* FindShareOfNetworkPath(const std::vector<TNetworkShare>& shares,
+                                                          std::string_view path, std::string* rest = nullptr);
+
 // Gives the names of the folders in a folder (empty when it cannot be read).
 using TFolderNames = std::function<std::vector<std::string>(const std::string& path)>;
 [[nodiscard]] std::vector<std::string> FolderNames(const std::string& path);

@@ -58,10 +58,10 @@ std::string Upper(std::string_view s) {
         "",
         "  Example:",
         "",
-        "    txscan /o /tmp/test.txf /s / /s /home /s \"/home/me/test 1\" /s /mnt/share1",
+        "    txscan /o /tmp/test.txf /s / /s /home /s \"/home/me/test 1\" /s //Computer1/Share1",
         "",
         "      This example will scan drive /, drive /home, local path /home/me/test 1 and",
-        "      network path /mnt/share1 and will save result in file /tmp/test.txf",
+        "      network path //Computer1/Share1 and will save result in file /tmp/test.txf",
         "",
         "Note: If there is spaces in your path name, include the complete path between \" \"",
     };
@@ -148,12 +148,14 @@ std::string OutputNameOf(TConsole& console, const std::string& value) {
 void CheckTargets(std::vector<TTarget>& targets, TConsole& console) {
     for (std::size_t i = targets.size(); i-- > 0;) {
         const TTarget& t = targets[i];
-        const bool ok = t.drive ? CheckDrive(t.MountPoint(), console) : CheckFolder(t.path, console);
+        const bool ok =
+            t.drive ? CheckDrive(t.MountPoint(), console) : CheckFolder(t.path, console, t.Shown());
         if (!ok) targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
 
-int Run(const std::vector<std::string>& args, TConsole& console) {
+int Run(const std::vector<std::string>& args, TConsole& console,
+        const std::vector<platform::TMountEntry>& mounts) {
     WriteLn(console, "TXSCAN.EXE - Tessalundrix Command Line Scanner v3.1");
     if (args.empty() || (args.size() == 1 && IsHelp(args[0]))) ShowUsage(console);
     if (args.size() < 2) ShowError(console, 4);
@@ -161,7 +163,7 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
     std::string outputName, noOverwriteName;
     std::vector<TTarget> targets;
     const std::string cwd = platform::CurrentDirectory();
-    const std::vector<platform::TMountEntry> mounts = platform::ReadMounts();
+    const std::vector<platform::TNetworkShare> shares = platform::NetworkShares(mounts);
     TOption kind = TOption::None;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -189,18 +191,25 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
             noOverwriteName = OutputNameOf(console, arg);
         } else {
             TTarget target;
-            // A relative target needs the current folder; without it the target cannot be named.
-            if (arg.empty() || (arg[0] != '/' && cwd.empty())) ShowError(console, 2, arg);
-            target.path = NormaliseTarget(arg, cwd);
-            if (target.path.size() - (target.path.size() > 1 ? 1 : 0) > kMaxTargetText)
-                ShowError(console, 2, arg);
-            const std::string mountPoint = target.MountPoint();
-            target.drive = std::any_of(mounts.begin(), mounts.end(), [&](const platform::TMountEntry& m) {
-                return m.mountPoint == mountPoint;
-            });
+            if (IsNetworkPath(arg)) {
+                // A server and a share at the least: "//a/b" has five characters.
+                if (arg.size() < 5) ShowError(console, 2, arg);
+                target = NetworkTarget(arg, shares);
+            } else {
+                // A relative target needs the current folder; without it the target cannot be named.
+                if (arg.empty() || (arg[0] != '/' && cwd.empty())) ShowError(console, 2, arg);
+                target.path = NormaliseTarget(arg, cwd);
+                const std::string mountPoint = target.MountPoint();
+                target.drive = std::any_of(mounts.begin(), mounts.end(), [&](const platform::TMountEntry& m) {
+                    return m.mountPoint == mountPoint;
+                });
+            }
+            const std::string& stored = target.Shown();
+            if (stored.size() - (stored.size() > 1 ? 1 : 0) > kMaxTargetText) ShowError(console, 2, arg);
             // Names are case-sensitive here: only the same normalised path is a duplicate.
-            const bool seen = std::any_of(targets.begin(), targets.end(),
-                                          [&](const TTarget& t) { return t.path == target.path; });
+            const bool seen = std::any_of(targets.begin(), targets.end(), [&](const TTarget& t) {
+                return t.path == target.path && t.networkPath == target.networkPath;
+            });
             if (!seen) targets.push_back(std::move(target));
         }
     }
@@ -241,12 +250,34 @@ bool CheckDrive(const std::string& mountPoint, TConsole& console) {
     return true;
 }
 
-bool CheckFolder(const std::string& path, TConsole& console) {
+bool CheckFolder(const std::string& path, TConsole& console, std::string_view shown) {
     // The folder the user named is looked through when it is a link (the walk below it never is).
-    if (platform::PathKindOf(path, true) == platform::TPathKind::Directory) return true;
-    WriteLn(console,
-            NowText() + " - Error 2022: Folder " + path + " does not exists or cannot be accessed. Skipped.");
+    if (!path.empty() && platform::PathKindOf(path, true) == platform::TPathKind::Directory) return true;
+    WriteLn(console, NowText() + " - Error 2022: Folder " + std::string(shown.empty() ? path : shown) +
+                         " does not exists or cannot be accessed. Skipped.");
     return false;
+}
+
+bool IsNetworkPath(std::string_view typed) {
+    return typed.size() >= 2 &&
+           ((typed[0] == '/' && typed[1] == '/') || (typed[0] == '\\' && typed[1] == '\\'));
+}
+
+TTarget NetworkTarget(std::string_view typed, const std::vector<platform::TNetworkShare>& shares) {
+    std::string text(typed.substr(2));
+    if (typed[0] == '\\') std::replace(text.begin(), text.end(), '\\', '/');
+    TTarget target;
+    // "//srv/share/x" normalised as the absolute path "/srv/share/x", then given its second "/".
+    target.networkPath = "/" + NormaliseTarget("/" + text, "/");
+    std::string rest;
+    const platform::TNetworkShare* share =
+        platform::FindShareOfNetworkPath(shares, target.networkPath, &rest);
+    if (!share) return target;
+    // Named as the mount table names the share, whatever case was typed.
+    target.networkPath = share->uncPath + "/" + (rest.empty() ? "" : rest + "/");
+    target.path =
+        (share->mountPoint == "/" ? "" : share->mountPoint) + "/" + (rest.empty() ? "" : rest + "/");
+    return target;
 }
 
 std::string TTarget::MountPoint() const {
@@ -315,8 +346,13 @@ TReservedName ReserveNumberedName(const std::string& name) {
 }
 
 int RunScanner(const std::vector<std::string>& args, TConsole& console) {
+    return RunScanner(args, console, platform::ReadMounts());
+}
+
+int RunScanner(const std::vector<std::string>& args, TConsole& console,
+               const std::vector<platform::TMountEntry>& mounts) {
     try {
-        return Run(args, console);
+        return Run(args, console, mounts);
     } catch (const TScannerExit& exit) {
         return exit.status;
     }

@@ -2,6 +2,8 @@
 // output name (given, or generated and numbered so that no file is overwritten) and the exit status.
 #pragma once
 
+#include "platform/PMounts.h"
+
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -27,9 +29,15 @@ void WriteLn(TConsole& console, std::string_view text = {});
 struct TTarget {
     std::string path;
     bool drive = false; // exactly the mount point of a drive: written as a drive record
+    // A network target: its network path ("//server/share/folder/"), which the file records and the
+    // messages show, while path is the folder walked below the share's mount point ("" when the
+    // share is not mounted). Empty for a local target.
+    std::string networkPath;
 
     // The mount point of a drive target: the path without its trailing "/" ("/" for the root).
     [[nodiscard]] std::string MountPoint() const;
+    // What the messages and the file name the target by: its network path, else its path.
+    [[nodiscard]] const std::string& Shown() const { return networkPath.empty() ? path : networkPath; }
 };
 
 // The longest string the exploration file can encode; a target whose path is longer is refused.
@@ -39,6 +47,14 @@ inline constexpr std::size_t kMaxTargetText = 65535;
 // repeated "/" and "." drop out, ".." takes away the component before it (never above the root),
 // and the result ends with "/". Symbolic links are not looked at. Empty when typed is empty.
 [[nodiscard]] std::string NormaliseTarget(std::string_view typed, std::string_view cwd);
+
+// A network path as typed: "//server/share..." or "\\\\server\\share...".
+[[nodiscard]] bool IsNetworkPath(std::string_view typed);
+// The target a network path names: the share mounted from it (platform::FindShareOfNetworkPath),
+// walked at its mount point and named by the share's network path with the folders typed below it.
+// A path that no mounted share holds keeps its normalised network path and an empty path.
+[[nodiscard]] TTarget NetworkTarget(std::string_view typed,
+                                    const std::vector<platform::TNetworkShare>& shares);
 
 // The extension of the last component of a file name, from its last "." ("" when none).
 [[nodiscard]] std::string FileExtension(std::string_view name);
@@ -59,10 +75,14 @@ struct TReservedName {
 
 // A drive target still mounted as a drive; else its 1022 (gone) or 1023 (of no known kind) line.
 bool CheckDrive(const std::string& mountPoint, TConsole& console);
-// A folder target that names a folder (a link to one counts: the user named it); else its 2022 line.
-bool CheckFolder(const std::string& path, TConsole& console);
+// A folder target that names a folder (a link to one counts: the user named it); else its 2022 line,
+// naming the folder as shown (path when empty).
+bool CheckFolder(const std::string& path, TConsole& console, std::string_view shown = {});
 
 // The whole program after its banner: arguments without the program name; gives the exit status.
 int RunScanner(const std::vector<std::string>& args, TConsole& console);
+// The same on a given mount table (ReadMounts' drives), which names the drives and network shares.
+int RunScanner(const std::vector<std::string>& args, TConsole& console,
+               const std::vector<platform::TMountEntry>& mounts);
 
 } // namespace scanner

@@ -87,11 +87,12 @@ void ScanDrive(model::TRecordWriter& out, const TTarget& target, TConsole& conso
 }
 
 void ScanPath(model::TRecordWriter& out, const TTarget& target, TConsole& console) {
-    if (target.path.empty() || !CheckFolder(target.path, console)) return;
-    WriteLn(console, NowText() + " - Scanning " + target.path + " ...");
+    if (target.Shown().empty() || !CheckFolder(target.path, console, target.Shown())) return;
+    WriteLn(console, NowText() + " - Scanning " + target.Shown() + " ...");
     const platform::TDateTime when = platform::Now();
-    // The name is the last component: the text between the last two separators.
-    const std::string stored = model::PathWithoutSeparator(target.path);
+    // The name is the last component: the text between the last two separators. A network
+    // target is stored by its network path, walked at its mount point.
+    const std::string stored = model::PathWithoutSeparator(target.Shown());
     out.WritePathHead(stored.substr(stored.rfind('/') + 1), stored);
     out.WriteFolderBody(true, ScanTail(when));
     ScanFolder(out, target.path);

@@ -38,6 +38,42 @@ TEST(NormaliseTarget, MakesAbsoluteAndEndsWithSlash) {
     EXPECT_EQ(NormaliseTarget("a", "/"), "/a/");
 }
 
+TEST(NetworkTarget, TheMountedShareThatHoldsThePath) {
+    const std::vector<platform::TNetworkShare> shares = {
+        {"fileserver", "Public", "//fileserver/Public", "/mnt/public"},
+        {"nas", "export", "//nas/export", "/net/nas"},
+        {"nas", "export/home", "//nas/export/home", "/home"},
+        {"root", "all", "//root/all", "/"},
+    };
+    struct Case {
+        const char* typed;
+        const char* networkPath;
+        const char* path; // "" when not mounted
+    };
+    const Case cases[] = {
+        {"//fileserver/Public", "//fileserver/Public/", "/mnt/public/"},
+        {"//FileServer/PUBLIC/", "//fileserver/Public/", "/mnt/public/"},
+        {"//fileserver//Public/./a/../b", "//fileserver/Public/b/", "/mnt/public/b/"},
+        {"\\\\fileserver\\Public\\x y", "//fileserver/Public/x y/", "/mnt/public/x y/"},
+        {"//nas/export/data", "//nas/export/data/", "/net/nas/data/"},
+        {"//nas/export/home/alice", "//nas/export/home/alice/", "/home/alice/"}, // the longer share
+        {"//nas/exported", "//nas/exported/", ""},
+        {"//root/all/etc", "//root/all/etc/", "/etc/"},
+        {"//fileserver", "//fileserver/", ""},
+        {"//other/share", "//other/share/", ""},
+    };
+    for (const Case& c : cases) {
+        const scanner::TTarget t = scanner::NetworkTarget(c.typed, shares);
+        EXPECT_EQ(t.networkPath, c.networkPath) << c.typed;
+        EXPECT_EQ(t.path, c.path) << c.typed;
+        EXPECT_FALSE(t.drive) << c.typed;
+    }
+    EXPECT_TRUE(scanner::IsNetworkPath("//a/b"));
+    EXPECT_TRUE(scanner::IsNetworkPath("\\\\a\\b"));
+    EXPECT_FALSE(scanner::IsNetworkPath("/a/b"));
+    EXPECT_FALSE(scanner::IsNetworkPath("\\a"));
+}
+
 TEST(FileExtension, OfTheLastComponentOnly) {
     EXPECT_EQ(scanner::FileExtension("scan.txf"), ".txf");
     EXPECT_EQ(scanner::FileExtension("scan.TXF"), ".TXF");

@@ -106,7 +106,7 @@ protected:
 
 TEST_F(SaveScans, TheProjectsDecoderReadsWhatWasWritten) {
     const std::string tree = (dir / "tree").string() + "/";
-    ASSERT_TRUE(Save({{tree, false}}, (dir / "out.txf").string()));
+    ASSERT_TRUE(Save({{tree, false, {}}}, (dir / "out.txf").string()));
     std::uint64_t files = 0;
     const TRecord root = ReadBack((dir / "out.txf").string(), files);
     EXPECT_EQ(files, 2u);
@@ -132,7 +132,8 @@ TEST_F(SaveScans, TheProjectsDecoderReadsWhatWasWritten) {
 TEST_F(SaveScans, TargetsThatVanishedAreSkippedAndTheRestWritten) {
     const std::string tree = (dir / "tree").string() + "/";
     const std::string gone = (dir / "gone").string() + "/";
-    ASSERT_TRUE(Save({{gone, false}, {"/no/such/mount/", true}, {tree, false}}, (dir / "out.txf").string()));
+    ASSERT_TRUE(Save({{gone, false, {}}, {"/no/such/mount/", true, {}}, {tree, false, {}}},
+                     (dir / "out.txf").string()));
     EXPECT_EQ(Lines(),
               (std::vector<std::string>{
                   "Error 2022: Folder " + gone + " does not exists or cannot be accessed. Skipped.",
@@ -146,8 +147,69 @@ TEST_F(SaveScans, TargetsThatVanishedAreSkippedAndTheRestWritten) {
 
 TEST_F(SaveScans, AFolderThatIsAFileCannotBeTheDestination) {
     const std::string name = (dir / "tree" / "a.txt" / "out.txf").string();
-    EXPECT_FALSE(Save({{(dir / "tree").string() + "/", false}}, name));
+    EXPECT_FALSE(Save({{(dir / "tree").string() + "/", false, {}}}, name));
     EXPECT_EQ(Lines(),
               std::vector<std::string>{"Fatal Error 1: Unable to create destination file \"" + name + "\"."});
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / "tree"), fs::directory_iterator{}), 2);
+}
+
+// Network paths on a mount table made for the test: a cifs share and an nfs export mounted at
+// folders of the fixture, and a share that is not mounted.
+TEST_F(SaveScans, ANetworkPathIsExploredAtItsMountAndRecordedAsTheNetworkPath) {
+    fs::create_directories(dir / "nas" / "home" / "alice");
+    std::ofstream(dir / "nas" / "home" / "alice" / "notes.txt") << "1234567";
+    const std::string table = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                              "40 22 0:50 / " +
+                              (dir / "tree").string() +
+                              " rw - cifs //fileserver/Public rw\n"
+                              "41 22 0:51 / " +
+                              (dir / "nas").string() + " rw - nfs4 nas.local:/export rw\n";
+    const std::vector<platform::TMountEntry> mounts =
+        platform::ParseMountInfo(table, [](unsigned, unsigned) { return false; });
+    const std::string name = (dir / "net.txf").string();
+    scanner::TConsole console{out, in};
+    const int status = scanner::RunScanner({"/o", name, "/s", "//FILESERVER/public", "/s",
+                                            "\\\\nas.local\\export\\home\\alice", "/s",
+                                            "//fileserver/Public/", "/s", "//elsewhere/share"},
+                                           console, mounts);
+    EXPECT_EQ(status, scanner::kExitWritten);
+    std::vector<std::string> lines = Lines();
+    ASSERT_FALSE(lines.empty());
+    lines.erase(lines.begin()); // the banner
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{
+                  "Error 2022: Folder //elsewhere/share/ does not exists or cannot be accessed. Skipped.",
+                  "Scanning //fileserver/Public/ ...", "Scanning //nas.local/export/home/alice/ ...",
+                  "Data successfully saved in file \"" + name + "\""}));
+    std::uint64_t files = 0;
+    const TRecord root = ReadBack(name, files);
+    EXPECT_EQ(files, 3u);
+    ASSERT_EQ(root.children.size(), 2u) << "the same share typed twice is scanned once";
+    const TRecord& share = root.children[0];
+    EXPECT_EQ(share.kind, txf::kKindPath);
+    EXPECT_EQ(share.name, "Public");
+    EXPECT_EQ(share.path, "//fileserver/Public");
+    EXPECT_EQ(share.children.size(), 2u) << "a.txt and sub, walked at the mount point";
+    const TRecord& folder = root.children[1];
+    EXPECT_EQ(folder.kind, txf::kKindPath);
+    EXPECT_EQ(folder.name, "alice");
+    EXPECT_EQ(folder.path, "//nas.local/export/home/alice");
+    ASSERT_EQ(folder.children.size(), 1u);
+    EXPECT_EQ(folder.children[0].size, 7);
+}
+
+TEST_F(SaveScans, ANetworkPathThatIsNotMountedWritesNothing) {
+    const std::string name = (dir / "none.txf").string();
+    scanner::TConsole console{out, in};
+    const std::vector<platform::TMountEntry> mounts = platform::ParseMountInfo(
+        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n", [](unsigned, unsigned) { return false; });
+    // "//tree" would be the local folder "/tree" if the network path were read as a path.
+    EXPECT_EQ(scanner::RunScanner({"/o", name, "/s", "//server/share"}, console, mounts),
+              scanner::kExitNothingWritten);
+    std::vector<std::string> lines = Lines();
+    lines.erase(lines.begin());
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Error 2022: Folder //server/share/ does not exists or cannot be accessed. Skipped.",
+                         "Nothing to do!!!"}));
+    EXPECT_FALSE(fs::exists(name));
 }

@@ -42,10 +42,10 @@ USAGE = BANNER + """
 Press ENTER for next page ...
   Example:
 
-    txscan /o /tmp/test.txf /s / /s /home /s "/home/me/test 1" /s /mnt/share1
+    txscan /o /tmp/test.txf /s / /s /home /s "/home/me/test 1" /s //Computer1/Share1
 
       This example will scan drive /, drive /home, local path /home/me/test 1 and
-      network path /mnt/share1 and will save result in file /tmp/test.txf
+      network path //Computer1/Share1 and will save result in file /tmp/test.txf
 
 Note: If there is spaces in your path name, include the complete path between " "
 """
@@ -131,10 +131,10 @@ class CommandLine(unittest.TestCase):
         c = re.escape(self.cwd)
         skip = "{now} - Error 2022: Folder %s does not exists or cannot be accessed. Skipped."
         self.check_lines(
-            ["-s", "/nx", "/S", "/nx/", "/s", "//nx/./a/..", "/s", "/NX", "-S", "missing", "/s", "plain",
-             "/s", "link", "/o"],
-            1, [skip % (c + "/link/"), skip % (c + "/plain/"), skip % (c + "/missing/"), skip % "/NX/",
-                skip % "/nx/", "{now} - Nothing to do!!!"])
+            ["-s", "/nx", "/S", "/nx/", "/s", "/nx//./a/..", "/s", "/NX", "-S", "missing", "/s", "plain",
+             "/s", "link", "/s", "//nx/share/./a/..", "/s", "\\\\nx\\share", "/o"],
+            1, [skip % "//nx/share/", skip % (c + "/link/"), skip % (c + "/plain/"), skip % (c + "/missing/"),
+                skip % "/NX/", skip % "/nx/", "{now} - Nothing to do!!!"])
         self.assertEqual(sorted(os.listdir(self.cwd)), ["link", "plain", "real"],
                          "the reserved output name must go when nothing is written")
 
