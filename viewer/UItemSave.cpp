@@ -9,6 +9,8 @@
 
 #include "model/URecordCodec.h"
 
+#include <algorithm>
+
 namespace viewer {
 
 using model::TRecordWriter;
@@ -31,12 +33,53 @@ void WriteMarkedBody(model::TFolderItem& folder, TRecordWriter& out) {
     out.WriteEnd();
 }
 
-// An unmarked folder: no record of its own, only the folder children with a mark below them.
+// The date a path record of a folder saved on its own takes: that of the drive or folder root it
+// came from, else the save's.
+platform::TDateTime PathRecordDate(const model::TFolderItem& folder) {
+    if (const model::TFolderItem* top = FindTopItem(&folder)) return top->Created();
+    if (const model::TRootItem* root = folder.FindRoot()) return root->Created();
+    return platform::Now();
+}
+
+// The path a path record of this folder holds: its full path as loaded ("C:\Data", "/srv").
+std::string RecordPath(const model::TFolderItem& folder) {
+    return model::PathWithoutSeparator(folder.GetPath());
+}
+
+// A marked file lies somewhere below folder, which is not marked itself (nor any ancestor).
+bool HasMarkedFile(const model::TFolderItem& folder) {
+    for (const TItem* child : folder.Children()) {
+        if (!child->IsFolder()) {
+            if (child->Marked()) return true;
+        } else if (HasMarkedFile(*static_cast<const model::TFolderItem*>(child))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An unmarked folder writes no record of its own: the files marked among its children go under a
+// path record of it (so that a file saved on its own reaches the file, as the count says), then
+// the folder children with something marked below them write themselves.
 void WriteTowardsMarked(model::TFolderItem& folder, TRecordWriter& out) {
-    for (TItem* child : folder.Children()) {
+    const auto& children = folder.Children();
+    if (std::any_of(children.begin(), children.end(),
+                    [](const TItem* c) { return !c->IsFolder() && c->Marked(); })) {
+        out.WritePathHead(folder.Name(), RecordPath(folder));
+        // The folder itself keeps its date: only the record takes the exploration's.
+        out.WriteFolderBody(folder.IsExplored(), {PathRecordDate(folder), folder.Accessed(),
+                                                  folder.Modified(), folder.Attributes()});
+        for (TItem* child : children) {
+            if (out.Cancelled()) return;
+            if (!child->IsFolder() && child->Marked()) child->SaveToStream(out);
+        }
+        out.WriteEnd();
+    }
+    for (TItem* child : children) {
         if (out.Cancelled()) return;
-        if (child->IsFolder() && static_cast<model::TFolderItem*>(child)->HasMarkedDescendant())
-            child->SaveToStream(out);
+        if (!child->IsFolder()) continue;
+        auto* sub = static_cast<model::TFolderItem*>(child);
+        if (sub->HasMarkedDescendant() || HasMarkedFile(*sub)) child->SaveToStream(out);
     }
 }
 
@@ -50,13 +93,8 @@ void TFolderItem::SaveToStream(TRecordWriter& out) {
     model::TFolderItem* parent = Parent();
     if (parent && !parent->IsMarked()) {
         // Saved on its own: a path record dated like the exploration it came from.
-        if (const model::TFolderItem* top = FindTopItem(parent))
-            SetCreated(top->Created());
-        else if (const model::TRootItem* root = FindRoot())
-            SetCreated(root->Created());
-        else
-            SetCreated(platform::Now());
-        out.WritePathHead(Name(), model::PathWithoutSeparator(GetPath()));
+        SetCreated(PathRecordDate(*parent));
+        out.WritePathHead(Name(), RecordPath(*this));
     } else {
         out.WriteFolderHead(Name());
     }

@@ -129,6 +129,53 @@ TEST(ViewerSave, FolderInsideADriveBecomesAPathRecordWithTheDrivesDate) {
     EXPECT_EQ(root.GetMarkedFileCount(), 0);
 }
 
+TEST(ViewerSave, ASelectedFileGoesUnderAPathRecordOfItsFolder) {
+    TTempDir dir;
+    TRootItem root;
+    TLoadedFile l = AddLoaded(root, "/tmp/one.txf");
+    TFileItem* b = static_cast<TFileItem*>(l.data->Child(1));
+    TFileItem* boot = AddFile(l.drive, "boot.ini", 11); // a file in the drive's own folder
+    root.ComputeTotals();
+    struct {
+        std::vector<TItem*> selection;
+        std::vector<std::string> paths;              // of the path records, in order
+        std::vector<std::vector<std::string>> files; // their files
+    } cases[] = {
+        {{b}, {"C:\\Data\\"}, {{"b.txt"}}},
+        {{l.share->Child(0)}, {"/srv/share/"}, {{"c.bin"}}},
+        {{boot, l.data}, {"C:\\", "C:\\Data\\"}, {{"boot.ini"}, {"a.txt", "b.txt"}}},
+        {{boot, b}, {"C:\\", "C:\\Data\\"}, {{"boot.ini"}, {"b.txt"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paths.back());
+        const std::string out = dir.File("one-file.txf");
+        const auto dataDate = l.data->Created();
+        MarkForSave(root, c.selection);
+        const std::int64_t marked = root.GetMarkedFileCount();
+        ASSERT_EQ(SaveMarked(root, out, nullptr).result, model::TSaveResult::Saved);
+        EXPECT_EQ(HeaderOf(out).fileCount, static_cast<std::uint64_t>(marked))
+            << "the count is what was written";
+
+        const TLoaded back = Load(out);
+        ASSERT_EQ(back.code, kLoadOk);
+        ASSERT_EQ(back.file->ChildCount(), static_cast<int>(c.paths.size()));
+        for (int i = 0; i < back.file->ChildCount(); ++i) {
+            const auto* top = dynamic_cast<const TFolderRootItem*>(back.file->Child(i));
+            ASSERT_NE(top, nullptr);
+            EXPECT_EQ(top->Path(), c.paths[static_cast<size_t>(i)]);
+            EXPECT_EQ(ChildNames(top), c.files[static_cast<size_t>(i)]);
+        }
+        EXPECT_EQ(back.file->GetFileCount(), marked);
+        // A record of files alone is dated like the drive it came from; the folder keeps its date.
+        if (c.paths.front()[0] == 'C') {
+            EXPECT_EQ(back.file->Child(0)->Created(), 41000);
+        }
+        if (std::find(c.selection.begin(), c.selection.end(), l.data) == c.selection.end()) {
+            EXPECT_EQ(l.data->Created(), dataDate);
+        }
+    }
+}
+
 TEST(ViewerSave, OnlyEmptyDrivesGiveAnEmptyRoot) {
     TTempDir dir;
     TRootItem root;
