@@ -393,7 +393,7 @@ void DrawTimeChart(TChart& chart, const TAnalyserDataGroup& group, const TChartS
 }
 
 std::string PieLabel(const std::string& name, bool cut, bool showPercent, double value, double total) {
-    std::string label = cut && name.size() > 13 ? name.substr(0, 13) + "..." : name;
+    std::string label = cut ? model::ShortenName(name, 13) : model::DisplayUtf8(name);
     if (!showPercent) return label;
     if (total == 0) return "(0%) " + label;
     char buf[64];

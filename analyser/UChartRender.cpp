@@ -1,5 +1,7 @@
 #include "analyser/UChartRender.h"
 
+#include "model/UConvertHelp.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -25,8 +27,10 @@ constexpr double kDepth = 12; // 3D depth in pixels
 constexpr double kMargin = 8;
 constexpr double kLegendBox = 10; // colour box of a legend entry
 
+// Labels hold names as the file system gave them: shown as the lists show them.
 QString Text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    if (model::IsValidUtf8(s)) return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    return QString::fromStdString(model::DisplayUtf8(s));
 }
 
 // A value step of 1, 2 or 5 times a power of ten that cuts max into about five ticks.

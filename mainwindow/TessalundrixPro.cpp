@@ -5,6 +5,7 @@
 #include "model/UConvertHelp.h"
 #include "model/UIconManager.h"
 #include "model/UScanProgressForm.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtShell.h"
 
 #include <QApplication>
@@ -17,8 +18,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     model::InitFormatSettings();
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName("TessalundrixPro");
-    QApplication::setApplicationDisplayName("Tessalundrix Pro");
+    platform::InitProgram("TessalundrixPro");
 
     platform::InstallQtShell();
     model::IconManager().Init();

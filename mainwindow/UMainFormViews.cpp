@@ -37,7 +37,7 @@ struct TBusyCursor {
 };
 
 // An icon as the views draw it: ghosted for a hidden item (the cut look), and with the auto-explore
-// mark of a preferred item (state 1 on: a green dot, 2 off: a grey one).
+// mark of a preferred item (state 1 on: a green dot, 2 off: a red one).
 QPixmap ItemPixmap(int index, bool cut, int state) {
     QPixmap pixmap =
         platform::IconRegistry().Icon(index).pixmap(16, 16, cut ? QIcon::Disabled : QIcon::Normal);
@@ -48,7 +48,7 @@ QPixmap ItemPixmap(int index, bool cut, int state) {
     if (state == 1 || state == 2) {
         QPainter painter(&pixmap);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setBrush(state == 1 ? QColor(0, 150, 0) : QColor(160, 160, 160));
+        painter.setBrush(state == 1 ? QColor(0, 150, 0) : QColor(210, 0, 0));
         painter.setPen(Qt::white);
         painter.drawEllipse(QRectF(8.5, 8.5, 7, 7));
     }

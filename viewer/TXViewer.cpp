@@ -4,6 +4,7 @@
 #include "listing/UProgramProfile.h"
 #include "model/UConvertHelp.h"
 #include "model/UIconManager.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtShell.h"
 #include "viewer/UFileAssociation.h"
 #include "viewer/UMainForm.h"
@@ -18,8 +19,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     model::InitFormatSettings();
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setApplicationName("TXViewer");
-    QApplication::setApplicationDisplayName("Tessalundrix Viewer");
+    platform::InitProgram("TXViewer", "txviewer");
 
     viewer::RegisterFileAssociation(QApplication::applicationFilePath().toStdString(),
                                     viewer::UserAssociationPlaces(), viewer::SystemToolRunner());

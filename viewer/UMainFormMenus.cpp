@@ -62,7 +62,7 @@ void TMainForm::CreateMenus() {
     QMenu* file = menuBar()->addMenu("&File");
     Load1 = act(file, "&Load...", QKeySequence("Ctrl+L"));
     Close1 = act(file, "&Close", QKeySequence("Ctrl+Q"));
-    OpeninWindowsExplorer1 = act(file, "Open in &Windows Explorer", QKeySequence("Ctrl+W"));
+    OpeninWindowsExplorer1 = act(file, "Open in &File Manager", QKeySequence("Ctrl+W"));
     Saveas1 = act(file, "&Save As...", QKeySequence("Ctrl+S"));
     ExportData1 = act(file, "Ex&port Data...", QKeySequence("Ctrl+E"));
     file->addSeparator();
@@ -166,13 +166,13 @@ void TMainForm::CreatePopups() {
     PopupMenuFolder = new QMenu(this);
     FileLister2 = PopupMenuFolder->addAction("File &Lister");
     Analyser2 = PopupMenuFolder->addAction("&Analyser (chart)");
-    OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &Windows Explorer");
+    OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &File Manager");
     CopyName2 = PopupMenuFolder->addAction("&Copy Name");
     CopyCompletePath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
     Save2 = PopupMenuFolder->addAction("&Save Exploration...");
     Close2 = PopupMenuFolder->addAction("Cl&ose");
     PopupMenuFile = new QMenu(this);
-    OpenFolder3 = PopupMenuFile->addAction("Open folder in &Windows Explorer");
+    OpenFolder3 = PopupMenuFile->addAction("Open folder in &File Manager");
     CopyFileName3 = PopupMenuFile->addAction("&Copy File Name");
     CopyFolderName3 = PopupMenuFile->addAction("Co&py Folder Name");
     CopyCompletePath3 = PopupMenuFile->addAction("Cop&y Complete Path");
@@ -400,12 +400,11 @@ void TMainForm::ExpToolButtonClick() {
     model::TFolderItem* item = SelectedTreeItem();
     if (!item) return;
     const QString path = QString::fromStdString(item->GetPath());
-    if (!path.isEmpty() && QFileInfo(path).isDir()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // A desktop without a file manager is reported as a folder that cannot be opened.
+    if (!path.isEmpty() && QFileInfo(path).isDir() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         return;
-    }
     ShowMessage(
-        "Unable to open this folder in Windows Explorer because\n\rthis folder does not exist or cannot be "
+        "Unable to open this folder in File Manager because\n\rthis folder does not exist or cannot be "
         "accessed from this computer.",
         "Error", QMessageBox::Critical);
 }

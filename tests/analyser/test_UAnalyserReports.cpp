@@ -331,6 +331,18 @@ TEST(AnalyserCharts, PieLabelsAreCutAndPrefixedWithTheirShare) {
     EXPECT_EQ(PieLabel("abcdefghijklm", true, false, 1, 2), "abcdefghijklm");
     EXPECT_EQ(PieLabel("abcdefghijklmn", true, true, 1, 3), "(33%) abcdefghijklm...");
     EXPECT_EQ(PieLabel("All others with a long name", false, true, 0, 0), "(0%) All others with a long name");
+    // Names are cut by the characters shown, never inside one: 14 Japanese characters of 3 bytes.
+    const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9"
+                                 "\xE3\x83\xAB\xE3\x83\x80\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D"
+                                 "\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82\xE3\x80\x82";
+    EXPECT_EQ(PieLabel(japanese, true, true, 1, 1), "(100%) " + japanese.substr(0, 39) + "...");
+    // A name written on Windows shows as Windows-1252, in the label too.
+    EXPECT_EQ(PieLabel("gro\xDF", true, false, 1, 1), "gro\xC3\x9F");
+    EXPECT_EQ(PieLabel("Gr\xF6\xDF"
+                       "enverteilung!!",
+                       true, false, 1, 1),
+              "Gr\xC3\xB6\xC3\x9F"
+              "enverteil...");
 
     TTree t;
     t.File(t.top.get(), "zero", 0);

@@ -362,11 +362,16 @@ private slots:
         auto* pref = dynamic_cast<TPreferredItem*>(Preferred());
         QVERIFY(pref && pref->ExploreAtStart());
         SelectInTree(FForm->RootItem());
+        // The mark at the icon's lower right corner: green when on, red when off.
+        auto mark = [node] { return node->icon(0).pixmap(16, 16).toImage().pixelColor(12, 12); };
+        QVERIFY2(mark().green() > 100 && mark().red() < 80, qPrintable(mark().name()));
         FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
         QVERIFY(!pref->ExploreAtStart());
         QCOMPARE(FForm->SelectedTreeItem(), Preferred()); // the popup's node became the selection
+        QVERIFY2(mark().red() > 150 && mark().green() < 80 && mark().blue() < 80, qPrintable(mark().name()));
         FForm->TreeViewContextPopup(node, QPoint(), FForm->Auto1);
         QVERIFY(pref->ExploreAtStart());
+        QVERIFY2(mark().green() > 100 && mark().red() < 80, qPrintable(mark().name()));
         FForm->PopupMenuPref->adjustSize();
         Shot(FForm->PopupMenuPref, "popup_pref");
     }

@@ -100,6 +100,69 @@ TEST(ShortenPath, CountsCharactersAndNeverCutsUTF8) {
     EXPECT_EQ(ShortenPath(path, 20), path); // 20 characters, 25 bytes
     EXPECT_EQ(ShortenPath(path, 19), "/h\xC3\xA9llo/.../\xC3\xA9\xC3\xA9\xC3\xA9.txt");
     EXPECT_EQ(ShortenPath("\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", 4), "\xC3\xA9...");
-    // An invalid byte counts as one character and stays as it is.
-    EXPECT_EQ(ShortenPath("\xFF\xFE\xFD\xFC\xFB", 4), "\xFF...");
+    // A name that is no valid UTF-8 shows as Windows-1252: one character per byte, given as shown.
+    EXPECT_EQ(ShortenPath("\xFF\xFE\xFD\xFC\xFB", 4), "\xC3\xBF...");
+    // Cut as bytes, "\xC3\xBC" would turn into valid UTF-8 and show as another name ("ü").
+    EXPECT_EQ(ShortenPath("\xC3\xBC\xFF\xFF\xFF\xFF", 5), "\xC3\x83\xC2\xBC...");
+    EXPECT_EQ(ShortenPath("/d/\xE9t\xE9/x", 100), "/d/\xC3\xA9t\xC3\xA9/x");
+}
+
+TEST(DisplayUtf8, DecodesAsTheListsShowNames) {
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"", ""},
+        {"plain", "plain"},
+        {"caf\xC3\xA9", "caf\xC3\xA9"},                   // valid UTF-8 stays
+        {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},     // Windows-1252: é and €
+        {"\xC3", "\xC3\x83"},                             // a lone lead byte is Ã
+        {"\x81\x9D", "\xC2\x81\xC2\x9D"},                 // unassigned bytes keep their value
+        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"}, // an encoded surrogate is no UTF-8
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                 // nor an overlong form
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},         // a 4-byte character is
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DisplayUtf8(c.in), c.out) << c.in;
+    EXPECT_TRUE(IsValidUtf8("\xE6\x97\xA5"));
+    EXPECT_FALSE(IsValidUtf8("\xE6\x97"));
+}
+
+TEST(ShortenName, CutsWholeCharactersOfTheShownName) {
+    const struct {
+        const char* in;
+        int n;
+        const char* out;
+    } cases[] = {
+        {"abcdefghijklm", 13, "abcdefghijklm"},     // exactly n: not cut
+        {"abcdefghijklmn", 13, "abcdefghijklm..."}, // one more: cut
+        {"", 13, ""},
+        {"abc", 0, "..."},
+        // 13 characters of three bytes each: 39 bytes, not cut; 14 are cut after the 13th.
+        {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80"
+         "\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82",
+         13,
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80"
+         "\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82"},
+        {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80"
+         "\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82!",
+         13,
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80"
+         "\xE3\x81\xAE\xE5\x90\x8D\xE5\x89\x8D\xE3\x81\xA7\xE3\x81\x99\xE3\x80\x82..."},
+        {"\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95\xE3\x82\xA9", 4,
+         "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x95..."},
+        // A 4-byte character is one character.
+        {"\xF0\x9F\x98\x80\xF0\x9F\x98\x80", 1, "\xF0\x9F\x98\x80..."},
+        // Windows-1252 bytes: one character each, given in UTF-8.
+        {"\xDC"
+         "ber gro\xDF"
+         "e Dateien",
+         5,
+         "\xC3\x9C"
+         "ber "
+         "..."},
+        {"\xC3\xBC\xFF\xFF", 2, "\xC3\x83\xC2\xBC..."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortenName(c.in, c.n), c.out) << c.in << " " << c.n;
 }

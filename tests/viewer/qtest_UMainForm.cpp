@@ -148,6 +148,21 @@ private slots:
         FForm->grab().save(QDir::tempPath() + "/txviewer-main.png");
     }
 
+    void theFileManagerIsCalledByItsName() {
+        Start({QString::fromStdString(FGood)});
+        QCOMPARE(FForm->OpeninWindowsExplorer1->text(), QString("Open in &File Manager"));
+        QCOMPARE(FForm->OpeninWindowsExplorer2->text(), QString("Open in &File Manager"));
+        QCOMPARE(FForm->OpenFolder3->text(), QString("Open folder in &File Manager"));
+        // A drive of a file written on Windows is nowhere on this computer.
+        auto* drive = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
+        QVERIFY(drive);
+        SelectInTree(drive);
+        FForm->ExpToolButtonClick();
+        QCOMPARE(FMessages,
+                 std::vector<std::string>{"Error: Unable to open this folder in File Manager because\n\rthis "
+                                          "folder does not exist or cannot be accessed from this computer."});
+    }
+
     void twoArgumentsLoadNothing() {
         Start({QString::fromStdString(FGood), QString::fromStdString(FGood)});
         QCOMPARE(FForm->RootItem()->ChildCount(), 0);
