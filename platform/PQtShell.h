@@ -18,6 +18,7 @@ public:
     int DriveIcon(bool removable, bool remote) override;
     std::string ComputerName() override;
     std::string DriveDisplayName(const std::string& mountPoint) override;
+    bool OpenInBrowser(const std::string& page) override;
 
     // The type name of a MIME type, empty for the default type (which says nothing).
     static std::string TypeNameOf(const QMimeType& type);

@@ -16,6 +16,7 @@ int TShell::ProgramIcon() { return -1; }
 int TShell::DriveIcon(bool, bool) { return -1; }
 std::string TShell::ComputerName() { return {}; }
 std::string TShell::DriveDisplayName(const std::string& mountPoint) { return mountPoint; }
+bool TShell::OpenInBrowser(const std::string&) { return false; }
 
 namespace {
 TShell gDefaultShell;

@@ -26,6 +26,8 @@ public:
     virtual std::string ComputerName();
     // Display name of a drive given its mount point ("" when the shell has none).
     virtual std::string DriveDisplayName(const std::string& mountPoint);
+    // Shows a local page (an HTML file) in the desktop's web browser; false when no browser took it.
+    virtual bool OpenInBrowser(const std::string& page);
 };
 
 // The installed shell; never null (the default shell until another is installed).
