@@ -401,6 +401,7 @@ void TAnalyserCustomForm::OkButtonClick() {
 }
 
 void TAnalyserCustomForm::Button3Click() {
+    model::ShowHelp(kHelpContext);
     emit HelpRequested(kHelpContext);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "analyser/UAnalyserCustomReport.h"
+#include "model/UHelpContext.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -27,7 +28,7 @@ class TAnalyserCustomForm : public QDialog {
 public:
     static constexpr int kResultOk = 1;
     static constexpr int kResultCancel = 2;
-    static constexpr int kHelpContext = 1016;
+    static constexpr int kHelpContext = model::kHelpCustomReport;
 
     explicit TAnalyserCustomForm(QWidget* parent = nullptr);
     ~TAnalyserCustomForm() override;
@@ -95,7 +96,7 @@ public:
     QPushButton* CancelButton;
 
 signals:
-    // "&Help": the caller shows the help page of the context.
+    // "&Help", after the program's help was asked for the page (model::ShowHelp).
     void HelpRequested(int context);
 
 protected:

@@ -1063,6 +1063,7 @@ void TAnalyserForm::ExportButtonClick() {
 }
 
 void TAnalyserForm::HelpButtonClick() {
+    model::ShowHelp(kHelpContext);
     emit HelpRequested(kHelpContext);
 }
 

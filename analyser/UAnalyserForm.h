@@ -7,6 +7,7 @@
 
 #include "analyser/UAnalyserReports.h"
 #include "analyser/UAnalyserSettings.h"
+#include "model/UHelpContext.h"
 #include "platform/PQtRegistry.h"
 
 #include <QDialog>
@@ -61,7 +62,7 @@ struct TAnalyserSheet {
 class TAnalyserForm : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHelpContext = 1009;
+    static constexpr int kHelpContext = model::kHelpAnalyser;
 
     // program: the settings store ("TessalundrixPro3.1" or "TXViewer3.1").
     explicit TAnalyserForm(QWidget* owner = nullptr, const char* program = platform::kExplorerSettings);
@@ -185,7 +186,8 @@ public:
     QPushButton* TypeCustButton;
 
 signals:
-    // "&Help" and the help buttons of the dialogs opened from here: the page of the context.
+    // "&Help" and the help buttons of the dialogs opened from here, after each asked the program's
+    // help for its page (model::ShowHelp).
     void HelpRequested(int context);
 
 public slots:

@@ -58,7 +58,10 @@ TExportChartForm::TExportChartForm(QWidget* parent) : QDialog(parent) {
     Button2 = new QPushButton("&Cancel", this);
     Button2->setGeometry(341, 184, 75, 25);
     Button2->setAutoDefault(false);
-    connect(Button3, &QPushButton::clicked, this, [this] { emit HelpRequested(kHelpContext); });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        model::ShowHelp(kHelpContext);
+        emit HelpRequested(kHelpContext);
+    });
     connect(Button1, &QPushButton::clicked, this, &TExportChartForm::DoExport);
     connect(Button2, &QPushButton::clicked, this, [this] { done(kResultCancel); });
 }

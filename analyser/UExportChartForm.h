@@ -3,6 +3,7 @@
 #pragma once
 
 #include "analyser/UChart.h"
+#include "model/UHelpContext.h"
 
 #include <QDialog>
 #include <QMessageBox>
@@ -19,7 +20,7 @@ class TExportChartForm : public QDialog {
 public:
     static constexpr int kResultDone = 1;
     static constexpr int kResultCancel = 2;
-    static constexpr int kHelpContext = 1011;
+    static constexpr int kHelpContext = model::kHelpExport;
 
     explicit TExportChartForm(QWidget* parent = nullptr);
 

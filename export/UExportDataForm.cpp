@@ -196,7 +196,7 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &TExportDataForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, [this] { done(kResultClosed); });
-    connect(Button3, &QPushButton::clicked, this, [] { listing::ShowHelp(kExportHelpContext); });
+    connect(Button3, &QPushButton::clicked, this, [] { model::ShowHelp(kExportHelpContext); });
 
     SetOptions(TExportOptions());
     resize(std::max(385, sizeHint().width()), std::max(366, sizeHint().height()));

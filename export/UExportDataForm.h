@@ -4,6 +4,7 @@
 #pragma once
 
 #include "export/UExportData.h"
+#include "model/UHelpContext.h"
 
 #include <QDialog>
 
@@ -45,7 +46,7 @@ void SaveExportOptions(platform::TRegistry& store, const TExportOptions& options
 [[nodiscard]] QString ExportExtension(int type);
 
 // The help page of the dialog, shown through the program's help handler.
-inline constexpr int kExportHelpContext = 1011;
+inline constexpr int kExportHelpContext = model::kHelpExport;
 
 class TExportDataForm : public QDialog {
     Q_OBJECT

@@ -14,11 +14,6 @@ namespace listing {
 
 namespace {
 
-THelpHandler& Help() {
-    static THelpHandler handler;
-    return handler;
-}
-
 // Sets a flag for a scope: the form ignores its own widget signals while it fills them.
 class TUpdating {
 public:
@@ -31,14 +26,6 @@ private:
 };
 
 } // namespace
-
-void SetHelpHandler(THelpHandler handler) {
-    Help() = std::move(handler);
-}
-
-void ShowHelp(int context) {
-    if (Help()) Help()(context);
-}
 
 TColumnsForm::TColumnsForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Columns"));
@@ -55,7 +42,7 @@ TColumnsForm::TColumnsForm(QWidget* parent) : QDialog(parent) {
     FCancel->setGeometry(301, 360, 75, 25);
     connect(FOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(FHelp, &QPushButton::clicked, this, [] { ShowHelp(kColumnsHelpContext); });
+    connect(FHelp, &QPushButton::clicked, this, [] { model::ShowHelp(kColumnsHelpContext); });
 }
 
 TColumnsForm::~TColumnsForm() {

@@ -5,10 +5,10 @@
 
 #include "listing/UColumn.h"
 #include "listing/UColumnsEditor.h"
+#include "model/UHelpContext.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,12 +20,8 @@ class QTabWidget;
 
 namespace listing {
 
-// The program's help, at a context number (1015 for this dialog); nothing until a program sets it.
-using THelpHandler = std::function<void(int context)>;
-void SetHelpHandler(THelpHandler handler);
-void ShowHelp(int context);
-
-inline constexpr int kColumnsHelpContext = 1015;
+// "&Help" asks the program's help for this context (model/UHelpContext.h).
+inline constexpr int kColumnsHelpContext = model::kHelpColumns;
 
 class TColumnsForm : public QDialog {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The desktop explorer: global services first, then the main window; closing it ends the program.
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "mainwindow/UHelpForm.h"
 #include "mainwindow/UMainForm.h"
 #include "model/UConvertHelp.h"
 #include "model/UIconManager.h"
@@ -24,10 +25,13 @@ int main(int argc, char* argv[]) {
     model::IconManager().Init();
     listing::SetCurrentProfile(listing::ExplorerProfile());
     (void)listing::ColumnCatalogue();
+    mainwindow::InstallHelp();
 
     mainwindow::TMainForm form;
     // Explorations show their window over the main window.
     model::TScanProgressForm::Install(&form);
     form.ShowMainWindow();
-    return app.exec();
+    const int result = app.exec();
+    delete mainwindow::THelpForm::Existing(); // a help window left open goes before the application
+    return result;
 }

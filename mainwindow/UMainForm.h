@@ -172,6 +172,12 @@ public:
     void MapDriveDisconnectbutton1Click();
     void Options1Click();
     void Tipoftheday1Click();
+    // UMainFormHelp.cpp: the Help menu.
+    void Contents1Click();
+    void TessalundrixWebSite1Click();
+    void OnlineHelp1Click();
+    void OnlineSupport1Click();
+    void About1Click();
     [[nodiscard]] bool ShowTips() const { return FShowTips; }
     [[nodiscard]] bool AskSave() const { return FAskSave; }
     void Open1Click();

@@ -1,5 +1,5 @@
 // The main window's menus, tool bar and popups, the view toggles, and how the command state of a
-// selection lands on them. Commands whose windows are not built yet stay present and disabled.
+// selection lands on them.
 #include "mainwindow/UMainForm.h"
 
 #include "listing/KPLListView.h"
@@ -33,20 +33,8 @@ QAction* Item(QMenu* menu, const char* name, const char* caption, const QKeySequ
     return action;
 }
 
-// A command that comes with a later window: shown, never enabled.
-QAction* Later(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut = {}) {
-    QAction* action = Item(menu, name, caption, shortcut);
-    action->setEnabled(false);
-    action->setProperty("later", true);
-    return action;
-}
-
-bool IsLater(const QAction* action) {
-    return action->property("later").toBool();
-}
-
 void Enable(QAction* action, bool on) {
-    if (!IsLater(action)) action->setEnabled(on);
+    action->setEnabled(on);
 }
 
 } // namespace
@@ -106,14 +94,14 @@ void TMainForm::CreateMenus() {
     Options1 = Item(tools, "Options1", "&Options...");
 
     QMenu* help = menuBar()->addMenu("&Help");
-    Contents1 = Later(help, "Contents1", "&Contents");
+    Contents1 = Item(help, "Contents1", "&Contents");
     Tipoftheday1 = Item(help, "Tipoftheday1", "&Tip of the Day...");
     help->addSeparator();
-    TessalundrixWebSite1 = Later(help, "TessalundrixWebSite1", "Tessalundrix &Web Site");
-    OnlineHelp1 = Later(help, "OnlineHelp1", "&Online Help");
-    OnlineSupport1 = Later(help, "OnlineSupport1", "Online &Support");
+    TessalundrixWebSite1 = Item(help, "TessalundrixWebSite1", "Tessalundrix &Web Site");
+    OnlineHelp1 = Item(help, "OnlineHelp1", "&Online Help");
+    OnlineSupport1 = Item(help, "OnlineSupport1", "Online &Support");
     help->addSeparator();
-    About1 = Later(help, "About1", "A&bout...");
+    About1 = Item(help, "About1", "A&bout...");
 
     connect(RefreshExplore1, &QAction::triggered, this, &TMainForm::RefreshExplore1Click);
     connect(Load1, &QAction::triggered, this, &TMainForm::Load1Click);
@@ -138,6 +126,11 @@ void TMainForm::CreateMenus() {
     connect(Disconnect1, &QAction::triggered, this, &TMainForm::DisconnectToolButtonClick);
     connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
     connect(Tipoftheday1, &QAction::triggered, this, &TMainForm::Tipoftheday1Click);
+    connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
+    connect(TessalundrixWebSite1, &QAction::triggered, this, &TMainForm::TessalundrixWebSite1Click);
+    connect(OnlineHelp1, &QAction::triggered, this, &TMainForm::OnlineHelp1Click);
+    connect(OnlineSupport1, &QAction::triggered, this, &TMainForm::OnlineSupport1Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
     connect(MapDriveDisconnectbutton1, &QAction::triggered, this, &TMainForm::MapDriveDisconnectbutton1Click);
 }
 

@@ -2,6 +2,7 @@
 
 #include "mainwindow/UMainSettings.h"
 #include "mainwindow/UManualPath.h"
+#include "model/UHelpContext.h"
 #include "platform/PMounts.h"
 
 #include <QApplication>
@@ -45,9 +46,7 @@ TManualScanForm::TManualScanForm(QWidget* owner) : QDialog(owner) {
     Button1 = new QPushButton("E&xplore", this);
     Button1->setDefault(true);
     Button2 = new QPushButton("&Cancel", this);
-    // No help pages are shipped; the button stays in its place, disabled.
     Button3 = new QPushButton("&Help", this);
-    Button3->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);
@@ -61,6 +60,7 @@ TManualScanForm::TManualScanForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &TManualScanForm::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button3, &QPushButton::clicked, this, [] { model::ShowHelp(model::kHelpManual); });
 }
 
 int TManualScanForm::Execute(bool forPreferred) {

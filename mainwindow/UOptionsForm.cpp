@@ -1,6 +1,7 @@
 #include "mainwindow/UOptionsForm.h"
 
 #include "mainwindow/UOptionValues.h"
+#include "model/UHelpContext.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -93,9 +94,7 @@ TOptionsForm::TOptionsForm(QWidget* owner) : QDialog(owner) {
     Button1 = new QPushButton("O&K", this);
     Button1->setDefault(true);
     Button2 = new QPushButton("&Cancel", this);
-    // No help pages are shipped; the button stays in its place, disabled.
     Button3 = new QPushButton("&Help", this);
-    Button3->setEnabled(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(Button1);
@@ -109,6 +108,7 @@ TOptionsForm::TOptionsForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button3, &QPushButton::clicked, this, [] { model::ShowHelp(model::kHelpOptions); });
 }
 
 int TOptionsForm::Execute(int type) {

@@ -1,5 +1,7 @@
 #include "mainwindow/USaveForm.h"
 
+#include "model/UHelpContext.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,9 +34,7 @@ TSaveForm::TSaveForm(QWidget* owner) : QDialog(owner) {
     Button1 = new QPushButton("&Save As", this);
     Button1->setDefault(true);
     Button2 = new QPushButton("&Cancel", this);
-    // The help pages are not shipped yet; the button stays until they are.
     Button3 = new QPushButton("&Help", this);
-    Button3->setEnabled(false);
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
@@ -48,6 +48,7 @@ TSaveForm::TSaveForm(QWidget* owner) : QDialog(owner) {
 
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(Button3, &QPushButton::clicked, this, [] { model::ShowHelp(model::kHelpSave); });
 }
 
 int TSaveForm::Execute(int mode, bool preselect, const QString& selection) {

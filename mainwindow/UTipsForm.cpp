@@ -1,5 +1,6 @@
 #include "mainwindow/UTipsForm.h"
 
+#include "listing/UProgramProfile.h"
 #include "mainwindow/UTipsList.h"
 #include "platform/PQtRegistry.h"
 
@@ -15,8 +16,9 @@
 namespace mainwindow {
 
 namespace {
+// Each program keeps its own place in the tips.
 platform::TRegistry OpenTipStore(const std::string& file) {
-    return file.empty() ? platform::TRegistry(platform::kExplorerSettings)
+    return file.empty() ? platform::TRegistry(listing::CurrentProfile().settingsName)
                         : platform::TRegistry::AtFile(file);
 }
 } // namespace

@@ -14,7 +14,8 @@ namespace mainwindow {
 class TTipsForm : public QDialog {
     Q_OBJECT
 public:
-    // settingsFile: the settings store's file; empty: the program's own.
+    // settingsFile: the settings store's file; empty: the store of the program in force
+    // (listing::CurrentProfile()).
     explicit TTipsForm(QWidget* owner = nullptr, std::string settingsFile = {});
 
     // Shows the stored tip centred on the main window's bounds, modally; the tip after the last one

@@ -3,10 +3,14 @@
 #include "platform/PIconRegistry.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QStyle>
+#include <QUrl>
 
 namespace platform {
 
@@ -116,6 +120,21 @@ int TQtShell::DriveIcon(bool removable, bool remote) {
 std::string TQtShell::ComputerName() { return {}; } // the model names it "My Computer"
 
 std::string TQtShell::DriveDisplayName(const std::string& mountPoint) { return mountPoint; }
+
+bool TQtShell::OpenInBrowser(const std::string& page) {
+    if (!HaveGui()) return false;
+    // xdg-open hands a page to the default application for HTML; where xdg-mime knows none, the
+    // page would go nowhere although the launch succeeds.
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (!xdgMime.isEmpty()) {
+        QProcess query;
+        query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+        if (query.waitForFinished(3000) && query.exitStatus() == QProcess::NormalExit &&
+            query.readAllStandardOutput().trimmed().isEmpty())
+            return false;
+    }
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(FromBytes(page)));
+}
 
 void InstallQtShell() {
     static TQtShell shell;

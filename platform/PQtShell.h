@@ -19,6 +19,7 @@ public:
     std::string ComputerName() override;
     std::string DriveDisplayName(const std::string& mountPoint) override;
     std::string MimeTypeName(const std::string& mimeType) override;
+    bool OpenInBrowser(const std::string& page) override;
 
     // The type name of a MIME type, empty for the default type (which says nothing).
     static std::string TypeNameOf(const QMimeType& type);

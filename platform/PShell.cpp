@@ -17,6 +17,7 @@ int TShell::DriveIcon(bool, bool) { return -1; }
 std::string TShell::ComputerName() { return {}; }
 std::string TShell::DriveDisplayName(const std::string& mountPoint) { return mountPoint; }
 std::string TShell::MimeTypeName(const std::string&) { return {}; }
+bool TShell::OpenInBrowser(const std::string&) { return false; }
 
 namespace {
 TShell gDefaultShell;

@@ -28,6 +28,8 @@ public:
     virtual std::string DriveDisplayName(const std::string& mountPoint);
     // The type name the shell gives files of a MIME type ("text/plain"); "" when it has none.
     virtual std::string MimeTypeName(const std::string& mimeType);
+    // Shows a local page (an HTML file) in the desktop's web browser; false when no browser took it.
+    virtual bool OpenInBrowser(const std::string& page);
 };
 
 // The installed shell; never null (the default shell until another is installed).

@@ -2,6 +2,7 @@
 // program.
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "mainwindow/UHelpForm.h"
 #include "model/UConvertHelp.h"
 #include "model/UIconManager.h"
 #include "platform/PQtProgram.h"
@@ -28,11 +29,14 @@ int main(int argc, char* argv[]) {
     model::IconManager().Init();
     viewer::InstallViewerProfile();
     (void)listing::ColumnCatalogue();
+    mainwindow::InstallHelp();
 
     viewer::TMainForm form;
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     form.SetArguments(arguments);
     form.ShowMainWindow();
-    return app.exec();
+    const int result = app.exec();
+    delete mainwindow::THelpForm::Existing(); // a help window left open goes before the application
+    return result;
 }

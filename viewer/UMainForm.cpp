@@ -232,7 +232,15 @@ void TMainForm::ShowTimerTimer() {
     TreeView->setFocus(Qt::OtherFocusReason);
     QApplication::restoreOverrideCursor();
     // Exactly one argument is a file to load; there are no switches.
-    if (FArguments.size() == 1) LoadFileWithProgress(FArguments.front().toStdString());
+    if (FArguments.size() == 1) {
+        LoadFileWithProgress(FArguments.front().toStdString());
+    } else if (FShowTips) {
+        if (FHooks.startupTip)
+            FHooks.startupTip();
+        else
+            // After the start-up work has returned, so the tip's modal loop does not run inside it.
+            QTimer::singleShot(0, this, &TMainForm::Tipoftheday1Click);
+    }
     FStartupDone = true;
 }
 

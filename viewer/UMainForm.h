@@ -60,6 +60,8 @@ public:
         std::function<std::string()> saveFileName; // "" = cancelled
         // false = cancelled; sets selectedOnly.
         std::function<bool(bool preselect, const std::string& selection, bool& selectedOnly)> saveChoice;
+        // In place of the tip of the day at start-up.
+        std::function<void()> startupTip;
     };
     void SetDialogHooks(TDialogHooks hooks) { FHooks = std::move(hooks); }
 
@@ -133,6 +135,15 @@ public:
     void ExpToolButtonClick();
     void UpToolButtonClick();
     void ListViewDblClick();
+    // UMainFormHelp.cpp: Options, the tip of the day and the Help menu.
+    void Options1Click();
+    void Tipoftheday1Click();
+    [[nodiscard]] bool ShowTips() const { return FShowTips; }
+    void Contents1Click();
+    void TessalundrixWebSite1Click();
+    void OnlineHelp1Click();
+    void OnlineSupport1Click();
+    void About1Click();
     // The popup of a right-click on list row (after the click selected it): the file menu for two
     // or more selected rows or a row that is no folder item, else the folder menu.
     [[nodiscard]] QMenu* ListPopupFor(int row) const;

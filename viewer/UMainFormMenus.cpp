@@ -102,9 +102,6 @@ void TMainForm::CreateMenus() {
     OnlineSupport1 = act(help, "Online &Support");
     help->addSeparator();
     About1 = act(help, "A&bout...");
-    // Not built in this program yet: present, and off, rather than pretending.
-    for (QAction* a : {Options1, Contents1, Tipoftheday1, TessalundrixWebSite1, OnlineHelp1, OnlineSupport1})
-        a->setEnabled(false);
 
     // Theme icons where the desktop has them, the style's own otherwise.
     auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
@@ -157,9 +154,13 @@ void TMainForm::CreateMenus() {
             [this] { FileToolButtonClick(exportdata::kListerBiggest); });
     connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
-    connect(About1, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, "About", "Tessalundrix Viewer\nBrowses Tessalundrix data files.");
-    });
+    connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
+    connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
+    connect(Tipoftheday1, &QAction::triggered, this, &TMainForm::Tipoftheday1Click);
+    connect(TessalundrixWebSite1, &QAction::triggered, this, &TMainForm::TessalundrixWebSite1Click);
+    connect(OnlineHelp1, &QAction::triggered, this, &TMainForm::OnlineHelp1Click);
+    connect(OnlineSupport1, &QAction::triggered, this, &TMainForm::OnlineSupport1Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
 }
 
 void TMainForm::CreatePopups() {

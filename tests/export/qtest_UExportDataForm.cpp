@@ -91,9 +91,9 @@ private slots:
         QVERIFY(form.Button1->isDefault());
         QCOMPARE(ExportFilter(kTypeFixed), QString("Fixed column size (*.txt)"));
         int helped = 0;
-        listing::SetHelpHandler([&](int context) { helped = context; });
+        model::SetHelpHandler([&](int context) { helped = context; });
         form.Button3->click();
-        listing::SetHelpHandler({});
+        model::SetHelpHandler({});
         QCOMPARE(helped, 1011);
         QCOMPARE(ExportExtension(kTypeLotus), QString("wk1"));
     }

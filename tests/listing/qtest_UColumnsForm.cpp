@@ -155,7 +155,7 @@ void TestColumnsForm::resetOnlyTouchesItsTab() {
 
 void TestColumnsForm::helpAsksForItsContext() {
     int asked = 0;
-    SetHelpHandler([&asked](int context) { asked = context; });
+    model::SetHelpHandler([&asked](int context) { asked = context; });
     TColumnsForm form;
     auto main = MakeGroups(ExplorerProfile().mainGroups);
     QVERIFY(form.Prepare(0, Ptrs(main)));
@@ -164,7 +164,7 @@ void TestColumnsForm::helpAsksForItsContext() {
         if (b->text() == "&Help") help = b;
     QTest::mouseClick(help, Qt::LeftButton);
     QCOMPARE(asked, 1015);
-    SetHelpHandler(nullptr);
+    model::SetHelpHandler(nullptr);
 }
 
 void TestColumnsForm::screenshot() {

@@ -1,7 +1,7 @@
 // The main window's item commands offscreen, under a temporary configuration and data home: copy
 // texts on the clipboard, delete into the trash only on Yes, removal from the manual list, a manual
 // exploration of a temporary folder, the tool windows on their subject, the options round trip,
-// and the network commands through a runner that mounts nothing.
+// the Help menu, and the network commands through a runner that mounts nothing.
 #include "ModalHelper.h"
 #include "analyser/UAnalyserForm.h"
 #include "export/UExportDataForm.h"
@@ -9,6 +9,8 @@
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "mainwindow/UAboutForm.h"
+#include "mainwindow/UHelpForm.h"
 #include "mainwindow/UMainForm.h"
 #include "mainwindow/UManualScanForm.h"
 #include "mainwindow/UOptionsForm.h"
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -172,9 +175,10 @@ private slots:
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         // A preferred exploration is removed from its list, not deleted.
         QCOMPARE(FForm->Delete1->text(), QString("R&emove from My Preferred Explorations"));
-        // No help window exists.
-        for (QAction* a : {FForm->Contents1, FForm->OnlineHelp1, FForm->About1})
-            QVERIFY(!a->isEnabled());
+        // The Help menu has nothing disabled.
+        for (QAction* a : {FForm->Contents1, FForm->Tipoftheday1, FForm->TessalundrixWebSite1,
+                           FForm->OnlineHelp1, FForm->OnlineSupport1, FForm->About1})
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         FForm->grab().save(qEnvironmentVariable("TX_SHOTS", "/tmp") + "/main.png");
         for (QMenu* menu : FForm->menuBar()->findChildren<QMenu*>()) {
             if (menu->title().isEmpty()) continue;
@@ -493,6 +497,55 @@ private slots:
         FStartupTips = 0;
         Start();
         QCOMPARE(FStartupTips, 0);
+    }
+
+    void helpMenuOpensTheHelpTheWebPagesAndTheAboutBox() {
+        // Pages of the test's own in place of the shipped ones.
+        const QString pages = FDir.path() + "/help";
+        QVERIFY(QDir().mkpath(pages));
+        for (const char* name : {"TessalundrixPro.htm", "faq.htm", "support.htm"}) {
+            QFile page(pages + "/" + name);
+            QVERIFY(page.open(QIODevice::WriteOnly));
+            page.write(QByteArray("<html><body>") + name + "</body></html>");
+        }
+        THelpForm::SetHelpFolder(pages);
+        FForm->Contents1->trigger();
+        QVERIFY(THelpForm::Existing() && THelpForm::Existing()->isVisible());
+        QCOMPARE(THelpForm::Existing()->CurrentPage(), QString("TessalundrixPro.htm"));
+        delete THelpForm::Existing();
+
+        // The web pages are the installed pages, in the desktop's browser when one takes them.
+        struct TBrowser : platform::TQtShell {
+            bool takes = true;
+            QStringList pages;
+            bool OpenInBrowser(const std::string& page) override {
+                pages << QString::fromStdString(page);
+                return takes;
+            }
+        } browser;
+        platform::SetShell(&browser);
+        FForm->TessalundrixWebSite1->trigger();
+        FForm->OnlineHelp1->trigger();
+        FForm->OnlineSupport1->trigger();
+        QCOMPARE(browser.pages,
+                 QStringList({pages + "/TessalundrixPro.htm", pages + "/faq.htm", pages + "/support.htm"}));
+        QVERIFY(!THelpForm::Existing());
+        // Without a browser they show in the help window.
+        browser.takes = false;
+        FForm->OnlineSupport1->trigger();
+        QVERIFY(THelpForm::Existing());
+        QCOMPARE(THelpForm::Existing()->CurrentPage(), QString("support.htm"));
+        platform::InstallQtShell();
+        delete THelpForm::Existing();
+
+        QString about;
+        WhenModal<TAboutForm>([&about](TAboutForm* w) {
+            about = w->NameLabel->text();
+            w->OKButton->click();
+        });
+        FForm->About1->trigger();
+        QVERIFY(about.contains("Tessalundrix Pro"));
+        QVERIFY(about.contains("Version 3.1"));
     }
 
     void mapDriveSaysWhenGioIsMissing() {

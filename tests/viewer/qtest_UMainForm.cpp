@@ -1,13 +1,19 @@
 // The viewer's main window, offscreen: a file named on the command line is loaded into
 // "All Files", a damaged one shows its message, loaded files close with their windows, selected
-// items are saved and load back, the list sorts both ways, the settings survive a restart, and the
-// association goes into the user's data home once.
+// items are saved and load back, the list sorts both ways, the settings survive a restart, the
+// association goes into the user's data home once, the tip of the day shows at start under
+// "ShowTips", Options changes the lists' units, and the Help menu opens the viewer's help.
 #include "TxfFixture.h"
 
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "mainwindow/UAboutForm.h"
+#include "mainwindow/UHelpForm.h"
+#include "mainwindow/UOptionsForm.h"
+#include "mainwindow/UTipsForm.h"
+#include "mainwindow/UTipsList.h"
 #include "model/UIconManager.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
@@ -16,10 +22,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <memory>
@@ -27,6 +38,17 @@
 using namespace viewer;
 
 namespace {
+
+// Acts on a modal window once it is the active modal widget.
+template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 1000) {
+    QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
+        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(w);
+            return;
+        }
+        if (triesLeft > 0) WhenModal<T>(std::move(act), triesLeft - 1);
+    });
+}
 
 const char* kTree = R"({"body":[{"t":"root","name":"r","dates":[46000.5,46000.5,46000.5],"children":[
   {"t":"drive","name":"C:","letter":"C","free":1000,"total":5000,"explored":1,"children":[
@@ -54,6 +76,7 @@ class TestViewerMainForm : public QObject {
     std::vector<std::string> FMessages;
     std::string FSaveName;
     bool FSelectedOnly = true;
+    int FStartupTips = 0;
 
     void Start(const QStringList& arguments = {}) {
         FForm = std::make_unique<TMainForm>();
@@ -68,6 +91,7 @@ class TestViewerMainForm : public QObject {
             return true;
         };
         hooks.openFileName = [this] { return FGood; };
+        hooks.startupTip = [this] { ++FStartupTips; };
         FForm->SetDialogHooks(hooks);
         FForm->ShowMainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
@@ -103,6 +127,7 @@ private slots:
 
     void init() {
         FMessages.clear();
+        FStartupTips = 0;
         // Every case starts without stored settings.
         qputenv("XDG_CONFIG_HOME", (FDir.path() + "/config").toUtf8());
         QDir(FDir.path() + "/config").removeRecursively();
@@ -125,6 +150,7 @@ private slots:
     void fileArgumentIsLoadedIntoAllFiles() {
         Start({QString::fromStdString(FGood)});
         QVERIFY(FMessages.empty());
+        QCOMPARE(FStartupTips, 0); // the file is loaded instead
         QCOMPARE(FForm->RootItem()->ChildCount(), 1);
         TFileRootItem* file = File(0);
         QVERIFY(file);
@@ -166,6 +192,116 @@ private slots:
     void twoArgumentsLoadNothing() {
         Start({QString::fromStdString(FGood), QString::fromStdString(FGood)});
         QCOMPARE(FForm->RootItem()->ChildCount(), 0);
+        QCOMPARE(FStartupTips, 1); // nothing loaded: the tip of the day, as without arguments
+    }
+
+    void tipAtStartFollowsShowTips() {
+        Start();
+        QCOMPARE(FStartupTips, 1); // "ShowTips" is on by default
+        FForm.reset();
+        // A file to load takes the place of the tip.
+        Start({QString::fromStdString(FGood)});
+        QCOMPARE(FStartupTips, 1);
+        // Stored off, no tip.
+        FForm->close();
+        FForm.reset();
+        {
+            platform::TRegistry reg(platform::kViewerSettings);
+            QVERIFY(reg.OpenKey("", false));
+            reg.WriteBool("ShowTips", false);
+            QVERIFY(reg.Flush());
+        }
+        Start();
+        QCOMPARE(FStartupTips, 1);
+    }
+
+    void tipOfTheDayKeepsTheViewersOwnPlace() {
+        Start();
+        QString shown;
+        WhenModal<mainwindow::TTipsForm>([&shown](mainwindow::TTipsForm* w) {
+            shown = w->TipLabel->text();
+            w->Button1->click(); // "&Next Tip"
+            w->ShowCheckBox->setChecked(false);
+            w->Button2->click();
+        });
+        FForm->Tipoftheday1->trigger();
+        QCOMPARE(shown, QString::fromUtf8(mainwindow::TipText(1).data()).replace("\n\r", "\n"));
+        QVERIFY(!FForm->ShowTips());
+        // Tip 2 was shown last: tip 3 comes next, in the viewer's settings and nowhere else.
+        platform::TRegistry viewer(platform::kViewerSettings);
+        QVERIFY(viewer.OpenKey("", false));
+        QCOMPARE(viewer.ReadInteger("TipPos").value, 3);
+        platform::TRegistry explorer(platform::kExplorerSettings);
+        QVERIFY(!explorer.OpenKey("", false));
+        // Unticked, it is not shown at the next start.
+        FForm->close();
+        FForm.reset();
+        FStartupTips = 0;
+        Start();
+        QCOMPARE(FStartupTips, 0);
+    }
+
+    void optionsChangeTheListsUnits() {
+        Start({QString::fromStdString(FGood)});
+        SelectInTree(static_cast<model::TFolderItem*>(File(0)->Child(0)));
+        int size = -1;
+        for (int c = 0; c < FForm->ListView->ColumnCount(); ++c)
+            if (FForm->ListView->ColumnTag(c) == 1) size = c;
+        QVERIFY(size >= 0);
+        const int row = RowNames(*FForm).indexOf("A.bin");
+        QVERIFY(row >= 0);
+        auto cell = [&] { return FForm->ListView->model()->index(row, size).data().toString(); };
+        QCOMPARE(cell(), QString("69 KB")); // 70,000 bytes, rounded up
+
+        // Cancel changes nothing.
+        WhenModal<mainwindow::TOptionsForm>([](mainwindow::TOptionsForm* w) {
+            w->ListUnit[0]->setChecked(true);
+            w->Button2->click();
+        });
+        FForm->Options1->trigger();
+        QCOMPARE(cell(), QString("69 KB"));
+
+        bool viewerForm = false;
+        WhenModal<mainwindow::TOptionsForm>([&viewerForm](mainwindow::TOptionsForm* w) {
+            // The viewer's form: no save question, no icon page.
+            viewerForm = w->SaveCheckBox->isHidden() && w->PageControl1->indexOf(w->TabSheet3) < 0 &&
+                         w->TipsCheckBox->isChecked();
+            w->ListUnit[0]->setChecked(true);
+            w->TipsCheckBox->setChecked(false);
+            w->Button1->click();
+        });
+        FForm->Options1->trigger();
+        QVERIFY(viewerForm);
+        QCOMPARE(cell(), QString("70,000"));
+        QVERIFY(!FForm->ShowTips());
+        listing::ColumnCatalogue().SizeUnit = listing::kUnitKB;
+    }
+
+    void helpMenuIsWholeAndAboutNamesTheViewer() {
+        Start();
+        for (QAction* a :
+             {FForm->Options1, FForm->Contents1, FForm->Tipoftheday1, FForm->TessalundrixWebSite1,
+              FForm->OnlineHelp1, FForm->OnlineSupport1, FForm->About1})
+            QVERIFY2(a->isEnabled(), qPrintable(a->text()));
+        const QString pages = FDir.path() + "/help";
+        QVERIFY(QDir().mkpath(pages));
+        QFile contents(pages + "/TXViewer.htm");
+        QVERIFY(contents.open(QIODevice::WriteOnly));
+        contents.write("<html><body>The viewer</body></html>");
+        contents.close();
+        mainwindow::THelpForm::SetHelpFolder(pages);
+        FForm->Contents1->trigger();
+        QVERIFY(mainwindow::THelpForm::Existing());
+        QCOMPARE(mainwindow::THelpForm::Existing()->CurrentPage(), QString("TXViewer.htm"));
+        delete mainwindow::THelpForm::Existing();
+
+        QString about;
+        WhenModal<mainwindow::TAboutForm>([&about](mainwindow::TAboutForm* w) {
+            about = w->NameLabel->text();
+            w->OKButton->click();
+        });
+        FForm->About1->trigger();
+        QVERIFY(about.contains("Tessalundrix Viewer"));
     }
 
     void damagedFileShowsItsMessage() {
