@@ -252,6 +252,25 @@ TEST(ParallelDeflate, NothingAfterFinish) {
     EXPECT_EQ(Inflate(sink.Data), (Bytes{'a', 'b', 'c'}));
 }
 
+TEST(ParallelDeflate, RecordWriterGivesTheSameFileOnOneThreadAndEight) {
+    auto write = [](unsigned threads) {
+        TStringSink sink;
+        TRecordWriter w(sink, txf::kCompressionLevel, threads);
+        w.WriteRootHead("Root", 100000);
+        w.WriteFolderBody(true, {45000, 45000, 45000, 0});
+        for (int i = 0; i < 60000; ++i)
+            w.WriteFile("file_" + std::to_string(i % 977) + ".txt", i * 7919,
+                        {38000.0 + i, 0, 44000.5, 0x20});
+        w.WriteEnd();
+        w.Finish();
+        return sink.Data;
+    };
+    const std::string one = write(1);
+    EXPECT_GT(one.size(), 2 * kBlockSize / 8);
+    EXPECT_EQ(write(8), one);
+    EXPECT_EQ(write(0), one);
+}
+
 // ---- the inflater ahead ----
 
 namespace {
