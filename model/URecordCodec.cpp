@@ -1,11 +1,12 @@
 #include "model/URecordCodec.h"
 
 #include "model/UCRCFileStream.h"
+#include "model/UParallelZlib.h"
 #include "platform/PSafeFile.h"
 
 #include <algorithm>
-#include <cmath>
 #include <climits>
+#include <cmath>
 #include <zlib.h>
 
 namespace model {
@@ -95,30 +96,19 @@ THeaderFields DecodeHeader(const THeaderBytes& h) {
 
 // ---- writer ----
 
-struct TRecordWriter::TZ {
-    z_stream s{};
-};
-
-TRecordWriter::TRecordWriter(TByteSink& out, int level)
-    : FSink(&out), FZ(std::make_unique<TZ>()), FIn(new unsigned char[kBufferSize]),
-      FOut(new unsigned char[kBufferSize]) {
-    if (deflateInit(&FZ->s, level) != Z_OK) {
-        FZ.reset();
-        throw TRecordError("the compressor cannot start");
-    }
-}
+TRecordWriter::TRecordWriter(TByteSink& out, int level, unsigned threads)
+    : FSink(&out), FDeflate(std::make_unique<TParallelDeflate>(out, level, threads)),
+      FIn(new unsigned char[kBufferSize]) {}
 
 TRecordWriter::TRecordWriter() = default;
 
-TRecordWriter::~TRecordWriter() {
-    if (FZ) deflateEnd(&FZ->s);
-}
+TRecordWriter::~TRecordWriter() = default; // the compressor joins its workers
 
 void TRecordWriter::PutSlow(const void* data, std::size_t count) {
     if (FFinished) throw TRecordError("record written after the end of the body");
     auto* p = static_cast<const unsigned char*>(data);
     while (count > 0) {
-        if (FInUsed == kBufferSize) Deflate(false);
+        if (FInUsed == kBufferSize) Deflate();
         const std::size_t n = std::min(count, kBufferSize - FInUsed);
         std::memcpy(FIn.get() + FInUsed, p, n);
         FInUsed += n;
@@ -127,26 +117,16 @@ void TRecordWriter::PutSlow(const void* data, std::size_t count) {
     }
 }
 
-void TRecordWriter::Deflate(bool finish) {
-    z_stream& s = FZ->s;
-    s.next_in = FIn.get();
-    s.avail_in = static_cast<uInt>(FInUsed);
-    for (;;) {
-        s.next_out = FOut.get();
-        s.avail_out = static_cast<uInt>(kBufferSize);
-        const int rc = deflate(&s, finish ? Z_FINISH : Z_NO_FLUSH);
-        if (rc == Z_STREAM_ERROR) throw TRecordError("compressor error");
-        const std::size_t produced = kBufferSize - s.avail_out;
-        if (produced > 0) FSink->Write(FOut.get(), produced);
-        if (finish ? rc == Z_STREAM_END : s.avail_in == 0 && s.avail_out != 0) break;
-    }
+void TRecordWriter::Deflate() {
+    FDeflate->Write(FIn.get(), FInUsed);
     FBytes += FInUsed;
     FInUsed = 0;
 }
 
 void TRecordWriter::Finish() {
     if (!FSink || FFinished) return;
-    Deflate(true);
+    Deflate();
+    FDeflate->Finish();
     FFinished = true;
     FInUsed = kBufferSize; // a later write takes the slow path, which refuses it
 }
@@ -499,7 +479,9 @@ void TExplorationFileWriter::Commit(std::uint64_t fileCount) {
     st.file.Commit();
 }
 
-const std::string& TExplorationFileWriter::TemporaryPath() const { return FState->file.TemporaryPath(); }
+const std::string& TExplorationFileWriter::TemporaryPath() const {
+    return FState->file.TemporaryPath();
+}
 
 void TExplorationFileWriter::Discard() noexcept {
     if (FState) FState->file.Discard();

@@ -90,6 +90,8 @@ inline constexpr std::size_t kMaxString = 65535;
 }
 } // namespace txf
 
+class TParallelDeflate;
+
 // Any fault of the format: a string that cannot be encoded, data that ends early, a damaged
 // compressed stream. Readers and writers raise it; the callers turn it into their result codes.
 class TRecordError : public std::runtime_error {
@@ -158,14 +160,18 @@ using THeaderBytes = std::array<unsigned char, txf::kHeaderSize>;
 // ---- writer ----
 
 // Encodes records and streams them through zlib into a sink while they are written: the record
-// bytes pass through one 64 KiB buffer, the compressed bytes through another; no copy of the body
-// is kept. Errors of the sink propagate; a string that cannot be encoded raises TRecordError.
+// bytes pass through one 64 KiB buffer into the block compressor (UParallelZlib), which deflates
+// them on every core into one zlib stream whose bytes do not depend on the number of threads; no
+// copy of the body is kept, and a bounded number of blocks is in flight. Errors of the sink and
+// of the compressor propagate; a string that cannot be encoded raises TRecordError.
 // A writer made without a sink only counts (records are checked and file records counted, nothing
 // is encoded): savers use it to learn the file count before the root record is written.
 class TRecordWriter {
 public:
-    // Opens a zlib stream over out (level 0..9; the format writes 9). out must outlive the writer.
-    explicit TRecordWriter(TByteSink& out, int level = txf::kCompressionLevel);
+    // Opens a zlib stream over out (level 0..9; the format writes 9) compressed by up to threads
+    // workers (0: DeflateThreads()). out must outlive the writer. Destroying an unfinished writer
+    // stops and joins its workers, and writes nothing more.
+    explicit TRecordWriter(TByteSink& out, int level = txf::kCompressionLevel, unsigned threads = 0);
     // A counting writer (no sink).
     TRecordWriter();
     ~TRecordWriter();
@@ -226,14 +232,12 @@ private:
     }
     void PutSlow(const void* data, std::size_t count);
     static void CheckString(std::string_view s); // raises TRecordError for more than 65535 bytes
-    void Deflate(bool finish);
+    void Deflate();
 
     static constexpr std::size_t kBufferSize = 65536;
-    struct TZ;
     TByteSink* FSink = nullptr;
-    std::unique_ptr<TZ> FZ;
+    std::unique_ptr<TParallelDeflate> FDeflate;
     std::unique_ptr<unsigned char[]> FIn;
-    std::unique_ptr<unsigned char[]> FOut;
     std::size_t FInUsed = 0;
     std::uint64_t FBytes = 0;
     std::uint64_t FFileRecords = 0;
