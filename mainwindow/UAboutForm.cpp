@@ -46,7 +46,11 @@ TAboutForm::TAboutForm(QWidget* owner) : QDialog(owner) {
     QIcon icon = QApplication::windowIcon();
     if (icon.isNull())
         icon = QIcon::fromTheme("drive-harddisk", style()->standardIcon(QStyle::SP_DriveHDIcon));
-    ProgramIcon->setPixmap(icon.pixmap(48, 48));
+    QPixmap picture = icon.pixmap(48, 48);
+    // A theme with small sizes only: the picture is enlarged rather than left tiny.
+    if (!picture.isNull() && picture.width() < 48)
+        picture = picture.scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    ProgramIcon->setPixmap(picture);
     ProgramIcon->setAlignment(Qt::AlignTop);
 
     NameLabel =

@@ -10,8 +10,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTextBrowser>
@@ -53,7 +55,18 @@ QString Escaped(const QString& text) {
 } // namespace
 
 THelpForm& THelpForm::Instance() {
-    if (!TheWindow()) TheWindow() = new THelpForm;
+    if (!TheWindow()) {
+        TheWindow() = new THelpForm;
+        // Centred on the screen of the window that asked, until the user moves it.
+        const QWidget* active = QApplication::activeWindow();
+        const QScreen* screen =
+            active && active->screen() ? active->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect place = TheWindow()->frameGeometry();
+            place.moveCenter(screen->availableGeometry().center());
+            TheWindow()->move(place.topLeft());
+        }
+    }
     return *TheWindow();
 }
 
@@ -149,9 +162,9 @@ THelpForm::THelpForm() : QMainWindow(nullptr) {
 }
 
 void THelpForm::UpdateTitle() {
-    QString title = QString::fromStdString(listing::CurrentProfile().title) + " Help";
-    if (!Browser->documentTitle().isEmpty()) title += " - " + Browser->documentTitle();
-    setWindowTitle(title);
+    // The desktop adds the program's name.
+    const QString page = Browser->documentTitle();
+    setWindowTitle(page.isEmpty() ? QStringLiteral("Help") : "Help - " + page);
 }
 
 void THelpForm::ShowPage(const QString& page) {
