@@ -6,7 +6,9 @@
 #include "listing/UColumnStore.h"
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
+#include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 
 #include <QApplication>
@@ -23,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -512,10 +515,16 @@ void TFileListerForm::ExploreClick() {
     if (FLister.Busy()) return;
     const TItem* item = FirstSelectedItem();
     if (!item || !item->Parent()) return;
-    const QString folder = PathText(item->Parent()->GetPath());
-    if (!QFileInfo(folder).isDir() || !OpenUrl(QUrl::fromLocalFile(folder)))
-        ShowError(Shown("Unable to open this folder in File Manager because\n\rthis folder does not exist or "
-                        "cannot be accessed from this computer."));
+    // The desktop tells only later whether a file manager took the folder; the window goes on.
+    const QPointer<TFileListerForm> self(this);
+    auto told = [self](bool opened) {
+        if (!opened && self) self->ShowError(Shown(kFileManagerFailed));
+    };
+    const std::string folder = item->Parent()->GetPath();
+    std::string error;
+    if (platform::PathKindOf(folder, true) != platform::TPathKind::Directory ||
+        !platform::DesktopOpener().Open(folder, this, told, error))
+        told(false);
 }
 
 void TFileListerForm::DeleteClick() {

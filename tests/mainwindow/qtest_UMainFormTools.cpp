@@ -14,6 +14,7 @@
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 
@@ -47,6 +48,23 @@ void WriteFile(const QString& path, int bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
+
+// The desktop's opener: records the paths and answers later, as xdg-open does.
+class TFakeOpener : public platform::TDesktopOpener {
+public:
+    std::vector<std::string> paths;
+    bool opened = true;
+    int answered = 0;
+    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
+              std::string&) override {
+        paths.push_back(path);
+        QTimer::singleShot(0, context, [this, done] {
+            done(opened);
+            ++answered;
+        });
+        return true;
+    }
+};
 
 // Takes the desktop's file URLs in place of the file manager.
 class TUrlCatcher : public QObject {
@@ -206,15 +224,43 @@ private slots:
     void openInTheFileManagerTakesTheTreeSelection() {
         TUrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "Open");
+        TFakeOpener opener;
+        platform::SetDesktopOpener(&opener);
         SelectRows({"a.txt"});
         QVERIFY(FForm->OpeninWindowsExplorer3->isEnabled());
+        FMessages.clear();
         FForm->ExpToolButtonClick();
         // For a file row the file's folder opens.
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData)});
+        QCOMPARE(opener.paths, std::vector<std::string>{FData.toStdString()});
+        QTRY_COMPARE(opener.answered, 1);
+        QVERIFY(FMessages.empty());
         FForm->ListViewDblClick(); // a file row is opened by the desktop
-        QCOMPARE(catcher.urls.size(), 2);
-        QCOMPARE(catcher.urls[1], QUrl::fromLocalFile(FData + "a.txt"));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData + "a.txt")});
         QDesktopServices::unsetUrlHandler("file");
+
+        // No file manager, or one that fails: said when the desktop gives up.
+        const std::string failed =
+            "Error: Unable to open this folder in File Manager because\n\rthis folder does "
+            "not exist or cannot be accessed from this computer.";
+        opener.opened = false;
+        FForm->ExpToolButtonClick();
+        QTRY_COMPARE(FMessages.size(), std::size_t(1));
+        QCOMPARE(FMessages.front(), failed);
+        // A folder that is gone is not handed to the desktop at all.
+        QVERIFY(QDir().mkpath(FData + "brief"));
+        Refresh();
+        auto* brief = dynamic_cast<TFolderItem*>(Preferred()->FindChild("brief"));
+        QVERIFY(brief);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(brief);
+        QVERIFY(QDir(FData).rmdir("brief"));
+        FMessages.clear();
+        FForm->ExpToolButtonClick();
+        QCOMPARE(FMessages, std::vector<std::string>{failed});
+        QCOMPARE(opener.paths.size(), std::size_t(2));
+        platform::SetDesktopOpener(nullptr);
+        FMessages.clear();
+        Refresh();
     }
 
     void deleteMovesToTheTrashOnlyOnYes() {
