@@ -46,7 +46,8 @@ private slots:
             init();
             qputenv("TX_OPEN_STATUS", c.status);
             // A folder named in UTF-8 holding a name in Windows-1252: handed over byte for byte.
-            const std::string path = "/srv/spaces and \xC3\xBCn\xC3\xAF" "code/caf\xE9";
+            const std::string path = "/srv/spaces and \xC3\xBCn\xC3\xAF"
+                                     "code/caf\xE9";
             QObject context;
             int calls = 0;
             bool opened = !c.opened;
@@ -71,8 +72,8 @@ private slots:
         QObject context;
         bool called = false;
         std::string error;
-        const bool started =
-            platform::DesktopOpener().Open("/tmp", &context, [&](bool) { called = true; }, error);
+        const bool started = platform::DesktopOpener().Open(
+            "/tmp", &context, [&](bool) { called = true; }, error);
         qputenv("PATH", QFile::encodeName(FBin.path()) + ":" + FPath);
         QVERIFY(!started);
         QCOMPARE(QString::fromStdString(error), QString("xdg-open is not installed"));
@@ -84,7 +85,8 @@ private slots:
         auto context = std::make_unique<QObject>();
         bool called = false;
         std::string error;
-        QVERIFY(platform::DesktopOpener().Open("/tmp", context.get(), [&](bool) { called = true; }, error));
+        QVERIFY(platform::DesktopOpener().Open(
+            "/tmp", context.get(), [&](bool) { called = true; }, error));
         context.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!Log().isEmpty(), 20000); // the opener did run
         QTest::qWait(200);
