@@ -10,6 +10,7 @@
 #include "platform/PIconRegistry.h"
 #include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
+#include "platform/PTrash.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,7 +18,6 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,20 +68,7 @@ QString Shown(const std::string& text) {
 } // namespace
 
 bool TDesktopTrash::MoveToTrash(const std::string& path, std::string& error) {
-    const QString name = PathText(path);
-    if (QFile::encodeName(name).toStdString() != path) {
-        error = "the name cannot be handed to the trash";
-        return false;
-    }
-    QFileInfo info(name);
-    if (!info.exists() && !info.isSymLink()) {
-        error = "the file no longer exists";
-        return false;
-    }
-    QFile file(name);
-    if (file.moveToTrash()) return true;
-    error = file.errorString().isEmpty() ? "this file system has no trash" : file.errorString().toStdString();
-    return false;
+    return platform::MoveToTrash(path, error);
 }
 
 TListerGauge::TListerGauge(const TFileLister& lister, QWidget* parent) : QWidget(parent), FLister(lister) {

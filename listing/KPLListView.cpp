@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/UDisplayText.h"
 #include "model/UItem.h"
 
 #include <QApplication>
@@ -14,39 +15,8 @@
 
 namespace listing {
 
-namespace {
-
-// Windows-1252 in 0x80-0x9F; the rest of the high half is Latin-1.
-const char16_t k1252[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                            0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-bool ValidUtf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (n < 0 || (n == 1 && c < 0xC2) || (n == 3 && c > 0xF4)) return false;
-        if (i + static_cast<std::size_t>(n) >= s.size() && n > 0) return false;
-        for (int k = 1; k <= n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
-        i += n + 1;
-    }
-    return true;
-}
-
-} // namespace
-
 QString DisplayText(const std::string& bytes) {
-    if (ValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
-    for (char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        out += QChar(c >= 0x80 && c < 0xA0 ? k1252[c - 0x80] : char16_t(c));
-    }
-    return out;
+    return QString::fromStdString(model::DisplayUtf8(bytes));
 }
 
 // ---- model ----
@@ -240,7 +210,8 @@ int TKPLListView::ColumnTagAt(int position) const {
 
 std::vector<int> TKPLListView::SelectedRowIndexes() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }

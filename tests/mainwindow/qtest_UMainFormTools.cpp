@@ -36,6 +36,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <memory>
 
 using namespace mainwindow;
@@ -261,6 +264,43 @@ private slots:
         platform::SetDesktopOpener(nullptr);
         FMessages.clear();
         Refresh();
+    }
+
+    void aNameThatIsNoUtf8GoesToTheTrashShownAsTheListShowsIt() {
+        // A folder named in UTF-8 holding a file named in Windows-1252 ("caf\xE9.txt").
+        const QString folder = FData + QString::fromUtf8("spaces and \xC3\xBCn\xC3\xAF"
+                                                         "code");
+        QVERIFY(QDir().mkpath(folder));
+        const std::string bad = folder.toStdString() + "/caf\xE9.txt";
+        const int fd = ::open(bad.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        Refresh();
+        auto* sub = dynamic_cast<TFolderItem*>(Preferred()->FindChild("spaces and \xC3\xBCn\xC3\xAF"
+                                                                      "code"));
+        QVERIFY(sub);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(sub);
+        FForm->ListView->setFocus();
+        const QModelIndex row = FForm->ListView->model()->index(0, 0);
+        QCOMPARE(row.data().toString(), QString::fromUtf8("caf\xC3\xA9.txt"));
+        FForm->ListView->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                                    QItemSelectionModel::Rows);
+        QCOMPARE(FForm->Focus(), TFocus::List);
+        QString question;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            Shot(box, "confirm_delete_names");
+            box->button(QMessageBox::Yes)->click();
+        });
+        FMessages.clear();
+        FForm->Delete1Click();
+        // Each name as the list shows it: the folder's UTF-8 and the file's Windows-1252.
+        QVERIFY2(question.contains(folder + QString::fromUtf8("/caf\xC3\xA9.txt")), qPrintable(question));
+        QVERIFY(FMessages.empty());
+        QVERIFY(::access(bad.c_str(), F_OK) != 0);
+        QVERIFY(::access((FDataHome.path().toStdString() + "/Trash/files/caf\xE9.txt").c_str(), F_OK) == 0);
+        QVERIFY(!sub->FindChild("caf\xE9.txt"));
     }
 
     void deleteMovesToTheTrashOnlyOnYes() {
