@@ -2,6 +2,7 @@
 
 #include "analyser/UAnalyserCustomReport.h"
 #include "model/UConvertHelp.h"
+#include "model/UDisplayText.h"
 #include "model/UItem.h"
 #include "model/UProgressManager.h"
 

@@ -1,6 +1,7 @@
 #include "analyser/UChartRender.h"
 
 #include "model/UConvertHelp.h"
+#include "model/UDisplayText.h"
 
 #include <QFont>
 #include <QFontMetricsF>

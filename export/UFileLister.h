@@ -48,6 +48,11 @@ public:
 
 enum class TCopyWhat { FileName, FolderName, CompletePath };
 
+// What the File Lister and the main window say when the file manager cannot show a folder.
+inline constexpr const char* kFileManagerFailed =
+    "Unable to open this folder in File Manager because\n\rthis folder does not exist or cannot be "
+    "accessed from this computer.";
+
 struct TDeleteFailure {
     std::string path;
     std::string reason;

@@ -6,8 +6,11 @@
 #include "listing/UColumnStore.h"
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
+#include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
+#include "platform/PTrash.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +18,6 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -65,20 +68,7 @@ QString Shown(const std::string& text) {
 } // namespace
 
 bool TDesktopTrash::MoveToTrash(const std::string& path, std::string& error) {
-    const QString name = PathText(path);
-    if (QFile::encodeName(name).toStdString() != path) {
-        error = "the name cannot be handed to the trash";
-        return false;
-    }
-    QFileInfo info(name);
-    if (!info.exists() && !info.isSymLink()) {
-        error = "the file no longer exists";
-        return false;
-    }
-    QFile file(name);
-    if (file.moveToTrash()) return true;
-    error = file.errorString().isEmpty() ? "this file system has no trash" : file.errorString().toStdString();
-    return false;
+    return platform::MoveToTrash(path, error);
 }
 
 TListerGauge::TListerGauge(const TFileLister& lister, QWidget* parent) : QWidget(parent), FLister(lister) {
@@ -512,10 +502,16 @@ void TFileListerForm::ExploreClick() {
     if (FLister.Busy()) return;
     const TItem* item = FirstSelectedItem();
     if (!item || !item->Parent()) return;
-    const QString folder = PathText(item->Parent()->GetPath());
-    if (!QFileInfo(folder).isDir() || !OpenUrl(QUrl::fromLocalFile(folder)))
-        ShowError(Shown("Unable to open this folder in File Manager because\n\rthis folder does not exist or "
-                        "cannot be accessed from this computer."));
+    // The desktop tells only later whether a file manager took the folder; the window goes on.
+    const QPointer<TFileListerForm> self(this);
+    auto told = [self](bool opened) {
+        if (!opened && self) self->ShowError(Shown(kFileManagerFailed));
+    };
+    const std::string folder = item->Parent()->GetPath();
+    std::string error;
+    if (platform::PathKindOf(folder, true) != platform::TPathKind::Directory ||
+        !platform::DesktopOpener().Open(folder, this, told, error))
+        told(false);
 }
 
 void TFileListerForm::DeleteClick() {

@@ -29,8 +29,8 @@ class TKPLListView;
 
 namespace exportdata {
 
-// The desktop's trash (QFile::moveToTrash); never deletes for good. A name that cannot be handed
-// over unchanged (not valid in the file-name encoding) is refused rather than guessed.
+// The desktop's trash (platform::MoveToTrash, the freedesktop trash on byte names, so that a name
+// in any encoding goes); never deletes for good.
 class TDesktopTrash : public TFileTrash {
 public:
     bool MoveToTrash(const std::string& path, std::string& error) override;

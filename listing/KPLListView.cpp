@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "model/UConvertHelp.h"
+#include "model/UDisplayText.h"
 #include "model/UItem.h"
 
 #include <QApplication>
@@ -212,7 +212,8 @@ int TKPLListView::ColumnTagAt(int position) const {
 
 std::vector<int> TKPLListView::SelectedRowIndexes() const {
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -23,7 +23,8 @@ class TAnalyserBaseData;
 
 namespace listing {
 
-// A name as the file system gave it, for display: UTF-8 when valid, else Windows-1252.
+// A name as the file system gave it, for display: UTF-8 when valid, else Windows-1252; a text
+// holding several names (a path, a message) is read name by name (model::DisplayUtf8).
 [[nodiscard]] QString DisplayText(const std::string& bytes);
 
 struct TListColumn {

@@ -15,13 +15,16 @@
 #include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
 #include "model/UShellUtil.h"
+#include "platform/PConsole.h"
 #include "platform/PMounts.h"
+#include "platform/PQtDesktopOpen.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -114,8 +117,17 @@ void TMainForm::ExpToolButtonClick() {
     ApplyPopupNode();
     const TFolderItem* item = SelectedTreeItem();
     if (!item) return;
+    // The desktop tells only later whether a file manager took the folder; the window goes on.
+    const QPointer<TMainForm> self(this);
+    auto told = [self](bool opened) {
+        if (!opened && self)
+            self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
+    };
     const std::string path = item->GetPath();
-    if (!OpenWithShell(path)) ShowMessage("Unable to open " + path, "Error", QMessageBox::Critical);
+    std::string error;
+    if (platform::PathKindOf(path, true) != platform::TPathKind::Directory ||
+        !platform::DesktopOpener().Open(path, this, told, error))
+        told(false);
 }
 
 // ---- delete and remove ----

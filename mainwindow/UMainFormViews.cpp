@@ -415,12 +415,12 @@ void TMainForm::UpdateStatusBar() {
     } else if (focus == TFocus::Tree) {
         texts = StatusTexts(SelectedTreeItem());
     }
-    StatusPanel0->setText(QString::fromStdString(texts.name));
-    StatusPanel1->setText(QString::fromStdString(texts.totals));
+    StatusPanel0->setText(listing::DisplayText(texts.name));
+    StatusPanel1->setText(listing::DisplayText(texts.totals));
 }
 
 void TMainForm::UpdatePathBar(TFolderItem* item) {
-    PathEdit->setText(QString::fromStdString(item->GetPath()));
+    PathEdit->setText(listing::DisplayText(item->GetPath()));
     QPixmap image(16, 16);
     image.fill(Qt::white);
     const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex()

@@ -1,5 +1,7 @@
 #include "model/UConvertHelp.h"
 
+#include "model/UDisplayText.h"
+
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -95,50 +97,6 @@ std::string FormatSize3(double x) {
 
 namespace {
 
-// Code points of the bytes 0x80-0x9F in Windows-1252; the five bytes it leaves unassigned keep
-// their own value (C1 controls), as the list shows them.
-constexpr char32_t k1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                    0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-
-// Length of the well-formed UTF-8 sequence at s[i]; 0 when there is none.
-size_t Utf8SequenceAt(std::string_view s, size_t i) {
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    if (c < 0x80) return 1;
-    size_t len;
-    char32_t cp, min;
-    if ((c & 0xE0) == 0xC0)
-        len = 2, cp = c & 0x1F, min = 0x80;
-    else if ((c & 0xF0) == 0xE0)
-        len = 3, cp = c & 0x0F, min = 0x800;
-    else if ((c & 0xF8) == 0xF0)
-        len = 4, cp = c & 0x07, min = 0x10000;
-    else
-        return 0;
-    if (i + len > s.size()) return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return len;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Byte offsets where characters start, plus the end: a UTF-8 sequence is one character,
 // any byte that does not start a valid sequence is one character on its own.
 std::vector<size_t> CharStarts(std::string_view s) {
@@ -161,26 +119,6 @@ std::vector<size_t> CharStarts(std::string_view s) {
 }
 
 } // namespace
-
-bool IsValidUtf8(std::string_view s) {
-    for (size_t i = 0; i < s.size();) {
-        const size_t len = Utf8SequenceAt(s, i);
-        if (len == 0) return false;
-        i += len;
-    }
-    return true;
-}
-
-std::string DisplayUtf8(std::string_view s) {
-    if (IsValidUtf8(s)) return std::string(s);
-    std::string out;
-    out.reserve(s.size() + s.size() / 2);
-    for (const char ch : s) {
-        const auto c = static_cast<unsigned char>(ch);
-        AppendUtf8(out, c >= 0x80 && c < 0xA0 ? k1252High[c - 0x80] : char32_t(c));
-    }
-    return out;
-}
 
 std::string ShortenName(std::string_view s, int n) {
     std::string shown = DisplayUtf8(s);

@@ -38,13 +38,6 @@ void InitFormatSettings();
 // Exact for any size a 64-bit count can hold.
 [[nodiscard]] std::int64_t RoundUpSteps(double x, int decimals);
 
-// Names are the file system's bytes; they are shown decoded as UTF-8 when they are valid UTF-8,
-// else as Windows-1252 (what files written on Windows hold).
-// True when s is well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
-[[nodiscard]] bool IsValidUtf8(std::string_view s);
-// s as it is shown, in UTF-8: valid UTF-8 as it is, anything else decoded byte by byte as
-// Windows-1252 (its five unassigned bytes as the control characters of the same value).
-[[nodiscard]] std::string DisplayUtf8(std::string_view s);
 // The first n characters of s as shown (in UTF-8), followed by "..." when s shows more than n;
 // a character is never cut apart.
 [[nodiscard]] std::string ShortenName(std::string_view s, int n);

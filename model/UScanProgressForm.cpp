@@ -1,6 +1,7 @@
 #include "model/UScanProgressForm.h"
 
 #include "model/UBusyCursor.h"
+#include "model/UDisplayText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,25 +9,12 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QTimer>
 
 namespace model {
 
 QString DisplayName(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError()) return text;
-    // Windows-1252: Latin-1 apart from 0x80..0x9F.
-    static const char16_t k80[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
-    for (unsigned char c : bytes)
-        out += c >= 0x80 && c < 0xA0 ? QChar(k80[c - 0x80]) : QChar(c);
-    return out;
+    return QString::fromStdString(DisplayUtf8(bytes));
 }
 
 TScanProgressForm::TScanProgressForm(QWidget* owner) : QDialog(owner) {

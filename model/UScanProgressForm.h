@@ -51,7 +51,7 @@ private:
     bool FStarted = false;
 };
 
-// A file-system name for the screen: UTF-8 when it is valid, else read as Windows-1252.
+// A file-system name or path for the screen, name by name as DisplayUtf8 reads it.
 QString DisplayName(const std::string& bytes);
 
 } // namespace model

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <istream>
+#include <optional>
 #include <ostream>
 
 namespace scanner {
@@ -163,7 +164,8 @@ int Run(const std::vector<std::string>& args, TConsole& console,
     std::string outputName, noOverwriteName;
     std::vector<TTarget> targets;
     const std::string cwd = platform::CurrentDirectory();
-    const std::vector<platform::TNetworkShare> shares = platform::NetworkShares(mounts);
+    // The shares are read only for a network target: listing them looks into the gvfs mount.
+    std::optional<std::vector<platform::TNetworkShare>> shares;
     TOption kind = TOption::None;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -194,7 +196,8 @@ int Run(const std::vector<std::string>& args, TConsole& console,
             if (IsNetworkPath(arg)) {
                 // A server and a share at the least: "//a/b" has five characters.
                 if (arg.size() < 5) ShowError(console, 2, arg);
-                target = NetworkTarget(arg, shares);
+                if (!shares) shares = platform::NetworkShares(mounts);
+                target = NetworkTarget(arg, *shares);
             } else {
                 // A relative target needs the current folder; without it the target cannot be named.
                 if (arg.empty() || (arg[0] != '/' && cwd.empty())) ShowError(console, 2, arg);

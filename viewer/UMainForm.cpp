@@ -571,8 +571,9 @@ void TMainForm::ShowMessage(const std::string& text, const std::string& caption,
         FHooks.message(text, caption, icon);
         return;
     }
-    // Message texts break lines with LF CR; on screen that is one line break.
-    QString shown = QString::fromStdString(text);
+    // Message texts break lines with LF CR; on screen that is one line break. Names in them show
+    // as the list shows them.
+    QString shown = listing::DisplayText(text);
     shown.replace("\n\r", "\n");
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption), shown,
                     QMessageBox::Ok, this);

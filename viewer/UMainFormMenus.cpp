@@ -205,7 +205,7 @@ void TMainForm::CreatePopups() {
 // ---- bars and command state ----
 
 void TMainForm::UpdatePathBar(model::TFolderItem* item) {
-    PathEdit->setText(item == FRootItem.get() ? QString() : QString::fromStdString(item->GetPath()));
+    PathEdit->setText(item == FRootItem.get() ? QString() : listing::DisplayText(item->GetPath()));
     QPixmap image(16, 16);
     image.fill(Qt::white);
     if (item->IconIndex() == -1) item->ResolveIcon();
@@ -249,8 +249,8 @@ void TMainForm::UpdateMenus(bool popupMode) {
 
 void TMainForm::UpdateStatusBar() {
     const TViewerStatus s = ViewerStatus(Input());
-    StatusPanel0->setText(QString::fromStdString(s.name));
-    StatusPanel1->setText(QString::fromStdString(s.totals));
+    StatusPanel0->setText(listing::DisplayText(s.name));
+    StatusPanel1->setText(listing::DisplayText(s.totals));
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
@@ -322,7 +322,7 @@ void TMainForm::CopyText(int which) {
     } else {
         text = item->GetPath();
     }
-    QApplication::clipboard()->setText(QString::fromStdString(text));
+    QApplication::clipboard()->setText(listing::DisplayText(text));
 }
 
 model::TFolderItem* TMainForm::ToolSubject(bool anyRow) const {

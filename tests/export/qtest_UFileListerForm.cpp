@@ -10,10 +10,10 @@
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
 #include "model/UItem.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 
-#include <cmath>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -28,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 
 #include <cstdio>
 
@@ -37,6 +38,23 @@ using model::TFolderItem;
 using model::TItem;
 
 namespace {
+
+// The desktop's opener: records the paths and answers later, as xdg-open does.
+class TFakeOpener : public platform::TDesktopOpener {
+public:
+    std::vector<std::string> paths;
+    bool opened = true;
+    int answered = 0;
+    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
+              std::string&) override {
+        paths.push_back(path);
+        QTimer::singleShot(0, context, [this, done] {
+            done(opened);
+            ++answered;
+        });
+        return true;
+    }
+};
 
 // The window with the user's answers given in advance.
 class TScriptedLister : public TFileListerForm {
@@ -201,7 +219,7 @@ private slots:
         });
     }
 
-    void desktopTrashRefusesWhatItCannotName() {
+    void desktopTrashTakesAnyName() {
         QTemporaryDir dir;
         const std::string bad = dir.path().toStdString() + "/bad\xff\xfe.bin";
         FILE* f = std::fopen(bad.c_str(), "w");
@@ -209,12 +227,12 @@ private slots:
         std::fclose(f);
         TDesktopTrash trash;
         std::string error;
-        QVERIFY(!trash.MoveToTrash(bad, error));
-        QCOMPARE(error, std::string("the name cannot be handed to the trash"));
-        QVERIFY(QFileInfo::exists(QString::fromUtf8(dir.path().toUtf8()))); // nothing else touched
-        FILE* still = std::fopen(bad.c_str(), "r");
-        QVERIFY(still);
-        std::fclose(still);
+        QVERIFY2(trash.MoveToTrash(bad, error), error.c_str());
+        QVERIFY(!std::fopen(bad.c_str(), "r"));
+        FILE* trashed =
+            std::fopen((FData.path().toStdString() + "/Trash/files/bad\xff\xfe.bin").c_str(), "r");
+        QVERIFY(trashed);
+        std::fclose(trashed);
         QVERIFY(!trash.MoveToTrash(dir.path().toStdString() + "/missing", error));
         QCOMPARE(error, std::string("the file no longer exists"));
     }
@@ -302,8 +320,20 @@ private slots:
         QVERIFY(form.Explore1->isEnabled());
         form.DeleteClick();
         QVERIFY(form.Questions.isEmpty());
+        TFakeOpener opener;
+        platform::SetDesktopOpener(&opener);
         form.ExploreClick();
-        QCOMPARE(form.Opened, QList<QUrl>{QUrl::fromLocalFile(t.dir.path() + "/")});
+        QCOMPARE(opener.paths, std::vector<std::string>{t.dir.path().toStdString() + "/"});
+        QTRY_COMPARE(opener.answered, 1);
+        QVERIFY(form.Errors.isEmpty());
+        // A file manager that cannot show the folder is reported when the desktop says so.
+        opener.opened = false;
+        form.ExploreClick();
+        QTRY_COMPARE(form.Errors.size(), 1);
+        QCOMPARE(form.Errors.front(),
+                 QString("Unable to open this folder in File Manager because\nthis folder "
+                         "does not exist or cannot be accessed from this computer."));
+        platform::SetDesktopOpener(nullptr);
         form.close();
     }
 
@@ -379,7 +409,8 @@ private slots:
             form.resize(500, 400);
             form.move(30, 40);
             // 222 in layout units, wider on screen by the view's font
-            form.ListView->header()->resizeSection(0, static_cast<int>(std::lround(222 * form.ListView->WidthScale())));
+            form.ListView->header()->resizeSection(
+                0, static_cast<int>(std::lround(222 * form.ListView->WidthScale())));
             form.close();
         }
         platform::TRegistry store(platform::kExplorerSettings);

@@ -16,6 +16,7 @@
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 
@@ -38,6 +39,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <memory>
 
 using namespace mainwindow;
@@ -50,6 +54,23 @@ void WriteFile(const QString& path, int bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
+
+// The desktop's opener: records the paths and answers later, as xdg-open does.
+class TFakeOpener : public platform::TDesktopOpener {
+public:
+    std::vector<std::string> paths;
+    bool opened = true;
+    int answered = 0;
+    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
+              std::string&) override {
+        paths.push_back(path);
+        QTimer::singleShot(0, context, [this, done] {
+            done(opened);
+            ++answered;
+        });
+        return true;
+    }
+};
 
 // Takes the desktop's file URLs in place of the file manager.
 class TUrlCatcher : public QObject {
@@ -210,15 +231,80 @@ private slots:
     void openInTheFileManagerTakesTheTreeSelection() {
         TUrlCatcher catcher;
         QDesktopServices::setUrlHandler("file", &catcher, "Open");
+        TFakeOpener opener;
+        platform::SetDesktopOpener(&opener);
         SelectRows({"a.txt"});
         QVERIFY(FForm->OpeninWindowsExplorer3->isEnabled());
+        FMessages.clear();
         FForm->ExpToolButtonClick();
         // For a file row the file's folder opens.
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData)});
+        QCOMPARE(opener.paths, std::vector<std::string>{FData.toStdString()});
+        QTRY_COMPARE(opener.answered, 1);
+        QVERIFY(FMessages.empty());
         FForm->ListViewDblClick(); // a file row is opened by the desktop
-        QCOMPARE(catcher.urls.size(), 2);
-        QCOMPARE(catcher.urls[1], QUrl::fromLocalFile(FData + "a.txt"));
+        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData + "a.txt")});
         QDesktopServices::unsetUrlHandler("file");
+
+        // No file manager, or one that fails: said when the desktop gives up.
+        const std::string failed =
+            "Error: Unable to open this folder in File Manager because\n\rthis folder does "
+            "not exist or cannot be accessed from this computer.";
+        opener.opened = false;
+        FForm->ExpToolButtonClick();
+        QTRY_COMPARE(FMessages.size(), std::size_t(1));
+        QCOMPARE(FMessages.front(), failed);
+        // A folder that is gone is not handed to the desktop at all.
+        QVERIFY(QDir().mkpath(FData + "brief"));
+        Refresh();
+        auto* brief = dynamic_cast<TFolderItem*>(Preferred()->FindChild("brief"));
+        QVERIFY(brief);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(brief);
+        QVERIFY(QDir(FData).rmdir("brief"));
+        FMessages.clear();
+        FForm->ExpToolButtonClick();
+        QCOMPARE(FMessages, std::vector<std::string>{failed});
+        QCOMPARE(opener.paths.size(), std::size_t(2));
+        platform::SetDesktopOpener(nullptr);
+        FMessages.clear();
+        Refresh();
+    }
+
+    void aNameThatIsNoUtf8GoesToTheTrashShownAsTheListShowsIt() {
+        // A folder named in UTF-8 holding a file named in Windows-1252 ("caf\xE9.txt").
+        const QString folder = FData + QString::fromUtf8("spaces and \xC3\xBCn\xC3\xAF"
+                                                         "code");
+        QVERIFY(QDir().mkpath(folder));
+        const std::string bad = folder.toStdString() + "/caf\xE9.txt";
+        const int fd = ::open(bad.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        Refresh();
+        auto* sub = dynamic_cast<TFolderItem*>(Preferred()->FindChild("spaces and \xC3\xBCn\xC3\xAF"
+                                                                      "code"));
+        QVERIFY(sub);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(sub);
+        FForm->ListView->setFocus();
+        const QModelIndex row = FForm->ListView->model()->index(0, 0);
+        QCOMPARE(row.data().toString(), QString::fromUtf8("caf\xC3\xA9.txt"));
+        FForm->ListView->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                                    QItemSelectionModel::Rows);
+        QCOMPARE(FForm->Focus(), TFocus::List);
+        QString question;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            Shot(box, "confirm_delete_names");
+            box->button(QMessageBox::Yes)->click();
+        });
+        FMessages.clear();
+        FForm->Delete1Click();
+        // Each name as the list shows it: the folder's UTF-8 and the file's Windows-1252.
+        QVERIFY2(question.contains(folder + QString::fromUtf8("/caf\xC3\xA9.txt")), qPrintable(question));
+        QVERIFY(FMessages.empty());
+        QVERIFY(::access(bad.c_str(), F_OK) != 0);
+        QVERIFY(::access((FDataHome.path().toStdString() + "/Trash/files/caf\xE9.txt").c_str(), F_OK) == 0);
+        QVERIFY(!sub->FindChild("caf\xE9.txt"));
     }
 
     void deleteMovesToTheTrashOnlyOnYes() {

@@ -107,27 +107,6 @@ TEST(ShortenPath, CountsCharactersAndNeverCutsUTF8) {
     EXPECT_EQ(ShortenPath("/d/\xE9t\xE9/x", 100), "/d/\xC3\xA9t\xC3\xA9/x");
 }
 
-TEST(DisplayUtf8, DecodesAsTheListsShowNames) {
-    const struct {
-        const char* in;
-        const char* out;
-    } cases[] = {
-        {"", ""},
-        {"plain", "plain"},
-        {"caf\xC3\xA9", "caf\xC3\xA9"},                   // valid UTF-8 stays
-        {"caf\xE9 \x80", "caf\xC3\xA9 \xE2\x82\xAC"},     // Windows-1252: é and €
-        {"\xC3", "\xC3\x83"},                             // a lone lead byte is Ã
-        {"\x81\x9D", "\xC2\x81\xC2\x9D"},                 // unassigned bytes keep their value
-        {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"}, // an encoded surrogate is no UTF-8
-        {"\xC0\xAF", "\xC3\x80\xC2\xAF"},                 // nor an overlong form
-        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},         // a 4-byte character is
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(DisplayUtf8(c.in), c.out) << c.in;
-    EXPECT_TRUE(IsValidUtf8("\xE6\x97\xA5"));
-    EXPECT_FALSE(IsValidUtf8("\xE6\x97"));
-}
-
 TEST(ShortenName, CutsWholeCharactersOfTheShownName) {
     const struct {
         const char* in;
