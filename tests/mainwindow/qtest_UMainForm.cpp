@@ -5,6 +5,7 @@
 #include "listing/UProgramProfile.h"
 #include "mainwindow/UMainForm.h"
 #include "model/UIconManager.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UItem.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +42,11 @@ QStringList RowNames(const TMainForm& form) {
     for (const TItem* item : form.ShownItems())
         names << (item ? QString::fromStdString(item->NameString()) : QString("Unexplored"));
     return names;
+}
+
+// An icon as a 16 x 16 image, to compare pictures.
+QImage Image16(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 void CollectNames(const TItem* item, QStringList& out) {
@@ -144,6 +151,15 @@ private slots:
         QCOMPARE(FForm->TreeView->topLevelItemCount(), 1);
         QCOMPARE(FForm->TreeView->topLevelItem(0)->childCount(), 4);
         QCOMPARE(FForm->windowTitle(), QString("Tessalundrix Pro"));
+        // The root and its path-bar image show the program's own icon (the windows take it from
+        // InitProgram).
+        const QImage program = Image16(platform::ProgramWindowIcon());
+        QCOMPARE(Image16(FForm->TreeView->topLevelItem(0)->icon(0)), program);
+        QImage pathBar(16, 16, QImage::Format_ARGB32_Premultiplied);
+        pathBar.fill(Qt::white);
+        QPainter(&pathBar).drawImage(0, 0, program);
+        QCOMPARE(FForm->Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 pathBar);
         // The preferred folder was explored at start, and that is nothing unsaved.
         QVERIFY(Preferred());
         QVERIFY(Preferred()->IsExplored());
@@ -192,6 +208,9 @@ private slots:
         QVERIFY(computer->ChildCount() > 0);
         SelectInTree(static_cast<TFolderItem*>(computer->Child(0)));
         QVERIFY(!FForm->ShownItems().empty() && FForm->ShownItems().front() == nullptr);
+        // The "Unexplored" row shows the program's own icon, as the root does.
+        const QVariant unexplored = FForm->ListView->model()->index(0, 0).data(Qt::DecorationRole);
+        QCOMPARE(Image16(unexplored.value<QIcon>()), Image16(platform::ProgramWindowIcon()));
         QVERIFY(FForm->FindRowByName("Unex", 0) != 0);
         // Names match ignoring case.
         SelectInTree(Sub("sub2"));

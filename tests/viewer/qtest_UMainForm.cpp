@@ -9,6 +9,7 @@
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
 #include "model/UIconManager.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UFileAssociation.h"
@@ -140,6 +141,11 @@ private slots:
         FForm->grab().save(QDir::tempPath() + "/txviewer-root.png");
         SelectInTree(file);
         QCOMPARE(FForm->CurrentView(), int(kViewFile));
+        // A loaded file shows the program's own icon, as its desktop entry does.
+        auto image16 = [](const QIcon& icon) {
+            return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        QCOMPARE(image16(FForm->NodeOf(file)->icon(0)), image16(platform::ProgramWindowIcon()));
         QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
         QVERIFY(listing::CurrentProfile().isFileRoot && listing::CurrentProfile().isFileRoot(file));
         FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
