@@ -351,14 +351,21 @@ void TMainForm::ToggleView() {
 }
 
 void TMainForm::Columns1Click() {
+    const TFocusReturn focusBack(*this);
     StoreColumnLayout();
     listing::TColumnsForm form(this);
     const int page = FViewMode == kModeRoot ? kGroupNormal : FViewMode < 0 ? 0 : FViewMode;
     const int result = form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()});
     if (result != QDialog::Accepted) return;
     if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
+    const std::vector<TItem*> selected = SelectedRows();
+    const QModelIndex currentIndex = ListView->currentIndex();
+    const TItem* current = currentIndex.isValid() && currentIndex.row() < int(FShownItems.size())
+                               ? FShownItems[currentIndex.row()]
+                               : nullptr;
     ListView->setUpdatesEnabled(false);
     ApplyColumnGroup();
+    SelectListItems(selected, current);
     ListView->setUpdatesEnabled(true);
     ListView->viewport()->update();
     for (auto& group : FGroups)

@@ -348,6 +348,7 @@ void TMainForm::AddPref1Click() {
 
 void TMainForm::NewManualExploration() {
     if (!FRootItem) return;
+    const TFocusReturn focusBack(*this);
     TManualScanForm form(this);
     if (form.Execute(false) != QDialog::Accepted || form.GetPathText().empty()) return;
     TManualRootItem* container =
@@ -375,6 +376,7 @@ void TMainForm::NewManualExploration() {
 
 void TMainForm::NewPreferredExploration() {
     if (!FRootItem) return;
+    const TFocusReturn focusBack(*this);
     TManualScanForm form(this);
     if (form.Execute(true) != QDialog::Accepted || form.GetPathText().empty()) return;
     TPreferredRootItem* container =
@@ -468,6 +470,7 @@ void TMainForm::ReExploreComputer() {
 }
 
 void TMainForm::MapToolButtonClick() {
+    const TFocusReturn focusBack(*this);
     if (!FRunner) {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
@@ -500,6 +503,7 @@ void TMainForm::MapToolButtonClick() {
 }
 
 void TMainForm::DisconnectToolButtonClick() {
+    const TFocusReturn focusBack(*this);
     if (!FRunner) {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
@@ -540,6 +544,7 @@ void TMainForm::MapDriveDisconnectbutton1Click() {
 // ---- options and tips ----
 
 void TMainForm::Options1Click() {
+    const TFocusReturn focusBack(*this);
     TOptionsForm form(this);
     listing::TColumnList& columns = listing::ColumnCatalogue();
     TIconManager& icons = IconManager();
@@ -560,6 +565,7 @@ void TMainForm::Options1Click() {
 }
 
 void TMainForm::Tipoftheday1Click() {
+    const TFocusReturn focusBack(*this);
     TTipsForm form(this, FSettingsFile);
     const QRect bounds = frameGeometry();
     form.Execute(FShowTips, bounds.x(), bounds.y(), bounds.width(), bounds.height());

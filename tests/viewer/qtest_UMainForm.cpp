@@ -2,11 +2,13 @@
 // "All Files", a damaged one shows its message, loaded files close with their windows, selected
 // items are saved and load back, the list sorts both ways, the settings survive a restart, and the
 // association goes into the user's data home once.
+#include "../mainwindow/ModalHelper.h"
 #include "TxfFixture.h"
 
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
+#include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "model/UIconManager.h"
 #include "platform/PQtProgram.h"
@@ -18,7 +20,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -167,6 +172,38 @@ private slots:
         QCOMPARE(FMessages,
                  std::vector<std::string>{"Error: Unable to open this folder in File Manager because\n\rthis "
                                           "folder does not exist or cannot be accessed from this computer."});
+    }
+
+    // After the loading window and the columns dialog, the view the command came from has the
+    // keyboard again and the status bar shows its totals.
+    void statusBarFollowsTheViewAfterLoadingAndColumns() {
+        Start({QString::fromStdString(FGood)});
+        QCOMPARE(FForm->StatusPanel0->text(), QString("All Files"));
+        QVERIFY2(FForm->StatusPanel1->text().startsWith("Total:"), qPrintable(FForm->StatusPanel1->text()));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->TreeView);
+
+        auto* drive = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
+        SelectInTree(drive);
+        FForm->ListView->setFocus();
+        const int row = int(std::find_if(FForm->ShownItems().begin(), FForm->ShownItems().end(),
+                                         [](const TItem* i) { return i->Name() == "z.txt"; }) -
+                            FForm->ShownItems().begin());
+        FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(row, 0),
+                                                           QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.list->setCurrentRow(1);
+            tab.hide->click();
+            w->OKButton()->click();
+        });
+        const int columns = FForm->ListView->ColumnCount();
+        FForm->Columns1Click();
+        QCOMPARE(FForm->ListView->ColumnCount(), columns - 1);
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
+        QCOMPARE(FForm->StatusPanel1->text(), QString("Total:   300 bytes"));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->ListView);
     }
 
     void twoArgumentsLoadNothing() {
