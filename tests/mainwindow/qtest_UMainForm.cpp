@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <memory>
@@ -47,6 +48,16 @@ QStringList RowNames(const TMainForm& form) {
 // An icon as a 16 x 16 image, to compare pictures.
 QImage Image16(const QIcon& icon) {
     return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The part of an icon's picture at size that is drawn (not transparent).
+QRect DrawnPart(const QIcon& icon, QSize size) {
+    const QImage image = icon.pixmap(size).toImage();
+    QRect drawn;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) drawn |= QRect(x, y, 1, 1);
+    return drawn;
 }
 
 void CollectNames(const TItem* item, QStringList& out) {
@@ -167,6 +178,19 @@ private slots:
         // My Computer shows the Drive View.
         SelectInTree(root->ComputerRoot());
         QCOMPARE(FForm->ViewMode(), 1);
+    }
+
+    void toolButtonIconsAreOfOneSize() {
+        // "File Mgr" and "Map Drive" fell back on icons drawn only at 16 pixels.
+        const QSize size = FForm->ToolBar1->iconSize();
+        for (QAction* action : FForm->ToolBar1->actions()) {
+            if (action->isSeparator()) continue;
+            const QSize pixmap = action->icon().pixmap(size).size();
+            QVERIFY2(pixmap == size, qPrintable(action->text()));
+            const QRect drawn = DrawnPart(action->icon(), size);
+            QVERIFY2(std::max(drawn.width(), drawn.height()) >= size.width() * 3 / 4,
+                     qPrintable(action->text()));
+        }
     }
 
     void exploredFolderShowsItsSizes() {

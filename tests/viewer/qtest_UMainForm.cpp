@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <memory>
@@ -126,6 +127,22 @@ private slots:
         QCOMPARE(FForm->StatusPanel0->text(), QString("All Files"));
         QVERIFY(!FForm->FileLister1->isEnabled());
         QVERIFY2(!FForm->Analyser1->isEnabled(), "nothing loaded yet");
+    }
+
+    void toolButtonIconsAreOfOneSize() {
+        Start();
+        const QSize size = FForm->ToolBar1->iconSize();
+        for (QAction* action : FForm->ToolBar1->actions()) {
+            if (action->isSeparator()) continue;
+            const QImage image = action->icon().pixmap(size).toImage();
+            QVERIFY2(image.size() == size, qPrintable(action->text()));
+            QRect drawn;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qAlpha(image.pixel(x, y)) > 0) drawn |= QRect(x, y, 1, 1);
+            QVERIFY2(std::max(drawn.width(), drawn.height()) >= size.width() * 3 / 4,
+                     qPrintable(action->text()));
+        }
     }
 
     void fileArgumentIsLoadedIntoAllFiles() {
