@@ -11,6 +11,7 @@
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "model/UIconManager.h"
+#include "model/UTypeList.h"
 #include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
@@ -127,6 +128,31 @@ private slots:
         QCOMPARE(FForm->StatusPanel0->text(), QString("All Files"));
         QVERIFY(!FForm->FileLister1->isEnabled());
         QVERIFY2(!FForm->Analyser1->isEnabled(), "nothing loaded yet");
+    }
+
+    void foldersReadTheSameTypeAsInTheExplorer() {
+        // A folder on disk as the explorer lists it, with real icons and with the default ones,
+        // and a folder loaded from a file: one type name.
+        QTemporaryDir disk;
+        QVERIFY(QDir(disk.path()).mkpath("a") && QDir(disk.path()).mkpath("b"));
+        model::TManualItem top(disk.path().toStdString() + "/", model::kKindFixed, nullptr);
+        auto* a = new model::TFolderItem("a", &top);
+        top.AddChild(a);
+        auto* b = new model::TFolderItem("b", &top);
+        top.AddChild(b);
+        model::TIconManager& icons = model::IconManager();
+        const bool real = icons.RealIconsLocal;
+        icons.RealIconsLocal = true;
+        a->ResolveIcon();
+        icons.RealIconsLocal = false;
+        b->ResolveIcon();
+        icons.RealIconsLocal = real;
+        viewer::TFolderItem loaded("c", nullptr);
+        loaded.ResolveIcon();
+        const std::string name = model::TypeList().TypeName(a->TypeIndex());
+        QVERIFY(!name.empty());
+        QCOMPARE(model::TypeList().TypeName(b->TypeIndex()), name);
+        QCOMPARE(model::TypeList().TypeName(loaded.TypeIndex()), name);
     }
 
     void toolButtonIconsAreOfOneSize() {
