@@ -446,7 +446,9 @@ void TMainForm::GiveFocusBack(TFocus view) {
                       : view == TFocus::Tree ? static_cast<QWidget*>(TreeView)
                                              : nullptr;
     if (!target || !isVisible()) return;
-    activateWindow();
+    // The window takes the activation back from its closed dialogs, but never from another program
+    // the user went to meanwhile.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) activateWindow();
     target->setFocus(Qt::OtherFocusReason);
     if (view == TFocus::List) SelectTopRowWhenNone();
     UpdateMenus(false);
