@@ -1,5 +1,6 @@
 #include "analyser/UChartRender.h"
 
+#include "analyser/UPieLabels.h"
 #include "model/UConvertHelp.h"
 #include "model/UDisplayText.h"
 
@@ -332,8 +333,10 @@ private:
         markWidth = std::min(markWidth, area.width() / 4);
         const double depth = C.View3D ? kDepth * 1.5 : 0;
         const double squash = C.View3D ? 0.6 : 1.0;
+        // The label columns beside the pie: the widest label (its box 6 wider than its text) and the gap.
+        const double beside = markWidth > 0 ? markWidth + 6 + kPieLabelColumn : 8;
         const double rx =
-            std::max(10.0, std::min((area.width() - 2 * markWidth) / 2 - 8,
+            std::max(10.0, std::min(area.width() / 2 - beside,
                                     (area.height() - depth - 2 * fm.height()) / (2 * squash) - 4));
         const double ry = rx * squash;
         const QPointF centre(area.center().x(), area.center().y() - depth / 2);
@@ -385,21 +388,31 @@ private:
         }
         if (P && s->ShowMarks) {
             P->setFont(FFont);
+            std::vector<QString> texts;
+            std::vector<TPieLabelSize> sizes;
             for (int i = 0; i < s->Count(); ++i) {
                 const TSlice& sl = slices[static_cast<size_t>(i)];
-                const double mid = (sl.start + sl.span / 2) * M_PI / 180;
-                const QPointF edge(centre.x() + rx * std::cos(mid), centre.y() - ry * std::sin(mid));
-                const QPointF out(centre.x() + (rx + 10) * std::cos(mid),
-                                  centre.y() - (ry + 10) * std::sin(mid) + (std::sin(mid) < 0 ? depth : 0));
-                const QString t = fm.elidedText(Text(s->Point(i).Label), Qt::ElideRight, markWidth);
-                const double tw = fm.horizontalAdvance(t) + 6;
-                const QRectF box(std::cos(mid) >= 0 ? out.x() : out.x() - tw, out.y() - fm.height() / 2, tw,
-                                 fm.height());
+                texts.push_back(fm.elidedText(Text(s->Point(i).Label), Qt::ElideRight, markWidth));
+                sizes.push_back(
+                    {sl.start + sl.span / 2, fm.horizontalAdvance(texts.back()) + 6, fm.height()});
+            }
+            const TPieShape shape{{centre.x(), centre.y()},
+                                  rx,
+                                  ry,
+                                  depth,
+                                  {area.left(), area.top(), area.width(), area.height()}};
+            const std::vector<TPieLabelPlace> places = LayoutPieLabels(shape, sizes);
+            for (size_t i = 0; i < places.size(); ++i) {
+                const TPieLabelPlace& p = places[i];
+                const QRectF box(p.box.left, p.box.top, p.box.width, p.box.height);
+                const QPointF end(p.elbow.x < centre.x() ? box.right() : box.left(), p.elbow.y);
                 P->setPen(QColor(Qt::black));
-                P->drawLine(edge, out);
+                P->setBrush(Qt::NoBrush);
+                P->drawPolyline(
+                    QPolygonF({QPointF(p.anchor.x, p.anchor.y), QPointF(p.elbow.x, p.elbow.y), end}));
                 P->setBrush(QColor(255, 255, 225));
                 P->drawRect(box);
-                P->drawText(box, Qt::AlignCenter, t);
+                P->drawText(box, Qt::AlignCenter, texts[i]);
             }
         }
     }

@@ -196,9 +196,11 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::ShowTimerTimer() {
     ShowTimer->stop();
     BuildRootTree();
-    // The tree takes the keyboard, so that the commands and the status bar follow its selection.
+    // The tree takes the keyboard, so that the commands and the status bar follow its selection,
+    // and has it again after the auto-explore's progress window.
     TreeView->setFocus(Qt::OtherFocusReason);
     LoadPreferredExplorations();
+    GiveFocusBack(TFocus::Tree);
     QApplication::restoreOverrideCursor();
     FStartupDone = true;
     if (FShowTips) {

@@ -133,7 +133,26 @@ public:
     [[nodiscard]] listing::TColumnGroup* Group(int index) const { return FGroups[index].get(); }
     // The list rows that are selected, in display order (nullptr for the "Unexplored" row).
     [[nodiscard]] std::vector<model::TItem*> SelectedRows() const;
+    // The view that has the keyboard. While a dialog, a progress window or a menu over this window
+    // holds it, and until the window is active again after they closed, the view that had it here
+    // counts: it gets it back.
     [[nodiscard]] TFocus Focus() const;
+    // Gives the keyboard back to view (and the window the activation) once a command's dialogs and
+    // progress windows have closed, then shows that view's commands and totals.
+    void GiveFocusBack(TFocus view);
+    // Held by a command that opens dialogs or progress windows: gives the focus back to the view
+    // the command came from when the command returns.
+    class TFocusReturn {
+    public:
+        explicit TFocusReturn(TMainForm& form) : FForm(form), FView(form.Focus()) {}
+        ~TFocusReturn() { FForm.GiveFocusBack(FView); }
+        TFocusReturn(const TFocusReturn&) = delete;
+        TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+    private:
+        TMainForm& FForm;
+        TFocus FView;
+    };
     [[nodiscard]] model::TFolderItem* SelectedTreeItem() const;
     [[nodiscard]] QTreeWidgetItem* FindChildNode(const model::TItem* item) const;
     // Incremental find: the first row from start on (wrapping) whose name begins with text,
@@ -242,6 +261,10 @@ private:
     void ListViewContextPopup(const QPoint& pos);
     void ListViewColumnRightClick(int column, const QPoint& pos);
     void SetListRows();
+    // With the list focused: its top row selected when none is, so the status bar names a row.
+    void SelectTopRowWhenNone();
+    // Selects the rows that show items (the list rebuilt under other columns keeps its selection).
+    void SelectListItems(const std::vector<model::TItem*>& items, const model::TItem* current);
     void ClearListRows();
     [[nodiscard]] QVariant RowIcon(int row) const;
     [[nodiscard]] TCommandInput CommandInput() const;

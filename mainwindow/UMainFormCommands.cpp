@@ -48,6 +48,7 @@ void TMainForm::SelectNode(QTreeWidgetItem* node) {
 
 void TMainForm::RefreshExplore1Click() {
     ApplyPopupNode();
+    const TFocusReturn focusBack(*this);
     if (Focus() == TFocus::List) {
         const std::vector<TItem*> rows = SelectedRows();
         if (rows.size() > 1) {

@@ -5,6 +5,7 @@
 #include "listing/KPLListView.h"
 #include "listing/UColumnsForm.h"
 #include "mainwindow/UViewMode.h"
+#include "platform/PQtToolIcon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -135,11 +136,11 @@ void TMainForm::CreateMenus() {
 }
 
 void TMainForm::CreateToolBar() {
-    // Theme icons where the desktop has them, the style's own otherwise.
+    // Theme icons where the desktop has them, the style's own otherwise, all of the bar's size.
     auto button = [this](const char* name, const char* caption, const char* hint, const char* icon,
                          QStyle::StandardPixmap fallback) {
         QAction* action =
-            ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), caption);
+            ToolBar1->addAction(platform::ToolIcon(icon, fallback, *style(), ToolBar1->iconSize()), caption);
         action->setObjectName(name);
         action->setToolTip(hint);
         return action;
@@ -157,7 +158,7 @@ void TMainForm::CreateToolBar() {
     DisconnectToolButton = button("DisconnectToolButton", "Disconnect", "Unmount a network share",
                                   "network-offline", QStyle::SP_DialogCloseButton);
     ExpToolButton = button("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
-                           "system-file-manager", QStyle::SP_DirOpenIcon);
+                           "system-file-manager", QStyle::SP_DirIcon);
     FileToolButton = button("FileToolButton", "File Lister", "List all files of current folder/drive",
                             "view-list-details", QStyle::SP_FileDialogDetailedView);
     AnaToolButton = button("AnaToolButton", "Analyser", "Analyse the current folder/drive",
@@ -344,14 +345,21 @@ void TMainForm::ToggleView() {
 }
 
 void TMainForm::Columns1Click() {
+    const TFocusReturn focusBack(*this);
     StoreColumnLayout();
     listing::TColumnsForm form(this);
     const int page = FViewMode == kModeRoot ? kGroupNormal : FViewMode < 0 ? 0 : FViewMode;
     const int result = form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()});
     if (result != QDialog::Accepted) return;
     if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
+    const std::vector<TItem*> selected = SelectedRows();
+    const QModelIndex currentIndex = ListView->currentIndex();
+    const TItem* current = currentIndex.isValid() && currentIndex.row() < int(FShownItems.size())
+                               ? FShownItems[currentIndex.row()]
+                               : nullptr;
     ListView->setUpdatesEnabled(false);
     ApplyColumnGroup();
+    SelectListItems(selected, current);
     ListView->setUpdatesEnabled(true);
     ListView->viewport()->update();
     for (auto& group : FGroups)

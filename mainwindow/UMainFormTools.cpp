@@ -360,6 +360,7 @@ void TMainForm::AddPref1Click() {
 
 void TMainForm::NewManualExploration() {
     if (!FRootItem) return;
+    const TFocusReturn focusBack(*this);
     TManualScanForm form(this);
     if (form.Execute(false) != QDialog::Accepted || form.GetPathText().empty()) return;
     TManualRootItem* container =
@@ -387,6 +388,7 @@ void TMainForm::NewManualExploration() {
 
 void TMainForm::NewPreferredExploration() {
     if (!FRootItem) return;
+    const TFocusReturn focusBack(*this);
     TManualScanForm form(this);
     if (form.Execute(true) != QDialog::Accepted || form.GetPathText().empty()) return;
     TPreferredRootItem* container =
@@ -480,6 +482,7 @@ void TMainForm::ReExploreComputer() {
 }
 
 void TMainForm::MapToolButtonClick() {
+    const TFocusReturn focusBack(*this);
     if (!FRunner) {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
@@ -512,6 +515,7 @@ void TMainForm::MapToolButtonClick() {
 }
 
 void TMainForm::DisconnectToolButtonClick() {
+    const TFocusReturn focusBack(*this);
     if (!FRunner) {
         FDesktopRunner = std::make_unique<TQtProgramRunner>();
         FRunner = FDesktopRunner.get();
@@ -552,6 +556,7 @@ void TMainForm::MapDriveDisconnectbutton1Click() {
 // ---- options and tips ----
 
 void TMainForm::Options1Click() {
+    const TFocusReturn focusBack(*this);
     TOptionsForm form(this);
     listing::TColumnList& columns = listing::ColumnCatalogue();
     TIconManager& icons = IconManager();
@@ -572,6 +577,7 @@ void TMainForm::Options1Click() {
 }
 
 void TMainForm::Tipoftheday1Click() {
+    const TFocusReturn focusBack(*this);
     TTipsForm form(this, FSettingsFile);
     const QRect bounds = frameGeometry();
     form.Execute(FShowTips, bounds.x(), bounds.y(), bounds.width(), bounds.height());

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace mainwindow {
 
@@ -239,14 +240,33 @@ void TMainForm::RefreshViews() {
     SetListRows();
     SortList();
     ListView->setUpdatesEnabled(true);
-    if (ListView->hasFocus() && !FShownItems.empty() && !ListView->selectionModel()->hasSelection()) {
-        const QModelIndex top = ListView->indexAt(QPoint(0, 0));
-        const QModelIndex row = top.isValid() ? top : ListView->model()->index(0, 0);
-        ListView->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-    }
+    if (Focus() == TFocus::List) SelectTopRowWhenNone();
     UpdateCommands(false);
     UpdateStatusBar();
+}
+
+void TMainForm::SelectListItems(const std::vector<TItem*>& items, const TItem* current) {
+    const std::unordered_set<const TItem*> wanted(items.begin(), items.end());
+    QItemSelection selection;
+    int currentRow = -1;
+    for (int row = 0; row < int(FShownItems.size()); ++row) {
+        if (FShownItems[row] == current && current) currentRow = row;
+        if (!wanted.count(FShownItems[row])) continue;
+        const QModelIndex index = ListView->model()->index(row, 0);
+        selection.select(index, index);
+    }
+    QItemSelectionModel* model = ListView->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (currentRow >= 0)
+        model->setCurrentIndex(ListView->model()->index(currentRow, 0), QItemSelectionModel::NoUpdate);
+}
+
+void TMainForm::SelectTopRowWhenNone() {
+    if (FShownItems.empty() || ListView->selectionModel()->hasSelection()) return;
+    const QModelIndex top = ListView->indexAt(QPoint(0, 0));
+    const QModelIndex row = top.isValid() ? top : ListView->model()->index(0, 0);
+    ListView->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
 }
 
 void TMainForm::SetListRows() {
@@ -398,9 +418,25 @@ std::vector<TItem*> TMainForm::SelectedRows() const {
 
 TFocus TMainForm::Focus() const {
     const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() != this) focus = focusWidget();
     if (focus && (focus == ListView || ListView->isAncestorOf(focus))) return TFocus::List;
     if (focus && (focus == TreeView || TreeView->isAncestorOf(focus))) return TFocus::Tree;
     return TFocus::None;
+}
+
+void TMainForm::GiveFocusBack(TFocus view) {
+    QWidget* target = view == TFocus::List   ? static_cast<QWidget*>(ListView)
+                      : view == TFocus::Tree ? static_cast<QWidget*>(TreeView)
+                                             : nullptr;
+    if (!target || !isVisible()) return;
+    // The window takes the activation back from its closed dialogs, but never from another program
+    // the user went to meanwhile.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
+    if (!FRootItem) return;
+    if (view == TFocus::List) SelectTopRowWhenNone();
+    UpdateCommands(false);
+    UpdateStatusBar();
 }
 
 void TMainForm::UpdateStatusBar() {

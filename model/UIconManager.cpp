@@ -26,7 +26,9 @@ void TIconManager::Init() {
     std::string typeName;
     const std::string folder = ProgramFolder();
     FolderIcon = GetShellIcon(folder, false, typeName);
-    FolderTypeIndex = TypeList().IndexOfName("Folder");
+    // Folders read the type name the shell gives a folder wherever they come from: listed with
+    // real icons, with the default ones, or loaded from a file.
+    FolderTypeIndex = TypeList().IndexOfName(typeName.empty() ? std::string("Folder") : typeName);
     OpenFolderIcon = GetShellIcon(folder, true, typeName);
     DriveIcon = platform::Shell().DriveIcon(false, false);
     if (DriveIcon < 0) DriveIcon = GetShellIcon("/", false, typeName);

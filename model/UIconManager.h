@@ -7,8 +7,9 @@ namespace model {
 
 class TIconManager {
 public:
-    // Asks the shell for the default icons and the "Folder" and "Drive" type rows. Call once the
-    // shell is installed; before that every icon is -1 and both type rows are made on first use.
+    // Asks the shell for the default icons, the folder type row (the shell's name for a folder,
+    // "Folder" when it has none) and the "Drive" one. Call once the shell is installed; before
+    // that every icon is -1 and both type rows are made on first use.
     void Init();
 
     int FolderIcon = -1;

@@ -2,14 +2,20 @@
 // call InitProgram first thing after creating the application object.
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
 namespace platform {
 
 // name: the program's name ("TessalundrixPro", "TXViewer"); desktopFile: the base name of the
 // desktop entry installed for it, if any ("txviewer"), by which a desktop finds the program's icon.
-// Window titles stay exactly the captions the windows give: Qt would append an application
-// display name to every title ("Success — Tessalundrix Pro"), so none is set.
+// Every window takes the program's icon. Window titles stay exactly the captions the windows give:
+// Qt would append an application display name to every title ("Success — Tessalundrix Pro"), so
+// none is set.
 void InitProgram(const QString& name, const QString& desktopFile = {});
+
+// The program's own icon (PProgramIcon.h) drawn at the sizes windows, trees and lists ask for.
+// Needs a QGuiApplication.
+[[nodiscard]] QIcon ProgramWindowIcon();
 
 } // namespace platform

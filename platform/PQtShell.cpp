@@ -1,6 +1,7 @@
 #include "platform/PQtShell.h"
 
 #include "platform/PIconRegistry.h"
+#include "platform/PQtProgram.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -100,9 +101,7 @@ int TQtShell::NetworkIcon() {
 
 int TQtShell::ProgramIcon() {
     if (!HaveGui()) return -1;
-    QIcon icon = QGuiApplication::windowIcon();
-    if (icon.isNull()) icon = ThemeIcon({"drive-harddisk", "system-file-manager"});
-    return IconRegistry().Add(QStringLiteral("program"), icon);
+    return IconRegistry().Add(QStringLiteral("program"), ProgramWindowIcon());
 }
 
 int TQtShell::DriveIcon(bool removable, bool remote) {

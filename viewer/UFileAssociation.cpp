@@ -1,6 +1,7 @@
 // The exploration-file association (see the header).
 #include "viewer/UFileAssociation.h"
 
+#include "platform/PProgramIcon.h"
 #include "platform/PSafeFile.h"
 
 #include <cstdlib>
@@ -112,13 +113,7 @@ std::string DesktopEntryText(const std::string& programPath) {
 }
 
 std::string IconText() {
-    // A folder tile with a magnifier: readable at every size the desktop draws it.
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\" viewBox=\"0 0 48 48\">\n"
-           "  <path d=\"M4 12h16l4 4h20v26H4z\" fill=\"#e8b64c\" stroke=\"#8a6414\" stroke-width=\"2\"/>\n"
-           "  <circle cx=\"22\" cy=\"28\" r=\"8\" fill=\"#ffffff\" stroke=\"#2b4f8c\" stroke-width=\"3\"/>\n"
-           "  <path d=\"M28 34l8 8\" stroke=\"#2b4f8c\" stroke-width=\"4\" stroke-linecap=\"round\"/>\n"
-           "</svg>\n";
+    return platform::ProgramIconSvg();
 }
 
 std::string WithDefaultApplication(const std::string& text) {

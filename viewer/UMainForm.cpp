@@ -50,6 +50,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace viewer {
 
@@ -234,6 +235,7 @@ void TMainForm::ShowTimerTimer() {
     // Exactly one argument is a file to load; there are no switches.
     if (FArguments.size() == 1) {
         LoadFileWithProgress(FArguments.front().toStdString());
+        GiveFocusBack(TFocus::Tree);
     } else if (FShowTips) {
         if (FHooks.startupTip)
             FHooks.startupTip();
@@ -439,9 +441,42 @@ std::vector<TItem*> TMainForm::SelectedRows() const {
 
 TFocus TMainForm::Focus() const {
     const QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() != this) focus = focusWidget();
     if (focus && (focus == ListView || ListView->isAncestorOf(focus))) return TFocus::List;
     if (focus && (focus == TreeView || TreeView->isAncestorOf(focus))) return TFocus::Tree;
     return TFocus::None;
+}
+
+void TMainForm::GiveFocusBack(TFocus view) {
+    QWidget* target = view == TFocus::List   ? static_cast<QWidget*>(ListView)
+                      : view == TFocus::Tree ? static_cast<QWidget*>(TreeView)
+                                             : nullptr;
+    if (!target || !isVisible()) return;
+    // The window takes the activation back from its closed dialogs, but never from another program
+    // the user went to meanwhile.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive) activateWindow();
+    target->setFocus(Qt::OtherFocusReason);
+    if (view == TFocus::List) SelectTopRowWhenNone();
+    UpdateMenus(false);
+    UpdateStatusBar();
+}
+
+void TMainForm::SelectListItems(const std::vector<TItem*>& items) {
+    const std::unordered_set<const TItem*> wanted(items.begin(), items.end());
+    QItemSelection selection;
+    for (int row = 0; row < int(FShownItems.size()); ++row) {
+        if (!wanted.count(FShownItems[row])) continue;
+        const QModelIndex index = ListView->model()->index(row, 0);
+        selection.select(index, index);
+    }
+    ListView->selectionModel()->select(selection,
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TMainForm::SelectTopRowWhenNone() {
+    if (FShownItems.empty() || ListView->selectionModel()->hasSelection()) return;
+    ListView->selectionModel()->setCurrentIndex(
+        ListView->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 TViewerInput TMainForm::Input() const {
@@ -461,9 +496,7 @@ void TMainForm::RefreshViews() {
     ListView->ListModel()->SetRowCount(int(FShownItems.size()));
     SortList();
     ListView->setUpdatesEnabled(true);
-    if (ListView->hasFocus() && !FShownItems.empty() && !ListView->selectionModel()->hasSelection())
-        ListView->selectionModel()->setCurrentIndex(
-            ListView->model()->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (Focus() == TFocus::List) SelectTopRowWhenNone();
     UpdateMenus(false);
     UpdateStatusBar();
 }
@@ -537,14 +570,17 @@ void TMainForm::SortDescending1Click() {
 }
 
 void TMainForm::Columns1Click() {
+    const TFocusReturn focusBack(*this);
     StoreColumnLayout();
     listing::TColumnsForm form(this);
     const int page = FCurrentView < 0 ? 0 : FCurrentView;
     if (form.Execute(page, {FGroups[0].get(), FGroups[1].get(), FGroups[2].get()}) != QDialog::Accepted)
         return;
     if (!FGroups[0]->Modified && !FGroups[1]->Modified && !FGroups[2]->Modified) return;
+    const std::vector<TItem*> selected = SelectedRows();
     ListView->setUpdatesEnabled(false);
     ApplyColumnGroup();
+    SelectListItems(selected);
     ListView->setUpdatesEnabled(true);
     ListView->viewport()->update();
     for (auto& group : FGroups)

@@ -75,7 +75,26 @@ public:
     [[nodiscard]] model::TFolderItem* ItemOfNode(const QTreeWidgetItem* node) const;
     [[nodiscard]] listing::TColumnGroup* Group(int view) const { return FGroups[view].get(); }
     [[nodiscard]] std::vector<TItem*> SelectedRows() const;
+    // The view that has the keyboard. While a dialog, a progress window or a menu over this window
+    // holds it, and until the window is active again after they closed, the view that had it here
+    // counts: it gets it back.
     [[nodiscard]] TFocus Focus() const;
+    // Gives the keyboard back to view (and the window the activation) once a command's dialogs and
+    // progress windows have closed, then shows that view's commands and totals.
+    void GiveFocusBack(TFocus view);
+    // Held by a command that opens dialogs or progress windows: gives the focus back to the view
+    // the command came from when the command returns.
+    class TFocusReturn {
+    public:
+        explicit TFocusReturn(TMainForm& form) : FForm(form), FView(form.Focus()) {}
+        ~TFocusReturn() { FForm.GiveFocusBack(FView); }
+        TFocusReturn(const TFocusReturn&) = delete;
+        TFocusReturn& operator=(const TFocusReturn&) = delete;
+
+    private:
+        TMainForm& FForm;
+        TFocus FView;
+    };
     [[nodiscard]] const TViewerCommands& Commands() const { return FCommands; }
     // The File Lister and analyser windows the window keeps open.
     [[nodiscard]] std::vector<QWidget*> ToolWindows() const;
@@ -168,6 +187,10 @@ private:
     void ShowList(int view, model::TFolderItem* folder);
     void UpdatePathBar(model::TFolderItem* item);
     void ClearListRows();
+    // With the list focused: its top row selected when none is, so the status bar names a row.
+    void SelectTopRowWhenNone();
+    // Selects the rows that show items (the list rebuilt under other columns keeps its selection).
+    void SelectListItems(const std::vector<TItem*>& items);
     void LoadSettings();
     void SaveSettings();
     void ApplyView();

@@ -56,6 +56,7 @@ namespace viewer {
 using namespace formparts;
 
 void TMainForm::AskAndLoadFile() {
+    const TFocusReturn focusBack(*this);
     std::string fileName;
     if (FHooks.openFileName) {
         fileName = FHooks.openFileName();

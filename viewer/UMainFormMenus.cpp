@@ -20,6 +20,7 @@
 #include "model/UShellUtil.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PQtRegistry.h"
+#include "platform/PQtToolIcon.h"
 #include "viewer/ULoadProgress.h"
 
 #include <QAction>
@@ -103,10 +104,11 @@ void TMainForm::CreateMenus() {
     help->addSeparator();
     About1 = act(help, "A&bout...");
 
-    // Theme icons where the desktop has them, the style's own otherwise.
+    // Theme icons where the desktop has them, the style's own otherwise, all of the bar's size.
     auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
                        QStyle::StandardPixmap fallback) {
-        QAction* a = ToolBar1->addAction(QIcon::fromTheme(icon, style()->standardIcon(fallback)), text);
+        QAction* a =
+            ToolBar1->addAction(platform::ToolIcon(icon, fallback, *style(), ToolBar1->iconSize()), text);
         a->setObjectName(name);
         a->setToolTip(hint);
         return a;
@@ -119,7 +121,7 @@ void TMainForm::CreateMenus() {
                        QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
     ExpToolButton = tool("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
-                         "system-file-manager", QStyle::SP_DirOpenIcon);
+                         "system-file-manager", QStyle::SP_DirIcon);
     FileToolButton = tool("FileToolButton", "File Lister", "List all files of current folder/drive",
                           "view-list-details", QStyle::SP_FileDialogDetailedView);
     AnaToolButton = tool("AnaToolButton", "Analyser", "Analyse the current folder/drive",

@@ -5,6 +5,7 @@
 #include "listing/UProgramProfile.h"
 #include "mainwindow/UMainForm.h"
 #include "model/UIconManager.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UItem.h"
@@ -16,9 +17,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <memory>
@@ -40,6 +43,21 @@ QStringList RowNames(const TMainForm& form) {
     for (const TItem* item : form.ShownItems())
         names << (item ? QString::fromStdString(item->NameString()) : QString("Unexplored"));
     return names;
+}
+
+// An icon as a 16 x 16 image, to compare pictures.
+QImage Image16(const QIcon& icon) {
+    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The part of an icon's picture at size that is drawn (not transparent).
+QRect DrawnPart(const QIcon& icon, QSize size) {
+    const QImage image = icon.pixmap(size).toImage();
+    QRect drawn;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 0) drawn |= QRect(x, y, 1, 1);
+    return drawn;
 }
 
 void CollectNames(const TItem* item, QStringList& out) {
@@ -144,6 +162,15 @@ private slots:
         QCOMPARE(FForm->TreeView->topLevelItemCount(), 1);
         QCOMPARE(FForm->TreeView->topLevelItem(0)->childCount(), 4);
         QCOMPARE(FForm->windowTitle(), QString("Tessalundrix Pro"));
+        // The root and its path-bar image show the program's own icon (the windows take it from
+        // InitProgram).
+        const QImage program = Image16(platform::ProgramWindowIcon());
+        QCOMPARE(Image16(FForm->TreeView->topLevelItem(0)->icon(0)), program);
+        QImage pathBar(16, 16, QImage::Format_ARGB32_Premultiplied);
+        pathBar.fill(Qt::white);
+        QPainter(&pathBar).drawImage(0, 0, program);
+        QCOMPARE(FForm->Image1->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 pathBar);
         // The preferred folder was explored at start, and that is nothing unsaved.
         QVERIFY(Preferred());
         QVERIFY(Preferred()->IsExplored());
@@ -151,6 +178,19 @@ private slots:
         // My Computer shows the Drive View.
         SelectInTree(root->ComputerRoot());
         QCOMPARE(FForm->ViewMode(), 1);
+    }
+
+    void toolButtonIconsAreOfOneSize() {
+        // "File Mgr" and "Map Drive" fell back on icons drawn only at 16 pixels.
+        const QSize size = FForm->ToolBar1->iconSize();
+        for (QAction* action : FForm->ToolBar1->actions()) {
+            if (action->isSeparator()) continue;
+            const QSize pixmap = action->icon().pixmap(size).size();
+            QVERIFY2(pixmap == size, qPrintable(action->text()));
+            const QRect drawn = DrawnPart(action->icon(), size);
+            QVERIFY2(std::max(drawn.width(), drawn.height()) >= size.width() * 3 / 4,
+                     qPrintable(action->text()));
+        }
     }
 
     void exploredFolderShowsItsSizes() {
@@ -192,6 +232,9 @@ private slots:
         QVERIFY(computer->ChildCount() > 0);
         SelectInTree(static_cast<TFolderItem*>(computer->Child(0)));
         QVERIFY(!FForm->ShownItems().empty() && FForm->ShownItems().front() == nullptr);
+        // The "Unexplored" row shows the program's own icon, as the root does.
+        const QVariant unexplored = FForm->ListView->model()->index(0, 0).data(Qt::DecorationRole);
+        QCOMPARE(Image16(unexplored.value<QIcon>()), Image16(platform::ProgramWindowIcon()));
         QVERIFY(FForm->FindRowByName("Unex", 0) != 0);
         // Names match ignoring case.
         SelectInTree(Sub("sub2"));

@@ -8,6 +8,7 @@
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
+#include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "mainwindow/UAboutForm.h"
 #include "mainwindow/UHelpForm.h"
@@ -30,11 +31,13 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -568,6 +571,70 @@ private slots:
         QCOMPARE(columns.SpaceUnit, 3);
         QVERIFY(!FForm->AskSave());
         QVERIFY(IconManager().RealIconsRemovable);
+    }
+
+    // After a command's progress window or dialog, the view it came from has the keyboard again
+    // and the status bar shows that view's totals.
+    void statusBarShowsTheTotalsAfterAnExploration() {
+        SelectInTree(Preferred());
+        const QString folder = "Folder " + FData;
+        QCOMPARE(FForm->StatusPanel0->text(), folder);
+        FForm->RefreshExplore1Click();
+        QCOMPARE(FForm->StatusPanel0->text(), folder);
+        QVERIFY(FForm->StatusPanel1->text().startsWith("Total:   3 files"));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->TreeView);
+    }
+
+    void statusBarShowsTheRowAfterCustomizeColumns() {
+        SelectRows({"a.txt"});
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File a.txt"));
+        // A column hidden: the list is built again under the new columns.
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.list->setCurrentRow(1);
+            tab.hide->click();
+            w->OKButton()->click();
+        });
+        const int columns = FForm->ListView->ColumnCount();
+        FForm->Columns1Click();
+        QCOMPARE(FForm->ListView->ColumnCount(), columns - 1);
+        QCOMPARE(FForm->SelectedRows(), std::vector<TItem*>{Preferred()->FindChild("a.txt")});
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File a.txt"));
+        QCOMPARE(FForm->StatusPanel1->text(), QString("Total:   100 bytes"));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->ListView);
+        // The column back, for the cases after this one.
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.reset->click();
+            w->OKButton()->click();
+        });
+        FForm->Columns1Click();
+        QCOMPARE(FForm->ListView->ColumnCount(), columns);
+    }
+
+    void statusBarShowsTheRootAfterTheTipAtStart() {
+        // A second window whose start-up shows the real tip after exploring the preferred folder.
+        TMainForm form;
+        TMainForm::TDialogHooks hooks;
+        hooks.message = [this](const std::string& text, const std::string& caption) {
+            FMessages.push_back(caption + ": " + text);
+        };
+        form.SetDialogHooks(hooks);
+        bool tipShown = false;
+        WhenModal<TTipsForm>([&tipShown](TTipsForm* w) {
+            tipShown = true;
+            w->Button2->click();
+        });
+        form.ShowMainWindow();
+        QTRY_VERIFY(form.StartupDone());
+        QTRY_VERIFY(tipShown);
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(form.StatusPanel0->text(), QString("My Tessalundrix"));
+        QVERIFY2(form.StatusPanel1->text().startsWith("Total:   "), qPrintable(form.StatusPanel1->text()));
+        QTRY_COMPARE(QApplication::focusWidget(), form.TreeView);
+        form.hide();
+        FForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(FForm.get()));
     }
 
     void tipOfTheDayTakesTheShowTipsChoice() {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 using model::DisplayUtf8;
+using model::IsValidUtf8;
 
 TEST(DisplayText, EachNameIsReadOnItsOwn) {
     struct {

@@ -3,11 +3,13 @@
 // items are saved and load back, the list sorts both ways, the settings survive a restart, the
 // association goes into the user's data home once, the tip of the day shows at start under
 // "ShowTips", Options changes the lists' units, and the Help menu opens the viewer's help.
+#include "../mainwindow/ModalHelper.h"
 #include "TxfFixture.h"
 
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
+#include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "mainwindow/UAboutForm.h"
 #include "mainwindow/UHelpForm.h"
@@ -15,6 +17,8 @@
 #include "mainwindow/UTipsForm.h"
 #include "mainwindow/UTipsList.h"
 #include "model/UIconManager.h"
+#include "model/UTypeList.h"
+#include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UFileAssociation.h"
@@ -24,6 +28,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -31,6 +36,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <memory>
@@ -147,6 +153,47 @@ private slots:
         QVERIFY2(!FForm->Analyser1->isEnabled(), "nothing loaded yet");
     }
 
+    void foldersReadTheSameTypeAsInTheExplorer() {
+        // A folder on disk as the explorer lists it, with real icons and with the default ones,
+        // and a folder loaded from a file: one type name.
+        QTemporaryDir disk;
+        QVERIFY(QDir(disk.path()).mkpath("a") && QDir(disk.path()).mkpath("b"));
+        model::TManualItem top(disk.path().toStdString() + "/", model::kKindFixed, nullptr);
+        auto* a = new model::TFolderItem("a", &top);
+        top.AddChild(a);
+        auto* b = new model::TFolderItem("b", &top);
+        top.AddChild(b);
+        model::TIconManager& icons = model::IconManager();
+        const bool real = icons.RealIconsLocal;
+        icons.RealIconsLocal = true;
+        a->ResolveIcon();
+        icons.RealIconsLocal = false;
+        b->ResolveIcon();
+        icons.RealIconsLocal = real;
+        viewer::TFolderItem loaded("c", nullptr);
+        loaded.ResolveIcon();
+        const std::string name = model::TypeList().TypeName(a->TypeIndex());
+        QVERIFY(!name.empty());
+        QCOMPARE(model::TypeList().TypeName(b->TypeIndex()), name);
+        QCOMPARE(model::TypeList().TypeName(loaded.TypeIndex()), name);
+    }
+
+    void toolButtonIconsAreOfOneSize() {
+        Start();
+        const QSize size = FForm->ToolBar1->iconSize();
+        for (QAction* action : FForm->ToolBar1->actions()) {
+            if (action->isSeparator()) continue;
+            const QImage image = action->icon().pixmap(size).toImage();
+            QVERIFY2(image.size() == size, qPrintable(action->text()));
+            QRect drawn;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qAlpha(image.pixel(x, y)) > 0) drawn |= QRect(x, y, 1, 1);
+            QVERIFY2(std::max(drawn.width(), drawn.height()) >= size.width() * 3 / 4,
+                     qPrintable(action->text()));
+        }
+    }
+
     void fileArgumentIsLoadedIntoAllFiles() {
         Start({QString::fromStdString(FGood)});
         QVERIFY(FMessages.empty());
@@ -166,6 +213,11 @@ private slots:
         FForm->grab().save(QDir::tempPath() + "/txviewer-root.png");
         SelectInTree(file);
         QCOMPARE(FForm->CurrentView(), int(kViewFile));
+        // A loaded file shows the program's own icon, as its desktop entry does.
+        auto image16 = [](const QIcon& icon) {
+            return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
+        QCOMPARE(image16(FForm->NodeOf(file)->icon(0)), image16(platform::ProgramWindowIcon()));
         QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
         QVERIFY(listing::CurrentProfile().isFileRoot && listing::CurrentProfile().isFileRoot(file));
         FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
@@ -187,6 +239,38 @@ private slots:
         QCOMPARE(FMessages,
                  std::vector<std::string>{"Error: Unable to open this folder in File Manager because\n\rthis "
                                           "folder does not exist or cannot be accessed from this computer."});
+    }
+
+    // After the loading window and the columns dialog, the view the command came from has the
+    // keyboard again and the status bar shows its totals.
+    void statusBarFollowsTheViewAfterLoadingAndColumns() {
+        Start({QString::fromStdString(FGood)});
+        QCOMPARE(FForm->StatusPanel0->text(), QString("All Files"));
+        QVERIFY2(FForm->StatusPanel1->text().startsWith("Total:"), qPrintable(FForm->StatusPanel1->text()));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->TreeView);
+
+        auto* drive = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
+        SelectInTree(drive);
+        FForm->ListView->setFocus();
+        const int row = int(std::find_if(FForm->ShownItems().begin(), FForm->ShownItems().end(),
+                                         [](const TItem* i) { return i->Name() == "z.txt"; }) -
+                            FForm->ShownItems().begin());
+        FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(row, 0),
+                                                           QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.list->setCurrentRow(1);
+            tab.hide->click();
+            w->OKButton()->click();
+        });
+        const int columns = FForm->ListView->ColumnCount();
+        FForm->Columns1Click();
+        QCOMPARE(FForm->ListView->ColumnCount(), columns - 1);
+        QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
+        QCOMPARE(FForm->StatusPanel1->text(), QString("Total:   300 bytes"));
+        QTRY_COMPARE(QApplication::focusWidget(), FForm->ListView);
     }
 
     void twoArgumentsLoadNothing() {
