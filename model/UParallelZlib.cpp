@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace model {
 
@@ -301,7 +302,11 @@ void TParallelDeflate::WriteReady(bool wait) {
 // ---- decompressor ----
 
 TInflateAheadSource::TInflateAheadSource(TByteSource& in) {
-    FWorker = std::thread([this, &in] { Work(in); });
+    try {
+        FWorker = std::thread([this, &in] { Work(in); });
+    } catch (const std::system_error&) {
+        FHere = std::make_unique<TInflateSource>(in);
+    }
 }
 
 TInflateAheadSource::~TInflateAheadSource() {
@@ -310,7 +315,7 @@ TInflateAheadSource::~TInflateAheadSource() {
         FStop = true;
     }
     FChanged.notify_all();
-    FWorker.join();
+    if (FWorker.joinable()) FWorker.join();
 }
 
 void TInflateAheadSource::Work(TByteSource& in) {
@@ -364,6 +369,7 @@ void TInflateAheadSource::Work(TByteSource& in) {
 }
 
 std::size_t TInflateAheadSource::Read(void* buffer, std::size_t count) {
+    if (FHere) return FHere->Read(buffer, count);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t given = 0;
     while (given < count) {
