@@ -168,7 +168,10 @@ void TParallelDeflate::Submit(bool last) {
     if (here) {
         CompressHere(job);
         WriteOut(job);
-        if (next) FCurrent = std::move(next);
+        if (next) {
+            FSpare.push_back(std::move(FCurrent)); // its buffers serve the block after next
+            FCurrent = std::move(next);
+        }
         return;
     }
     bool startWorker;
