@@ -103,6 +103,24 @@ void TItemList::Sort(int (*compare)(const TItem*, const TItem*)) {
     std::sort(FItems, FItems + FCount, [compare](const TItem* a, const TItem* b) { return compare(a, b) < 0; });
 }
 
+void TItemList::Sort(int (*compare)(const TItem*, const TItem*), std::uint64_t (*key)(const TItem*)) {
+    if (FCount < 2) return;
+    struct TKeyed {
+        std::uint64_t key;
+        TItem* item;
+    };
+    std::vector<TKeyed> keyed(FCount);
+    for (std::uint32_t i = 0; i < FCount; ++i)
+        keyed[i] = {key(FItems[i]), FItems[i]};
+    const auto less = [compare](const TKeyed& a, const TKeyed& b) {
+        return a.key != b.key ? a.key < b.key : compare(a.item, b.item) < 0;
+    };
+    if (std::is_sorted(keyed.begin(), keyed.end(), less)) return;
+    std::sort(keyed.begin(), keyed.end(), less);
+    for (std::uint32_t i = 0; i < FCount; ++i)
+        FItems[i] = keyed[i].item;
+}
+
 void TItemList::ShrinkToFit() {
     if (FCount == FCapacity) return;
     TItem** old = FItems;

@@ -88,6 +88,11 @@ public:
     void Remove(TItem* item); // takes the item out without destroying it
     void DestroyAll();        // destroys every item, first to last, and empties the list
     void Sort(int (*compare)(const TItem*, const TItem*));
+    // The same order, several times faster on many siblings: key is a coarse form of compare's
+    // order (key(a) < key(b) only when compare(a, b) < 0, e.g. the first bytes of the upper-cased
+    // name), taken once per item; compare is asked only between equal keys. A list already in
+    // order is left as it is after one pass.
+    void Sort(int (*compare)(const TItem*, const TItem*), std::uint64_t (*key)(const TItem*));
     void ShrinkToFit();
     TItem* const* begin() const { return FItems; }
     TItem* const* end() const { return FItems + FCount; }
@@ -291,6 +296,10 @@ public:
     void SortChildren();
     // Sorts with another order (the viewer's drives-first order).
     void SortChildren(int (*compare)(const TItem*, const TItem*)) { FChildren.Sort(compare); }
+    // The same with a sort key of that order (TItemList::Sort).
+    void SortChildren(int (*compare)(const TItem*, const TItem*), std::uint64_t (*key)(const TItem*)) {
+        FChildren.Sort(compare, key);
+    }
     void ShrinkChildren() { FChildren.ShrinkToFit(); }
     // IsMarked, or any folder child HasMarkedDescendant (files are not looked at).
     [[nodiscard]] bool HasMarkedDescendant() const;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace model {
 
@@ -49,8 +50,17 @@ struct TParallelDeflate::TJob {
     std::size_t dictionary = 0; // bytes of dictionary in front of the block (0 for the first)
     std::size_t length = 0;
     bool last = false;
-    std::vector<unsigned char> output; // its size is the room; outputLength the bytes made
+    // Left uninitialised, so that only the pages the compressed bytes fill are ever touched.
+    std::unique_ptr<unsigned char[]> output;
+    std::size_t outputRoom = 0;
     std::size_t outputLength = 0;
+
+    void Grow(std::size_t room, std::size_t keep) {
+        std::unique_ptr<unsigned char[]> bigger(new unsigned char[room]);
+        if (keep) std::memcpy(bigger.get(), output.get(), keep);
+        output = std::move(bigger);
+        outputRoom = room;
+    }
     unsigned long adler = 1;
     bool done = false; // under the mutex
     std::exception_ptr error;
@@ -167,7 +177,10 @@ void TParallelDeflate::Submit(bool last) {
     if (here) {
         CompressHere(job);
         WriteOut(job);
-        if (next) FCurrent = std::move(next);
+        if (next) {
+            FSpare.push_back(std::move(FCurrent)); // its buffers serve the block after next
+            FCurrent = std::move(next);
+        }
         return;
     }
     bool startWorker;
@@ -240,17 +253,17 @@ void TParallelDeflate::Compress(TJob& job, TStream& stream) {
     job.adler = adler32(1L, job.Data(), static_cast<uInt>(job.length));
     // A sync flush adds an empty stored block and at most a byte of padding to the bound.
     const std::size_t room = deflateBound(&s, static_cast<uLong>(job.length)) + 16;
-    if (job.output.size() < room) job.output.resize(room);
+    if (job.outputRoom < room) job.Grow(room, 0);
     s.next_in = job.Data();
     s.avail_in = static_cast<uInt>(job.length);
     const int flush = job.last ? Z_FINISH : Z_SYNC_FLUSH;
     std::size_t used = 0;
     for (;;) {
-        if (used == job.output.size()) job.output.resize(job.output.size() * 2);
-        s.next_out = job.output.data() + used;
-        s.avail_out = static_cast<uInt>(job.output.size() - used);
+        if (used == job.outputRoom) job.Grow(2 * job.outputRoom, used);
+        s.next_out = job.output.get() + used;
+        s.avail_out = static_cast<uInt>(job.outputRoom - used);
         const int rc = deflate(&s, flush);
-        used = job.output.size() - s.avail_out;
+        used = job.outputRoom - s.avail_out;
         if (rc == Z_STREAM_ERROR) throw std::runtime_error("compressor error");
         if (job.last ? rc == Z_STREAM_END : s.avail_in == 0 && s.avail_out != 0) break;
     }
@@ -265,7 +278,7 @@ void TParallelDeflate::WriteOut(TJob& job) {
         FOut.Write(header, 2);
         FHeaderWritten = true;
     }
-    if (job.outputLength > 0) FOut.Write(job.output.data(), job.outputLength);
+    if (job.outputLength > 0) FOut.Write(job.output.get(), job.outputLength);
     FAdler = adler32_combine(FAdler, job.adler, static_cast<z_off_t>(job.length));
     if (job.last) {
         const unsigned char trailer[4] = {
@@ -301,7 +314,11 @@ void TParallelDeflate::WriteReady(bool wait) {
 // ---- decompressor ----
 
 TInflateAheadSource::TInflateAheadSource(TByteSource& in) {
-    FWorker = std::thread([this, &in] { Work(in); });
+    try {
+        FWorker = std::thread([this, &in] { Work(in); });
+    } catch (const std::system_error&) {
+        FHere = std::make_unique<TInflateSource>(in);
+    }
 }
 
 TInflateAheadSource::~TInflateAheadSource() {
@@ -310,7 +327,7 @@ TInflateAheadSource::~TInflateAheadSource() {
         FStop = true;
     }
     FChanged.notify_all();
-    FWorker.join();
+    if (FWorker.joinable()) FWorker.join();
 }
 
 void TInflateAheadSource::Work(TByteSource& in) {
@@ -364,6 +381,7 @@ void TInflateAheadSource::Work(TByteSource& in) {
 }
 
 std::size_t TInflateAheadSource::Read(void* buffer, std::size_t count) {
+    if (FHere) return FHere->Read(buffer, count);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t given = 0;
     while (given < count) {

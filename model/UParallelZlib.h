@@ -118,7 +118,8 @@ private:
 // that the reader's decoding overlaps the inflating. It gives what TInflateSource gives and raises
 // what it raises (TRecordError for a damaged stream, TRecordTruncated for one cut short), each
 // only once every byte inflated before the fault has been read; bytes after the stream are not
-// given. From construction until destruction only the worker reads in.
+// given. From construction until destruction only the worker reads in. Should no thread start,
+// it inflates on the calling thread instead.
 class TInflateAheadSource : public TByteSource {
 public:
     explicit TInflateAheadSource(TByteSource& in); // in must outlive this
@@ -149,6 +150,7 @@ private:
 
     TChunk FReading; // reader side: the chunk being read
     std::size_t FPos = 0;
+    std::unique_ptr<TByteSource> FHere; // no worker could start: inflating on this thread
     std::thread FWorker;
 };
 

@@ -168,4 +168,24 @@ int CompareItems(const TItem* a, const TItem* b) {
     return CompareByNameDrivesFirst(a, b, false);
 }
 
+std::uint64_t SortKey(const TItem* item) {
+    const bool folder = item->IsFolder();
+    const bool drive = folder && IsDrive(item);
+    std::uint64_t key = drive ? 1 : folder ? 2 : 3; // drives, then folders, then files
+    int bytes = 7;
+    if (drive) {
+        key = key << 8 | static_cast<unsigned char>(
+                             model::UpperAscii(static_cast<const model::TDriveItem*>(item)->Letter()));
+        bytes = 6;
+    }
+    // A name that ends here pads with zeros: it orders first, as the shorter name on a common prefix.
+    const std::string_view name = item->Name();
+    for (int i = 0; i < bytes; ++i)
+        key =
+            key << 8 | (static_cast<std::size_t>(i) < name.size()
+                            ? static_cast<unsigned char>(model::UpperAscii(name[static_cast<std::size_t>(i)]))
+                            : 0u);
+    return key;
+}
+
 } // namespace viewer

@@ -173,6 +173,10 @@ private:
 // upper-case letter, then by name, so that Linux drives order by mount point), then folder items,
 // then files, each by upper-case name with the raw bytes deciding ties.
 [[nodiscard]] int CompareItems(const TItem* a, const TItem* b);
+// A coarse form of CompareItems for sorting many siblings (TItemList::Sort): the kind (drive,
+// folder, file) in the top byte, then a drive's upper-case letter, then the first upper-cased
+// bytes of the name, zeros after its end. SortKey(a) < SortKey(b) only when CompareItems(a, b) < 0.
+[[nodiscard]] std::uint64_t SortKey(const TItem* item);
 // The same order for the name columns; descending reverses only the names (and letters): missing
 // items, drives first and folders before files stay.
 [[nodiscard]] int CompareByNameDrivesFirst(const TItem* a, const TItem* b, bool descending);

@@ -7,6 +7,7 @@
 #include "viewer/UItem.h"
 
 #include "model/UCRCFileStream.h"
+#include "model/UParallelZlib.h"
 #include "model/URecordCodec.h"
 #include "viewer/ULoadProgress.h"
 
@@ -82,7 +83,7 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
         model::TFolderItem* folder = open.back().folder;
         const std::uint8_t kind = in.ReadByte();
         if (txf::IsEndKind(kind)) {
-            folder->SortChildren(viewer::CompareItems);
+            folder->SortChildren(viewer::CompareItems, viewer::SortKey);
             folder->ShrinkChildren();
             if (open.back().complete) open.back().complete(folder); // every child answers at once by now
             open.pop_back();
@@ -187,7 +188,8 @@ std::int32_t TFileRootItem::LoadFromFile(TLoadProgress* progress) {
         if (file.ComputeRestCRC() != header.crc) return kLoadBadCrc;
         file.Seek(static_cast<std::int64_t>(txf::kHeaderSize));
 
-        std::optional<model::TInflateSource> inflate;
+        // Inflated on a second thread while this one decodes the records and builds the items.
+        std::optional<model::TInflateAheadSource> inflate;
         model::TByteSource* body = &file;
         if (header.compression == txf::kCompressionZlib) body = &inflate.emplace(file);
         TRecordReader in(*body);

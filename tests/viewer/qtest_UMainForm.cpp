@@ -45,17 +45,6 @@ using namespace viewer;
 
 namespace {
 
-// Acts on a modal window once it is the active modal widget.
-template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 1000) {
-    QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
-        if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            act(w);
-            return;
-        }
-        if (triesLeft > 0) WhenModal<T>(std::move(act), triesLeft - 1);
-    });
-}
-
 const char* kTree = R"({"body":[{"t":"root","name":"r","dates":[46000.5,46000.5,46000.5],"children":[
   {"t":"drive","name":"C:","letter":"C","free":1000,"total":5000,"explored":1,"children":[
     {"t":"folder","name":"beta","explored":1,"children":[{"t":"file","name":"in-beta.txt","size":40}]},

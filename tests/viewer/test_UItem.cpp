@@ -224,3 +224,45 @@ TEST(ViewerOrder, ComparatorsAreStrictWeakOrders) {
         EXPECT_GT(cmp(items[2], nullptr), 0);
     }
 }
+
+// The sort key agrees with the order wherever it tells two items apart, and sorting with it gives
+// the order that sorting without it gives, from every start.
+TEST(ViewerOrder, SortKeyIsACoarseFormOfTheOrder) {
+    TRootItem root;
+    auto* file = Add(&root, new TFileRootItem("/x.txf", &root));
+    std::vector<const TItem*> items;
+    items.push_back(AddDrive(file, "C:", 'C'));
+    items.push_back(AddDrive(file, "Aaa", 'c'));
+    items.push_back(AddDrive(file, "/", '/'));
+    items.push_back(AddDrive(file, "/home/user/longer", '/'));
+    items.push_back(AddDrive(file, "/home/user/long", '/'));
+    const std::string withNul("ab\0c", 4), shortNul("ab\0", 3);
+    for (const std::string& n : std::vector<std::string>{"a", "A", "b", "abcdefg", "ABCDEFGH", "abcdefgh",
+                                                         "abcdefgi", "abcdefg~", "", "\xE9t\xE9", "_", "ab",
+                                                         withNul, shortNul, "file_10.txt", "FILE_1_.txt"}) {
+        items.push_back(Add(file, new TFolderItem(n, file)));
+        items.push_back(Add(file, new TFileItem(n, file)));
+    }
+    auto* fr = Add(file, new TFolderRootItem("", file));
+    fr->SetPath("/abcdefgz");
+    items.push_back(fr);
+
+    for (const TItem* x : items)
+        for (const TItem* y : items) {
+            if (viewer::SortKey(x) < viewer::SortKey(y)) {
+                EXPECT_LT(viewer::CompareItems(x, y), 0) << x->Name() << " / " << y->Name();
+            }
+        }
+
+    std::vector<const TItem*> want;
+    file->SortChildren(viewer::CompareItems);
+    for (int i = 0; i < file->ChildCount(); ++i)
+        want.push_back(file->Child(i));
+    for (int start = 0; start < 3; ++start) {
+        file->SortChildren(CompareByNameDrivesFirstDesc); // another starting order each time
+        if (start == 1) file->SortChildren(viewer::CompareItems);
+        file->SortChildren(viewer::CompareItems, viewer::SortKey);
+        for (int i = 0; i < file->ChildCount(); ++i)
+            EXPECT_EQ(file->Child(i), want[static_cast<size_t>(i)]) << "start " << start << ", row " << i;
+    }
+}
