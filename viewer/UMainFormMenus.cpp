@@ -18,7 +18,9 @@
 #include "model/UProgressForm.h"
 #include "model/UProgressManager.h"
 #include "model/UShellUtil.h"
+#include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtToolIcon.h"
 #include "viewer/ULoadProgress.h"
@@ -27,9 +29,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -47,7 +47,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -402,14 +401,18 @@ void TMainForm::ExpToolButtonClick() {
     ApplyPopupNode();
     model::TFolderItem* item = SelectedTreeItem();
     if (!item) return;
-    const QString path = QString::fromStdString(item->GetPath());
-    // A desktop without a file manager is reported as a folder that cannot be opened.
-    if (!path.isEmpty() && QFileInfo(path).isDir() && QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        return;
-    ShowMessage(
-        "Unable to open this folder in File Manager because\n\rthis folder does not exist or cannot be "
-        "accessed from this computer.",
-        "Error", QMessageBox::Critical);
+    // The desktop tells only later whether a file manager took the folder; the window goes on. A
+    // folder of a file written elsewhere ("C:\\Data\\") is no folder here and fails at once.
+    const QPointer<TMainForm> self(this);
+    auto told = [self](bool opened) {
+        if (!opened && self)
+            self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
+    };
+    const std::string path = item->GetPath();
+    std::string error;
+    if (path.empty() || platform::PathKindOf(path, true) != platform::TPathKind::Directory ||
+        !platform::DesktopOpener().Open(path, this, told, error))
+        told(false);
 }
 
 } // namespace viewer

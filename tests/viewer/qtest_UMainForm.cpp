@@ -18,6 +18,7 @@
 #include "mainwindow/UTipsList.h"
 #include "model/UIconManager.h"
 #include "model/UTypeList.h"
+#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
@@ -44,6 +45,23 @@
 using namespace viewer;
 
 namespace {
+
+// The desktop's opener: records the paths and answers later, as xdg-open does.
+class TFakeOpener : public platform::TDesktopOpener {
+public:
+    std::vector<std::string> paths;
+    bool opened = true;
+    int answered = 0;
+    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
+              std::string&) override {
+        paths.push_back(path);
+        QTimer::singleShot(0, context, [this, done] {
+            done(opened);
+            ++answered;
+        });
+        return true;
+    }
+};
 
 const char* kTree = R"({"body":[{"t":"root","name":"r","dates":[46000.5,46000.5,46000.5],"children":[
   {"t":"drive","name":"C:","letter":"C","free":1000,"total":5000,"explored":1,"children":[
@@ -228,6 +246,38 @@ private slots:
         QCOMPARE(FMessages,
                  std::vector<std::string>{"Error: Unable to open this folder in File Manager because\n\rthis "
                                           "folder does not exist or cannot be accessed from this computer."});
+    }
+
+    // A folder of this computer goes to the desktop's opener; when the desktop gives up (no file
+    // manager, xdg-open failing) the viewer says so, as the explorer does.
+    void openInTheFileManagerReportsTheDesktopsAnswer() {
+        const std::string here = FFiles.File("here");
+        QVERIFY(QDir().mkpath(QString::fromStdString(here)));
+        // (Built without raw strings around the path: moc cannot read those.)
+        const std::string desc = "{\"body\":[{\"t\":\"root\",\"name\":\"r\",\"children\":[{\"t\":\"path\","
+                                 "\"name\":\"here\",\"path\":\"" +
+                                 here +
+                                 "\",\"explored\":1,\"children\":["
+                                 "{\"t\":\"file\",\"name\":\"a.txt\",\"size\":5}]}]}]}";
+        const std::string file = txftest::Generate(FFiles, desc, "here.txf");
+        QVERIFY(!file.empty());
+        TFakeOpener opener;
+        platform::SetDesktopOpener(&opener);
+        Start({QString::fromStdString(file)});
+        auto* folder = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
+        QVERIFY(folder);
+        SelectInTree(folder);
+        FForm->ExpToolButtonClick();
+        QCOMPARE(opener.paths.size(), std::size_t(1));
+        QTRY_COMPARE(opener.answered, 1);
+        QVERIFY(FMessages.empty());
+        opener.opened = false;
+        FForm->ExpToolButtonClick();
+        QTRY_COMPARE(FMessages.size(), std::size_t(1));
+        QCOMPARE(FMessages.front(),
+                 std::string("Error: Unable to open this folder in File Manager because\n\rthis "
+                             "folder does not exist or cannot be accessed from this computer."));
+        platform::SetDesktopOpener(nullptr);
     }
 
     // After the loading window and the columns dialog, the view the command came from has the
