@@ -23,7 +23,7 @@ private:
 class TFileStream {
 public:
     enum class TMode {
-        Read,   // an existing file, read only
+        Read,   // an existing regular file, read only; anything else is refused at once
         Create, // created or truncated, write only
     };
     TFileStream(const std::string& path, TMode mode);

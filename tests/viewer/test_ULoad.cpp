@@ -5,6 +5,9 @@
 
 #include <zlib.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <limits>
 
@@ -95,6 +98,24 @@ TEST(Reader, ShortAndMissingFilesCannotBeRead) {
         EXPECT_EQ(Load(path).code, -1) << keep;
     }
     EXPECT_EQ(Load(dir.File("missing.txf")).code, -1);
+}
+
+TEST(Reader, AnythingButARegularFileIsRefusedAtOnce) {
+    // A fifo would block a plain open until a writer comes: the load must not wait for one.
+    TTempDir dir;
+    const std::string fifo = dir.File("pipe.txf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir.File("folder.txf");
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    const std::string sound = Generate(dir, Desc(""), "sound.txf");
+    const std::string link = dir.File("link.txf");
+    ASSERT_EQ(symlink(sound.c_str(), link.c_str()), 0);
+    const struct {
+        std::string path;
+        std::int32_t code;
+    } cases[] = {{fifo, -1}, {folder, -1}, {"/dev/null", -1}, {"/dev/zero", -1}, {link, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Load(c.path).code, c.code) << c.path;
 }
 
 TEST(Reader, EveryChangedBodyByteIsCaughtByTheChecksum) {
