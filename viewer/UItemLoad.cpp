@@ -2,8 +2,8 @@
 // the record stream (raw or zlib) into the viewer's items. The encodings are URecordCodec's.
 //
 // A file comes from outside and is never trusted to be well formed, even with a correct checksum:
-// every read is bounded by the data (a cut body raises TRecordTruncated), nesting is bounded by
-// kMaxNesting, and every failure becomes a result code.
+// every read is bounded by the data (a cut body raises TRecordTruncated), nesting costs no stack
+// (one loop with a stack of its own), and every failure becomes a result code.
 #include "viewer/UItem.h"
 
 #include "model/UCRCFileStream.h"
@@ -112,8 +112,6 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
             owned.release();
             if (child->IsFolder()) {
                 auto* sub = static_cast<model::TFolderItem*>(child);
-                if (open.size() >= static_cast<size_t>(kMaxNesting))
-                    throw model::TRecordError("folders nested too deep");
                 switch (kind & txf::kKindMask) {
                 case txf::kKindDrive:
                     sub->LoadFromStream(in, kind, formatVersion);

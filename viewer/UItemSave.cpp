@@ -12,6 +12,7 @@
 namespace viewer {
 
 using model::TRecordWriter;
+using model::TSaveWalk;
 
 namespace {
 
@@ -21,34 +22,26 @@ model::TItemTail TailOf(const TItem& item) {
 
 // Explored flag, tail, children and end of a marked folder (the head is written already). Files
 // write themselves when marked; folders only when they hold something explored.
-void WriteMarkedBody(model::TFolderItem& folder, TRecordWriter& out) {
-    out.WriteFolderBody(folder.IsExplored(), TailOf(folder));
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return; // stops at once: the file is thrown away
-        if (!child->IsFolder() || static_cast<model::TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
-    out.WriteEnd();
+void WriteMarkedBody(model::TFolderItem& folder, TSaveWalk& walk, bool marked) {
+    walk.Out().WriteFolderBody(folder.IsExplored(), TailOf(folder));
+    walk.Children(folder, marked, TSaveWalk::TChildren::Explored, true);
 }
 
-// An unmarked folder: no record of its own, only the folder children with a mark below them.
-void WriteTowardsMarked(model::TFolderItem& folder, TRecordWriter& out) {
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return;
-        if (child->IsFolder() && static_cast<model::TFolderItem*>(child)->HasMarkedDescendant())
-            child->SaveToStream(out);
-    }
+// An unmarked folder: no record of its own, only its folder children, which write what is marked
+// below them (nothing when nothing is).
+void WriteTowardsMarked(model::TFolderItem& folder, TSaveWalk& walk) {
+    walk.Children(folder, false, TSaveWalk::TChildren::Folders, false);
 }
 
 } // namespace
 
-void TFolderItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TFolderItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     model::TFolderItem* parent = Parent();
-    if (parent && !parent->IsMarked()) {
+    if (parent && Marked() && !parent->IsMarked()) { // marked only through its parent: a plain folder
         // Saved on its own: a path record dated like the exploration it came from.
         if (const model::TFolderItem* top = FindTopItem(parent))
             SetCreated(top->Created());
@@ -56,62 +49,58 @@ void TFolderItem::SaveToStream(TRecordWriter& out) {
             SetCreated(root->Created());
         else
             SetCreated(platform::Now());
-        out.WritePathHead(Name(), model::PathWithoutSeparator(GetPath()));
+        walk.Out().WritePathHead(Name(), model::PathWithoutSeparator(GetPath()));
     } else {
-        out.WriteFolderHead(Name());
+        walk.Out().WriteFolderHead(Name());
     }
-    WriteMarkedBody(*this, out);
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TDriveItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TDriveItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     if (GetFileCount() == 0) return; // an empty drive leaves no trace
-    out.WriteDriveHead(Name(), Letter(), Free(), Total());
-    WriteMarkedBody(*this, out);
+    walk.Out().WriteDriveHead(Name(), Letter(), Free(), Total());
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TFolderRootItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TFolderRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
-    out.WritePathHead(Name(), model::PathWithoutSeparator(FPath));
-    WriteMarkedBody(*this, out);
+    walk.Out().WritePathHead(Name(), model::PathWithoutSeparator(FPath));
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TFileRootItem::SaveToStream(TRecordWriter& out) {
-    for (TItem* child : Children()) {
-        if (out.Cancelled()) return;
-        child->SaveToStream(out);
-    }
+void TFileRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::All, false);
 }
 
 namespace {
-void WriteRootBody(TRootItem& root, TRecordWriter& out) {
-    out.WriteFolderBody(true, {root.Created(), 0, 0, 0});
-    for (TItem* child : root.Children()) {
-        if (out.Cancelled()) return;
-        if (!child->IsFolder() || static_cast<model::TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
-    out.WriteEnd();
+// The root's body: explored, dated by the save, its children, its end.
+void WriteRootBody(TRootItem& root, TSaveWalk& walk, bool marked) {
+    walk.Out().WriteFolderBody(true, {root.Created(), 0, 0, 0});
+    walk.Children(root, marked, TSaveWalk::TChildren::Explored, true);
 }
 } // namespace
 
-void TRootItem::SaveToStream(TRecordWriter& out) {
+void TRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    TRecordWriter& out = walk.Out();
     std::int64_t count = 0;
     if (!out.Counting()) {
         // The count stands before the records it counts: a counting pass over the same walk gives
         // it, so that the root record and the header always agree with what follows.
         TRecordWriter counter;
-        WriteRootBody(*this, counter);
+        TSaveWalk counting(counter);
+        WriteRootBody(*this, counting, marked);
+        counting.Drain();
         count = static_cast<std::int64_t>(counter.FileRecords());
     }
     out.WriteRootHead(Name(), count);
-    WriteRootBody(*this, out);
+    WriteRootBody(*this, walk, marked);
 }
 
 model::TSaveOutcome TRootItem::SaveToFile(const std::string& fileName, model::TProgressSink* progress) {

@@ -9,6 +9,7 @@
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
 #include "model/UIconManager.h"
+#include "model/URecordCodec.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UFileAssociation.h"
@@ -146,6 +147,45 @@ private slots:
         SelectInTree(static_cast<model::TFolderItem*>(file->Child(0)));
         QCOMPARE(FForm->CurrentView(), int(kViewFolder));
         FForm->grab().save(QDir::tempPath() + "/txviewer-main.png");
+    }
+
+    void aDeepFileLoadsShowsSavesAndCloses() {
+        // Far deeper than a stack holds frames of a recursive walk: loading, the tree nodes,
+        // totals, the list, saving and closing must all do without.
+        const std::string deep = FFiles.File("deep.txf");
+        {
+            model::TExplorationFileWriter w(deep, model::txf::kWriterScanner);
+            model::TRecordWriter& out = w.Records();
+            out.WriteRootHead("Root", 1);
+            out.WriteFolderBody(true, {});
+            out.WritePathHead("p", "/p");
+            out.WriteFolderBody(true, {});
+            constexpr int kDepth = 100000;
+            for (int i = 0; i < kDepth; ++i) {
+                out.WriteFolderHead("d");
+                out.WriteFolderBody(true, {});
+            }
+            out.WriteFile("leaf", 7, {});
+            for (int i = 0; i < kDepth + 2; ++i)
+                out.WriteEnd();
+            w.Commit();
+        }
+        Start({QString::fromStdString(deep)});
+        QVERIFY(FMessages.empty());
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(FForm->RootItem()->GetSize(), std::int64_t(7));
+        QCOMPARE(FForm->RootItem()->GetFolderCount(), std::int64_t(100000));
+        SelectInTree(File(0));
+        FSaveName = FFiles.File("deep-again.txf");
+        FSelectedOnly = false;
+        FForm->SaveAllfilesin1files1Click();
+        QVERIFY(FMessages.empty());
+        FForm->CloseFiles({File(0)});
+        QCOMPARE(FForm->RootItem()->ChildCount(), 0);
+        FForm->LoadFileWithProgress(FSaveName);
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(FForm->RootItem()->GetFolderCount(), std::int64_t(100000));
+        FForm.reset(); // the window goes with the deep tree still loaded
     }
 
     void twoArgumentsLoadNothing() {
