@@ -151,10 +151,22 @@ public:
     // Reads the file named by FilePath into this item: 0, or one of the negative codes above.
     // progress (not owned) may be null. On any non-zero code the caller destroys the item with
     // whatever was read into it. No handle on the file remains afterwards.
+    // A small file may expand to far more items than the machine holds: the load stops with -1
+    // (the allocation-failure code) once its items would take more than the memory budget.
     [[nodiscard]] std::int32_t LoadFromFile(TLoadProgress* progress = nullptr);
+
+    // The memory the items of one load may take, in bytes; 0 (the default) takes half of what
+    // the machine has available when the load starts (MemAvailable).
+    void SetMemoryBudget(std::uint64_t bytes) { FMemoryBudget = bytes; }
+    [[nodiscard]] std::uint64_t MemoryBudget() const { return FMemoryBudget; }
+    // What one item of the reader's tree takes in memory, its name and its slot in its folder
+    // included: what the budget is counted in.
+    [[nodiscard]] static std::uint64_t ItemCost(std::uint8_t kind, std::string_view name);
 
 private:
     std::string FFilePath;
+    std::uint64_t FMemoryBudget = 0;
+    std::uint64_t FMemoryUsed = 0; // by the load that runs
 };
 
 // The caller's reason text for a result code ("" for 0 and -5, which show no message).

@@ -3,12 +3,16 @@
 // dates that are not numbers, and cancelling.
 #include "TxfFixture.h"
 
+#include "model/URecordCodec.h"
+#include "platform/PMemory.h"
+
 #include <zlib.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 using namespace txftest;
@@ -457,4 +461,54 @@ TEST(Reader, ItemsAreTheViewersAndKnowTheirExploredContent) {
     EXPECT_EQ(outer->GetModified(), 20);
     EXPECT_EQ(bare->GetModified(), 5);
     EXPECT_EQ(path->FolderCount(), 2); // outer and inner
+}
+
+namespace {
+// A bomb: a small file whose records expand to files files of one folder (the project's writer).
+std::string WriteManyFiles(const TTempDir& dir, const std::string& name, int files) {
+    const std::string path = dir.File(name);
+    model::TExplorationFileWriter w(path, model::txf::kWriterScanner);
+    model::TRecordWriter& out = w.Records();
+    out.WriteRootHead("Root", 0);
+    out.WriteFolderBody(true, {});
+    out.WritePathHead("p", "/p");
+    out.WriteFolderBody(true, {});
+    for (int i = 0; i < files; ++i)
+        out.WriteFile("f", 1, {});
+    out.WriteEnd();
+    out.WriteEnd();
+    w.Commit();
+    return path;
+}
+
+std::int32_t LoadWithBudget(const std::string& path, std::uint64_t budget) {
+    viewer::TRootItem root;
+    TFileRootItem item(path, &root);
+    item.SetMemoryBudget(budget);
+    const std::int32_t code = item.LoadFromFile();
+    EXPECT_EQ(item.MemoryBudget(), budget); // the budget given stays for the next load
+    return code;
+}
+} // namespace
+
+TEST(Reader, ItemsBeyondTheMemoryBudgetStopTheLoad) {
+    TTempDir dir;
+    constexpr int kFiles = 1000000;
+    const std::string bomb = WriteManyFiles(dir, "bomb.txf", kFiles);
+    EXPECT_LT(std::filesystem::file_size(bomb), 200000u) << "a small file";
+    const std::uint64_t cost = 2 * TFileRootItem::ItemCost(model::txf::kKindPath, "p") / 2 +
+                               kFiles * TFileRootItem::ItemCost(model::txf::kKindFile, "f");
+    const struct {
+        std::uint64_t budget;
+        std::int32_t code;
+    } cases[] = {{16u << 20, -1}, {cost - 1, -1}, {cost, 0}, {cost + 1000, 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadWithBudget(bomb, c.budget), c.code) << c.budget;
+    // Without a budget of its own a load takes half of what the machine has available: a real
+    // file of that size loads, with the same message code as an allocation failure otherwise.
+    EXPECT_EQ(Load(bomb).code, 0);
+    const auto available = platform::AvailableMemory();
+    ASSERT_TRUE(available.has_value());
+    EXPECT_EQ(LoadWithBudget(bomb, *available / 2 > cost ? *available / 2 : cost), 0);
+    EXPECT_EQ(viewer::LoadErrorReason(-1), "Unable to open the file");
 }
