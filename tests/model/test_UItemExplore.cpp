@@ -408,3 +408,43 @@ TEST(Network, AShareExploresItsMountPoint) {
     share.Expand(true, false);
     EXPECT_EQ(share.GetSize(), 0);
 }
+
+TEST(Explore, AChainDeeperThanPathMaxShowsAShortFolderEveryTime) {
+    // The labels are due at every folder here (each look at the clock is a second later): the
+    // shown folder is the path shortened to 100 characters, each time, however deep the walk is.
+    class TEveryTime : public TScanProgress {
+    public:
+        std::size_t Longest = 0;
+        int Shown = 0;
+
+    protected:
+        TClock::time_point Now() const override { return FNow += std::chrono::seconds(1); }
+        void ShowLabels() override {
+            Longest = std::max(Longest, CurrentFolder().size());
+            ++Shown;
+        }
+
+    private:
+        mutable TClock::time_point FNow{};
+    };
+    TEveryTime* window = nullptr;
+    SetScanProgressFactory([&window] {
+        auto w = std::make_unique<TEveryTime>();
+        window = w.get();
+        return w;
+    });
+    TTempDir t;
+    constexpr int kDepth = 1500; // "dd/" a level: past PATH_MAX
+    txtest::MakeChain(t, kDepth, "dd");
+    TRootItem root("r");
+    auto* manual = new TManualItem(t.Path(), kKindFixed, root.EnsureManualRoot());
+    root.ManualRoot()->AddChild(manual);
+    ASSERT_TRUE(manual->Explore());
+    EXPECT_EQ(manual->FolderCount(), 2 * kDepth);
+    EXPECT_EQ(manual->GetSize(), 3 * kDepth);
+    ASSERT_NE(window, nullptr);
+    EXPECT_GE(window->Shown, 2 * kDepth);
+    EXPECT_LE(window->Longest, 100u + 3 * 3); // characters of at most 4 bytes: "/" and "." are 1
+    SetScanProgressFactory(nullptr);
+    txtest::RemoveChain(t, kDepth, "dd");
+}
