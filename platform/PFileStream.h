@@ -44,6 +44,8 @@ public:
     void Sync();
     void Close();
     [[nodiscard]] bool IsOpen() const { return FFd >= 0; }
+    // The descriptor while open (-1 after Close), for calls this class does not make.
+    [[nodiscard]] int Descriptor() const { return FFd; }
     [[nodiscard]] const std::string& Path() const { return FPath; }
 
 private:
