@@ -206,8 +206,9 @@ TEST(HostileFiles, OddNamesAndKinds) {
     }
 }
 
-TEST(HostileFiles, TheFuzzersFindingsStayFixed) {
-    // Inputs the fuzzer once found faults with, kept by mode: each must now give a result code.
+TEST(HostileFiles, TheFuzzingCorpusReadsCleanly) {
+    // Inputs kept from fuzzing, by mode: the minimised corpus that reaches every part of the
+    // reader, and any input that once found a fault. Each must give a result code.
     for (const auto& [folder, mode] : {std::pair{"raw", TMode::Raw}, std::pair{"records", TMode::Records}}) {
         const std::filesystem::path dir = std::filesystem::path(TX_CORPUS_DIR) / folder;
         if (!std::filesystem::exists(dir)) continue;
