@@ -86,13 +86,20 @@ void TAnalyserReports::ResetGroups() {
         (*it)->Reset();
 }
 
-bool TAnalyserReports::AddFolderFiles(const model::TFolderItem& folder, model::TProgressManager& progress) {
+bool TAnalyserReports::AddFolderFiles(const model::TFolderItem& top, model::TProgressManager& progress) {
     if (progress.Cancelled()) return false;
-    const int n = folder.ChildCount();
-    for (int i = 0; i < n; ++i) {
-        model::TItem* child = folder.Child(i);
+    // Depth first in child order, with a stack of our own (a tree may be any number of levels deep).
+    std::vector<std::pair<const model::TFolderItem*, int>> stack{{&top, 0}};
+    while (!stack.empty()) {
+        auto& [folder, next] = stack.back();
+        if (next >= folder->ChildCount()) {
+            stack.pop_back();
+            continue;
+        }
+        model::TItem* child = folder->Child(next++);
         if (child->IsFolder()) {
-            if (!AddFolderFiles(*static_cast<model::TFolderItem*>(child), progress)) return false;
+            if (progress.Cancelled()) return false;
+            stack.emplace_back(static_cast<const model::TFolderItem*>(child), 0);
             continue;
         }
         const auto* file = dynamic_cast<const model::TFileItem*>(child);

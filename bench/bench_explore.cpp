@@ -2,10 +2,18 @@
 // tree in the same run. Usage: bench_explore ROOT [RUNS=3]
 // Prints wall and CPU time, peak RSS, and the ratio of the exploring time to du's (best of RUNS;
 // each is run once first so that both read a warm cache).
+//
+// Deep chains: bench_explore --make-chain DIR DEPTH makes DIR/c, a chain of DEPTH folders with a
+// file at the bottom (by descriptors: its paths pass PATH_MAX); --remove-chain DIR DEPTH removes it
+// again (rm -rf takes minutes on one); --explore-only ROOT explores once (for an outside timer, beside
+// du -sb ROOT); --chain DEPTH [RUNS] makes one in a temporary folder,
+// compares as above, times the explorer's save of the explored chain, and removes it.
 #include "model/UItem.h"
 #include "model/UItemAlloc.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,9 +56,104 @@ double RunDu(const std::string& root, long long& bytes) {
     return seconds;
 }
 
+int OpenIn(int dir, const char* name) {
+    return openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+void MakeChain(const std::string& dir, int depth) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || mkdirat(fd, "c", 0755) != 0) std::exit(1);
+    int next = OpenIn(fd, "c");
+    close(fd);
+    fd = next;
+    for (int i = 0; i < depth; ++i) {
+        if (fd < 0 || mkdirat(fd, "d", 0755) != 0) std::exit(1);
+        next = OpenIn(fd, "d");
+        close(fd);
+        fd = next;
+    }
+    const int f = openat(fd, "leaf", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (f < 0 || write(f, "leaf", 4) != 4) std::exit(1);
+    close(f);
+    close(fd);
+}
+
+void RemoveChain(const std::string& dir, int depth) {
+    int fd = open((dir + "/c").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int down = 0;
+    for (; down < depth && fd >= 0; ++down) {
+        const int next = OpenIn(fd, "d");
+        if (next < 0) break;
+        close(fd);
+        fd = next;
+    }
+    if (fd >= 0) unlinkat(fd, "leaf", 0);
+    for (int i = 0; i < down && fd >= 0; ++i) {
+        const int up = OpenIn(fd, "..");
+        close(fd);
+        fd = up;
+        if (fd >= 0) unlinkat(fd, "d", AT_REMOVEDIR);
+    }
+    if (fd >= 0) close(fd);
+    rmdir((dir + "/c").c_str());
+}
+
+// The chain mode: exploring against du, then the explorer's save of what it explored.
+int Chain(int depth, int runs) {
+    char pattern[] = "/tmp/tx-chain-XXXXXX";
+    if (!mkdtemp(pattern)) return 1;
+    const std::string dir = pattern;
+    MakeChain(dir, depth);
+    const std::string root = dir + "/c";
+    long long duBytes = 0;
+    RunDu(root, duBytes);
+    double duBest = 1e9, exploreBest = 1e9, saveBest = 1e9;
+    model::TRootItem tree("r");
+    auto* item = new model::TManualItem(root, model::kKindFixed, tree.EnsureManualRoot());
+    tree.ManualRoot()->AddChild(item);
+    for (int i = 0; i < runs + 1; ++i) {
+        const double du = RunDu(root, duBytes);
+        const auto start = Clock::now();
+        if (!item->Explore()) return 1;
+        const double explore = std::chrono::duration<double>(Clock::now() - start).count();
+        item->SetMarked(true);
+        const auto saveStart = Clock::now();
+        if (tree.SaveToFile(dir + "/chain.txf").result != model::TSaveResult::Saved) return 1;
+        const double save = std::chrono::duration<double>(Clock::now() - saveStart).count();
+        tree.ClearMark();
+        if (i == 0) continue; // warm-up
+        duBest = std::min(duBest, du);
+        exploreBest = std::min(exploreBest, explore);
+        saveBest = std::min(saveBest, save);
+    }
+    std::printf("chain of %d folders: explored %lld folders, %lld bytes\n", depth,
+                static_cast<long long>(item->GetFolderCount()), static_cast<long long>(item->GetSize()));
+    std::printf("explore: wall %.3f s; du -sb: wall %.3f s; ratio explore/du: %.2f (target <= 2)\n",
+                exploreBest, duBest, exploreBest / duBest);
+    std::printf("explorer's save of it: wall %.3f s (target < 0.5 s)\n", saveBest);
+    unlink((dir + "/chain.txf").c_str());
+    RemoveChain(dir, depth);
+    rmdir(dir.c_str());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 4 && std::string(argv[1]) == "--make-chain") {
+        MakeChain(argv[2], std::atoi(argv[3]));
+        return 0;
+    }
+    if (argc >= 4 && std::string(argv[1]) == "--remove-chain") {
+        RemoveChain(argv[2], std::atoi(argv[3]));
+        return 0;
+    }
+    if (argc >= 3 && std::string(argv[1]) == "--explore-only") { // one exploration, for an outside timer
+        model::TManualItem item(argv[2], model::kKindFixed, nullptr);
+        return item.Explore() ? 0 : 1;
+    }
+    if (argc >= 3 && std::string(argv[1]) == "--chain")
+        return Chain(std::max(1, std::atoi(argv[2])), argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
     if (argc < 2) {
         std::fprintf(stderr, "usage: %s ROOT [RUNS]\n", argv[0]);
         return 2;

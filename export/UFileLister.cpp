@@ -144,14 +144,19 @@ void TFileLister::Build() {
     FBusy = false;
 }
 
-void TFileLister::Walk(TFolderItem* folder) {
+void TFileLister::Walk(TFolderItem* top) {
     if (FStopRequested) return;
-    for (int i = 0; i < folder->ChildCount(); ++i) {
-        TItem* child = folder->Child(i);
+    // Depth first in child order, with a stack of our own (a tree may be any number of levels deep).
+    std::vector<std::pair<TFolderItem*, int>> stack{{top, 0}};
+    while (!stack.empty()) {
+        auto& [folder, next] = stack.back();
+        if (next >= folder->ChildCount()) {
+            stack.pop_back();
+            continue;
+        }
+        TItem* child = folder->Child(next++);
         if (child->IsFolder()) {
-            Walk(static_cast<TFolderItem*>(child));
-            // Items left the tree during a pump: this folder may be gone, touch nothing more.
-            if (FTreeChanged) return;
+            if (!FStopRequested) stack.emplace_back(static_cast<TFolderItem*>(child), 0);
             continue;
         }
         if (!dynamic_cast<TFileItem*>(child)) continue;
@@ -159,7 +164,10 @@ void TFileLister::Walk(TFolderItem* folder) {
         ++FVisitedCount;
         if (FVisitedCount % kListerPumpEvery == 0) {
             if (ProcessMessages) ProcessMessages();
-            if (FStopRequested || FTreeChanged) return;
+            // Items left the tree during the pump: the folders on the stack may be gone.
+            if (FTreeChanged) return;
+            // A stop ends this level here; each level above ends at its own next pump.
+            if (FStopRequested) stack.pop_back();
         }
     }
 }
@@ -180,11 +188,17 @@ bool TFileLister::Passes(const TItem& file) {
     return false; // an unknown mode lists nothing
 }
 
-void TFileLister::WalkBiggest(TFolderItem* folder) {
-    for (int i = 0; i < folder->ChildCount(); ++i) {
-        TItem* child = folder->Child(i);
+void TFileLister::WalkBiggest(TFolderItem* top) {
+    std::vector<std::pair<TFolderItem*, int>> stack{{top, 0}};
+    while (!stack.empty()) {
+        auto& [folder, next] = stack.back();
+        if (next >= folder->ChildCount()) {
+            stack.pop_back();
+            continue;
+        }
+        TItem* child = folder->Child(next++);
         if (child->IsFolder()) {
-            WalkBiggest(static_cast<TFolderItem*>(child));
+            stack.emplace_back(static_cast<TFolderItem*>(child), 0);
             continue;
         }
         const std::int64_t size = child->GetSize();

@@ -6,6 +6,7 @@
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
+#include "listing/UTreeNodes.h"
 #include "mainwindow/UQtSettingsKey.h"
 #include "model/UIconManager.h"
 #include "model/UShellUtil.h"
@@ -75,7 +76,7 @@ TMainForm::~TMainForm() {
     // Views first, so that nothing points into the tree while it is freed.
     ClearListRows();
     TreeView->blockSignals(true);
-    TreeView->clear();
+    listing::ClearTree(TreeView);
     FNodes.clear();
     FRootItem.reset();
 }
@@ -215,7 +216,7 @@ void TMainForm::ShowTimerTimer() {
 void TMainForm::BuildRootTree() {
     ClearListRows();
     TreeView->blockSignals(true);
-    TreeView->clear();
+    listing::ClearTree(TreeView);
     FNodes.clear();
     FRootNode = FLastNode = FPopupNode = FExploreNode = nullptr;
     TreeView->blockSignals(false);

@@ -5,6 +5,7 @@
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/USortCompare.h"
+#include "listing/UTreeNodes.h"
 #include "mainwindow/UQtShellOpen.h"
 #include "mainwindow/UStatusText.h"
 #include "mainwindow/UViewMode.h"
@@ -91,13 +92,19 @@ QTreeWidgetItem* TMainForm::NewNode(TFolderItem* item, QTreeWidgetItem* parent) 
 }
 
 void TMainForm::AddChildNodes(TFolderItem* item, QTreeWidgetItem* node) {
-    for (TItem* child : item->Children()) {
-        if (!child->IsFolder()) continue;
-        auto* folder = static_cast<TFolderItem*>(child);
-        AddChildNodes(folder, NewNode(folder, node));
+    // With a stack of our own: an explored tree may be any number of levels deep.
+    std::vector<std::pair<TFolderItem*, QTreeWidgetItem*>> todo{{item, node}};
+    while (!todo.empty()) {
+        auto [folder, folderNode] = todo.back();
+        todo.pop_back();
+        for (TItem* child : folder->Children()) {
+            if (!child->IsFolder()) continue;
+            auto* sub = static_cast<TFolderItem*>(child);
+            todo.emplace_back(sub, NewNode(sub, folderNode));
+        }
+        // An expand button for a folder whose subfolders are not known yet.
+        if (folder->ChildCount() == 0 && !folder->Listed()) new QTreeWidgetItem(folderNode);
     }
-    // An expand button for a folder whose subfolders are not known yet.
-    if (item->ChildCount() == 0 && !item->Listed()) new QTreeWidgetItem(node);
 }
 
 void TMainForm::UpdateNodeImages(QTreeWidgetItem* node) {
@@ -116,14 +123,24 @@ void TMainForm::DeleteNodeChildren(QTreeWidgetItem* node) {
 }
 
 void TMainForm::DeleteNode(QTreeWidgetItem* node) {
-    DeleteNodeChildren(node);
-    if (TFolderItem* item = ItemOfNode(node)) FNodes.erase(item);
-    if (node == FLastNode) FLastNode = nullptr;
-    if (node == FPopupNode) FPopupNode = nullptr;
-    if (node == FExploreNode) FExploreNode = nullptr;
-    if (node == FRootNode) FRootNode = nullptr;
+    // Every node of the branch is forgotten first, then the branch goes at once (any depth).
+    std::vector<QTreeWidgetItem*> todo{node};
+    while (!todo.empty()) {
+        QTreeWidgetItem* n = todo.back();
+        todo.pop_back();
+        if (TFolderItem* item = ItemOfNode(n)) {
+            auto it = FNodes.find(item);
+            if (it != FNodes.end() && it->second == n) FNodes.erase(it);
+        }
+        if (n == FLastNode) FLastNode = nullptr;
+        if (n == FPopupNode) FPopupNode = nullptr;
+        if (n == FExploreNode) FExploreNode = nullptr;
+        if (n == FRootNode) FRootNode = nullptr;
+        for (int i = 0; i < n->childCount(); ++i)
+            todo.push_back(n->child(i));
+    }
     const bool blocked = TreeView->blockSignals(true);
-    delete node;
+    listing::DestroyTreeNode(node);
     TreeView->blockSignals(blocked);
 }
 

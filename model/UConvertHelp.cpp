@@ -32,7 +32,8 @@ std::string FormatSteps(std::int64_t k, int d) {
     // Work on the magnitude as unsigned so that the smallest int64 does not overflow.
     std::uint64_t m = negative ? 0 - static_cast<std::uint64_t>(k) : static_cast<std::uint64_t>(k);
     std::uint64_t scale = 1;
-    for (int i = 0; i < d; ++i) scale *= 10;
+    for (int i = 0; i < d; ++i)
+        scale *= 10;
     std::string out = negative ? "-" : "";
     out += Group(std::to_string(m / scale));
     if (d > 0) {
@@ -47,19 +48,26 @@ std::string FormatSteps(std::int64_t k, int d) {
 const double kSteps[4] = {1.0, 0.1, 0.01, 0.001};
 } // namespace
 
-const TFormatSettings& FormatSettings() { return gSettings; }
-void SetFormatSettings(const TFormatSettings& settings) { gSettings = settings; }
+const TFormatSettings& FormatSettings() {
+    return gSettings;
+}
+void SetFormatSettings(const TFormatSettings& settings) {
+    gSettings = settings;
+}
 
 void InitFormatSettings() {
     const lconv* lc = std::localeconv();
     TFormatSettings s;
     if (lc && lc->thousands_sep && *lc->thousands_sep) s.thousandsSeparator = lc->thousands_sep;
     if (lc && lc->decimal_point && *lc->decimal_point) s.decimalSeparator = lc->decimal_point;
-    if (s.thousandsSeparator == s.decimalSeparator) s.thousandsSeparator = s.decimalSeparator == "," ? "." : ",";
+    if (s.thousandsSeparator == s.decimalSeparator)
+        s.thousandsSeparator = s.decimalSeparator == "," ? "." : ",";
     gSettings = s;
 }
 
-std::string FormatNumber(std::int64_t value) { return FormatSteps(value, 0); }
+std::string FormatNumber(std::int64_t value) {
+    return FormatSteps(value, 0);
+}
 
 std::int64_t RoundUpSteps(double x, int decimals) {
     if (!std::isfinite(x)) return 0;
@@ -78,11 +86,21 @@ std::string FormatFixed(double value, int decimals) {
     return FormatSteps(static_cast<std::int64_t>(k), decimals);
 }
 
-std::string FormatBytes(std::int64_t count) { return FormatNumber(count); }
-std::string FormatKB(std::int64_t bytes) { return FormatSizeUnits(static_cast<double>(bytes) / 1024.0); }
-std::string FormatMB(std::int64_t bytes) { return FormatSizeUnits(static_cast<double>(bytes) / 1048576.0); }
-std::string FormatGB(std::int64_t bytes) { return FormatSizeUnits(static_cast<double>(bytes) / 1073741824.0); }
-std::string FormatGB3(std::int64_t bytes) { return FormatSize3(static_cast<double>(bytes) / 1073741824.0); }
+std::string FormatBytes(std::int64_t count) {
+    return FormatNumber(count);
+}
+std::string FormatKB(std::int64_t bytes) {
+    return FormatSizeUnits(static_cast<double>(bytes) / 1024.0);
+}
+std::string FormatMB(std::int64_t bytes) {
+    return FormatSizeUnits(static_cast<double>(bytes) / 1048576.0);
+}
+std::string FormatGB(std::int64_t bytes) {
+    return FormatSizeUnits(static_cast<double>(bytes) / 1073741824.0);
+}
+std::string FormatGB3(std::int64_t bytes) {
+    return FormatSize3(static_cast<double>(bytes) / 1073741824.0);
+}
 
 std::string FormatSizeUnits(double x) {
     if (x >= 1) return FormatSteps(RoundUpSteps(x, 0), 0);
@@ -97,25 +115,28 @@ std::string FormatSize3(double x) {
 
 namespace {
 
-// Byte offsets where characters start, plus the end: a UTF-8 sequence is one character,
-// any byte that does not start a valid sequence is one character on its own.
-std::vector<size_t> CharStarts(std::string_view s) {
-    std::vector<size_t> starts;
+// The length in bytes of the character at s[i]: a UTF-8 sequence is one character, any byte that
+// does not start a valid sequence is one character on its own. A "/" is always a character of its
+// own, so counting may start after any "/" and find the same characters as from the start.
+size_t CharLength(std::string_view s, size_t i) {
+    const size_t len = Utf8SequenceAt(s, i);
+    return len == 0 ? 1 : len;
+}
+
+// The byte offset after the first count characters of s (s.size() when it has fewer).
+size_t AfterChars(std::string_view s, size_t count) {
     size_t i = 0;
-    while (i < s.size()) {
-        starts.push_back(i);
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-        if (len > 1) {
-            if (i + len > s.size()) len = 1;
-            else
-                for (size_t j = 1; j < len; ++j)
-                    if ((static_cast<unsigned char>(s[i + j]) & 0xC0) != 0x80) { len = 1; break; }
-        }
-        i += len;
-    }
-    starts.push_back(s.size());
-    return starts;
+    for (; i < s.size() && count > 0; --count)
+        i += CharLength(s, i);
+    return i;
+}
+
+// The characters of s, counted no further than limit + 1.
+size_t CharsUpTo(std::string_view s, size_t limit) {
+    size_t count = 0;
+    for (size_t i = 0; i < s.size() && count <= limit; ++count)
+        i += CharLength(s, i);
+    return count;
 }
 
 } // namespace
@@ -130,37 +151,48 @@ std::string ShortenName(std::string_view s, int n) {
     return shown + "...";
 }
 
+// Looks only at what it keeps: the first n characters, and the last component from the end, so
+// that a path of any length (an exploration 100,000 folders deep) costs no more than its ends.
+// Counted and cut as shown: a cut in the raw bytes could turn a Windows-1252 name into valid UTF-8.
 std::string ShortenPath(std::string_view path, int n) {
-    // Counted and cut as shown: a cut could otherwise turn a Windows-1252 name into valid UTF-8.
-    const std::string shown = DisplayUtf8(path);
+    const size_t limit = n < 0 ? 0 : static_cast<size_t>(n);
+    // A character shown takes at most 4 bytes: the first limit characters lie in the first 4 * limit
+    // bytes. A long path is decoded only from its first names that hold those bytes and its last
+    // name, whole names each (a name is decoded on its own), which shorten as the whole path would.
+    std::string ends;
+    if (path.size() > 8 * limit + 2) {
+        size_t last = path.rfind('/');
+        if (last != std::string_view::npos && last + 1 == path.size())
+            last = last == 0 ? std::string_view::npos : path.rfind('/', last - 1);
+        const size_t headEnd = path.find('/', 4 * limit);
+        if (last != std::string_view::npos && headEnd < last)
+            ends = std::string(path.substr(0, headEnd)).append(path.substr(last));
+    }
+    const std::string shown = DisplayUtf8(ends.empty() ? path : std::string_view(ends));
     const std::string_view s = shown;
-    const std::vector<size_t> starts = CharStarts(s);
-    const int length = static_cast<int>(starts.size()) - 1;
-    if (length <= n) return std::string(s);
+    if (CharsUpTo(s, limit) <= limit) return shown;
     auto cut = [&] {
         if (n <= 3) return std::string("...");
-        return std::string(s.substr(0, starts[static_cast<size_t>(n - 3)])) + "...";
+        return std::string(s.substr(0, AfterChars(s, limit - 3))) + "...";
     };
-    auto chars = [&](size_t byteFrom, size_t byteTo) { // characters in s[byteFrom, byteTo)
-        int count = 0;
-        for (size_t i = 0; i + 1 < starts.size(); ++i)
-            if (starts[i] >= byteFrom && starts[i] < byteTo) ++count;
-        return count;
-    };
-    // The last "/" not counting the last character.
-    const size_t lastChar = starts[static_cast<size_t>(length - 1)];
-    const size_t p = s.substr(0, lastChar).rfind('/');
+    // The last "/" not counting the last character (a "/" is a character of its own).
+    size_t p = s.rfind('/');
+    if (p != std::string_view::npos && p + 1 == s.size())
+        p = p == 0 ? std::string_view::npos : s.rfind('/', p - 1);
     if (p == std::string_view::npos || p == 0) return cut();
     const std::string_view tail = s.substr(p + 1);
-    std::string_view head = s.substr(0, p);
-    const int tailChars = chars(p + 1, s.size());
-    for (;;) {
-        const size_t q = head.rfind('/');
-        if (q == std::string_view::npos || q == 0) return cut();
-        head = head.substr(0, q);
-        const int candidate = chars(0, head.size()) + 5 + tailChars;
-        if (candidate <= n) return std::string(head) + "/.../" + std::string(tail);
+    const size_t tailChars = CharsUpTo(tail, limit);
+    if (tailChars + 5 >= limit) return cut(); // not even a one-character head fits
+    const size_t headLimit = limit - 5 - tailChars;
+    // The longest head that ends before a "/" (other than the first byte and p) and fits.
+    size_t best = std::string_view::npos;
+    size_t count = 0; // characters before i
+    for (size_t i = 0; i < p && count <= headLimit; ++count) {
+        if (s[i] == '/' && i > 0) best = i;
+        i += CharLength(s, i);
     }
+    if (best == std::string_view::npos) return cut();
+    return std::string(s.substr(0, best)) + "/.../" + std::string(tail);
 }
 
 } // namespace model

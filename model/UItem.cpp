@@ -20,7 +20,8 @@ namespace model {
 
 std::string UpperAscii(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = UpperAscii(c);
+    for (char& c : out)
+        c = UpperAscii(c);
     return out;
 }
 
@@ -61,7 +62,9 @@ std::string WithTrailingSlash(std::string_view path) {
 
 // ---- TItemList ----
 
-TItemList::~TItemList() { DestroyAll(); }
+TItemList::~TItemList() {
+    DestroyAll();
+}
 
 // Child arrays come from the pools too (no heap header for the many small folders).
 void TItemList::Reserve(std::uint32_t capacity) {
@@ -89,18 +92,41 @@ void TItemList::Remove(TItem* item) {
 }
 
 void TItemList::DestroyAll() {
-    // Detach first, so that a destructor that looks at the list sees it empty.
-    TItem** items = FItems;
-    const std::uint32_t count = FCount;
-    const std::uint32_t capacity = FCapacity;
+    // Detach first, so that a destructor that looks at the list sees it empty. A folder's own
+    // children are taken from it before it is destroyed and destroyed from here, so that a subtree
+    // of any depth goes without one nested destructor call per level.
+    struct TDetached {
+        TItem** items;
+        std::uint32_t count, capacity, next;
+    };
+    TDetached first{FItems, FCount, FCapacity, 0};
     FItems = nullptr;
     FCount = FCapacity = 0;
-    for (std::uint32_t i = 0; i < count; ++i) delete items[i];
-    if (items) PoolFree(items, capacity * sizeof(TItem*));
+    std::vector<TDetached> deeper;
+    for (;;) {
+        TDetached& current = deeper.empty() ? first : deeper.back();
+        if (current.next == current.count) {
+            if (current.items) PoolFree(current.items, current.capacity * sizeof(TItem*));
+            if (deeper.empty()) return;
+            deeper.pop_back();
+            continue;
+        }
+        TItem* item = current.items[current.next++];
+        if (item->IsFolder()) {
+            TItemList& children = static_cast<TFolderItem*>(item)->FChildren;
+            if (children.FCount > 0) {
+                deeper.push_back({children.FItems, children.FCount, children.FCapacity, 0});
+                children.FItems = nullptr;
+                children.FCount = children.FCapacity = 0;
+            }
+        }
+        delete item;
+    }
 }
 
 void TItemList::Sort(int (*compare)(const TItem*, const TItem*)) {
-    std::sort(FItems, FItems + FCount, [compare](const TItem* a, const TItem* b) { return compare(a, b) < 0; });
+    std::sort(FItems, FItems + FCount,
+              [compare](const TItem* a, const TItem* b) { return compare(a, b) < 0; });
 }
 
 void TItemList::Sort(int (*compare)(const TItem*, const TItem*), std::uint64_t (*key)(const TItem*)) {
@@ -133,13 +159,16 @@ void TItemList::ShrinkToFit() {
 
 // ---- listeners ----
 
-void AddTreeListener(TTreeListener* listener) { Listeners().push_back(listener); }
+void AddTreeListener(TTreeListener* listener) {
+    Listeners().push_back(listener);
+}
 void RemoveTreeListener(TTreeListener* listener) {
     auto& l = Listeners();
     l.erase(std::remove(l.begin(), l.end(), listener), l.end());
 }
 void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
-    for (TTreeListener* l : std::vector<TTreeListener*>(Listeners())) l->ItemsAboutToBeRemoved(folder, child);
+    for (TTreeListener* l : std::vector<TTreeListener*>(Listeners()))
+        l->ItemsAboutToBeRemoved(folder, child);
 }
 
 // ---- TItem ----
@@ -194,7 +223,8 @@ void FreeNameBlock(unsigned char* block) {
 }
 
 unsigned char*& PrefixPointer(const void* object) {
-    return *reinterpret_cast<unsigned char**>(const_cast<char*>(static_cast<const char*>(object)) - kPointerPrefixBytes);
+    return *reinterpret_cast<unsigned char**>(const_cast<char*>(static_cast<const char*>(object)) -
+                                              kPointerPrefixBytes);
 }
 
 // The name written before object by WriteNameBefore, and the prefix's length in bytes.
@@ -257,7 +287,8 @@ void TItem::operator delete(void* object, std::size_t) noexcept {
     }
 }
 
-TItem::TItem(std::string_view name, TFolderItem* parent) : FParentAndTags(reinterpret_cast<std::uintptr_t>(parent)) {
+TItem::TItem(std::string_view name, TFolderItem* parent)
+    : FParentAndTags(reinterpret_cast<std::uintptr_t>(parent)) {
     TNameSlot& slot = NameSlot();
     if (slot.object == this) {
         FParentAndTags |= kTagPrefix;
@@ -329,19 +360,55 @@ void TItem::SetMarked(bool marked) {
         FParentAndTags &= ~kTagMarked;
 }
 
-
-std::string TItem::GetPath() const {
-    std::string path = Parent() ? Parent()->GetPath() : std::string();
-    path += Name();
-    path += PathSeparator();
-    return path;
+namespace {
+// The nearest ancestor of item (not item itself) that is a top item, or nullptr. Top items are the
+// only classes that answer GetPath, PathSeparator and GetDriveKind on their own; every plain folder
+// and file takes them from there, so these walks go up without recursion, whatever the depth.
+const TTopItem* TopAbove(const TItem* item) {
+    for (const TItem* i = item->Parent(); i; i = i->Parent())
+        if (auto* top = dynamic_cast<const TTopItem*>(i)) return top;
+    return nullptr;
 }
 
-char TItem::PathSeparator() const { return Parent() ? Parent()->PathSeparator() : '/'; }
+// Parent's path + own name (+ separator), built once from the nearest top item down.
+std::string JoinedPath(const TItem* item, bool trailingSeparator) {
+    std::vector<const TItem*> chain;
+    const TItem* i = item->Parent();
+    std::size_t length = item->Name().size() + 1;
+    for (; i && !dynamic_cast<const TTopItem*>(i); i = i->Parent()) {
+        chain.push_back(i);
+        length += i->Name().size() + 1;
+    }
+    std::string path = i ? i->GetPath() : std::string();
+    const char separator = item->PathSeparator(); // the same below one top item
+    path.reserve(path.size() + length);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        path += (*it)->Name();
+        path += separator;
+    }
+    path += item->Name();
+    if (trailingSeparator) path += separator;
+    return path;
+}
+} // namespace
 
-std::uint8_t TItem::GetDriveKind() const { return Parent() ? Parent()->GetDriveKind() : std::uint8_t{kKindOther}; }
+std::string TItem::GetPath() const {
+    return JoinedPath(this, true);
+}
 
-void TItem::ClearMark() { SetMarked(false); }
+char TItem::PathSeparator() const {
+    const TTopItem* top = TopAbove(this);
+    return top ? top->PathSeparator() : '/';
+}
+
+std::uint8_t TItem::GetDriveKind() const {
+    const TTopItem* top = TopAbove(this);
+    return top ? top->GetDriveKind() : std::uint8_t{kKindOther};
+}
+
+void TItem::ClearMark() {
+    SetMarked(false);
+}
 
 bool TItem::IsMarked() const {
     for (const TItem* i = this; i; i = i->Parent())
@@ -355,7 +422,9 @@ TRootItem* TItem::FindRoot() const {
     return nullptr;
 }
 
-std::string TItem::TypeName() const { return TypeList().TypeName(FTypeIndex); }
+std::string TItem::TypeName() const {
+    return TypeList().TypeName(FTypeIndex);
+}
 
 bool TItem::IsAncestor(const TItem* item) const {
     for (const TItem* i = this; i; i = i->Parent())
@@ -367,7 +436,7 @@ bool TItem::IsAncestor(const TItem* item) const {
 
 std::string TFileItem::GetPath() const {
     if (!Parent()) return NameString();
-    return Parent()->GetPath() + NameString();
+    return JoinedPath(this, false);
 }
 
 void TFileItem::ResolveType() {
@@ -391,48 +460,91 @@ void TFileItem::ResolveIcon() {
 
 // ---- TFolderItem ----
 
-TFolderItem::TFolderItem(std::string_view name, TFolderItem* parent) : TItem(name, parent) { SetFolderTag(); }
+TFolderItem::TFolderItem(std::string_view name, TFolderItem* parent) : TItem(name, parent) {
+    SetFolderTag();
+}
 
 TFolderItem::~TFolderItem() = default; // the child list destroys the subtree
 
 namespace {
-// The latest date among the children, 0 when none is positive.
-template <typename Get>
-TDateTime LatestChildDate(const TFolderItem& folder, Get get) {
-    TDateTime latest = 0;
-    for (const TItem* child : folder.Children()) {
-        const TDateTime d = get(child);
-        if (d > latest) latest = d; // NaN never wins
+// A folder's date: the latest of its children's (files their own, folders this same rule) when
+// it holds explored content and that is positive, else its own. One walk, children before their
+// folder, without recursion; whether a folder holds explored content comes out of the same walk.
+template <typename Own> TDateTime FolderDate(const TFolderItem* top, Own own) {
+    struct TFrame {
+        const TFolderItem* folder;
+        int next;
+        TDateTime latest;
+        bool content;
+    };
+    std::vector<TFrame> stack{{top, 0, 0, false}};
+    TDateTime result = 0;
+    while (!stack.empty()) {
+        TFrame& f = stack.back();
+        if (f.next < f.folder->ChildCount()) {
+            const TItem* child = f.folder->Child(f.next++);
+            if (child->IsFolder()) {
+                stack.push_back({static_cast<const TFolderItem*>(child), 0, 0, false});
+                continue;
+            }
+            const TDateTime d = own(child);
+            if (d > f.latest) f.latest = d; // NaN never wins
+            continue;
+        }
+        const bool content = f.folder->IsExplored() || f.content;
+        const TDateTime date = content && f.latest != 0 ? f.latest : own(f.folder);
+        stack.pop_back();
+        if (stack.empty()) {
+            result = date;
+            break;
+        }
+        TFrame& parent = stack.back();
+        if (date > parent.latest) parent.latest = date;
+        parent.content = parent.content || content;
     }
-    return latest;
+    return result;
 }
 } // namespace
 
 TDateTime TFolderItem::GetModified() const {
-    if (IsExplored() || HasExploredContent()) {
-        const TDateTime latest = LatestChildDate(*this, [](const TItem* c) { return c->GetModified(); });
-        if (latest != 0) return latest;
-    }
-    return Modified();
+    return FolderDate(this, [](const TItem* i) { return i->Modified(); });
 }
 
 TDateTime TFolderItem::GetAccessed() const {
-    if (IsExplored() || HasExploredContent()) {
-        const TDateTime latest = LatestChildDate(*this, [](const TItem* c) { return c->GetAccessed(); });
-        if (latest != 0) return latest;
-    }
-    return Accessed();
+    return FolderDate(this, [](const TItem* i) { return i->Accessed(); });
 }
 
 std::int64_t TFolderItem::GetMarkedFileCount() const {
+    // Whether a file counts depends on its folders' marks: they go down with the walk instead of
+    // being looked up from each file.
     std::int64_t count = 0;
-    for (const TItem* child : FChildren) count = Add(count, child->GetMarkedFileCount());
+    std::vector<std::pair<const TFolderItem*, bool>> todo{{this, IsMarked()}};
+    while (!todo.empty()) {
+        const auto [folder, marked] = todo.back();
+        todo.pop_back();
+        for (const TItem* child : folder->FChildren) {
+            if (child->IsFolder())
+                todo.emplace_back(static_cast<const TFolderItem*>(child), marked || child->Marked());
+            else if (marked || child->Marked())
+                count = Add(count, child->GetFileCount());
+        }
+    }
     return count;
 }
 
 void TFolderItem::ClearMark() {
-    TItem::ClearMark();
-    for (TItem* child : FChildren) child->ClearMark();
+    std::vector<TFolderItem*> todo{this};
+    while (!todo.empty()) {
+        TFolderItem* folder = todo.back();
+        todo.pop_back();
+        folder->SetMarked(false);
+        for (TItem* child : folder->FChildren) {
+            if (child->IsFolder())
+                todo.push_back(static_cast<TFolderItem*>(child));
+            else
+                child->ClearMark();
+        }
+    }
 }
 
 void TFolderItem::ResolveIcon() {
@@ -471,33 +583,61 @@ void TFolderItem::Clear() {
 }
 
 void TFolderItem::ComputeTotals() {
-    std::int64_t size = 0, files = 0, folders = 0;
-    for (int i = FChildren.Count() - 1; i >= 0; --i) {
-        TItem* child = FChildren.Get(i);
-        if (child->IsFolder()) {
-            auto* folder = static_cast<TFolderItem*>(child);
-            if (!dynamic_cast<TTopItem*>(folder) && folder->HasExploredContent()) ++folders;
-            folder->ComputeTotals();
+    // Children before their folder, from the last child to the first, with a stack of our own.
+    // Whether a folder holds explored content comes out of the same walk.
+    struct TFrame {
+        TFolderItem* folder;
+        int next; // the next child to add, counting down
+        std::int64_t size, files, folders;
+        bool content;
+    };
+    PrepareTotals();
+    std::vector<TFrame> stack{{this, FChildren.Count() - 1, 0, 0, 0, false}};
+    while (!stack.empty()) {
+        TFrame& f = stack.back();
+        if (f.next >= 0) {
+            TItem* child = f.folder->FChildren.Get(f.next--);
+            if (child->IsFolder()) {
+                auto* sub = static_cast<TFolderItem*>(child);
+                sub->PrepareTotals();
+                stack.push_back({sub, sub->FChildren.Count() - 1, 0, 0, 0, false});
+                continue;
+            }
+            f.size = Add(f.size, child->GetSize());
+            f.files = Add(f.files, child->GetFileCount());
+            f.folders = Add(f.folders, child->GetFolderCount());
+            continue;
         }
-        size = Add(size, child->GetSize());
-        files = Add(files, child->GetFileCount());
-        folders = Add(folders, child->GetFolderCount());
+        TFolderItem* folder = f.folder;
+        folder->SetTotals(f.size, f.files, f.folders);
+        const bool content = folder->IsExplored() || f.content;
+        stack.pop_back();
+        if (stack.empty()) break;
+        TFrame& parent = stack.back();
+        if (content && !dynamic_cast<TTopItem*>(folder)) parent.folders = Add(parent.folders, 1);
+        parent.size = Add(parent.size, folder->GetSize());
+        parent.files = Add(parent.files, folder->GetFileCount());
+        parent.folders = Add(parent.folders, folder->GetFolderCount());
+        parent.content = parent.content || content;
     }
-    FTotalSize = size;
-    FFileCount = files;
-    FFolderCount = folders;
 }
 
 void TFolderItem::UpdateTotals() {
     TFolderItem* top = this;
-    while (top->Parent()) top = top->Parent();
+    while (top->Parent())
+        top = top->Parent();
     top->ComputeTotals();
 }
 
 bool TFolderItem::HasExploredContent() const {
-    if (IsExplored()) return true;
-    for (const TItem* child : FChildren)
-        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->HasExploredContent()) return true;
+    std::vector<const TFolderItem*> todo{this};
+    while (!todo.empty()) {
+        const TFolderItem* folder = todo.back();
+        todo.pop_back();
+        if (folder->IsExplored()) return true;
+        for (const TItem* child : folder->FChildren)
+            if (child->IsFolder()) todo.push_back(static_cast<const TFolderItem*>(child));
+    }
     return false;
 }
 
@@ -523,20 +663,26 @@ TItem* TFolderItem::FindChild(std::string_view name) const {
     return nullptr;
 }
 
-void TFolderItem::SortChildren() { FChildren.Sort(CompareItems); }
+void TFolderItem::SortChildren() {
+    FChildren.Sort(CompareItems);
+}
 
 bool TFolderItem::HasMarkedDescendant() const {
     if (IsMarked()) return true;
-    for (const TItem* child : FChildren)
-        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->HasMarkedDescendant()) return true;
+    std::vector<const TFolderItem*> todo{this};
+    while (!todo.empty()) {
+        const TFolderItem* folder = todo.back();
+        todo.pop_back();
+        if (folder->Marked()) return true;
+        for (const TItem* child : folder->FChildren)
+            if (child->IsFolder()) todo.push_back(static_cast<const TFolderItem*>(child));
+    }
     return false;
 }
 
 bool TFolderItem::ContainsItem(const TItem* item) const {
-    if (item == this) return true;
-    for (const TItem* child : FChildren)
-        if (child->IsFolder() && static_cast<const TFolderItem*>(child)->ContainsItem(item)) return true;
-    return false;
+    // Lying in a folder descendant is having this folder among one's ancestors.
+    return item && item->IsAncestor(this);
 }
 
 void TFolderItem::SetTotals(std::int64_t size, std::int64_t files, std::int64_t folders) {
@@ -560,10 +706,16 @@ std::string TDriveItem::GetPath() const {
     return std::string(1, FLetter) + ":\\";
 }
 
-char TDriveItem::PathSeparator() const { return FLetter == '/' ? '/' : '\\'; }
+char TDriveItem::PathSeparator() const {
+    return FLetter == '/' ? '/' : '\\';
+}
 
-std::int64_t TDriveItem::FreeSpace() const { return Listed() ? FFree : -1; }
-std::int64_t TDriveItem::TotalSpace() const { return Listed() ? FTotal : -1; }
+std::int64_t TDriveItem::FreeSpace() const {
+    return Listed() ? FFree : -1;
+}
+std::int64_t TDriveItem::TotalSpace() const {
+    return Listed() ? FTotal : -1;
+}
 std::int64_t TDriveItem::UsedSpace() const {
     if (!Listed() || FFree < 0 || FTotal < 0) return -1;
     return FTotal - FFree;
@@ -575,17 +727,17 @@ void TDriveItem::RefreshSpace() {
     FTotal = space.total;
 }
 
-void TDriveItem::ComputeTotals() {
+void TDriveItem::PrepareTotals() {
     if (ChildCount() > 0)
         RefreshSpace();
     else
         FFree = FTotal = 0;
-    TTopItem::ComputeTotals();
 }
 
 void TDriveItem::ResolveIcon() {
     TIconManager& icons = IconManager();
-    if (IconIndex() == -1) SetIconIndex(platform::Shell().DriveIcon(FDriveKind == kKindRemovable, FDriveKind == kKindRemote));
+    if (IconIndex() == -1)
+        SetIconIndex(platform::Shell().DriveIcon(FDriveKind == kKindRemovable, FDriveKind == kKindRemote));
     if (TypeIndex() == -1) SetTypeIndex(icons.DriveType());
     if (IconIndex() == -1) SetIconIndex(icons.DriveIcon);
     if (OpenIconIndex() == -1) SetOpenIconIndex(IconIndex());
@@ -660,13 +812,13 @@ TComputerRootItem::TComputerRootItem(TFolderItem* parent) : TTopItem(GetMyComput
 
 int TComputerRootItem::FindDrive(std::string_view mountPoint) const {
     for (int i = ChildCount() - 1; i >= 0; --i)
-        if (auto* drive = dynamic_cast<TDriveItem*>(Child(i)); drive && drive->MountPoint() == mountPoint) return i;
+        if (auto* drive = dynamic_cast<TDriveItem*>(Child(i)); drive && drive->MountPoint() == mountPoint)
+            return i;
     return -1;
 }
 
 namespace {
-template <typename T, typename Skip = void>
-T* LastChildOf(const TFolderItem& folder) {
+template <typename T, typename Skip = void> T* LastChildOf(const TFolderItem& folder) {
     for (int i = folder.ChildCount() - 1; i >= 0; --i) {
         TItem* child = folder.Child(i);
         if constexpr (!std::is_void_v<Skip>)
@@ -677,10 +829,18 @@ T* LastChildOf(const TFolderItem& folder) {
 }
 } // namespace
 
-TComputerRootItem* TRootItem::ComputerRoot() const { return LastChildOf<TComputerRootItem>(*this); }
-TNetworkRootItem* TRootItem::NetworkRoot() const { return LastChildOf<TNetworkRootItem>(*this); }
-TPreferredRootItem* TRootItem::PreferredRoot() const { return LastChildOf<TPreferredRootItem>(*this); }
-TManualRootItem* TRootItem::ManualRoot() const { return LastChildOf<TManualRootItem, TPreferredRootItem>(*this); }
+TComputerRootItem* TRootItem::ComputerRoot() const {
+    return LastChildOf<TComputerRootItem>(*this);
+}
+TNetworkRootItem* TRootItem::NetworkRoot() const {
+    return LastChildOf<TNetworkRootItem>(*this);
+}
+TPreferredRootItem* TRootItem::PreferredRoot() const {
+    return LastChildOf<TPreferredRootItem>(*this);
+}
+TManualRootItem* TRootItem::ManualRoot() const {
+    return LastChildOf<TManualRootItem, TPreferredRootItem>(*this);
+}
 
 TComputerRootItem* TRootItem::EnsureComputerRoot() {
     if (auto* c = ComputerRoot()) return c;
@@ -729,11 +889,15 @@ TNetworkRootItem::TNetworkRootItem(TFolderItem* parent)
     SetSortKey('|');
 }
 
-TNetworkDriveItem::TNetworkDriveItem(std::string_view uncPath, std::string_view mountPoint, TFolderItem* parent)
-    : TNetworkItem(uncPath.substr(uncPath.rfind('/') == std::string_view::npos ? 0 : uncPath.rfind('/') + 1), parent),
+TNetworkDriveItem::TNetworkDriveItem(std::string_view uncPath, std::string_view mountPoint,
+                                     TFolderItem* parent)
+    : TNetworkItem(uncPath.substr(uncPath.rfind('/') == std::string_view::npos ? 0 : uncPath.rfind('/') + 1),
+                   parent),
       FUncPath(uncPath), FMountPoint(mountPoint) {}
 
-std::string TNetworkDriveItem::GetPath() const { return WithTrailingSlash(FMountPoint); }
+std::string TNetworkDriveItem::GetPath() const {
+    return WithTrailingSlash(FMountPoint);
+}
 
 // ---- order ----
 

@@ -37,6 +37,7 @@ class TRootItem;
 class TRecordWriter;
 class TRecordReader;
 class TProgressSink;
+class TSaveWalk;
 
 // What a save of the exploration file did. Saved: the file is complete. Cancelled and Failed: no
 // file was written and an existing one is as it was; message and caption are what the user is
@@ -66,7 +67,9 @@ enum : std::uint32_t {
 enum : std::uint8_t { kKindOther = 0, kKindFixed = 1, kKindRemovable = 2, kKindRemote = 3 };
 
 // Upper-cases ASCII letters only; every other byte stays.
-[[nodiscard]] inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+[[nodiscard]] inline char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
 [[nodiscard]] std::string UpperAscii(std::string_view s);
 // Byte-wise comparison of the upper-cased strings as unsigned characters, the shorter first on a
 // common prefix: <0, 0, >0.
@@ -84,7 +87,7 @@ public:
 
     [[nodiscard]] int Count() const { return static_cast<int>(FCount); }
     [[nodiscard]] TItem* Get(int index) const { return FItems[index]; }
-    int Add(TItem* item); // appends; returns the index
+    int Add(TItem* item);     // appends; returns the index
     void Remove(TItem* item); // takes the item out without destroying it
     void DestroyAll();        // destroys every item, first to last, and empties the list
     void Sort(int (*compare)(const TItem*, const TItem*));
@@ -136,7 +139,9 @@ public:
     void SetParent(TFolderItem* parent);
 
     [[nodiscard]] int IconIndex() const { return FIconIndex; }
-    void SetIconIndex(int index) { FIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index); }
+    void SetIconIndex(int index) {
+        FIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index);
+    }
     [[nodiscard]] int TypeIndex() const { return FTypeIndex; }
     void SetTypeIndex(int index) { FTypeIndex = index; }
     [[nodiscard]] TDateTime Created() const { return FCreated; }
@@ -169,8 +174,13 @@ public:
     virtual void ResolveType() = 0;
     // Reads the tail of a record after its name (dates, attributes); the reader has read kind and name.
     virtual void LoadFromStream(TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion);
-    // Writes this item's records (the item tail here: dates and attribute byte when marked or root).
-    virtual void SaveToStream(TRecordWriter& out);
+    // Writes this item's records and those of everything below it that a save takes (a walk of
+    // any depth, without recursion: see TSaveWalk).
+    void SaveToStream(TRecordWriter& out);
+    // This item's own part of a save: its head and body, its children handed back to the walk.
+    // marked: the item or an ancestor is marked. Here: the item tail (dates and attribute byte)
+    // when marked or root.
+    virtual void SaveRecords(TSaveWalk& walk, bool marked);
     // The separator that joins names below this item: "/" here; files written on Windows keep "\".
     [[nodiscard]] virtual char PathSeparator() const;
 
@@ -221,7 +231,7 @@ public:
     void ResolveIcon() override;
     void ResolveType() override;
     void LoadFromStream(TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
 private:
     std::int64_t FSize = 0;
@@ -237,7 +247,9 @@ public:
     [[nodiscard]] std::int64_t FileCount() const { return FFileCount; }
     [[nodiscard]] std::int64_t FolderCount() const { return FFolderCount; }
     [[nodiscard]] int OpenIconIndex() const { return FOpenIconIndex; }
-    void SetOpenIconIndex(int index) { FOpenIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index); }
+    void SetOpenIconIndex(int index) {
+        FOpenIconIndex = static_cast<std::int16_t>(index < -1 || index > 32767 ? -1 : index);
+    }
     // State image beside a preferred item: 1 explore at start, 2 do not; -1 for every other item.
     [[nodiscard]] int StateIndex() const { return FStateIndex; }
     [[nodiscard]] bool Listed() const { return FListed; }
@@ -257,12 +269,13 @@ public:
     void ClearMark() override; // this item and every descendant
     void ResolveIcon() override;
     void ResolveType() override { ResolveIcon(); }
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
     [[nodiscard]] virtual bool IsExplored() const { return FExplored; }
     // Destroys every child, clears the three flags, recomputes the totals.
     virtual void Clear();
-    // TotalSize, FileCount, FolderCount from the children, recursively (walks the subtree).
+    // TotalSize, FileCount, FolderCount from the children, for every folder of the subtree (one
+    // walk without recursion: any depth; PrepareTotals first on each folder).
     virtual void ComputeTotals();
     // Asks the topmost ancestor to ComputeTotals (walks the whole tree).
     virtual void UpdateTotals();
@@ -312,8 +325,11 @@ protected:
     void SetStateIndex(int index) { FStateIndex = static_cast<std::int8_t>(index); }
     // Destroys the children only, announcing it first.
     void DestroyChildren();
+    // Called on every folder of the subtree before ComputeTotals sums it (drives measure their space).
+    virtual void PrepareTotals() {}
 
 private:
+    friend class TItemList; // destroys a subtree level by level, taking each folder's children
     std::int64_t FTotalSize = 0;
     std::int64_t FFileCount = 0;
     std::int64_t FFolderCount = 0;
@@ -354,7 +370,10 @@ public:
     void SetMountPoint(std::string mountPoint) { FMountPoint = std::move(mountPoint); }
     [[nodiscard]] std::int64_t Free() const { return FFree; }
     [[nodiscard]] std::int64_t Total() const { return FTotal; }
-    void SetSpace(std::int64_t free, std::int64_t total) { FFree = free; FTotal = total; }
+    void SetSpace(std::int64_t free, std::int64_t total) {
+        FFree = free;
+        FTotal = total;
+    }
     void SetDriveKind(std::uint8_t kind) { FDriveKind = kind; }
     void SetDisplayName(std::string_view name) { SetName(name); }
 
@@ -362,9 +381,9 @@ public:
     [[nodiscard]] std::string GetPath() const override;
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
     [[nodiscard]] char PathSeparator() const override;
-    void ComputeTotals() override; // also measures Free and Total when the drive has children
+    void PrepareTotals() override; // measures Free and Total when the drive has children
     void ResolveIcon() override;
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
     // Free, Total, Total - Free; -1 while the drive is not listed or when either could not be measured.
     [[nodiscard]] virtual std::int64_t FreeSpace() const;
@@ -407,7 +426,7 @@ public:
     void Expand(bool, bool) override {}
     void ExpandChildren() override {}
     bool Explore() override { return true; }
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 };
 
 // The container "My Preferred Explorations".
@@ -428,7 +447,7 @@ public:
     TManualItem(std::string_view path, std::uint8_t kind, TFolderItem* parent);
     [[nodiscard]] std::uint8_t GetDriveKind() const override { return FDriveKind; }
     bool Explore() override; // Created := now, then the folder scan
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
 private:
     std::uint8_t FDriveKind = kKindOther;
@@ -453,7 +472,7 @@ public:
     void Expand(bool, bool) override {}
     void ExpandChildren() override {}
     bool Explore() override { return true; }
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 };
 
 // The My Computer container; its children are the drives.
@@ -468,7 +487,7 @@ public:
     void ExpandChildren() override {}
     // Drives renamed and re-measured, added and removed to match mounts.
     void UpdateDrives(const std::vector<platform::TMountEntry>& mounts);
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 };
 
 // The root of the whole tree, "My Tessalundrix".
@@ -495,7 +514,7 @@ public:
     // per file record and polled for cancel before each child.
     TSaveOutcome SaveToFile(const std::string& fileName, TProgressSink* progress = nullptr);
     // The root record: its count is the number of file records that follow (counted first).
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 };
 
 // Base of the network nodes.
@@ -522,7 +541,7 @@ public:
     // The server this container stands for ("//server" gives "server").
     [[nodiscard]] std::string Server() const;
     // Also the Network Neighborhood's: no record of its own, the explored children in order.
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
 private:
     std::string FDisplayPath;
@@ -550,11 +569,47 @@ public:
     void Expand(bool force, bool deep) override;
     void TouchShare();
     // A path record holding the network path (UncPath), not the mount point.
-    void SaveToStream(TRecordWriter& out) override;
+    void SaveRecords(TSaveWalk& walk, bool marked) override;
 
 private:
     std::string FUncPath;
     std::string FMountPoint;
+};
+
+// One save's walk through the tree, without recursion: each item writes its own head and body
+// (SaveRecords) and hands its children back here; the walk visits them in order and writes the end
+// byte of every record it was asked to close. Whether an item is marked goes down with the walk.
+class TSaveWalk {
+public:
+    // Which children of a folder a save visits.
+    enum class TChildren {
+        All,      // every child
+        Explored, // files, and folders that hold something explored
+        Folders,  // folders only
+    };
+    explicit TSaveWalk(TRecordWriter& out);
+    TSaveWalk(const TSaveWalk&) = delete;
+    TSaveWalk& operator=(const TSaveWalk&) = delete;
+
+    // Saves item and what lies below it; marked: item or one of its ancestors is marked.
+    void Run(TItem& item, bool marked);
+    // The body (explored flag, tail), children and end of a marked folder or the root, whose head
+    // the caller has written or leaves out (a counting pass).
+    void RunBody(TFolderItem& folder, bool marked);
+    // From SaveRecords: visit these children of folder next (marked: folder is), then write the
+    // end byte when end. Stops at the first Cancelled.
+    void Children(const TFolderItem& folder, bool marked, TChildren which, bool end);
+    [[nodiscard]] TRecordWriter& Out() const { return FOut; }
+    // Visits what was handed back until nothing is left (or a cancel).
+    void Drain();
+
+private:
+    struct TTask {
+        TItem* item; // nullptr: an end byte
+        bool marked;
+    };
+    TRecordWriter& FOut;
+    std::vector<TTask> FTasks;
 };
 
 // Where the constructor of the item at object finds its name storage (set by NewItem and by
@@ -573,8 +628,7 @@ std::size_t WriteNameBefore(void* object, std::string_view name);
 // Creates a file or folder item with its name in the item's own pool block (the bulk of the tree
 // is made this way, by exploring and loading). Plain `new T(name, parent)` works too, at 16 bytes
 // and a name block more.
-template <typename T>
-T* NewItem(std::string_view name, TFolderItem* parent) {
+template <typename T> T* NewItem(std::string_view name, TFolderItem* parent) {
     const std::size_t prefix = NamePrefixBytes(name);
     const std::size_t total = prefix + sizeof(T);
     if (total > kMaxPooled) return new T(name, parent);

@@ -12,6 +12,47 @@
 
 namespace model {
 
+// ---- the walk ----
+
+TSaveWalk::TSaveWalk(TRecordWriter& out) : FOut(out) {}
+
+void TSaveWalk::Run(TItem& item, bool marked) {
+    item.SaveRecords(*this, marked);
+    Drain();
+}
+
+void TSaveWalk::Drain() {
+    while (!FTasks.empty()) {
+        if (FOut.Cancelled()) return; // stops at once: the file is thrown away
+        const TTask task = FTasks.back();
+        FTasks.pop_back();
+        if (task.item)
+            task.item->SaveRecords(*this, task.marked);
+        else
+            FOut.WriteEnd();
+    }
+}
+
+void TSaveWalk::Children(const TFolderItem& folder, bool marked, TChildren which, bool end) {
+    if (end) FTasks.push_back({nullptr, false});
+    const int n = folder.ChildCount();
+    for (int i = n - 1; i >= 0; --i) { // the last child first: they come off the stack in order
+        TItem* child = folder.Child(i);
+        bool take = true;
+        switch (which) {
+        case TChildren::All:
+            break;
+        case TChildren::Explored:
+            take = !child->IsFolder() || static_cast<const TFolderItem*>(child)->HasExploredContent();
+            break;
+        case TChildren::Folders:
+            take = child->IsFolder();
+            break;
+        }
+        if (take) FTasks.push_back({child, marked || child->Marked()});
+    }
+}
+
 namespace {
 
 TDateTime SaveTime(const TItem& item) {
@@ -31,38 +72,24 @@ std::string RecordPath(const TFolderItem& folder) {
     return PathWithoutSeparator(folder.GetPath());
 }
 
-// A marked file lies somewhere below folder, which is not marked itself (nor any ancestor).
-bool HasMarkedFile(const TFolderItem& folder) {
-    for (const TItem* child : folder.Children()) {
-        if (!child->IsFolder()) {
-            if (child->Marked()) return true;
-        } else if (HasMarkedFile(*static_cast<const TFolderItem*>(child))) {
-            return true;
-        }
-    }
-    return false;
+// Body of a folder that is marked, or of the root, then its children (files always, folders that
+// hold something explored) and its end byte. The head is written already.
+void WriteMarkedFolderPart(TFolderItem& folder, TSaveWalk& walk, bool marked) {
+    walk.Out().WriteByte(folder.IsExplored() ? 1 : 0);
+    walk.Out().WriteTail(TailOf(folder));
+    walk.Children(folder, marked, TSaveWalk::TChildren::Explored, true);
 }
 
-// For an unmarked folder: something below it is to be written.
-bool HasMarkedContent(const TFolderItem& folder) {
-    return folder.HasMarkedDescendant() || HasMarkedFile(folder);
-}
-
-// Body, children and end of a folder that is marked, or of the root. The head is written already.
-void WriteMarkedFolderPart(TFolderItem& folder, TRecordWriter& out) {
-    out.WriteByte(folder.IsExplored() ? 1 : 0);
-    folder.TItem::SaveToStream(out);
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return; // stops at once: the file is thrown away
-        if (!child->IsFolder() || static_cast<TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
-    out.WriteEnd();
+void WriteFileRecord(TItem& file, TRecordWriter& out) {
+    out.WriteFileHead(file.Name(), file.GetSize());
+    out.WriteTail(TailOf(file));
+    out.Step();
 }
 
 // An unmarked folder writes no record of its own: the marked files among its children go under a
-// path record of it, then the folder children with something marked below write themselves.
-void WriteTowardsMarked(TFolderItem& folder, TRecordWriter& out) {
+// path record of it, then its folder children, which write what is marked below them (nothing
+// when nothing is).
+void WriteTowardsMarked(TFolderItem& folder, TSaveWalk& walk) {
     bool ownFiles = false;
     for (const TItem* child : folder.Children())
         if (!child->IsFolder() && child->Marked()) {
@@ -70,30 +97,18 @@ void WriteTowardsMarked(TFolderItem& folder, TRecordWriter& out) {
             break;
         }
     if (ownFiles) {
+        TRecordWriter& out = walk.Out();
         out.WritePathHead(folder.Name(), RecordPath(folder));
         TItemTail tail = TailOf(folder);
         tail.created = SaveTime(folder); // as every path record of a save; the folder itself is not changed
         out.WriteFolderBody(folder.IsExplored(), tail);
         for (TItem* child : folder.Children()) {
             if (out.Cancelled()) return;
-            if (!child->IsFolder() && child->Marked()) child->SaveToStream(out);
+            if (!child->IsFolder() && child->Marked()) WriteFileRecord(*child, out);
         }
         out.WriteEnd();
     }
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return;
-        if (child->IsFolder() && HasMarkedContent(*static_cast<TFolderItem*>(child)))
-            child->SaveToStream(out);
-    }
-}
-
-// Containers: no record; their children in order (explored ones only, when onlyExplored).
-void WriteContainer(TFolderItem& folder, TRecordWriter& out, bool onlyExplored) {
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return;
-        if (!onlyExplored || !child->IsFolder() || static_cast<TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
+    walk.Children(folder, false, TSaveWalk::TChildren::Folders, false);
 }
 
 } // namespace
@@ -101,89 +116,100 @@ void WriteContainer(TFolderItem& folder, TRecordWriter& out, bool onlyExplored) 
 // ---- writing ----
 
 void TItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked() && !dynamic_cast<const TRootItem*>(this)) return;
-    out.WriteTail(TailOf(*this));
+    TSaveWalk walk(out);
+    walk.Run(*this, IsMarked());
 }
 
-void TFileItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) return;
-    out.WriteFileHead(Name(), Size());
-    TItem::SaveToStream(out);
-    out.Step();
+void TItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked && !dynamic_cast<const TRootItem*>(this)) return;
+    walk.Out().WriteTail(TailOf(*this));
 }
 
-void TFolderItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TFileItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (marked) WriteFileRecord(*this, walk.Out());
+}
+
+void TFolderItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     TFolderItem* parent = Parent();
-    if (parent && !parent->IsMarked()) {
+    if (parent && Marked() && !parent->IsMarked()) { // marked only through its parent: a plain folder
         // Marked on its own: a path record with the full path; its subfolders stay folder records.
         SetCreated(SaveTime(*this));
-        out.WritePathHead(Name(), RecordPath(*this));
+        walk.Out().WritePathHead(Name(), RecordPath(*this));
     } else {
-        out.WriteFolderHead(Name());
+        walk.Out().WriteFolderHead(Name());
     }
-    WriteMarkedFolderPart(*this, out);
+    WriteMarkedFolderPart(*this, walk, marked);
 }
 
-void TDriveItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TDriveItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     if (GetFileCount() == 0) return; // an empty drive leaves no trace
     SetCreated(SaveTime(*this));
     // A mounted file system is named by its mount point; letter drives by their display name.
-    out.WriteDriveHead(Letter() == '/' ? std::string_view(MountPoint()) : Name(), Letter(), Free(), Total());
-    WriteMarkedFolderPart(*this, out);
+    walk.Out().WriteDriveHead(Letter() == '/' ? std::string_view(MountPoint()) : Name(), Letter(), Free(),
+                              Total());
+    WriteMarkedFolderPart(*this, walk, marked);
 }
 
-void TManualItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TManualItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     // Its Created (the time it was explored) stays.
-    out.WritePathHead(Name(), RecordPath(*this));
-    WriteMarkedFolderPart(*this, out);
+    walk.Out().WritePathHead(Name(), RecordPath(*this));
+    WriteMarkedFolderPart(*this, walk, marked);
 }
 
-void TNetworkDriveItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TNetworkDriveItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     SetCreated(SaveTime(*this));
-    out.WritePathHead(Name(), RecordPath(*this));
-    WriteMarkedFolderPart(*this, out);
+    walk.Out().WritePathHead(Name(), RecordPath(*this));
+    WriteMarkedFolderPart(*this, walk, marked);
 }
 
-void TManualRootItem::SaveToStream(TRecordWriter& out) {
-    WriteContainer(*this, out, false);
+// Containers: no record; their children in order (explored ones only, when onlyExplored).
+void TManualRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::All, false);
 }
-void TLoadedRootItem::SaveToStream(TRecordWriter& out) {
-    WriteContainer(*this, out, false);
+void TLoadedRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::All, false);
 }
-void TComputerRootItem::SaveToStream(TRecordWriter& out) {
-    WriteContainer(*this, out, true);
+void TComputerRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::Explored, false);
 }
-void TNetworkContainerItem::SaveToStream(TRecordWriter& out) {
-    WriteContainer(*this, out, true);
+void TNetworkContainerItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::Explored, false);
 }
 
-void TRootItem::SaveToStream(TRecordWriter& out) {
+void TRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    TRecordWriter& out = walk.Out();
     std::int64_t count = 0;
     if (!out.Counting()) {
         // The count comes before the records it counts: a counting pass over the same walk gives it
         // (and refuses a string that cannot be stored before any byte is written).
         TRecordWriter counter;
-        WriteMarkedFolderPart(*this, counter);
+        TSaveWalk counting(counter);
+        counting.RunBody(*this, marked);
         count = static_cast<std::int64_t>(counter.FileRecords());
     }
     out.WriteRootHead(Name(), count);
-    WriteMarkedFolderPart(*this, out);
+    WriteMarkedFolderPart(*this, walk, marked);
+}
+
+void TSaveWalk::RunBody(TFolderItem& folder, bool marked) {
+    WriteMarkedFolderPart(folder, *this, marked);
+    Drain();
 }
 
 TSaveOutcome TRootItem::SaveToFile(const std::string& fileName, TProgressSink* progress) {

@@ -2,16 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 namespace platform {
@@ -104,20 +103,6 @@ bool IsDotName(const char* n) {
     return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
 }
 
-// Opens the folder rel below the open folder base. A path of several components (below a folder
-// read whole and closed) must not pass through a link or onto another file system on the way,
-// should a folder have been replaced since it was read; openat2 says so to the kernel.
-int OpenBelow(int base, const std::string& rel) {
-    if (rel.find('/') != std::string::npos) {
-        open_how how{};
-        how.flags = static_cast<std::uint64_t>(kOpenFlags);
-        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_XDEV | RESOLVE_NO_MAGICLINKS;
-        const long fd = syscall(SYS_openat2, base, rel.c_str(), &how, sizeof how);
-        if (fd >= 0 || errno != ENOSYS) return static_cast<int>(fd);
-    }
-    return openat(base, rel.c_str(), kOpenFlags);
-}
-
 // One entry as read, kept whole when a folder is read into memory.
 struct TRawEntry {
     enum Kind : std::uint8_t { Dot, File, Folder, Gone } kind = Gone;
@@ -178,12 +163,16 @@ private:
     void Fill(int dirFd, const char* name, TRawEntry& raw) { StatEntry(dirFd, name, *FDates, raw); }
     bool OpenChild(std::uint64_t inode);
     void CloseLevel(Level& level);
+    // The deepest level is done: its parent takes back a descriptor (through "..") when it gave
+    // its own away, then the level goes.
+    void PopLevel();
     bool AfterEntry() { return FVisitor.AfterEntry(++FLevels.back().count); }
     TWalkResult Stop();
 
     TWalkVisitor& FVisitor;
     std::unique_ptr<TLocalDateCache> FDates;
     std::vector<Level> FLevels;
+    std::unordered_set<std::uint64_t> FAncestors; // inodes of the open levels: one look-up per folder
     std::string FPath;
     std::uint32_t FDevMajor = 0, FDevMinor = 0;
 };
@@ -215,17 +204,14 @@ void TWalker::CloseLevel(Level& level) {
     level.fd = -1;
 }
 
-// Opens the folder FPath names (its last component is the new folder) as a new level.
+// Opens the folder FPath names (its last component is the new folder) as a new level, relative to
+// the deepest level (one component: the cost of a level does not grow with the depth).
 bool TWalker::OpenChild(std::uint64_t inode) {
-    // The base: the deepest level that still holds its descriptor.
-    std::size_t b = FLevels.size();
-    while (b > 0 && FLevels[b - 1].fd < 0)
-        --b;
-    if (b == 0) return false;
-    const Level& base = FLevels[b - 1];
+    Level& base = FLevels.back();
+    if (base.fd < 0) return false; // its descriptor could not be taken back: it enters nothing more
     // No trailing "/": with one, the last component would be followed if it had become a link.
-    const std::string rel = FPath.substr(base.pathLength, FPath.size() - 1 - base.pathLength);
-    const int fd = OpenBelow(base.fd, rel);
+    const std::string name = FPath.substr(base.pathLength, FPath.size() - 1 - base.pathLength);
+    const int fd = openat(base.fd, name.c_str(), kOpenFlags);
     if (fd < 0) return false;
     DIR* dir = fdopendir(fd);
     if (!dir) {
@@ -238,8 +224,9 @@ bool TWalker::OpenChild(std::uint64_t inode) {
     level.pathLength = FPath.size();
     level.inode = inode;
     if (FLevels.size() >= static_cast<std::size_t>(kOpenLevels)) {
-        // Deep down: read the folder whole, then give its descriptor back unless the path from the
-        // nearest open ancestor grew too long to open its subfolders by.
+        // Deep down: the folder is read whole, and the level above gives its descriptor back (it
+        // has read its entries already); it takes one again through ".." when this one is done.
+        // So at most kOpenLevels + 1 folders are open, whatever the depth.
         level.buffered = true;
         for (const dirent* d; (d = readdir(dir));) {
             TRawEntry raw;
@@ -250,15 +237,38 @@ bool TWalker::OpenChild(std::uint64_t inode) {
             if (raw.kind != TRawEntry::Dot && raw.kind != TRawEntry::Gone) raw.name = raw.entry.name;
             level.entries.push_back(std::move(raw));
         }
-        if (FPath.size() - base.pathLength < 2048) CloseLevel(level);
+        if (base.buffered) CloseLevel(base);
     }
+    FAncestors.insert(inode);
     FLevels.push_back(std::move(level));
     return true;
+}
+
+void TWalker::PopLevel() {
+    Level& done = FLevels.back();
+    if (FLevels.size() >= 2) {
+        Level& parent = FLevels[FLevels.size() - 2];
+        if (parent.fd < 0 && done.fd >= 0) {
+            // The parent again, only if ".." still is the folder it was (nothing moved meanwhile).
+            const int fd =
+                openat(done.fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+            struct statx sx {};
+            if (fd >= 0 && statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0 && sx.stx_ino == parent.inode &&
+                sx.stx_dev_major == FDevMajor && sx.stx_dev_minor == FDevMinor)
+                parent.fd = fd;
+            else if (fd >= 0)
+                close(fd);
+        }
+    }
+    CloseLevel(done);
+    FAncestors.erase(done.inode);
+    FLevels.pop_back();
 }
 
 TWalkResult TWalker::Stop() {
     while (!FLevels.empty()) {
         CloseLevel(FLevels.back());
+        FAncestors.erase(FLevels.back().inode);
         FLevels.pop_back();
         FVisitor.FolderEnd(true);
     }
@@ -291,13 +301,13 @@ TWalkResult TWalker::Run(const std::string& start) {
     root.dir = dir;
     root.pathLength = FPath.size();
     root.inode = sx.stx_ino;
+    FAncestors.insert(root.inode);
     FLevels.push_back(std::move(root));
 
     TRawEntry raw;
     while (true) {
         if (!Read(FLevels.back(), raw)) {
-            CloseLevel(FLevels.back());
-            FLevels.pop_back();
+            PopLevel();
             FVisitor.FolderEnd(false);
             if (FLevels.empty()) return TWalkResult::Completed;
             FPath.resize(FLevels.back().pathLength);
@@ -323,9 +333,8 @@ TWalkResult TWalker::Run(const std::string& start) {
             FVisitor.FolderEnd(true);
             return Stop();
         }
-        bool enter = raw.devMajor == FDevMajor && raw.devMinor == FDevMinor && !raw.mountRoot;
-        for (const Level& l : FLevels)
-            if (l.inode == raw.inode) enter = false; // an ancestor again
+        const bool enter = raw.devMajor == FDevMajor && raw.devMinor == FDevMinor && !raw.mountRoot &&
+                           FAncestors.count(raw.inode) == 0; // not an ancestor again
         if (!enter || !OpenChild(raw.inode)) {
             FVisitor.FolderEnd(false);
             FPath.resize(FLevels.back().pathLength);

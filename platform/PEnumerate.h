@@ -7,9 +7,10 @@
 // devices, fifos and sockets are files of size 0 and are never opened; the walk stays on the file
 // system where it starts (a mount point met inside is an empty folder); a folder that is the same
 // (device, inode) as one of its ancestors is not entered. One statx per entry, relative to the open
-// folder. The walk is iterative (no recursion, any depth) and keeps a bounded number of folders
-// open: below kOpenLevels levels a folder's entries are read into memory and its descriptor closed
-// before its subfolders are read.
+// folder. The walk is iterative (no recursion, any depth), opens each folder relative to its parent
+// (one component, whatever the depth) and keeps a bounded number of folders open: below
+// kOpenLevels levels a folder's entries are read into memory and its parent gives its descriptor
+// back, to take one again through ".." (checked to be the same folder) when the child is done.
 #pragma once
 
 #include "platform/PDates.h"
@@ -89,7 +90,7 @@ enum class TWalkResult { Completed, Stopped };
 // opened, or that lies on a pseudo file system, is read as empty.
 TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor);
 
-// Below this many open levels a walk reads a folder whole and closes it before going deeper.
+// Below this many open levels a walk reads a folder whole before going deeper.
 inline constexpr int kOpenLevels = 64;
 
 // The entries of one folder, "." and ".." left out; foldersOnly skips files without asking for

@@ -3,16 +3,34 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 
 TFileStream::TFileStream(const std::string& path, TMode mode) : FPath(path) {
-    const int flags = mode == TMode::Read ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+    // Reading opens without blocking: a fifo (or a device) would otherwise hold the open until a
+    // writer comes, for ever. Only a regular file is read; the flag goes again once that is known.
+    const int flags = mode == TMode::Read ? O_RDONLY | O_NONBLOCK | O_NOCTTY : O_WRONLY | O_CREAT | O_TRUNC;
     do
         FFd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
     while (FFd < 0 && errno == EINTR);
     if (FFd < 0) Fail("open", errno);
+    if (mode != TMode::Read) return;
+    struct stat st {};
+    int code = 0;
+    if (::fstat(FFd, &st) < 0)
+        code = errno;
+    else if (!S_ISREG(st.st_mode))
+        code = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    else if (::fcntl(FFd, F_SETFL, O_RDONLY) < 0)
+        code = errno;
+    if (code != 0) {
+        ::close(FFd);
+        FFd = -1;
+        if (code == EINVAL) throw TFileError("open " + FPath + ": not a regular file", code);
+        Fail("open", code);
+    }
 }
 
 TFileStream::TFileStream(int fd, std::string path) : FFd(fd), FPath(std::move(path)) {}

@@ -23,7 +23,7 @@ private:
 class TFileStream {
 public:
     enum class TMode {
-        Read,   // an existing file, read only
+        Read,   // an existing regular file, read only; anything else is refused at once
         Create, // created or truncated, write only
     };
     TFileStream(const std::string& path, TMode mode);
@@ -44,6 +44,8 @@ public:
     void Sync();
     void Close();
     [[nodiscard]] bool IsOpen() const { return FFd >= 0; }
+    // The descriptor while open (-1 after Close), for calls this class does not make.
+    [[nodiscard]] int Descriptor() const { return FFd; }
     [[nodiscard]] const std::string& Path() const { return FPath; }
 
 private:

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,19 +23,46 @@ unsigned CurrentUmask() {
 }
 
 void SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return; // the rename has happened; a folder we cannot open just is not synced
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return; // the file is in place; a folder we cannot open just is not synced
     ::fsync(fd);
     ::close(fd);
 }
+
+// A hidden name beside the target that no file has yet: ".<name>.XXXXXX".
+std::string HiddenName(const std::string& folder, const std::string& name) {
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    std::string candidate = folder + "." + name + ".";
+    for (int i = 0; i < 6; ++i)
+        candidate += kChars[random() % (sizeof kChars - 1)];
+    return candidate;
+}
 } // namespace
 
-TSafeFile::TSafeFile(const std::string& target) : FTarget(target) {
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(target.c_str(), resolved)) FTarget = resolved;
+std::string ResolveWriteTarget(const std::string& path) {
+    std::string current = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current; // missing: created there
+        if (hops == 40) Fail("follow the links of", path, ELOOP);
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n < 0) Fail("read the link", current, errno);
+        link.resize(static_cast<std::size_t>(n));
+        if (link.empty()) Fail("follow the link", current, ENOENT);
+        if (link.front() == '/') {
+            current = link;
+        } else {
+            const std::size_t slash = current.rfind('/');
+            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
+        }
     }
+}
+
+TSafeFile::TSafeFile(const std::string& target, TTempKind kind) : FTarget(ResolveWriteTarget(target)) {
+    struct stat st {};
     if (::stat(FTarget.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) Fail("replace", FTarget, EINVAL);
         FMode = st.st_mode & 07777;
@@ -42,10 +70,24 @@ TSafeFile::TSafeFile(const std::string& target) : FTarget(target) {
         FMode = 0666 & ~CurrentUmask();
     }
     const size_t slash = FTarget.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : FTarget.substr(0, slash + 1);
+    FFolder = slash == std::string::npos ? std::string() : FTarget.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? FTarget : FTarget.substr(slash + 1);
     if (name.empty()) Fail("create", FTarget, EISDIR);
-    std::string pattern = (slash == std::string::npos ? std::string() : folder) + "." + name + ".XXXXXX";
+
+    if (kind == TTempKind::Best) {
+        const int fd =
+            ::open(FFolder.empty() ? "." : FFolder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        // Linking it by its /proc name needs /proc; without it the named way serves.
+        if (fd >= 0 && ::access(("/proc/self/fd/" + std::to_string(fd)).c_str(), F_OK) == 0) {
+            FUnnamed = true;
+            FStream = std::make_unique<TFileStream>(fd, FTarget);
+            return;
+        }
+        if (fd >= 0) ::close(fd);
+        // EOPNOTSUPP, EISDIR, EINVAL (no O_TMPFILE here): the named way. Any other failure (a
+        // missing folder, no permission) the named way meets again and reports.
+    }
+    std::string pattern = FFolder + "." + name + ".XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) Fail("create", pattern, errno);
     FTempPath = pattern;
@@ -57,7 +99,7 @@ TSafeFile::~TSafeFile() {
 }
 
 void TSafeFile::Discard() noexcept {
-    FStream.reset(); // closes, errors do not matter: the file goes
+    FStream.reset(); // closes, errors do not matter: the file goes (an unnamed one with its descriptor)
     if (!FTempPath.empty()) ::unlink(FTempPath.c_str());
     FTempPath.clear();
 }
@@ -67,18 +109,47 @@ void TSafeFile::Commit() {
     if (!FStream) Fail("commit", FTarget, EBADF);
     try {
         FStream->Sync();
-        FStream->Close();
-        if (::chmod(FTempPath.c_str(), FMode) < 0) Fail("chmod", FTempPath, errno);
-        if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
+        if (FUnnamed) {
+            // fchmod on the open file: it has no name to chmod by yet.
+            const std::string self = "/proc/self/fd/" + std::to_string(FStream->Descriptor());
+            if (::fchmod(FStream->Descriptor(), FMode) < 0) Fail("chmod", FTarget, errno);
+            // No target yet: the file takes its name in one step (linkat never replaces a file).
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTarget.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                FTempPath.clear();
+            } else {
+                if (errno != EEXIST) Fail("link", FTarget, errno);
+                // A target exists: a hidden name for the moment of the rename.
+                for (int attempt = 0;; ++attempt) {
+                    FTempPath = HiddenName(FFolder, FTarget.substr(FFolder.size()));
+                    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTempPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+                        break;
+                    const int code = errno;
+                    FTempPath.clear();
+                    if (code != EEXIST || attempt == 100) Fail("link", FTarget, code);
+                }
+                if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
+                FTempPath.clear();
+            }
+            FCommitted = true;
+            // In place, and synced before: what a close could still report has reached the disk.
+            try {
+                FStream->Close();
+            } catch (const TFileError&) {
+            }
+        } else {
+            FStream->Close();
+            if (::chmod(FTempPath.c_str(), FMode) < 0) Fail("chmod", FTempPath, errno);
+            if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
+            FTempPath.clear();
+            FCommitted = true;
+        }
     } catch (...) {
-        Discard();
+        if (!FCommitted) Discard();
+        FStream.reset();
         throw;
     }
-    FCommitted = true;
     FStream.reset();
-    FTempPath.clear();
-    const size_t slash = FTarget.rfind('/');
-    SyncFolder(slash == std::string::npos ? "." : FTarget.substr(0, slash + 1));
+    SyncFolder(FFolder);
 }
 
 } // namespace platform

@@ -57,6 +57,58 @@ private:
     std::string FPath;
 };
 
+// A chain of depth folders named name below t, made by descriptors (the path passes PATH_MAX
+// long before the bottom). Each level also holds a file "f" (1 byte) and, after the chain's own
+// folder, a leaf folder "z" with a file "g" (2 bytes): a walk must come back up to enter it.
+inline void MakeChain(const TTempDir& t, int depth, const std::string& name) {
+    int fd = ::open(t.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot open the temporary folder");
+    auto file = [](int dir, const char* n, const char* bytes) {
+        const int f = ::openat(dir, n, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (f < 0 || ::write(f, bytes, std::char_traits<char>::length(bytes)) < 0)
+            throw std::runtime_error("cannot write a chain file");
+        ::close(f);
+    };
+    for (int i = 0; i < depth; ++i) {
+        file(fd, "f", "x");
+        if (::mkdirat(fd, name.c_str(), 0755) != 0 || ::mkdirat(fd, "z", 0755) != 0)
+            throw std::runtime_error("mkdirat failed");
+        const int z = ::openat(fd, "z", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        file(z, "g", "yy");
+        ::close(z);
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        if (fd < 0) throw std::runtime_error("openat failed");
+    }
+    ::close(fd);
+}
+
+// Removes what MakeChain made, bottom up by descriptors (rm -rf takes minutes on such a chain).
+inline void RemoveChain(const TTempDir& t, int depth, const std::string& name) {
+    int fd = ::open(t.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    for (int i = 0; i < depth && fd >= 0; ++i) {
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = up;
+        if (fd < 0) break;
+        const int z = ::openat(fd, "z", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (z >= 0) {
+            ::unlinkat(z, "g", 0);
+            ::close(z);
+        }
+        ::unlinkat(fd, "z", AT_REMOVEDIR);
+        ::unlinkat(fd, "f", 0);
+        ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+    }
+    if (fd >= 0) ::close(fd);
+}
+
 // The tree the exploring tests share: every size class, odd names, links, a fifo, an empty folder.
 inline void MakeFixtureTree(const TTempDir& t) {
     t.Folder("empty");

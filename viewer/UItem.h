@@ -61,7 +61,7 @@ public:
     void ResolveIcon() override;
     // Marked: a folder record, or a path record when its parent is not marked; unmarked: only
     // the folder children with something marked below.
-    void SaveToStream(model::TRecordWriter& out) override;
+    void SaveRecords(model::TSaveWalk& walk, bool marked) override;
 };
 static_assert(sizeof(TFolderItem) == sizeof(model::TFolderItem), "the viewer adds nothing to a folder item");
 
@@ -72,7 +72,7 @@ public:
     [[nodiscard]] bool IsExplored() const override { return true; }
     void ResolveIcon() override;
     // The root record of a new file: the top items of every loaded file become its children.
-    void SaveToStream(model::TRecordWriter& out) override;
+    void SaveRecords(model::TSaveWalk& walk, bool marked) override;
     // Writes the marked items as a viewer's exploration file (through a temporary file that
     // replaces fileName only when complete). Created becomes the save time. progress (not owned,
     // may be nullptr) is stepped per file record and polled for cancel before each child.
@@ -90,10 +90,10 @@ public:
     [[nodiscard]] std::int64_t TotalSpace() const override { return Total(); }
     [[nodiscard]] std::int64_t UsedSpace() const override;
     void RefreshSpace() override {}
-    void ComputeTotals() override { model::TTopItem::ComputeTotals(); }
+    void PrepareTotals() override {} // the stored space stays
     void ResolveIcon() override;
     // Marked and holding files: a drive record with its own Created; marked and empty: nothing.
-    void SaveToStream(model::TRecordWriter& out) override;
+    void SaveRecords(model::TSaveWalk& walk, bool marked) override;
     // Letter, free and total bytes, then the folder body up to the children.
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 };
@@ -111,7 +111,7 @@ public:
     [[nodiscard]] char PathSeparator() const override;
     void ResolveIcon() override;
     // Marked: a path record with its path; unmarked: only what is marked below it.
-    void SaveToStream(model::TRecordWriter& out) override;
+    void SaveRecords(model::TSaveWalk& walk, bool marked) override;
     // The full path (it replaces the name), then the folder body up to the children.
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
 
@@ -122,17 +122,13 @@ private:
 // Result codes of TFileRootItem::LoadFromFile.
 enum : std::int32_t {
     kLoadOk = 0,
-    kLoadUnreadable = -1, // cannot be opened, read error, damaged or truncated body, too deep
+    kLoadUnreadable = -1, // cannot be opened, no regular file, read error, damaged or truncated body
     kLoadBadMagic = -2,
     kLoadBadVersion = -3,
     kLoadBadCrc = -4,
     kLoadCancelled = -5,
     kLoadUnsupportedWriter = -6,
 };
-
-// Folder records may nest this deep (the root record counts as one level); deeper gives -1.
-// Every recursive walk of a loaded tree therefore stays within this many levels.
-inline constexpr int kMaxNesting = 4096;
 
 // One loaded exploration file.
 class TFileRootItem : public model::TTopItem {
@@ -145,20 +141,32 @@ public:
     [[nodiscard]] bool IsExplored() const override { return true; }
     void ResolveIcon() override;
     // The whole record stream: the root record (the kind argument is not used), then every record
-    // below it. Nested records are read by one loop with an explicit stack, not by recursion, so
-    // a hostile nesting ends at kMaxNesting with TRecordError instead of a stack overflow.
+    // below it. Nested records are read by one loop with a stack of its own, not by recursion, so
+    // that any depth the writers write loads (every walk of the model is free of recursion too).
     void LoadFromStream(model::TRecordReader& in, std::uint8_t kind, std::uint32_t formatVersion) override;
     // No record of its own: its children are written in its place, so a saved file combines the
     // top items of every loaded file under one root.
-    void SaveToStream(model::TRecordWriter& out) override;
+    void SaveRecords(model::TSaveWalk& walk, bool marked) override;
 
     // Reads the file named by FilePath into this item: 0, or one of the negative codes above.
     // progress (not owned) may be null. On any non-zero code the caller destroys the item with
     // whatever was read into it. No handle on the file remains afterwards.
+    // A small file may expand to far more items than the machine holds: the load stops with -1
+    // (the allocation-failure code) once its items would take more than the memory budget.
     [[nodiscard]] std::int32_t LoadFromFile(TLoadProgress* progress = nullptr);
+
+    // The memory the items of one load may take, in bytes; 0 (the default) takes half of what
+    // the machine has available when the load starts (MemAvailable).
+    void SetMemoryBudget(std::uint64_t bytes) { FMemoryBudget = bytes; }
+    [[nodiscard]] std::uint64_t MemoryBudget() const { return FMemoryBudget; }
+    // What one item of the reader's tree takes in memory, its name and its slot in its folder
+    // included: what the budget is counted in.
+    [[nodiscard]] static std::uint64_t ItemCost(std::uint8_t kind, std::string_view name);
 
 private:
     std::string FFilePath;
+    std::uint64_t FMemoryBudget = 0;
+    std::uint64_t FMemoryUsed = 0; // by the load that runs
 };
 
 // The caller's reason text for a result code ("" for 0 and -5, which show no message).

@@ -2,13 +2,14 @@
 // the record stream (raw or zlib) into the viewer's items. The encodings are URecordCodec's.
 //
 // A file comes from outside and is never trusted to be well formed, even with a correct checksum:
-// every read is bounded by the data (a cut body raises TRecordTruncated), nesting is bounded by
-// kMaxNesting, and every failure becomes a result code.
+// every read is bounded by the data (a cut body raises TRecordTruncated), nesting costs no stack
+// (one loop with a stack of its own), and every failure becomes a result code.
 #include "viewer/UItem.h"
 
 #include "model/UCRCFileStream.h"
 #include "model/UParallelZlib.h"
 #include "model/URecordCodec.h"
+#include "platform/PMemory.h"
 #include "viewer/ULoadProgress.h"
 
 #include <memory>
@@ -51,6 +52,9 @@ TLoadProgress& NoProgress() {
     return none;
 }
 
+// The share of the machine's available memory that one load may fill with items.
+constexpr std::uint64_t kBudgetShare = 2; // one half
+
 template <class T> void Complete(model::TFolderItem* folder) {
     static_cast<T*>(folder)->StoreExploredContent();
 }
@@ -61,6 +65,26 @@ TLoadProgress& ProgressOf(const TRecordReader& in) {
     return p ? *p : NoProgress();
 }
 } // namespace
+
+std::uint64_t TFileRootItem::ItemCost(std::uint8_t kind, std::string_view name) {
+    // The pooled object with its name before it, and its pointer in the folder's child list
+    // (which may stand half empty while it grows).
+    constexpr std::uint64_t kSlot = 2 * sizeof(void*);
+    const std::uint64_t inlineName = model::NamePrefixBytes(name);
+    const std::uint64_t ownName = 16 + model::NameHeaderBytes(name.size()) + name.size() + 7; // name block
+    switch (kind & txf::kKindMask) {
+    case txf::kKindFile:
+        return sizeof(viewer::TFileItem) + inlineName + kSlot;
+    case txf::kKindFolder:
+        return sizeof(viewer::TFolderItem) + inlineName + kSlot;
+    case txf::kKindDrive:
+        return sizeof(viewer::TDriveItem) + ownName + name.size() + kSlot; // and its mount point
+    case txf::kKindPath:
+        return sizeof(viewer::TFolderRootItem) + ownName + 2 * name.size() + 2 + kSlot; // and its path
+    default:
+        return 0;
+    }
+}
 
 void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_t formatVersion) {
     TLoadProgress& progress = ProgressOf(in);
@@ -90,6 +114,9 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
             continue;
         }
         const std::string name = model::TItem::ReadName(in, formatVersion);
+        // Refused before the item is made: a few kilobytes of zlib can hold millions of records.
+        FMemoryUsed += ItemCost(kind, name);
+        if (FMemoryBudget != 0 && FMemoryUsed > FMemoryBudget) throw std::bad_alloc();
         model::TItem* child = nullptr;
         switch (kind & txf::kKindMask) {
         case txf::kKindDrive:
@@ -113,8 +140,6 @@ void TFileRootItem::LoadFromStream(TRecordReader& in, std::uint8_t, std::uint32_
             owned.release();
             if (child->IsFolder()) {
                 auto* sub = static_cast<model::TFolderItem*>(child);
-                if (open.size() >= static_cast<size_t>(kMaxNesting))
-                    throw model::TRecordError("folders nested too deep");
                 switch (kind & txf::kKindMask) {
                 case txf::kKindDrive:
                     sub->LoadFromStream(in, kind, formatVersion);
@@ -175,6 +200,17 @@ std::int32_t CheckHeader(const model::THeaderFields& h, std::size_t have) {
 
 std::int32_t TFileRootItem::LoadFromFile(TLoadProgress* progress) {
     TLoadProgress& p = progress ? *progress : NoProgress();
+    const std::uint64_t givenBudget = FMemoryBudget;
+    if (FMemoryBudget == 0) {
+        const auto available = platform::AvailableMemory();
+        FMemoryBudget = available ? std::max<std::uint64_t>(*available / kBudgetShare, 1) : 0;
+    }
+    FMemoryUsed = 0;
+    struct TRestore {
+        std::uint64_t& budget;
+        std::uint64_t given;
+        ~TRestore() { budget = given; }
+    } restore{FMemoryBudget, givenBudget};
     try {
         model::TCRCFileStream file(FFilePath, model::TFileMode::Read);
         model::THeaderBytes bytes{};
@@ -199,7 +235,7 @@ std::int32_t TFileRootItem::LoadFromFile(TLoadProgress* progress) {
         // stream to its end and raises when the compressed data stops before it.
         if (inflate && !p.Cancelled()) (void)in.AtEnd();
     } catch (const std::bad_alloc&) {
-        return kLoadUnreadable;
+        return kLoadUnreadable; // out of memory, or the items would have taken more than the budget
     } catch (const std::exception&) {
         return kLoadUnreadable; // file errors, damaged or cut bodies, nesting too deep
     }

@@ -14,6 +14,7 @@
 namespace viewer {
 
 using model::TRecordWriter;
+using model::TSaveWalk;
 
 namespace {
 
@@ -23,14 +24,9 @@ model::TItemTail TailOf(const TItem& item) {
 
 // Explored flag, tail, children and end of a marked folder (the head is written already). Files
 // write themselves when marked; folders only when they hold something explored.
-void WriteMarkedBody(model::TFolderItem& folder, TRecordWriter& out) {
-    out.WriteFolderBody(folder.IsExplored(), TailOf(folder));
-    for (TItem* child : folder.Children()) {
-        if (out.Cancelled()) return; // stops at once: the file is thrown away
-        if (!child->IsFolder() || static_cast<model::TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
-    out.WriteEnd();
+void WriteMarkedBody(model::TFolderItem& folder, TSaveWalk& walk, bool marked) {
+    walk.Out().WriteFolderBody(folder.IsExplored(), TailOf(folder));
+    walk.Children(folder, marked, TSaveWalk::TChildren::Explored, true);
 }
 
 // The date a path record of a folder saved on its own takes: that of the drive or folder root it
@@ -46,110 +42,90 @@ std::string RecordPath(const model::TFolderItem& folder) {
     return model::PathWithoutSeparator(folder.GetPath());
 }
 
-// A marked file lies somewhere below folder, which is not marked itself (nor any ancestor).
-bool HasMarkedFile(const model::TFolderItem& folder) {
-    for (const TItem* child : folder.Children()) {
-        if (!child->IsFolder()) {
-            if (child->Marked()) return true;
-        } else if (HasMarkedFile(*static_cast<const model::TFolderItem*>(child))) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // An unmarked folder writes no record of its own: the files marked among its children go under a
 // path record of it (so that a file saved on its own reaches the file, as the count says), then
-// the folder children with something marked below them write themselves.
-void WriteTowardsMarked(model::TFolderItem& folder, TRecordWriter& out) {
+// its folder children, which write what is marked below them (nothing when nothing is).
+void WriteTowardsMarked(model::TFolderItem& folder, TSaveWalk& walk) {
     const auto& children = folder.Children();
     if (std::any_of(children.begin(), children.end(),
                     [](const TItem* c) { return !c->IsFolder() && c->Marked(); })) {
+        TRecordWriter& out = walk.Out();
         out.WritePathHead(folder.Name(), RecordPath(folder));
         // The folder itself keeps its date: only the record takes the exploration's.
         out.WriteFolderBody(folder.IsExplored(), {PathRecordDate(folder), folder.Accessed(),
                                                   folder.Modified(), folder.Attributes()});
         for (TItem* child : children) {
             if (out.Cancelled()) return;
-            if (!child->IsFolder() && child->Marked()) child->SaveToStream(out);
+            if (!child->IsFolder() && child->Marked()) child->SaveRecords(walk, true);
         }
         out.WriteEnd();
     }
-    for (TItem* child : children) {
-        if (out.Cancelled()) return;
-        if (!child->IsFolder()) continue;
-        auto* sub = static_cast<model::TFolderItem*>(child);
-        if (sub->HasMarkedDescendant() || HasMarkedFile(*sub)) child->SaveToStream(out);
-    }
+    walk.Children(folder, false, TSaveWalk::TChildren::Folders, false);
 }
 
 } // namespace
 
-void TFolderItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TFolderItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     model::TFolderItem* parent = Parent();
-    if (parent && !parent->IsMarked()) {
+    if (parent && Marked() && !parent->IsMarked()) { // marked only through its parent: a plain folder
         // Saved on its own: a path record dated like the exploration it came from.
         SetCreated(PathRecordDate(*parent));
-        out.WritePathHead(Name(), RecordPath(*this));
+        walk.Out().WritePathHead(Name(), RecordPath(*this));
     } else {
-        out.WriteFolderHead(Name());
+        walk.Out().WriteFolderHead(Name());
     }
-    WriteMarkedBody(*this, out);
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TDriveItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TDriveItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
     if (GetFileCount() == 0) return; // an empty drive leaves no trace
-    out.WriteDriveHead(Name(), Letter(), Free(), Total());
-    WriteMarkedBody(*this, out);
+    walk.Out().WriteDriveHead(Name(), Letter(), Free(), Total());
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TFolderRootItem::SaveToStream(TRecordWriter& out) {
-    if (!IsMarked()) {
-        WriteTowardsMarked(*this, out);
+void TFolderRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    if (!marked) {
+        WriteTowardsMarked(*this, walk);
         return;
     }
-    out.WritePathHead(Name(), model::PathWithoutSeparator(FPath));
-    WriteMarkedBody(*this, out);
+    walk.Out().WritePathHead(Name(), model::PathWithoutSeparator(FPath));
+    WriteMarkedBody(*this, walk, marked);
 }
 
-void TFileRootItem::SaveToStream(TRecordWriter& out) {
-    for (TItem* child : Children()) {
-        if (out.Cancelled()) return;
-        child->SaveToStream(out);
-    }
+void TFileRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    walk.Children(*this, marked, TSaveWalk::TChildren::All, false);
 }
 
 namespace {
-void WriteRootBody(TRootItem& root, TRecordWriter& out) {
-    out.WriteFolderBody(true, {root.Created(), 0, 0, 0});
-    for (TItem* child : root.Children()) {
-        if (out.Cancelled()) return;
-        if (!child->IsFolder() || static_cast<model::TFolderItem*>(child)->HasExploredContent())
-            child->SaveToStream(out);
-    }
-    out.WriteEnd();
+// The root's body: explored, dated by the save, its children, its end.
+void WriteRootBody(TRootItem& root, TSaveWalk& walk, bool marked) {
+    walk.Out().WriteFolderBody(true, {root.Created(), 0, 0, 0});
+    walk.Children(root, marked, TSaveWalk::TChildren::Explored, true);
 }
 } // namespace
 
-void TRootItem::SaveToStream(TRecordWriter& out) {
+void TRootItem::SaveRecords(TSaveWalk& walk, bool marked) {
+    TRecordWriter& out = walk.Out();
     std::int64_t count = 0;
     if (!out.Counting()) {
         // The count stands before the records it counts: a counting pass over the same walk gives
         // it, so that the root record and the header always agree with what follows.
         TRecordWriter counter;
-        WriteRootBody(*this, counter);
+        TSaveWalk counting(counter);
+        WriteRootBody(*this, counting, marked);
+        counting.Drain();
         count = static_cast<std::int64_t>(counter.FileRecords());
     }
     out.WriteRootHead(Name(), count);
-    WriteRootBody(*this, out);
+    WriteRootBody(*this, walk, marked);
 }
 
 model::TSaveOutcome TRootItem::SaveToFile(const std::string& fileName, model::TProgressSink* progress) {

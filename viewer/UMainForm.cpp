@@ -12,6 +12,7 @@
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "listing/USortCompare.h"
+#include "listing/UTreeNodes.h"
 #include "mainwindow/USaveForm.h"
 #include "model/UBusyCursor.h"
 #include "model/UConvertHelp.h"
@@ -91,7 +92,7 @@ TMainForm::~TMainForm() {
         delete w;
     ClearListRows();
     TreeView->blockSignals(true);
-    TreeView->clear();
+    listing::ClearTree(TreeView);
     FNodes.clear();
     FRootItem.reset();
 }
@@ -372,7 +373,7 @@ void TMainForm::DeleteNode(QTreeWidgetItem* node) {
         for (int i = 0; i < n->childCount(); ++i)
             todo.push_back(n->child(i));
     }
-    delete node;
+    listing::DestroyTreeNode(node);
 }
 
 void TMainForm::TreeViewExpanding(QTreeWidgetItem* node) {
@@ -392,7 +393,7 @@ void TMainForm::TreeViewExpanding(QTreeWidgetItem* node) {
 void TMainForm::BuildRootTree() {
     ClearListRows();
     TreeView->blockSignals(true);
-    TreeView->clear();
+    listing::ClearTree(TreeView);
     FNodes.clear();
     FRootNode = FPopupNode = nullptr;
     FRootItem = std::make_unique<TRootItem>();

@@ -26,19 +26,21 @@ TEST_F(Format, SizeUnitsRoundUp) {
     const struct {
         double x;
         const char* text;
-    } cases[] = {{0, "0.00"},   {0.001, "0.01"}, {0.999, "1.00"}, {0.5, "0.50"},     {0.991, "1.00"},
-                 {1, "1"},      {1.2, "2"},      {1.5, "2"},      {2.5, "3"},        {1023.0001, "1,024"},
-                 {0.29, "0.29"}, {0.07, "0.07"}, {12345.0, "12,345"}};
-    for (const auto& c : cases) EXPECT_EQ(FormatSizeUnits(c.x), c.text) << c.x;
+    } cases[] = {{0, "0.00"},    {0.001, "0.01"}, {0.999, "1.00"},    {0.5, "0.50"}, {0.991, "1.00"},
+                 {1, "1"},       {1.2, "2"},      {1.5, "2"},         {2.5, "3"},    {1023.0001, "1,024"},
+                 {0.29, "0.29"}, {0.07, "0.07"},  {12345.0, "12,345"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatSizeUnits(c.x), c.text) << c.x;
 }
 
 TEST_F(Format, ThreeSignificantDigits) {
     const struct {
         double x;
         const char* text;
-    } cases[] = {{9.991, "10.00"}, {12.34, "12.4"}, {100.2, "101"}, {0, "0.00"}, {9.99, "9.99"},
+    } cases[] = {{9.991, "10.00"}, {12.34, "12.4"},  {100.2, "101"},   {0, "0.00"},  {9.99, "9.99"},
                  {10, "10.0"},     {99.95, "100.0"}, {99.99, "100.0"}, {100, "100"}, {1.001, "1.01"}};
-    for (const auto& c : cases) EXPECT_EQ(FormatSize3(c.x), c.text) << c.x;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatSize3(c.x), c.text) << c.x;
 }
 
 TEST_F(Format, UnitsOfBytes) {
@@ -91,7 +93,8 @@ TEST(ShortenPath, Table) {
         // A candidate may be longer than the path itself at first.
         {"/ab/c/de", 7, "/ab/..."},
     };
-    for (const auto& c : cases) EXPECT_EQ(ShortenPath(c.in, c.n), c.out) << c.in << " " << c.n;
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortenPath(c.in, c.n), c.out) << c.in << " " << c.n;
 }
 
 TEST(ShortenPath, CountsCharactersAndNeverCutsUTF8) {
@@ -144,4 +147,19 @@ TEST(ShortenName, CutsWholeCharactersOfTheShownName) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShortenName(c.in, c.n), c.out) << c.in << " " << c.n;
+}
+
+TEST(ShortenPath, APathOfAnyLengthKeepsItsEnds) {
+    // A million folders: what is kept is the leading folders that fit and the last name.
+    std::string path;
+    for (int i = 0; i < 1000000; ++i)
+        path += "/d";
+    path += "/leaf.txt";
+    std::string expected;
+    for (int i = 0; i < 43; ++i)
+        expected += "/d";
+    expected += "/.../leaf.txt";
+    EXPECT_EQ(ShortenPath(path, 100), expected);
+    EXPECT_EQ(ShortenPath(path + "/", 100).substr(expected.size() - 9), "/leaf.txt/");
+    EXPECT_EQ(ShortenPath(std::string(1000000, 'x'), 10), "xxxxxxx...");
 }

@@ -37,7 +37,8 @@ TFolderItem* AddFolder(TFolderItem* parent, const char* name, bool explored = tr
 
 std::vector<std::string> Names(const TFolderItem& folder) {
     std::vector<std::string> out;
-    for (const TItem* c : folder.Children()) out.emplace_back(c->Name());
+    for (const TItem* c : folder.Children())
+        out.emplace_back(c->Name());
     return out;
 }
 
@@ -49,7 +50,8 @@ TEST(ItemTree, DestroyingTheRootFreesEverySubtree) {
         auto root = std::make_unique<TRootItem>("My Tessalundrix");
         auto* a = AddFolder(root.get(), "a");
         auto* b = AddFolder(a, "b");
-        for (int i = 0; i < 10; ++i) b->AddChild(new CountedFile("f" + std::to_string(i), b));
+        for (int i = 0; i < 10; ++i)
+            b->AddChild(new CountedFile("f" + std::to_string(i), b));
         a->AddChild(new CountedFile("top", a));
     }
     EXPECT_EQ(gDestroyed, 11);
@@ -169,7 +171,7 @@ TEST(ItemTree, TotalsCountOnlyFoldersWithExploredContent) {
     EXPECT_EQ(a->GetFolderCount(), 1); // "empty" is explored
     EXPECT_EQ(m->GetSize(), 127);
     EXPECT_EQ(m->GetFileCount(), 3);
-    EXPECT_EQ(m->GetFolderCount(), 2); // a and empty; the listed-only folder counts nowhere
+    EXPECT_EQ(m->GetFolderCount(), 2);      // a and empty; the listed-only folder counts nowhere
     EXPECT_EQ(manual->GetFolderCount(), 2); // top items never count as folders themselves
     EXPECT_EQ(root.GetSize(), 127);
     EXPECT_EQ(root.GetFolderCount(), 2);
@@ -260,8 +262,10 @@ TEST(ItemTree, FindChildIsExactAndPrefersTheLast) {
 
 TEST(ItemTree, ChildOrder) {
     TFolderItem f("f", nullptr);
-    for (const char* n : {"b", "A", "a", "B.txt", "_x", "\xC3\xA9t\xC3\xA9", "ab", "Zeta"}) AddFile(&f, n, 0);
-    for (const char* n : {"zdir", "Adir"}) AddFolder(&f, n);
+    for (const char* n : {"b", "A", "a", "B.txt", "_x", "\xC3\xA9t\xC3\xA9", "ab", "Zeta"})
+        AddFile(&f, n, 0);
+    for (const char* n : {"zdir", "Adir"})
+        AddFolder(&f, n);
     f.SortChildren();
     // Folders first; then upper-case names byte-wise ("_" 0x5F sorts after "Z" 0x5A, non-ASCII last);
     // "A" before "a" by their raw bytes.
@@ -374,10 +378,15 @@ TEST(ItemTree, NamesKeepTheirBytes) {
 }
 
 TEST(ItemTree, ExtensionKeys) {
-    const std::vector<std::pair<const char*, const char*>> cases = {
-        {"a.txt", ".TXT"}, {"a.tar.gz", ".GZ"}, {"readme", "none"}, {"name.", "."},
-        {".bashrc", ".BASHRC"}, {"x.JpG", ".JPG"}, {"\xC3\xA9.\xC3\xA9", ".\xC3\xA9"}};
-    for (auto [name, key] : cases) EXPECT_EQ(ExtensionKey(name), key) << name;
+    const std::vector<std::pair<const char*, const char*>> cases = {{"a.txt", ".TXT"},
+                                                                    {"a.tar.gz", ".GZ"},
+                                                                    {"readme", "none"},
+                                                                    {"name.", "."},
+                                                                    {".bashrc", ".BASHRC"},
+                                                                    {"x.JpG", ".JPG"},
+                                                                    {"\xC3\xA9.\xC3\xA9", ".\xC3\xA9"}};
+    for (auto [name, key] : cases)
+        EXPECT_EQ(ExtensionKey(name), key) << name;
 }
 
 TEST(ItemTree, FileTypeResolvesByExtension) {
@@ -389,8 +398,14 @@ TEST(ItemTree, FileTypeResolvesByExtension) {
 }
 
 TEST(ItemNames, EveryWayOfMakingAnItemKeepsItsName) {
-    const std::string lengths[] = {"", "a", std::string(12, 'n'), std::string(252, 'x'), std::string(253, 'y'),
-                                   std::string(254, 'z'), std::string(300, 'w'), "bad\xFF\xFE"};
+    const std::string lengths[] = {"",
+                                   "a",
+                                   std::string(12, 'n'),
+                                   std::string(252, 'x'),
+                                   std::string(253, 'y'),
+                                   std::string(254, 'z'),
+                                   std::string(300, 'w'),
+                                   "bad\xFF\xFE"};
     TFolderItem parent("parent", nullptr); // on the stack: its name is kept aside
     for (const std::string& n : lengths) {
         auto* made = NewItem<TFileItem>(n, &parent);
@@ -428,4 +443,62 @@ TEST(ItemNames, BulkItemsStayCompact) {
     static_assert(sizeof(TFileItem) == 56);
     EXPECT_EQ(NamePrefixBytes(std::string(12, 'n')), 16u);
     EXPECT_EQ(NamePrefixBytes(""), 8u);
+}
+
+TEST(ItemTree, AChainOfAnyDepthCostsNoStack) {
+    // Far deeper than a stack holds frames of a recursive walk: every walk of the tree, and its
+    // destruction, must do without recursion.
+    constexpr int kDepth = 300000;
+    gDestroyed = 0;
+    {
+        TRootItem root("r");
+        auto* computer = root.EnsureComputerRoot();
+        auto* drive = new TDriveItem('C', computer);
+        computer->AddChild(drive);
+        TFolderItem* folder = drive;
+        for (int i = 0; i < kDepth; ++i) {
+            auto* sub = NewItem<TFolderItem>("d", folder);
+            sub->SetExplored(true);
+            folder->AddChild(sub);
+            folder = sub;
+        }
+        auto* leaf = new CountedFile("leaf.txt", folder);
+        leaf->SetSize(5);
+        leaf->SetModified(40000);
+        folder->AddChild(leaf);
+        drive->SetExplored(true);
+
+        root.UpdateTotals();
+        EXPECT_EQ(drive->GetSize(), 5);
+        EXPECT_EQ(drive->FolderCount(), kDepth);
+        EXPECT_EQ(drive->GetModified(), 40000);
+        const std::string path = leaf->GetPath();
+        EXPECT_EQ(path.size(), 3 + 2 * static_cast<size_t>(kDepth) + 8);
+        EXPECT_EQ(path.substr(0, 5), "C:\\d\\");
+        EXPECT_EQ(folder->PathSeparator(), '\\');
+        EXPECT_TRUE(drive->HasExploredContent());
+        EXPECT_TRUE(drive->ContainsItem(leaf));
+        EXPECT_FALSE(folder->ContainsItem(drive));
+        EXPECT_FALSE(drive->HasMarkedDescendant());
+        drive->SetMarked(true);
+        EXPECT_TRUE(drive->HasMarkedDescendant());
+        EXPECT_EQ(root.GetMarkedFileCount(), 1);
+        root.ClearMark();
+        EXPECT_EQ(root.GetMarkedFileCount(), 0);
+        folder->SetMarked(true); // the deepest folder only: found from the top
+        EXPECT_TRUE(drive->HasMarkedDescendant());
+        root.ClearMark();
+        // Clearing a deep branch, then building it again to leave with the root.
+        static_cast<TFolderItem*>(drive->Child(0))->Clear();
+        EXPECT_EQ(gDestroyed, 1);
+        EXPECT_EQ(drive->GetSize(), 0);
+        folder = drive;
+        for (int i = 0; i < kDepth; ++i) {
+            auto* sub = NewItem<TFolderItem>("e", folder);
+            folder->AddChild(sub);
+            folder = sub;
+        }
+        folder->AddChild(new CountedFile("again", folder));
+    }
+    EXPECT_EQ(gDestroyed, 2);
 }

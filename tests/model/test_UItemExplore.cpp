@@ -408,3 +408,41 @@ TEST(Network, AShareExploresItsMountPoint) {
     share.Expand(true, false);
     EXPECT_EQ(share.GetSize(), 0);
 }
+
+TEST(Explore, AChainDeeperThanPathMaxShowsAShortFolderEveryTime) {
+    // The labels are due at every folder here (each look at the clock is a second later): the
+    // shown folder is the path shortened to 100 characters, each time, however deep the walk is.
+    struct TSeen {
+        std::size_t longest = 0;
+        int shown = 0;
+    } seen;
+    class TEveryTime : public TScanProgress {
+    public:
+        explicit TEveryTime(TSeen& seen) : FSeen(seen) {}
+
+    protected:
+        TClock::time_point Now() const override { return FNow += std::chrono::seconds(1); }
+        void ShowLabels() override {
+            FSeen.longest = std::max(FSeen.longest, CurrentFolder().size());
+            ++FSeen.shown;
+        }
+
+    private:
+        TSeen& FSeen;
+        mutable TClock::time_point FNow{};
+    };
+    SetScanProgressFactory([&seen] { return std::make_unique<TEveryTime>(seen); });
+    TTempDir t;
+    constexpr int kDepth = 1500; // "dd/" a level: past PATH_MAX
+    txtest::MakeChain(t, kDepth, "dd");
+    TRootItem root("r");
+    auto* manual = new TManualItem(t.Path(), kKindFixed, root.EnsureManualRoot());
+    root.ManualRoot()->AddChild(manual);
+    ASSERT_TRUE(manual->Explore());
+    EXPECT_EQ(manual->FolderCount(), 2 * kDepth);
+    EXPECT_EQ(manual->GetSize(), 3 * kDepth);
+    EXPECT_GE(seen.shown, 2 * kDepth);
+    EXPECT_LE(seen.longest, 100u); // ASCII names: a character is a byte
+    SetScanProgressFactory(nullptr);
+    txtest::RemoveChain(t, kDepth, "dd");
+}

@@ -254,3 +254,45 @@ TEST(ReadFolder, FoldersOnlyListsNoFile) {
               (std::set<std::string>{".dotfolder", "deep", "empty", "links", "names", "sizes", "special"}));
     EXPECT_FALSE(ReadFolder("/nonexistent/tx-test/", false, [](const TEntry&) {}));
 }
+
+TEST(WalkTree, ChainOfAnyDepthComesBackUpAndKeepsFewFoldersOpen) {
+    // 3,000 levels (a path beyond PATH_MAX), each with a file and, after the chain's folder, a leaf folder
+    // that the walk can only enter once it has come back up from the whole chain below.
+    TTempDir t;
+    constexpr int kDepth = 3000;
+    txtest::MakeChain(t, kDepth, "d");
+    struct TCounter : TWalkVisitor {
+        bool FolderBegin(const std::string& path) override {
+            if (++begins % 97 == 0) maxFds = std::max(maxFds, OpenDescriptors());
+            return true;
+        }
+        void File(const TEntry& e) override {
+            if (e.name == "f" && depth == chainDepth) ++f; // one per chain level, at its own depth
+            if (e.name == "g" && depth == chainDepth + 1 && inZ) ++g;
+        }
+        void Folder(const TEntry& e) override {
+            ++depth;
+            if (e.name == "d" && !inZ) chainDepth = depth;
+            inZ = e.name == "z";
+        }
+        void FolderEnd(bool) override {
+            ++ends;
+            if (inZ)
+                inZ = false;
+            else if (chainDepth == depth)
+                --chainDepth;
+            --depth;
+        }
+        int begins = 0, ends = 0, maxFds = 0, depth = 0, chainDepth = 0, f = 0, g = 0;
+        bool inZ = false;
+    } counter;
+    const int before = OpenDescriptors();
+    EXPECT_EQ(WalkTree(t.Path(), counter), TWalkResult::Completed);
+    EXPECT_EQ(counter.begins, 2 * kDepth + 1);
+    EXPECT_EQ(counter.ends, 2 * kDepth + 1);
+    EXPECT_EQ(counter.f, kDepth);
+    EXPECT_EQ(counter.g, kDepth);
+    EXPECT_LE(counter.maxFds - before, kOpenLevels + 40) << counter.maxFds - before;
+    EXPECT_EQ(OpenDescriptors(), before);
+    txtest::RemoveChain(t, kDepth, "d");
+}

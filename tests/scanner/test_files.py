@@ -308,15 +308,17 @@ class Scans(unittest.TestCase):
         self.assertEqual([c.name for c in self.read().children[0].children], [b"f"])
 
     def interrupt(self, args, keep):
-        """Runs txscan with stdout not read, so that it blocks on its progress lines while the
-        temporary file exists, then interrupts it."""
+        """Runs txscan with stdout read no further than its first scanning line, so that it
+        blocks on its progress lines while its temporary file exists (unnamed where the file
+        system allows, so it is not seen), then interrupts it."""
         p = subprocess.Popen([TXSCAN] + args, cwd=self.out, env=env(), stdin=subprocess.DEVNULL,
                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         try:
+            line = b""
             deadline = time.time() + 20
-            while len(os.listdir(self.out)) <= len(keep) and time.time() < deadline:
-                time.sleep(0.01)
-            self.assertGreater(len(os.listdir(self.out)), len(keep), "no temporary file appeared")
+            while b" - Scanning " not in line and time.time() < deadline:
+                line = p.stdout.readline()
+                self.assertTrue(line, "no scanning started")
             time.sleep(0.2)
             p.send_signal(signal.SIGINT)
             p.stdout.read()

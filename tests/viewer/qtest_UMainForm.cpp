@@ -17,6 +17,7 @@
 #include "mainwindow/UTipsForm.h"
 #include "mainwindow/UTipsList.h"
 #include "model/UIconManager.h"
+#include "model/URecordCodec.h"
 #include "model/UTypeList.h"
 #include "platform/PQtDesktopOpen.h"
 #include "platform/PQtProgram.h"
@@ -310,6 +311,45 @@ private slots:
         QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
         QCOMPARE(FForm->StatusPanel1->text(), QString("Total:   300 bytes"));
         QTRY_COMPARE(QApplication::focusWidget(), FForm->ListView);
+    }
+
+    void aDeepFileLoadsShowsSavesAndCloses() {
+        // Far deeper than a stack holds frames of a recursive walk: loading, the tree nodes,
+        // totals, the list, saving and closing must all do without.
+        const std::string deep = FFiles.File("deep.txf");
+        {
+            model::TExplorationFileWriter w(deep, model::txf::kWriterScanner);
+            model::TRecordWriter& out = w.Records();
+            out.WriteRootHead("Root", 1);
+            out.WriteFolderBody(true, {});
+            out.WritePathHead("p", "/p");
+            out.WriteFolderBody(true, {});
+            constexpr int kDepth = 100000;
+            for (int i = 0; i < kDepth; ++i) {
+                out.WriteFolderHead("d");
+                out.WriteFolderBody(true, {});
+            }
+            out.WriteFile("leaf", 7, {});
+            for (int i = 0; i < kDepth + 2; ++i)
+                out.WriteEnd();
+            w.Commit();
+        }
+        Start({QString::fromStdString(deep)});
+        QVERIFY(FMessages.empty());
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(FForm->RootItem()->GetSize(), std::int64_t(7));
+        QCOMPARE(FForm->RootItem()->GetFolderCount(), std::int64_t(100000));
+        SelectInTree(File(0));
+        FSaveName = FFiles.File("deep-again.txf");
+        FSelectedOnly = false;
+        FForm->SaveAllfilesin1files1Click();
+        QVERIFY(FMessages.empty());
+        FForm->CloseFiles({File(0)});
+        QCOMPARE(FForm->RootItem()->ChildCount(), 0);
+        FForm->LoadFileWithProgress(FSaveName);
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(FForm->RootItem()->GetFolderCount(), std::int64_t(100000));
+        FForm.reset(); // the window goes with the deep tree still loaded
     }
 
     void twoArgumentsLoadNothing() {
