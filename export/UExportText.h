@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "model/UDisplayText.h"
+
 namespace exportdata {
 
 // True when s is well-formed UTF-8 (no overlong forms, no surrogates, nothing above U+10FFFF).
-[[nodiscard]] bool IsValidUtf8(std::string_view s);
+using model::IsValidUtf8;
 
 // s as Windows-1252 bytes: valid UTF-8 is decoded and every character that code page cannot hold
 // becomes "?"; any other string is taken as Windows-1252 already (its five unassigned bytes become "?").

@@ -507,11 +507,7 @@ void TFileListerForm::ExploreClick() {
     auto told = [self](bool opened) {
         if (!opened && self) self->ShowError(Shown(kFileManagerFailed));
     };
-    const std::string folder = item->Parent()->GetPath();
-    std::string error;
-    if (platform::PathKindOf(folder, true) != platform::TPathKind::Directory ||
-        !platform::DesktopOpener().Open(folder, this, told, error))
-        told(false);
+    platform::OpenFolder(item->Parent()->GetPath(), this, told);
 }
 
 void TFileListerForm::DeleteClick() {

@@ -123,11 +123,7 @@ void TMainForm::ExpToolButtonClick() {
         if (!opened && self)
             self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
     };
-    const std::string path = item->GetPath();
-    std::string error;
-    if (platform::PathKindOf(path, true) != platform::TPathKind::Directory ||
-        !platform::DesktopOpener().Open(path, this, told, error))
-        told(false);
+    platform::OpenFolder(item->GetPath(), this, told);
 }
 
 // ---- delete and remove ----

@@ -1,5 +1,7 @@
 #include "platform/PQtDesktopOpen.h"
 
+#include "platform/PConsole.h"
+
 #include <QCoreApplication>
 #include <QObject>
 #include <QPointer>
@@ -113,6 +115,13 @@ TDesktopOpener& DesktopOpener() {
 
 void SetDesktopOpener(TDesktopOpener* opener) {
     gOpener = opener ? opener : &gXdgOpener;
+}
+
+void OpenFolder(const std::string& path, QObject* context, const std::function<void(bool opened)>& done) {
+    std::string error;
+    if (path.empty() || PathKindOf(path, true) != TPathKind::Directory ||
+        !DesktopOpener().Open(path, context, done, error))
+        done(false);
 }
 
 } // namespace platform

@@ -22,6 +22,11 @@ public:
                       std::string& error);
 };
 
+// Shows the folder at path in the file manager through the program's opener. done(false) comes at
+// once when path is no folder here (gone, or a path of a file written on another computer) or
+// the opener cannot start; else later, as the opener answers.
+void OpenFolder(const std::string& path, QObject* context, const std::function<void(bool opened)>& done);
+
 // The program's opener (xdg-open unless another is set); never null.
 TDesktopOpener& DesktopOpener();
 // Installs opener (not owned; it must outlive its use) or, with nullptr, the xdg-open one again.

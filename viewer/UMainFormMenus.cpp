@@ -18,7 +18,6 @@
 #include "model/UProgressForm.h"
 #include "model/UProgressManager.h"
 #include "model/UShellUtil.h"
-#include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
@@ -408,11 +407,7 @@ void TMainForm::ExpToolButtonClick() {
         if (!opened && self)
             self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
     };
-    const std::string path = item->GetPath();
-    std::string error;
-    if (path.empty() || platform::PathKindOf(path, true) != platform::TPathKind::Directory ||
-        !platform::DesktopOpener().Open(path, this, told, error))
-        told(false);
+    platform::OpenFolder(item->GetPath(), this, told);
 }
 
 } // namespace viewer

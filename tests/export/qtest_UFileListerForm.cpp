@@ -10,9 +10,9 @@
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
 #include "model/UItem.h"
-#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
+#include "../platform/FakeDesktopOpener.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -38,23 +38,6 @@ using model::TFolderItem;
 using model::TItem;
 
 namespace {
-
-// The desktop's opener: records the paths and answers later, as xdg-open does.
-class TFakeOpener : public platform::TDesktopOpener {
-public:
-    std::vector<std::string> paths;
-    bool opened = true;
-    int answered = 0;
-    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
-              std::string&) override {
-        paths.push_back(path);
-        QTimer::singleShot(0, context, [this, done] {
-            done(opened);
-            ++answered;
-        });
-        return true;
-    }
-};
 
 // The window with the user's answers given in advance.
 class TScriptedLister : public TFileListerForm {

@@ -17,9 +17,9 @@
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
-#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
+#include "../platform/FakeDesktopOpener.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,23 +57,6 @@ void WriteFile(const QString& path, int bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
-
-// The desktop's opener: records the paths and answers later, as xdg-open does.
-class TFakeOpener : public platform::TDesktopOpener {
-public:
-    std::vector<std::string> paths;
-    bool opened = true;
-    int answered = 0;
-    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
-              std::string&) override {
-        paths.push_back(path);
-        QTimer::singleShot(0, context, [this, done] {
-            done(opened);
-            ++answered;
-        });
-        return true;
-    }
-};
 
 // Takes the desktop's file URLs in place of the file manager.
 class TUrlCatcher : public QObject {

@@ -19,12 +19,12 @@
 #include "model/UIconManager.h"
 #include "model/URecordCodec.h"
 #include "model/UTypeList.h"
-#include "platform/PQtDesktopOpen.h"
 #include "platform/PQtProgram.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "viewer/UFileAssociation.h"
 #include "viewer/UMainForm.h"
+#include "../platform/FakeDesktopOpener.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,23 +46,6 @@
 using namespace viewer;
 
 namespace {
-
-// The desktop's opener: records the paths and answers later, as xdg-open does.
-class TFakeOpener : public platform::TDesktopOpener {
-public:
-    std::vector<std::string> paths;
-    bool opened = true;
-    int answered = 0;
-    bool Open(const std::string& path, QObject* context, std::function<void(bool)> done,
-              std::string&) override {
-        paths.push_back(path);
-        QTimer::singleShot(0, context, [this, done] {
-            done(opened);
-            ++answered;
-        });
-        return true;
-    }
-};
 
 const char* kTree = R"({"body":[{"t":"root","name":"r","dates":[46000.5,46000.5,46000.5],"children":[
   {"t":"drive","name":"C:","letter":"C","free":1000,"total":5000,"explored":1,"children":[
