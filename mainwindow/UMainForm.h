@@ -9,6 +9,7 @@
 #pragma once
 
 #include "mainwindow/UCommandState.h"
+#include "mainwindow/UFocusReturn.h"
 #include "mainwindow/UMainCommands.h"
 #include "mainwindow/UMainSettings.h"
 #include "mainwindow/UNetworkDrive.h"
@@ -140,19 +141,8 @@ public:
     // Gives the keyboard back to view (and the window the activation) once a command's dialogs and
     // progress windows have closed, then shows that view's commands and totals.
     void GiveFocusBack(TFocus view);
-    // Held by a command that opens dialogs or progress windows: gives the focus back to the view
-    // the command came from when the command returns.
-    class TFocusReturn {
-    public:
-        explicit TFocusReturn(TMainForm& form) : FForm(form), FView(form.Focus()) {}
-        ~TFocusReturn() { FForm.GiveFocusBack(FView); }
-        TFocusReturn(const TFocusReturn&) = delete;
-        TFocusReturn& operator=(const TFocusReturn&) = delete;
-
-    private:
-        TMainForm& FForm;
-        TFocus FView;
-    };
+    // Held by a command that opens dialogs or progress windows (see TFocusReturn).
+    using TFocusReturn = mainwindow::TFocusReturn<TMainForm>;
     [[nodiscard]] model::TFolderItem* SelectedTreeItem() const;
     [[nodiscard]] QTreeWidgetItem* FindChildNode(const model::TItem* item) const;
     // Incremental find: the first row from start on (wrapping) whose name begins with text,

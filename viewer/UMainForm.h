@@ -8,6 +8,7 @@
 // the file does.
 #pragma once
 
+#include "mainwindow/UFocusReturn.h"
 #include "viewer/UItem.h"
 #include "viewer/UViewerState.h"
 
@@ -82,19 +83,8 @@ public:
     // Gives the keyboard back to view (and the window the activation) once a command's dialogs and
     // progress windows have closed, then shows that view's commands and totals.
     void GiveFocusBack(TFocus view);
-    // Held by a command that opens dialogs or progress windows: gives the focus back to the view
-    // the command came from when the command returns.
-    class TFocusReturn {
-    public:
-        explicit TFocusReturn(TMainForm& form) : FForm(form), FView(form.Focus()) {}
-        ~TFocusReturn() { FForm.GiveFocusBack(FView); }
-        TFocusReturn(const TFocusReturn&) = delete;
-        TFocusReturn& operator=(const TFocusReturn&) = delete;
-
-    private:
-        TMainForm& FForm;
-        TFocus FView;
-    };
+    // Held by a command that opens dialogs or progress windows (see TFocusReturn).
+    using TFocusReturn = mainwindow::TFocusReturn<TMainForm>;
     [[nodiscard]] const TViewerCommands& Commands() const { return FCommands; }
     // The File Lister and analyser windows the window keeps open.
     [[nodiscard]] std::vector<QWidget*> ToolWindows() const;

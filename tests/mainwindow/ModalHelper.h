@@ -2,7 +2,12 @@
 // active modal widget (polled, so it also waits for windows opened deep inside a command).
 #pragma once
 
+#include "listing/UColumnsForm.h"
+
 #include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,4 +27,14 @@ template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 1
 inline void Shot(QWidget* w, const QString& name) {
     const QString dir = qEnvironmentVariable("TX_SHOTS");
     if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
+}
+
+// Answers the next Customize Columns dialog by hiding the second column of its current tab.
+inline void WhenColumnsAskedHideOne() {
+    WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+        listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+        tab.list->setCurrentRow(1);
+        tab.hide->click();
+        w->OKButton()->click();
+    });
 }

@@ -572,12 +572,7 @@ private slots:
         SelectRows({"a.txt"});
         QCOMPARE(FForm->StatusPanel0->text(), QString("File a.txt"));
         // A column hidden: the list is built again under the new columns.
-        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
-            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
-            tab.list->setCurrentRow(1);
-            tab.hide->click();
-            w->OKButton()->click();
-        });
+        WhenColumnsAskedHideOne();
         const int columns = FForm->ListView->ColumnCount();
         FForm->Columns1Click();
         QCOMPARE(FForm->ListView->ColumnCount(), columns - 1);

@@ -1,4 +1,5 @@
 // CRC-32 and the checksummed file stream.
+#include "../TestFiles.h"
 #include "model/UCRC32.h"
 #include "model/UCRCFileStream.h"
 
@@ -13,17 +14,10 @@
 
 using namespace model;
 namespace fs = std::filesystem;
+using txtest::ReadFile;
+using txtest::TempDir;
 
 namespace {
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "txcrc.XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    fs::path path;
-};
-
 std::uint32_t Crc(const std::string& s) {
     return ~CRC32Update(0xFFFFFFFFu, s.data(), s.size());
 }

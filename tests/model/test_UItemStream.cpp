@@ -1,5 +1,6 @@
 // The items' records: golden record streams of the marking cases, whole-file saves (complete,
 // cancelled, failed) and the read side of item tails in every format version.
+#include "../TestFiles.h"
 #include "model/UItem.h"
 #include "model/URecordCodec.h"
 #include "model/UTypeList.h"
@@ -17,6 +18,8 @@
 
 using namespace model;
 namespace fs = std::filesystem;
+using txtest::ReadFile;
+using txtest::TempDir;
 
 namespace {
 using Bytes = std::vector<unsigned char>;
@@ -168,22 +171,6 @@ Expect& FileRec(Expect& e, unsigned char kind, const std::string& name, Bytes si
 }
 
 // ---- whole-file helpers ----
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "txsave.XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-    fs::path path;
-};
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A progress window stand-in: counts steps, cancels after a number of them.
 struct Progress : TProgressSink {
     int steps = 0;

@@ -1,6 +1,7 @@
 // The explorer's save through the block compressor, on trees big enough to keep many blocks in
 // flight: the same bytes for one thread and eight, a body that zlib reads back, and a cancel or a
 // full disk in the middle that leaves no file and no thread behind.
+#include "../TestFiles.h"
 #include "model/UItem.h"
 #include "model/UParallelZlib.h"
 #include "model/URecordCodec.h"
@@ -18,6 +19,8 @@
 
 using namespace model;
 namespace fs = std::filesystem;
+using txtest::ReadFile;
+using txtest::TempDir;
 
 namespace {
 
@@ -47,23 +50,6 @@ struct BigTree {
         root.SetMarked(true);
     }
 };
-
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "txpsave.XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-    fs::path path;
-};
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string Body(TRootItem& root, unsigned threads) {
     TStringSink sink;

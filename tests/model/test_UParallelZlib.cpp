@@ -1,6 +1,7 @@
 // The block compressor: one valid zlib stream whatever the sizes, the same bytes for every number
 // of threads and every way the data is handed in, errors of the sink and of the data raised, no
 // thread left behind; the inflater that runs ahead of its reader.
+#include "../TestFiles.h"
 #include "model/UParallelZlib.h"
 #include "model/URecordCodec.h"
 
@@ -65,25 +66,7 @@ Bytes Deflate(const Bytes& data, unsigned threads, std::size_t piece = 0, int le
 
 // zlib's own inflate: the whole stream, one stream, nothing after it, its Adler-32 checked.
 Bytes Inflate(const Bytes& z) {
-    Bytes out(1 << 16);
-    z_stream s{};
-    EXPECT_EQ(inflateInit(&s), Z_OK);
-    s.next_in = const_cast<Bytef*>(z.data());
-    s.avail_in = static_cast<uInt>(z.size());
-    std::size_t used = 0;
-    int rc;
-    do {
-        if (used == out.size()) out.resize(out.size() * 2);
-        s.next_out = out.data() + used;
-        s.avail_out = static_cast<uInt>(out.size() - used);
-        rc = inflate(&s, Z_NO_FLUSH);
-        used = out.size() - s.avail_out;
-    } while (rc == Z_OK);
-    EXPECT_EQ(rc, Z_STREAM_END);
-    EXPECT_EQ(s.avail_in, 0u) << "nothing after the stream";
-    inflateEnd(&s);
-    out.resize(used);
-    return out;
+    return txtest::InflateZlib({reinterpret_cast<const char*>(z.data()), z.size()});
 }
 
 Bytes OneShot(const Bytes& data, int level = 9) {

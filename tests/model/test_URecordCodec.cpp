@@ -1,4 +1,5 @@
 // The record codec: field encodings byte by byte, the header, the reader on cut and damaged data.
+#include "../TestFiles.h"
 #include "model/UCRC32.h"
 #include "model/URecordCodec.h"
 
@@ -21,25 +22,7 @@ using Bytes = std::vector<unsigned char>;
 
 // The record bytes a writer produced: its zlib stream inflated by zlib itself.
 Bytes Inflate(const std::string& z) {
-    Bytes out(1 << 16);
-    z_stream s{};
-    EXPECT_EQ(inflateInit(&s), Z_OK);
-    s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(z.data()));
-    s.avail_in = static_cast<uInt>(z.size());
-    size_t used = 0;
-    int rc;
-    do {
-        if (used == out.size()) out.resize(out.size() * 2);
-        s.next_out = out.data() + used;
-        s.avail_out = static_cast<uInt>(out.size() - used);
-        rc = inflate(&s, Z_NO_FLUSH);
-        used = out.size() - s.avail_out;
-    } while (rc == Z_OK);
-    EXPECT_EQ(rc, Z_STREAM_END);
-    EXPECT_EQ(s.avail_in, 0u) << "one complete zlib stream, nothing after it";
-    inflateEnd(&s);
-    out.resize(used);
-    return out;
+    return txtest::InflateZlib(z);
 }
 
 template <typename F> Bytes Encode(F write) {

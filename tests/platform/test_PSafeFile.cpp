@@ -1,4 +1,5 @@
 // Safe replacement of a file: the target changes only on a complete commit.
+#include "../TestFiles.h"
 #include "platform/PSafeFile.h"
 
 #include <gtest/gtest.h>
@@ -15,24 +16,10 @@
 
 using namespace platform;
 namespace fs = std::filesystem;
+using txtest::ReadFile;
+using txtest::TempDir;
 
 namespace {
-struct TempDir {
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "txsafe.XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-    fs::path path;
-};
-
-std::string ReadFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 void WriteFile(const fs::path& p, const std::string& s) {
     std::ofstream(p, std::ios::binary) << s;
 }

@@ -282,12 +282,7 @@ private slots:
                                                            QItemSelectionModel::ClearAndSelect |
                                                                QItemSelectionModel::Rows);
         QCOMPARE(FForm->StatusPanel0->text(), QString("File z.txt"));
-        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
-            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
-            tab.list->setCurrentRow(1);
-            tab.hide->click();
-            w->OKButton()->click();
-        });
+        WhenColumnsAskedHideOne();
         const int columns = FForm->ListView->ColumnCount();
         FForm->Columns1Click();
         QCOMPARE(FForm->ListView->ColumnCount(), columns - 1);
