@@ -76,6 +76,12 @@ public:
         return !WindowCancelled();
     }
 
+    // A folder is still being read on another thread: the window stays alive and can be cancelled.
+    bool Waiting() override {
+        PumpWindow();
+        return !WindowCancelled();
+    }
+
 private:
     // Most files of a folder share a few extensions: remember the last one.
     int TypeIndexOf(std::string_view name) {

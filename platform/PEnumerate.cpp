@@ -1,5 +1,7 @@
 #include "platform/PEnumerate.h"
 
+#include "platform/PWalkCore.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -77,12 +79,15 @@ std::uint32_t AttributesOf(std::string_view name, std::uint32_t mode, bool compr
     return a;
 }
 
+namespace walk {
+
 namespace {
 
 constexpr unsigned kStatxMask =
     STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
 constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
-constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+
+} // namespace
 
 // Pseudo file systems a walk never reads, by their statfs magic.
 bool IsPseudoMagic(long type) {
@@ -99,21 +104,6 @@ bool IsPseudoMagic(long type) {
     return std::find(std::begin(kMagic), std::end(kMagic), t) != std::end(kMagic);
 }
 
-bool IsDotName(const char* n) {
-    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
-}
-
-// One entry as read, kept whole when a folder is read into memory.
-struct TRawEntry {
-    enum Kind : std::uint8_t { Dot, File, Folder, Gone } kind = Gone;
-    bool mountRoot = false;
-    std::uint32_t devMajor = 0, devMinor = 0;
-    std::uint64_t inode = 0;
-    TEntry entry; // entry.name points into name below (or into the dirent)
-    std::string name;
-};
-
-// One statx of name in the open folder dirFd, converted.
 void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& raw) {
     struct statx sx {};
     if (statx(dirFd, name, kStatxFlags, kStatxMask, &sx) != 0) {
@@ -142,40 +132,22 @@ void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& r
         (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
-class TWalker {
-public:
-    TWalker(TWalkVisitor& visitor) : FVisitor(visitor), FDates(std::make_unique<TLocalDateCache>()) {}
-    TWalkResult Run(const std::string& start);
-
-private:
-    struct Level {
-        int fd = -1;
-        DIR* dir = nullptr;
-        std::size_t pathLength = 0; // length of FPath up to and including this folder's "/"
-        std::uint64_t count = 0;
-        std::uint64_t inode = 0;
-        bool buffered = false;
-        std::vector<TRawEntry> entries;
-        std::size_t next = 0;
-    };
-
-    bool Read(Level& level, TRawEntry& raw);
-    void Fill(int dirFd, const char* name, TRawEntry& raw) { StatEntry(dirFd, name, *FDates, raw); }
-    bool OpenChild(std::uint64_t inode);
-    void CloseLevel(Level& level);
-    // The deepest level is done: its parent takes back a descriptor (through "..") when it gave
-    // its own away, then the level goes.
-    void PopLevel();
-    bool AfterEntry() { return FVisitor.AfterEntry(++FLevels.back().count); }
-    TWalkResult Stop();
-
-    TWalkVisitor& FVisitor;
-    std::unique_ptr<TLocalDateCache> FDates;
-    std::vector<Level> FLevels;
-    std::unordered_set<std::uint64_t> FAncestors; // inodes of the open levels: one look-up per folder
-    std::string FPath;
-    std::uint32_t FDevMajor = 0, FDevMinor = 0;
-};
+TStart OpenStart(const std::string& path) {
+    TStart start;
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return start;
+    struct statx sx {};
+    struct statfs sf {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || fstatfs(fd, &sf) != 0 ||
+        IsPseudoMagic(sf.f_type)) {
+        close(fd);
+        return start;
+    }
+    start.fd = fd;
+    start.device = {sx.stx_dev_major, sx.stx_dev_minor};
+    start.inode = sx.stx_ino;
+    return start;
+}
 
 // The next entry of the folder; false at its end.
 bool TWalker::Read(Level& level, TRawEntry& raw) {
@@ -254,7 +226,7 @@ void TWalker::PopLevel() {
                 openat(done.fd, "..", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
             struct statx sx {};
             if (fd >= 0 && statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0 && sx.stx_ino == parent.inode &&
-                sx.stx_dev_major == FDevMajor && sx.stx_dev_minor == FDevMinor)
+                TDevice{sx.stx_dev_major, sx.stx_dev_minor} == FDevice)
                 parent.fd = fd;
             else if (fd >= 0)
                 close(fd);
@@ -276,34 +248,42 @@ TWalkResult TWalker::Stop() {
 }
 
 TWalkResult TWalker::Run(const std::string& start) {
-    FPath = start;
-    if (FPath.empty() || FPath.back() != '/') FPath += '/';
-    if (!FVisitor.FolderBegin(FPath)) {
+    std::string path = start;
+    if (path.empty() || path.back() != '/') path += '/';
+    if (!FVisitor.FolderBegin(path)) {
         FVisitor.FolderEnd(true);
         return TWalkResult::Stopped;
     }
-    const int fd = open(FPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    struct statx sx {};
-    struct statfs sf {};
-    DIR* dir = nullptr;
-    if (fd >= 0 && statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) == 0 && fstatfs(fd, &sf) == 0 &&
-        !IsPseudoMagic(sf.f_type))
-        dir = fdopendir(fd);
-    if (!dir) {
-        if (fd >= 0) close(fd);
+    const TStart opened = OpenStart(path);
+    if (opened.fd < 0) {
         FVisitor.FolderEnd(false);
         return TWalkResult::Completed;
     }
-    FDevMajor = sx.stx_dev_major;
-    FDevMinor = sx.stx_dev_minor;
+    return RunFrom(opened.fd, path, opened.device, opened.inode, {});
+}
+
+TWalkResult TWalker::RunFrom(int fd, const std::string& path, TDevice device, std::uint64_t inode,
+                             const std::unordered_set<std::uint64_t>& ancestors) {
+    FPath = path;
+    FDevice = device;
+    FAncestors = ancestors;
+    DIR* dir = fdopendir(fd);
+    if (!dir) {
+        close(fd);
+        FVisitor.FolderEnd(false);
+        return TWalkResult::Completed;
+    }
     Level root;
     root.fd = fd;
     root.dir = dir;
     root.pathLength = FPath.size();
-    root.inode = sx.stx_ino;
+    root.inode = inode;
     FAncestors.insert(root.inode);
     FLevels.push_back(std::move(root));
+    return Loop();
+}
 
+TWalkResult TWalker::Loop() {
     TRawEntry raw;
     while (true) {
         if (!Read(FLevels.back(), raw)) {
@@ -333,7 +313,7 @@ TWalkResult TWalker::Run(const std::string& start) {
             FVisitor.FolderEnd(true);
             return Stop();
         }
-        const bool enter = raw.devMajor == FDevMajor && raw.devMinor == FDevMinor && !raw.mountRoot &&
+        const bool enter = TDevice{raw.devMajor, raw.devMinor} == FDevice && !raw.mountRoot &&
                            FAncestors.count(raw.inode) == 0; // not an ancestor again
         if (!enter || !OpenChild(raw.inode)) {
             FVisitor.FolderEnd(false);
@@ -343,11 +323,7 @@ TWalkResult TWalker::Run(const std::string& start) {
     }
 }
 
-} // namespace
-
-TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) {
-    return TWalker(visitor).Run(path);
-}
+} // namespace walk
 
 bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<void(const TEntry&)>& entry) {
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
@@ -358,12 +334,13 @@ bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<v
         return false;
     }
     TLocalDateCache dates;
-    TRawEntry raw;
+    walk::TRawEntry raw;
     for (const dirent* d; (d = readdir(dir));) {
-        if (IsDotName(d->d_name)) continue;
+        if (walk::IsDotName(d->d_name)) continue;
         if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN) continue;
-        StatEntry(fd, d->d_name, dates, raw);
-        if (raw.kind == TRawEntry::Gone || (foldersOnly && raw.kind != TRawEntry::Folder)) continue;
+        walk::StatEntry(fd, d->d_name, dates, raw);
+        if (raw.kind == walk::TRawEntry::Gone || (foldersOnly && raw.kind != walk::TRawEntry::Folder))
+            continue;
         entry(raw.entry);
     }
     closedir(dir);

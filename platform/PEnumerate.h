@@ -11,6 +11,10 @@
 // (one component, whatever the depth) and keeps a bounded number of folders open: below
 // kOpenLevels levels a folder's entries are read into memory and its parent gives its descriptor
 // back, to take one again through ".." (checked to be the same folder) when the child is done.
+//
+// Several threads read folders ahead of the visitor (a bounded window of them, nearest first in
+// walk order), so that a cold disk or a network share has many requests in flight; the visitor
+// still sees one depth-first walk.
 #pragma once
 
 #include "platform/PDates.h"
@@ -82,13 +86,30 @@ public:
     // After each entry of a folder, "." and ".." included, with the number of entries counted in
     // that folder so far (1 after the first). Returning false stops the walk.
     virtual bool AfterEntry(std::uint64_t count) { return true; }
+    // While the walk waits for a folder that another thread is still reading, about every 50 ms.
+    // Returning false stops the walk.
+    virtual bool Waiting() { return true; }
 };
 
 enum class TWalkResult { Completed, Stopped };
 
 // Walks the tree at path (a folder; a trailing "/" is optional). A start folder that cannot be
-// opened, or that lies on a pseudo file system, is read as empty.
+// opened, or that lies on a pseudo file system, is read as empty. The visitor is called on this
+// thread only, in the order given above, whatever the number of threads that read the folders:
+// the calls are the same as those of a walk on one thread.
 TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor);
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned threads);
+
+// The threads that read folders for a walk of path: the processors (at most 8); 2 when the folder
+// lies on a rotational disk, where more requests in flight only move the heads about.
+[[nodiscard]] unsigned WalkThreads(const std::string& path);
+[[nodiscard]] unsigned WalkThreadsFor(bool rotational, unsigned processors);
+// Replaces WalkThreads for every walk (0 gives the default back): for tests and benchmarks.
+void SetWalkThreads(unsigned threads);
+
+// Below this many levels from its start a walk reads folders on several threads; deeper, one
+// thread walks on (few trees are this deep, and the descriptors it holds stay bounded).
+inline constexpr int kParallelLevels = 32;
 
 // Below this many open levels a walk reads a folder whole before going deeper.
 inline constexpr int kOpenLevels = 64;

@@ -5,7 +5,6 @@
 #include "platform/PEnumerate.h"
 #include "platform/PFileStream.h"
 #include "platform/PMounts.h"
-#include "scanner/UWalkPipe.h"
 
 #include <exception>
 
@@ -46,7 +45,6 @@ public:
     }
     bool AfterEntry(std::uint64_t) override { return !FError; }
 
-    [[nodiscard]] bool Failed() const { return FError != nullptr; }
     void RaiseAnyError() const {
         if (FError) std::rethrow_exception(FError);
     }
@@ -69,8 +67,8 @@ private:
 
 void ScanFolder(model::TRecordWriter& out, const std::string& path) {
     TRecordVisitor visitor(out);
-    // The walk's system calls run beside the encoding and compression done here.
-    PipeWalk(path, visitor, [&] { return visitor.Failed(); });
+    // Other threads read the folders while this one encodes what they read.
+    platform::WalkTree(path, visitor);
     visitor.RaiseAnyError();
 }
 

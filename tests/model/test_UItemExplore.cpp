@@ -2,6 +2,7 @@
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UTypeList.h"
+#include "platform/PEnumerate.h"
 #include "platform/PMounts.h"
 
 #include "tests/FixtureTree.h"
@@ -104,6 +105,47 @@ TEST(Explore, TotalsCountsAndDatesAgreeWithFind) {
     EXPECT_EQ(items["special/fifo"]->Attributes(), kAttrSystem);
     EXPECT_EQ(items["empty/"]->Attributes() & kAttrDirectory, kAttrDirectory);
     EXPECT_NE(item.Created(), 0.0); // a manual exploration is dated when it runs
+}
+
+TEST(Explore, FoldersReadOnOneThreadOrEightMakeTheSameTree) {
+    TTempDir t;
+    txtest::MakeFixtureTree(t);
+    for (int i = 0; i < 40; ++i)
+        for (const char* sub : {"", "/x", "/x/y"}) {
+            t.Folder("many" + std::to_string(i) + sub);
+            t.File("many" + std::to_string(i) + sub + "/f" + std::to_string(i % 7) + ".txt", i);
+        }
+    struct TRestore {
+        ~TRestore() { platform::SetWalkThreads(0); }
+    } restore;
+    {
+        TManualItem warm(t.Path(), kKindFixed, nullptr); // a first read of a folder moves its access time
+        ASSERT_TRUE(warm.Explore());
+    }
+    // Every item with what it holds, depth-first in the children's order.
+    std::string trees[2];
+    for (unsigned threads : {1u, 8u}) {
+        platform::SetWalkThreads(threads);
+        TManualItem item(t.Path(), kKindFixed, nullptr);
+        ASSERT_TRUE(item.Explore());
+        std::string& out = trees[threads == 8];
+        std::vector<std::pair<const TItem*, int>> stack{{&item, 0}};
+        while (!stack.empty()) {
+            const auto [i, depth] = stack.back();
+            stack.pop_back();
+            char line[160];
+            std::snprintf(line, sizeof line, " %lld %lld %u %.9f %.9f %d\n",
+                          static_cast<long long>(i->GetSize()), static_cast<long long>(i->GetFileCount()),
+                          i->Attributes(), i->Modified(), i->Accessed(), depth);
+            out += i->NameString() + line;
+            if (!i->IsFolder()) continue;
+            const auto* folder = static_cast<const TFolderItem*>(i);
+            for (int c = folder->ChildCount() - 1; c >= 0; --c)
+                stack.emplace_back(folder->Child(c), depth + 1);
+        }
+    }
+    EXPECT_GT(trees[0].size(), 3000u);
+    EXPECT_TRUE(trees[0] == trees[1]);
 }
 
 TEST(Explore, ChildrenAreSortedFoldersFirstAndTyped) {

@@ -1,6 +1,7 @@
-// txscan's walk feeding the block compressor: the same bytes for one compressing thread and eight
-// on a tree of many blocks, and the records read back whole.
+// txscan's walk feeding the block compressor: the same bytes for one thread and eight, reading
+// folders or compressing, on a tree of many blocks, and the records read back whole.
 #include "model/URecordCodec.h"
+#include "platform/PEnumerate.h"
 #include "scanner/UScan.h"
 
 #include <gtest/gtest.h>
@@ -76,4 +77,17 @@ TEST_F(ScanThreads, OneThreadAndEightWriteTheSameBytes) {
     EXPECT_TRUE(in.AtEnd());
     EXPECT_EQ(files, 30 * 300);
     EXPECT_EQ(folders, 30);
+}
+
+TEST_F(ScanThreads, FoldersReadOnOneThreadOrEightWriteTheSameBytes) {
+    struct TRestore {
+        ~TRestore() { platform::SetWalkThreads(0); }
+    } restore;
+    Scanned(top, 8);
+    for (unsigned compressors : {1u, 8u}) {
+        platform::SetWalkThreads(1);
+        const std::string one = Scanned(top, compressors);
+        platform::SetWalkThreads(8);
+        EXPECT_TRUE(Scanned(top, compressors) == one) << compressors << " compressing threads";
+    }
 }

@@ -1,0 +1,591 @@
+// The walk with folders read on several threads. Reader threads open folders, list them and statx
+// their entries, nearest first in walk order and a bounded window ahead; the walking thread hands
+// each folder's entries to the visitor in the order the folder gave them, as the walk on one thread
+// does, reading a folder itself whenever no reader has taken it yet (so it never waits for what no
+// one reads). Below kParallelLevels the walking thread goes on alone with the one-thread walker.
+#include "platform/PEnumerate.h"
+#include "platform/PProcessors.h"
+#include "platform/PWalkCore.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace platform {
+
+namespace {
+
+using walk::TDevice;
+using walk::TRawEntry;
+
+std::atomic<unsigned> gWalkThreads{0};
+
+// One entry as a reader saw it; its name lives in its chunk's name block.
+struct TReadEntry {
+    TEntry entry; // name set when it is handed over
+    std::uint64_t inode = 0;
+    std::uint32_t nameOffset = 0;
+    std::uint32_t nameLength = 0;
+    TRawEntry::Kind kind = TRawEntry::Gone;
+    bool enter = false; // a folder the walk goes into
+};
+
+// The entries of one listing call.
+struct TChunk {
+    std::vector<TReadEntry> entries;
+    std::string names;
+};
+
+// A subfolder not opened yet: its index among its folder's entries, inode and name.
+struct TSub {
+    std::uint64_t index = 0;
+    std::uint64_t inode = 0;
+    std::string name;
+};
+
+struct TNode {
+    TNode* parent = nullptr;
+    std::vector<std::uint64_t> place; // entry indices from the start folder down: its walk order
+    std::uint64_t inode = 0;
+    int fd = -1;
+    int fdUsers = 0;     // subfolders being opened through fd right now
+    bool keepFd = false; // its subfolders lie below the parallel levels: the walking thread opens them
+    enum Reader : std::uint8_t { Nobody, Reader, Walker } reader = Nobody;
+    bool done = false;                          // every entry read, or the folder could not be opened
+    std::uint64_t read = 0;                     // entries read so far
+    std::deque<std::unique_ptr<TChunk>> chunks; // read, not handed over
+    std::deque<TSub> subs;                      // to open, in order
+    std::deque<std::pair<std::uint64_t, std::unique_ptr<TNode>>> opened; // opened, in order
+
+    ~TNode() {
+        if (fd >= 0) close(fd);
+    }
+    [[nodiscard]] std::size_t Level() const { return place.size(); }
+};
+
+// Orders folders with subfolders to open by the place of the next one in walk order.
+struct TNextSubFirst {
+    bool operator()(const TNode* a, const TNode* b) const {
+        const std::size_t n = std::min(a->place.size(), b->place.size());
+        for (std::size_t i = 0; i < n; ++i)
+            if (a->place[i] != b->place[i]) return a->place[i] < b->place[i];
+        const std::uint64_t na = a->place.size() > n ? a->place[n] : a->subs.front().index;
+        const std::uint64_t nb = b->place.size() > n ? b->place[n] : b->subs.front().index;
+        if (na != nb) return na < nb;
+        // One place is a prefix of the other up to the next subfolder: the shallower first.
+        return a->place.size() < b->place.size();
+    }
+};
+
+// Entries read ahead of the visitor at most (a folder being read may pass it by one listing call
+// per reader), and the descriptors readers may hold.
+constexpr std::size_t kWindow = 32768;
+constexpr std::size_t kListingBytes = 16384;
+
+int DescriptorBudget() {
+    rlimit limit{};
+    std::uint64_t soft = 1024;
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) soft = limit.rlim_cur;
+    return static_cast<int>(std::clamp<std::uint64_t>(soft / 4, 16, 256));
+}
+
+class TParallelWalk {
+public:
+    TParallelWalk(TWalkVisitor& visitor, unsigned threads)
+        : FVisitor(visitor), FThreads(threads), FMaxFds(DescriptorBudget()) {}
+    ~TParallelWalk() { EndReaders(); }
+
+    TWalkResult Run(const std::string& start);
+
+private:
+    struct TFrame {
+        std::unique_ptr<TNode> node;
+        std::size_t pathLength = 0;
+        std::uint64_t count = 0; // entries counted for AfterEntry
+        std::uint64_t index = 0; // index of the next entry among the folder's entries
+        std::unique_ptr<TChunk> chunk;
+        std::size_t next = 0;
+    };
+
+    // Reader threads.
+    void ReaderLoop();
+    void EndReaders();
+    // Lists the next entries of node (open, read by this thread only): false when it has no more.
+    bool ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<char>& buffer, TChunk& chunk,
+                   std::vector<TSub>& subs);
+    // Under the lock: the listed entries join node; wakes who waits for them.
+    void Publish(TNode& node, std::unique_ptr<TChunk> chunk, std::vector<TSub>& subs, bool end);
+    // Under the lock: the next subfolder of parent becomes a node being opened (its name given),
+    // made of spare (allocated before the lock was taken: nothing is allocated under it).
+    TNode* Claim(TNode& parent, std::string& name, std::unique_ptr<TNode>& spare);
+    static std::unique_ptr<TNode> Spare() {
+        auto node = std::make_unique<TNode>();
+        node->place.reserve(kParallelLevels);
+        return node;
+    }
+    // Opens a claimed node through its parent's descriptor, the lock not held on entry or exit.
+    void OpenClaimed(TNode& node, const std::string& name);
+    // Under the lock: closes node's descriptor once nothing needs it.
+    void ReleaseFd(TNode& node);
+    void CloseFd(TNode& node);
+    // Under the lock: the walking thread looks again if it waits for entries.
+    void WakeWalker() {
+        if (FWalkerWaits) FReady.notify_one();
+    }
+    [[nodiscard]] bool IsAbove(const TNode& node, std::uint64_t inode) const;
+
+    // The walking thread.
+    enum class TNext { Chunk, End, Stop };
+    // The next chunk of the frame's folder.
+    TNext NextChunk(TFrame& frame);
+    TWalkResult Loop();
+    bool AfterEntry() { return FVisitor.AfterEntry(++FFrames.back().count); }
+    // The child node for the subfolder at index of node.
+    std::unique_ptr<TNode> TakeChild(TNode& node, std::uint64_t index);
+    TWalkResult WalkDeep(TFrame& frame, const TReadEntry& e, const std::string& path);
+    void PushFrame(std::unique_ptr<TNode> node) {
+        FAncestors.insert(node->inode);
+        TFrame& frame = FFrames.emplace_back();
+        frame.node = std::move(node);
+        frame.pathLength = FPath.size();
+    }
+    void PopFrame();
+    TWalkResult Stop();
+
+    TWalkVisitor& FVisitor;
+    const unsigned FThreads;
+    const int FMaxFds;
+    TDevice FDevice;
+
+    std::mutex FMutex;
+    std::condition_variable FWork;          // readers wait for folders to read
+    std::condition_variable FReady;         // the walking thread waits for entries
+    std::set<TNode*, TNextSubFirst> FTasks; // folders with subfolders to open
+    std::size_t FBuffered = 0;              // entries (and opened folders) read ahead, not handed over
+    int FOpenFds = 0;
+    bool FStop = false;
+    bool FWalkerWaits = false;
+    std::atomic<bool> FStopping{false}; // read without the lock between entries
+    std::exception_ptr FError;
+    std::vector<std::thread> FReaders;
+
+    std::vector<TFrame> FFrames;
+    std::unordered_set<std::uint64_t> FAncestors; // inodes of the frames' folders
+    std::string FPath;
+    std::unique_ptr<TLocalDateCache> FDates = std::make_unique<TLocalDateCache>();
+    std::vector<char> FBuffer = std::vector<char>(kListingBytes);
+};
+
+bool TParallelWalk::IsAbove(const TNode& node, std::uint64_t inode) const {
+    for (const TNode* n = &node; n; n = n->parent)
+        if (n->inode == inode) return true;
+    return false;
+}
+
+bool TParallelWalk::ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<char>& buffer, TChunk& chunk,
+                              std::vector<TSub>& subs) {
+    const long got = getdents64(node.fd, buffer.data(), buffer.size());
+    if (got <= 0) return false; // the end, or an error that ends the folder as readdir would
+    const bool parallelBelow = node.Level() + 1 < static_cast<std::size_t>(kParallelLevels);
+    TRawEntry raw;
+    for (long at = 0; at < got;) {
+        const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
+        at += d->d_reclen;
+        TReadEntry& e = chunk.entries.emplace_back();
+        if (walk::IsDotName(d->d_name)) {
+            e.kind = TRawEntry::Dot;
+            continue;
+        }
+        if (FStopping.load(std::memory_order_relaxed)) {
+            e.kind = TRawEntry::Gone; // never handed over
+            continue;
+        }
+        walk::StatEntry(node.fd, d->d_name, dates, raw);
+        e.kind = raw.kind;
+        if (raw.kind == TRawEntry::Gone) continue;
+        e.entry = raw.entry;
+        e.entry.name = {};
+        e.inode = raw.inode;
+        e.nameOffset = static_cast<std::uint32_t>(chunk.names.size());
+        e.nameLength = static_cast<std::uint32_t>(raw.entry.name.size());
+        chunk.names.append(raw.entry.name);
+        if (raw.kind == TRawEntry::Folder) {
+            // The rules of the one-thread walk: one file system, no mount point, no ancestor again.
+            e.enter =
+                TDevice{raw.devMajor, raw.devMinor} == FDevice && !raw.mountRoot && !IsAbove(node, raw.inode);
+            if (e.enter && parallelBelow)
+                subs.push_back(
+                    {node.read + chunk.entries.size() - 1, raw.inode, std::string(raw.entry.name)});
+        }
+    }
+    return true;
+}
+
+void TParallelWalk::Publish(TNode& node, std::unique_ptr<TChunk> chunk, std::vector<TSub>& subs, bool end) {
+    if (chunk && !chunk->entries.empty()) {
+        node.read += chunk->entries.size();
+        FBuffered += chunk->entries.size();
+        node.chunks.push_back(std::move(chunk));
+    }
+    if (!subs.empty()) {
+        const std::size_t added = subs.size();
+        const bool had = !node.subs.empty();
+        for (TSub& s : subs)
+            node.subs.push_back(std::move(s));
+        subs.clear();
+        if (!had) FTasks.insert(&node);
+        for (std::size_t i = 0; i < std::min<std::size_t>(added, FThreads); ++i)
+            FWork.notify_one();
+    }
+    if (end) {
+        node.done = true;
+        ReleaseFd(node);
+    }
+    WakeWalker();
+}
+
+TNode* TParallelWalk::Claim(TNode& parent, std::string& name, std::unique_ptr<TNode>& spare) {
+    FTasks.erase(&parent);
+    TSub sub = std::move(parent.subs.front());
+    parent.subs.pop_front();
+    if (!parent.subs.empty()) FTasks.insert(&parent);
+    std::unique_ptr<TNode> child = std::move(spare);
+    child->parent = &parent;
+    child->place.assign(parent.place.begin(), parent.place.end());
+    child->place.push_back(sub.index);
+    child->inode = sub.inode;
+    child->keepFd = child->Level() + 1 >= static_cast<std::size_t>(kParallelLevels);
+    ++parent.fdUsers;
+    ++FOpenFds; // reserved for the child
+    ++FBuffered;
+    name = std::move(sub.name);
+    TNode* result = child.get();
+    parent.opened.emplace_back(sub.index, std::move(child));
+    return result;
+}
+
+void TParallelWalk::OpenClaimed(TNode& node, const std::string& name) {
+    const int fd = openat(node.parent->fd, name.c_str(), walk::kOpenFlags);
+    std::lock_guard lock(FMutex);
+    --node.parent->fdUsers;
+    ReleaseFd(*node.parent);
+    node.fd = fd;
+    if (fd < 0) {
+        --FOpenFds;
+        node.done = true; // not readable: an empty folder
+    }
+}
+
+void TParallelWalk::CloseFd(TNode& node) {
+    if (node.fd < 0) return;
+    close(node.fd);
+    node.fd = -1;
+    if (FOpenFds-- == FMaxFds) FWork.notify_all();
+}
+
+void TParallelWalk::ReleaseFd(TNode& node) {
+    if (node.done && node.subs.empty() && node.fdUsers == 0 && !node.keepFd && node.reader == TNode::Nobody)
+        CloseFd(node);
+}
+
+void TParallelWalk::ReaderLoop() {
+    try {
+        auto dates = std::make_unique<TLocalDateCache>();
+        std::vector<char> buffer(kListingBytes);
+        std::vector<TSub> subs;
+        std::unique_ptr<TNode> spare = Spare();
+        auto chunk = std::make_unique<TChunk>();
+        std::unique_lock lock(FMutex);
+        while (true) {
+            FWork.wait(lock, [&] {
+                return FStop || (!FTasks.empty() && FBuffered < kWindow && FOpenFds < FMaxFds);
+            });
+            if (FStop) return;
+            std::string name;
+            TNode& node = *Claim(**FTasks.begin(), name, spare);
+            node.reader = TNode::Reader;
+            lock.unlock();
+            spare = Spare();
+            // Opened and listed once before the lock is taken again: most folders are small, and
+            // one taking of the lock per folder keeps the readers from queueing at it.
+            // The node's descriptor is nobody else's business until its entries are published.
+            node.fd = openat(node.parent->fd, name.c_str(), walk::kOpenFlags);
+            if (!chunk) chunk = std::make_unique<TChunk>();
+            bool more = node.fd >= 0 && ReadChunk(node, *dates, buffer, *chunk, subs);
+            lock.lock();
+            --node.parent->fdUsers;
+            ReleaseFd(*node.parent);
+            if (node.fd < 0) {
+                --FOpenFds;
+                node.done = true; // not readable: an empty folder
+            } else {
+                Publish(node, std::move(chunk), subs, !more);
+                // A folder bigger than the window is left for the walking thread to go on with.
+                while (more && !FStop && FBuffered < kWindow) {
+                    lock.unlock();
+                    chunk = std::make_unique<TChunk>();
+                    more = ReadChunk(node, *dates, buffer, *chunk, subs);
+                    lock.lock();
+                    Publish(node, std::move(chunk), subs, !more);
+                }
+            }
+            node.reader = TNode::Nobody;
+            ReleaseFd(node);
+            WakeWalker();
+        }
+    } catch (...) {
+        std::lock_guard lock(FMutex);
+        if (!FError) FError = std::current_exception();
+        FStop = true;
+        FStopping = true;
+        FReady.notify_all();
+        FWork.notify_all();
+    }
+}
+
+void TParallelWalk::EndReaders() {
+    {
+        std::lock_guard lock(FMutex);
+        FStop = true;
+        FStopping = true;
+    }
+    FWork.notify_all();
+    for (std::thread& t : FReaders)
+        t.join();
+    FReaders.clear();
+}
+
+TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
+    TNode& node = *frame.node;
+    std::unique_lock lock(FMutex);
+    while (true) {
+        if (FError) std::rethrow_exception(FError);
+        if (!node.chunks.empty()) {
+            frame.chunk = std::move(node.chunks.front());
+            node.chunks.pop_front();
+            const std::size_t n = frame.chunk->entries.size();
+            if (FBuffered >= kWindow && FBuffered - n < kWindow) FWork.notify_all();
+            FBuffered -= n;
+            frame.next = 0;
+            return TNext::Chunk;
+        }
+        if (node.done) return TNext::End;
+        if (node.reader == TNode::Nobody) {
+            // No reader has it (or one left it to this thread): this thread lists it.
+            node.reader = TNode::Walker;
+            lock.unlock();
+            auto chunk = std::make_unique<TChunk>();
+            std::vector<TSub> subs;
+            bool more = false;
+            try {
+                more = ReadChunk(node, *FDates, FBuffer, *chunk, subs);
+            } catch (...) {
+                lock.lock();
+                node.reader = TNode::Nobody;
+                throw;
+            }
+            lock.lock();
+            node.reader = TNode::Nobody;
+            Publish(node, std::move(chunk), subs, !more);
+            continue;
+        }
+        FWalkerWaits = true;
+        const std::cv_status waited = FReady.wait_for(lock, std::chrono::milliseconds(50));
+        FWalkerWaits = false;
+        if (waited == std::cv_status::timeout) {
+            lock.unlock();
+            const bool go = FVisitor.Waiting();
+            lock.lock();
+            if (!go) return TNext::Stop;
+        }
+    }
+}
+
+std::unique_ptr<TNode> TParallelWalk::TakeChild(TNode& node, std::uint64_t index) {
+    std::unique_ptr<TNode> spare = Spare();
+    std::unique_lock lock(FMutex);
+    if (node.opened.empty() || node.opened.front().first != index) {
+        // No reader has come to it yet: this thread opens it.
+        if (node.subs.empty() || node.subs.front().index != index) return nullptr;
+        std::string name;
+        TNode* claimed = Claim(node, name, spare);
+        lock.unlock();
+        OpenClaimed(*claimed, name);
+        lock.lock();
+    }
+    std::unique_ptr<TNode> child = std::move(node.opened.front().second);
+    node.opened.pop_front();
+    --FBuffered;
+    return child;
+}
+
+TWalkResult TParallelWalk::WalkDeep(TFrame& frame, const TReadEntry& e, const std::string& path) {
+    const std::string name(e.entry.name);
+    const int fd = openat(frame.node->fd, name.c_str(), walk::kOpenFlags);
+    if (fd < 0) {
+        FVisitor.FolderEnd(false);
+        return TWalkResult::Completed;
+    }
+    return walk::TWalker(FVisitor).RunFrom(fd, path, FDevice, e.inode, FAncestors);
+}
+
+void TParallelWalk::PopFrame() {
+    std::unique_ptr<TNode> node = std::move(FFrames.back().node);
+    FAncestors.erase(node->inode);
+    FFrames.pop_back();
+    std::lock_guard lock(FMutex);
+    FTasks.erase(node.get());
+    CloseFd(*node);
+}
+
+TWalkResult TParallelWalk::Stop() {
+    EndReaders();
+    while (!FFrames.empty()) {
+        PopFrame();
+        FVisitor.FolderEnd(true);
+    }
+    return TWalkResult::Stopped;
+}
+
+TWalkResult TParallelWalk::Run(const std::string& start) {
+    FPath = start;
+    if (FPath.empty() || FPath.back() != '/') FPath += '/';
+    if (!FVisitor.FolderBegin(FPath)) {
+        FVisitor.FolderEnd(true);
+        return TWalkResult::Stopped;
+    }
+    const walk::TStart opened = walk::OpenStart(FPath);
+    if (opened.fd < 0) {
+        FVisitor.FolderEnd(false);
+        return TWalkResult::Completed;
+    }
+    FDevice = opened.device;
+    auto root = std::make_unique<TNode>();
+    root->fd = opened.fd;
+    root->inode = opened.inode;
+    root->keepFd = kParallelLevels <= 1;
+    FOpenFds = 1;
+    PushFrame(std::move(root));
+    for (unsigned i = 0; i < FThreads; ++i)
+        FReaders.emplace_back([this] { ReaderLoop(); });
+    return Loop();
+}
+
+TWalkResult TParallelWalk::Loop() {
+    while (true) {
+        TFrame& frame = FFrames.back();
+        if (!frame.chunk || frame.next >= frame.chunk->entries.size()) {
+            const TNext next = NextChunk(frame);
+            if (next == TNext::Stop) return Stop();
+            if (next == TNext::End) {
+                PopFrame();
+                FVisitor.FolderEnd(false);
+                if (FFrames.empty()) {
+                    EndReaders();
+                    return TWalkResult::Completed;
+                }
+                FPath.resize(FFrames.back().pathLength);
+                if (!AfterEntry()) return Stop(); // the subfolder was one entry of its parent
+            }
+            continue;
+        }
+        TReadEntry& e = frame.chunk->entries[frame.next++];
+        const std::uint64_t index = frame.index++;
+        switch (e.kind) {
+        case TRawEntry::Dot:
+        case TRawEntry::Gone:
+            if (!AfterEntry()) return Stop();
+            continue;
+        case TRawEntry::File:
+            e.entry.name = std::string_view(frame.chunk->names).substr(e.nameOffset, e.nameLength);
+            FVisitor.File(e.entry);
+            if (!AfterEntry()) return Stop();
+            continue;
+        case TRawEntry::Folder:
+            break;
+        }
+        e.entry.name = std::string_view(frame.chunk->names).substr(e.nameOffset, e.nameLength);
+        FVisitor.Folder(e.entry);
+        FPath.append(e.entry.name);
+        FPath += '/';
+        if (!FVisitor.FolderBegin(FPath)) {
+            FVisitor.FolderEnd(true);
+            return Stop();
+        }
+        std::unique_ptr<TNode> child;
+        if (e.enter && frame.node->Level() + 1 >= static_cast<std::size_t>(kParallelLevels)) {
+            if (WalkDeep(frame, e, FPath) == TWalkResult::Stopped) return Stop();
+        } else if (e.enter && (child = TakeChild(*frame.node, index))) {
+            PushFrame(std::move(child)); // frame is no longer valid
+            continue;
+        } else {
+            FVisitor.FolderEnd(false);
+        }
+        FPath.resize(FFrames.back().pathLength);
+        if (!AfterEntry()) return Stop();
+    }
+}
+
+} // namespace
+
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) {
+    const unsigned forced = gWalkThreads.load(std::memory_order_relaxed);
+    return WalkTree(path, visitor, forced != 0 ? forced : WalkThreads(path));
+}
+
+TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned threads) {
+    if (threads <= 1) return walk::TWalker(visitor).Run(path);
+    return TParallelWalk(visitor, threads).Run(path);
+}
+
+unsigned WalkThreadsFor(bool rotational, unsigned processors) {
+    return std::clamp(std::min(processors, rotational ? 2u : 8u), 1u, 8u);
+}
+
+unsigned WalkThreads(const std::string& path) {
+    bool rotational = false;
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0 && major(st.st_dev) != 0) {
+        std::error_code error;
+        const std::filesystem::path device = std::filesystem::canonical(
+            "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)),
+            error);
+        // A virtual machine's disk says it is rotational whatever stores it on the host: only a disk
+        // the kernel sees itself is believed.
+        const std::string text = device.string();
+        const bool virtualDisk = text.find("/virtio") != std::string::npos ||
+                                 text.find("/xen") != std::string::npos ||
+                                 text.find("/vbd-") != std::string::npos;
+        // A partition has no queue of its own: its disk's is one folder up.
+        for (const char* queue : {"queue/rotational", "../queue/rotational"}) {
+            std::ifstream in(device / queue);
+            int flag = 0;
+            if (!error && !virtualDisk && in >> flag) {
+                rotational = flag == 1;
+                break;
+            }
+        }
+    }
+    return WalkThreadsFor(rotational, ProcessorCount());
+}
+
+void SetWalkThreads(unsigned threads) {
+    gWalkThreads.store(threads, std::memory_order_relaxed);
+}
+
+} // namespace platform

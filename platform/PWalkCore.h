@@ -1,0 +1,99 @@
+// What the two walks of a tree share: reading one entry of an open folder, the rules of what is
+// entered, and the one-thread walker that also finishes the deep parts of a parallel walk.
+// Internal to the platform layer.
+#pragma once
+
+#include "platform/PEnumerate.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace platform::walk {
+
+inline constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+
+[[nodiscard]] bool IsPseudoMagic(long type);
+
+inline bool IsDotName(const char* n) {
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// One entry as read, kept whole when a folder is read into memory.
+struct TRawEntry {
+    enum Kind : std::uint8_t { Dot, File, Folder, Gone } kind = Gone;
+    bool mountRoot = false;
+    std::uint32_t devMajor = 0, devMinor = 0;
+    std::uint64_t inode = 0;
+    TEntry entry; // entry.name points into name below (or into the dirent)
+    std::string name;
+};
+
+// One statx of name in the open folder dirFd, converted (kind Gone when it vanished since it was
+// listed).
+void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& raw);
+
+// The device a walk stays on.
+struct TDevice {
+    std::uint32_t major = 0, minor = 0;
+    bool operator==(const TDevice&) const = default;
+};
+
+// The start folder opened for a walk: its descriptor (-1 when it cannot be read: missing, not a
+// folder, or on a pseudo file system), device and inode.
+struct TStart {
+    int fd = -1;
+    TDevice device;
+    std::uint64_t inode = 0;
+};
+[[nodiscard]] TStart OpenStart(const std::string& path);
+
+// The one-thread walk: depth-first, one folder open per level (up to kOpenLevels, then read whole).
+class TWalker {
+public:
+    explicit TWalker(TWalkVisitor& visitor)
+        : FVisitor(visitor), FDates(std::make_unique<TLocalDateCache>()) {}
+    TWalkResult Run(const std::string& start);
+    // Walks the folder open on fd (taken over) as the start of a walk whose FolderBegin was already
+    // called for path, with ancestors as the inodes of the folders above it (the loop guard);
+    // ends with its FolderEnd.
+    TWalkResult RunFrom(int fd, const std::string& path, TDevice device, std::uint64_t inode,
+                        const std::unordered_set<std::uint64_t>& ancestors);
+
+private:
+    struct Level {
+        int fd = -1;
+        DIR* dir = nullptr;
+        std::size_t pathLength = 0; // length of FPath up to and including this folder's "/"
+        std::uint64_t count = 0;
+        std::uint64_t inode = 0;
+        bool buffered = false;
+        std::vector<TRawEntry> entries;
+        std::size_t next = 0;
+    };
+
+    bool Read(Level& level, TRawEntry& raw);
+    void Fill(int dirFd, const char* name, TRawEntry& raw) { StatEntry(dirFd, name, *FDates, raw); }
+    bool OpenChild(std::uint64_t inode);
+    void CloseLevel(Level& level);
+    // The deepest level is done: its parent takes back a descriptor (through "..") when it gave
+    // its own away, then the level goes.
+    void PopLevel();
+    bool AfterEntry() { return FVisitor.AfterEntry(++FLevels.back().count); }
+    TWalkResult Stop();
+    TWalkResult Loop();
+
+    TWalkVisitor& FVisitor;
+    std::unique_ptr<TLocalDateCache> FDates;
+    std::vector<Level> FLevels;
+    std::unordered_set<std::uint64_t> FAncestors; // inodes of the open levels: one look-up per folder
+    std::string FPath;
+    TDevice FDevice;
+};
+
+} // namespace platform::walk
