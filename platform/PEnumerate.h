@@ -107,9 +107,10 @@ TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned th
 // Replaces WalkThreads for every walk (0 gives the default back): for tests and benchmarks.
 void SetWalkThreads(unsigned threads);
 
-// Below this many levels from its start a walk reads folders on several threads; deeper, one
-// thread walks on (few trees are this deep, and the descriptors it holds stay bounded).
-inline constexpr int kParallelLevels = 32;
+// Below this many levels from its start (fewer when the process may open few descriptors) a walk
+// reads folders on several threads; deeper, one thread walks on, so that the descriptors held stay
+// bounded.
+inline constexpr int kParallelLevels = 128;
 
 // Below this many open levels a walk reads a folder whole before going deeper.
 inline constexpr int kOpenLevels = 64;

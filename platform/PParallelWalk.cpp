@@ -2,13 +2,14 @@
 // their entries, nearest first in walk order and a bounded window ahead; the walking thread hands
 // each folder's entries to the visitor in the order the folder gave them, as the walk on one thread
 // does, reading a folder itself whenever no reader has taken it yet (so it never waits for what no
-// one reads). Below kParallelLevels the walking thread goes on alone with the one-thread walker.
+// one reads). Below its parallel levels the walking thread goes on alone with the one-thread walker.
 #include "platform/PEnumerate.h"
 #include "platform/PProcessors.h"
 #include "platform/PWalkCore.h"
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -35,6 +36,28 @@ using walk::TRawEntry;
 
 std::atomic<unsigned> gWalkThreads{0};
 
+// The walk's one lock. Its holders keep it for a few dozen instructions, and the walking thread
+// takes it a few times per folder: a waiter spins a little before it sleeps, since going to sleep
+// and being woken again costs far more than the wait.
+class TWalkMutex {
+public:
+    TWalkMutex() {
+        pthread_mutexattr_t attributes;
+        pthread_mutexattr_init(&attributes);
+        pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_ADAPTIVE_NP);
+        pthread_mutex_init(&FMutex, &attributes);
+        pthread_mutexattr_destroy(&attributes);
+    }
+    ~TWalkMutex() { pthread_mutex_destroy(&FMutex); }
+    TWalkMutex(const TWalkMutex&) = delete;
+    TWalkMutex& operator=(const TWalkMutex&) = delete;
+    void lock() { pthread_mutex_lock(&FMutex); }
+    void unlock() { pthread_mutex_unlock(&FMutex); }
+
+private:
+    pthread_mutex_t FMutex;
+};
+
 // One entry as a reader saw it; its name lives in its chunk's name block.
 struct TReadEntry {
     TEntry entry; // name set when it is handed over
@@ -49,6 +72,10 @@ struct TReadEntry {
 struct TChunk {
     std::vector<TReadEntry> entries;
     std::string names;
+    // The memory it holds, as the read-ahead window counts it.
+    [[nodiscard]] std::size_t Bytes() const {
+        return sizeof(TChunk) + entries.capacity() * sizeof(TReadEntry) + names.capacity();
+    }
 };
 
 // A subfolder not opened yet: its index among its folder's entries, inode and name.
@@ -60,7 +87,7 @@ struct TSub {
 
 struct TNode {
     TNode* parent = nullptr;
-    std::vector<std::uint64_t> place; // entry indices from the start folder down: its walk order
+    std::vector<std::uint32_t> place; // entry indices from the start folder down: its walk order
     std::uint64_t inode = 0;
     int fd = -1;
     int fdUsers = 0;     // subfolders being opened through fd right now
@@ -86,28 +113,34 @@ struct TNextSubFirst {
             if (a->place[i] != b->place[i]) return a->place[i] < b->place[i];
         const std::uint64_t na = a->place.size() > n ? a->place[n] : a->subs.front().index;
         const std::uint64_t nb = b->place.size() > n ? b->place[n] : b->subs.front().index;
+        // (a folder holds fewer than 2^32 entries)
         if (na != nb) return na < nb;
         // One place is a prefix of the other up to the next subfolder: the shallower first.
         return a->place.size() < b->place.size();
     }
 };
 
-// Entries read ahead of the visitor at most (a folder being read may pass it by one listing call
-// per reader), and the descriptors readers may hold.
-constexpr std::size_t kWindow = 32768;
+// The memory read ahead of the visitor at most, in bytes (a folder being read may pass it by one
+// listing call per reader): some 40,000 entries of typical names.
+constexpr std::size_t kWindow = 4 << 20;
 constexpr std::size_t kListingBytes = 16384;
+constexpr std::size_t kUsedChunks = 64;
 
-int DescriptorBudget() {
+std::uint64_t DescriptorLimit() {
     rlimit limit{};
-    std::uint64_t soft = 1024;
-    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) soft = limit.rlim_cur;
-    return static_cast<int>(std::clamp<std::uint64_t>(soft / 4, 16, 256));
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) return limit.rlim_cur;
+    return 1024;
 }
 
 class TParallelWalk {
 public:
     TParallelWalk(TWalkVisitor& visitor, unsigned threads)
-        : FVisitor(visitor), FThreads(threads), FMaxFds(DescriptorBudget()) {}
+        : FVisitor(visitor), FThreads(threads),
+          // Readers hold at most a quarter of the descriptors this process may open, the folders
+          // the walking thread is in an eighth, the one-thread walker below them kOpenLevels + 1.
+          FMaxFds(static_cast<int>(std::clamp<std::uint64_t>(DescriptorLimit() / 4, 16, 256))),
+          FLevels(static_cast<std::size_t>(
+              std::clamp<std::uint64_t>(DescriptorLimit() / 8, 2, kParallelLevels))) {}
     ~TParallelWalk() { EndReaders(); }
 
     TWalkResult Run(const std::string& start);
@@ -133,13 +166,27 @@ private:
     // Under the lock: the next subfolder of parent becomes a node being opened (its name given),
     // made of spare (allocated before the lock was taken: nothing is allocated under it).
     TNode* Claim(TNode& parent, std::string& name, std::unique_ptr<TNode>& spare);
-    static std::unique_ptr<TNode> Spare() {
+    std::unique_ptr<TNode> Spare() const {
         auto node = std::make_unique<TNode>();
-        node->place.reserve(kParallelLevels);
+        node->place.reserve(16);
         return node;
     }
     // Opens a claimed node through its parent's descriptor, the lock not held on entry or exit.
     void OpenClaimed(TNode& node, const std::string& name);
+    // Under the lock: chunks handed over go back to the readers, who fill them again, so that the
+    // memory of the walk stays that of the window (no thread frees what another allocated).
+    void GiveBack(std::unique_ptr<TChunk> chunk) {
+        if (!chunk || FUsedChunks.size() >= kUsedChunks) return;
+        chunk->entries.clear();
+        chunk->names.clear();
+        FUsedChunks.push_back(std::move(chunk));
+    }
+    std::unique_ptr<TChunk> UsedChunk() {
+        if (FUsedChunks.empty()) return nullptr;
+        std::unique_ptr<TChunk> chunk = std::move(FUsedChunks.back());
+        FUsedChunks.pop_back();
+        return chunk;
+    }
     // Under the lock: closes node's descriptor once nothing needs it.
     void ReleaseFd(TNode& node);
     void CloseFd(TNode& node);
@@ -170,19 +217,22 @@ private:
     TWalkVisitor& FVisitor;
     const unsigned FThreads;
     const int FMaxFds;
+    const std::size_t FLevels; // levels read in parallel
     TDevice FDevice;
 
-    std::mutex FMutex;
-    std::condition_variable FWork;          // readers wait for folders to read
-    std::condition_variable FReady;         // the walking thread waits for entries
+    TWalkMutex FMutex;
+    std::condition_variable_any FWork;      // readers wait for folders to read
+    std::condition_variable_any FReady;     // the walking thread waits for entries
     std::set<TNode*, TNextSubFirst> FTasks; // folders with subfolders to open
-    std::size_t FBuffered = 0;              // entries (and opened folders) read ahead, not handed over
+    std::size_t FBuffered = 0;              // bytes of entries and opened folders read ahead, not handed over
     int FOpenFds = 0;
     bool FStop = false;
     bool FWalkerWaits = false;
+    const TNode* FWaitedFor = nullptr;  // the folder the walking thread waits for, once it has
     std::atomic<bool> FStopping{false}; // read without the lock between entries
     std::exception_ptr FError;
     std::vector<std::thread> FReaders;
+    std::vector<std::unique_ptr<TChunk>> FUsedChunks;
 
     std::vector<TFrame> FFrames;
     std::unordered_set<std::uint64_t> FAncestors; // inodes of the frames' folders
@@ -201,7 +251,7 @@ bool TParallelWalk::ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<c
                               std::vector<TSub>& subs) {
     const long got = getdents64(node.fd, buffer.data(), buffer.size());
     if (got <= 0) return false; // the end, or an error that ends the folder as readdir would
-    const bool parallelBelow = node.Level() + 1 < static_cast<std::size_t>(kParallelLevels);
+    const bool parallelBelow = node.Level() + 1 < FLevels;
     TRawEntry raw;
     for (long at = 0; at < got;) {
         const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
@@ -239,7 +289,7 @@ bool TParallelWalk::ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<c
 void TParallelWalk::Publish(TNode& node, std::unique_ptr<TChunk> chunk, std::vector<TSub>& subs, bool end) {
     if (chunk && !chunk->entries.empty()) {
         node.read += chunk->entries.size();
-        FBuffered += chunk->entries.size();
+        FBuffered += chunk->Bytes();
         node.chunks.push_back(std::move(chunk));
     }
     if (!subs.empty()) {
@@ -267,12 +317,12 @@ TNode* TParallelWalk::Claim(TNode& parent, std::string& name, std::unique_ptr<TN
     std::unique_ptr<TNode> child = std::move(spare);
     child->parent = &parent;
     child->place.assign(parent.place.begin(), parent.place.end());
-    child->place.push_back(sub.index);
+    child->place.push_back(static_cast<std::uint32_t>(sub.index));
     child->inode = sub.inode;
-    child->keepFd = child->Level() + 1 >= static_cast<std::size_t>(kParallelLevels);
+    child->keepFd = child->Level() + 1 >= FLevels;
     ++parent.fdUsers;
     ++FOpenFds; // reserved for the child
-    ++FBuffered;
+    FBuffered += sizeof(TNode);
     name = std::move(sub.name);
     TNode* result = child.get();
     parent.opened.emplace_back(sub.index, std::move(child));
@@ -319,6 +369,7 @@ void TParallelWalk::ReaderLoop() {
             std::string name;
             TNode& node = *Claim(**FTasks.begin(), name, spare);
             node.reader = TNode::Reader;
+            if (!chunk) chunk = UsedChunk();
             lock.unlock();
             spare = Spare();
             // Opened and listed once before the lock is taken again: most folders are small, and
@@ -335,10 +386,16 @@ void TParallelWalk::ReaderLoop() {
                 node.done = true; // not readable: an empty folder
             } else {
                 Publish(node, std::move(chunk), subs, !more);
-                // A folder bigger than the window is left for the walking thread to go on with.
-                while (more && !FStop && FBuffered < kWindow) {
+                while (more && !FStop) {
+                    // A full window: this folder waits until the walking thread has taken entries,
+                    // or until it waits for this very folder.
+                    if (FBuffered >= kWindow && FWaitedFor != &node) {
+                        FWork.wait(lock, [&] { return FStop || FBuffered < kWindow || FWaitedFor == &node; });
+                        continue;
+                    }
+                    chunk = UsedChunk();
                     lock.unlock();
-                    chunk = std::make_unique<TChunk>();
+                    if (!chunk) chunk = std::make_unique<TChunk>();
                     more = ReadChunk(node, *dates, buffer, *chunk, subs);
                     lock.lock();
                     Publish(node, std::move(chunk), subs, !more);
@@ -376,20 +433,26 @@ TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
     while (true) {
         if (FError) std::rethrow_exception(FError);
         if (!node.chunks.empty()) {
+            GiveBack(std::move(frame.chunk));
             frame.chunk = std::move(node.chunks.front());
             node.chunks.pop_front();
-            const std::size_t n = frame.chunk->entries.size();
+            FWaitedFor = nullptr;
+            const std::size_t n = frame.chunk->Bytes();
             if (FBuffered >= kWindow && FBuffered - n < kWindow) FWork.notify_all();
             FBuffered -= n;
             frame.next = 0;
             return TNext::Chunk;
         }
-        if (node.done) return TNext::End;
+        if (node.done) {
+            FWaitedFor = nullptr;
+            return TNext::End;
+        }
         if (node.reader == TNode::Nobody) {
             // No reader has it (or one left it to this thread): this thread lists it.
             node.reader = TNode::Walker;
+            std::unique_ptr<TChunk> chunk = UsedChunk();
             lock.unlock();
-            auto chunk = std::make_unique<TChunk>();
+            if (!chunk) chunk = std::make_unique<TChunk>();
             std::vector<TSub> subs;
             bool more = false;
             try {
@@ -405,6 +468,10 @@ TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
             continue;
         }
         FWalkerWaits = true;
+        if (FWaitedFor != &node) {
+            FWaitedFor = &node;
+            FWork.notify_all(); // its reader may be held by a full window
+        }
         const std::cv_status waited = FReady.wait_for(lock, std::chrono::milliseconds(50));
         FWalkerWaits = false;
         if (waited == std::cv_status::timeout) {
@@ -430,7 +497,7 @@ std::unique_ptr<TNode> TParallelWalk::TakeChild(TNode& node, std::uint64_t index
     }
     std::unique_ptr<TNode> child = std::move(node.opened.front().second);
     node.opened.pop_front();
-    --FBuffered;
+    FBuffered -= sizeof(TNode);
     return child;
 }
 
@@ -446,11 +513,13 @@ TWalkResult TParallelWalk::WalkDeep(TFrame& frame, const TReadEntry& e, const st
 
 void TParallelWalk::PopFrame() {
     std::unique_ptr<TNode> node = std::move(FFrames.back().node);
+    std::unique_ptr<TChunk> chunk = std::move(FFrames.back().chunk);
     FAncestors.erase(node->inode);
     FFrames.pop_back();
     std::lock_guard lock(FMutex);
     FTasks.erase(node.get());
     CloseFd(*node);
+    GiveBack(std::move(chunk));
 }
 
 TWalkResult TParallelWalk::Stop() {
@@ -478,7 +547,7 @@ TWalkResult TParallelWalk::Run(const std::string& start) {
     auto root = std::make_unique<TNode>();
     root->fd = opened.fd;
     root->inode = opened.inode;
-    root->keepFd = kParallelLevels <= 1;
+    root->keepFd = FLevels <= 1;
     FOpenFds = 1;
     PushFrame(std::move(root));
     for (unsigned i = 0; i < FThreads; ++i)
@@ -528,7 +597,7 @@ TWalkResult TParallelWalk::Loop() {
             return Stop();
         }
         std::unique_ptr<TNode> child;
-        if (e.enter && frame.node->Level() + 1 >= static_cast<std::size_t>(kParallelLevels)) {
+        if (e.enter && frame.node->Level() + 1 >= FLevels) {
             if (WalkDeep(frame, e, FPath) == TWalkResult::Stopped) return Stop();
         } else if (e.enter && (child = TakeChild(*frame.node, index))) {
             PushFrame(std::move(child)); // frame is no longer valid

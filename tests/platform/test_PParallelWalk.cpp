@@ -7,7 +7,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -186,6 +188,33 @@ TEST_F(ParallelWalk, AMissingOrUnreadableStartIsAnEmptyWalk) {
         EXPECT_EQ(many.text, one.text) << start;
         EXPECT_EQ(many.lines, 2u) << start; // its FolderBegin and its FolderEnd
     }
+}
+
+TEST(ParallelWalkDescriptors, ADeepTreeWalksWholeUnderALowDescriptorLimit) {
+    // 400 levels, each with a second folder entered only after the whole chain below: every level
+    // has a folder left to open while the walk is below it.
+    TTempDir t;
+    constexpr int kDepth = 400;
+    txtest::MakeChain(t, kDepth, "d");
+    TLog warm, one; // a first read of a new folder moves its access time; later reads do not
+    WalkTree(t.Path(), warm, 1);
+    WalkTree(t.Path(), one, 1);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        rlimit limit{};
+        getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = 120;
+        if (setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(77);
+        TLog many;
+        const bool whole = WalkTree(t.Path(), many, 8) == TWalkResult::Completed && many.text == one.text;
+        _exit(whole ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    txtest::RemoveChain(t, kDepth, "d");
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot lower the descriptor limit";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a folder came out empty or the walk differed";
 }
 
 TEST(WalkThreads, ProcessorsUpToEightAndTwoOnARotationalDisk) {
