@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     model::InitFormatSettings();
     std::setlocale(LC_NUMERIC, "C");
-    platform::InitProgram("TessalundrixPro");
+    platform::InitProgram("TessalundrixPro", "tessalundrixpro");
 
     platform::InstallQtShell();
     model::IconManager().Init();

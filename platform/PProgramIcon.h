@@ -22,6 +22,9 @@ inline constexpr double kIconLensLineWidth = 3;
 inline constexpr TIconPoint kIconHandle[] = {{28, 34}, {36, 42}}; // round caps, the lens colour
 inline constexpr double kIconHandleWidth = 4;
 
+// The pixel sizes the icon is drawn at: the windows' icon and the installed theme icons.
+inline constexpr int kProgramIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 // The icon as an SVG document.
 [[nodiscard]] std::string ProgramIconSvg();
 

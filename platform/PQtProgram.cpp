@@ -20,10 +20,12 @@ QPointF At(TIconPoint p) {
     return {p.x, p.y};
 }
 
-QPixmap DrawIcon(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+} // namespace
+
+QImage ProgramIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     const double scale = size / 48.0;
     p.scale(scale, scale);
@@ -42,10 +44,9 @@ QPixmap DrawIcon(int size) {
     p.drawEllipse(At(kIconLensCentre), kIconLensRadius, kIconLensRadius);
     p.setPen(pen(kIconLensLine, kIconHandleWidth, Qt::RoundCap));
     p.drawLine(At(kIconHandle[0]), At(kIconHandle[1]));
-    return pixmap;
+    p.end();
+    return image;
 }
-
-} // namespace
 
 void InitProgram(const QString& name, const QString& desktopFile) {
     QGuiApplication::setApplicationName(name);
@@ -56,8 +57,8 @@ void InitProgram(const QString& name, const QString& desktopFile) {
 QIcon ProgramWindowIcon() {
     static const QIcon icon = [] {
         QIcon i;
-        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            i.addPixmap(DrawIcon(size));
+        for (int size : kProgramIconSizes)
+            i.addPixmap(QPixmap::fromImage(ProgramIconImage(size)));
         return i;
     }();
     return icon;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
 namespace platform {
@@ -17,5 +18,9 @@ void InitProgram(const QString& name, const QString& desktopFile = {});
 // The program's own icon (PProgramIcon.h) drawn at the sizes windows, trees and lists ask for.
 // Needs a QGuiApplication.
 [[nodiscard]] QIcon ProgramWindowIcon();
+
+// The same icon drawn at size x size pixels (the windows' sizes, and the installed theme icons).
+// Needs no application object.
+[[nodiscard]] QImage ProgramIconImage(int size);
 
 } // namespace platform

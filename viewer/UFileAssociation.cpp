@@ -29,10 +29,30 @@ bool ReadWhole(const std::string& path, std::string& text) {
     return true;
 }
 
-// Writes text to path unless it holds exactly that already; true when it was written.
-bool WriteIfDifferent(const std::string& path, const std::string& text, TAssociationResult& result) {
+// A folder's path as the file system resolves it, without a trailing "/", for comparing.
+std::string FolderKey(const std::string& path) {
+    std::error_code ec;
+    fs::path p = fs::weakly_canonical(fs::path(path), ec);
+    if (ec) p = fs::path(path).lexically_normal();
+    std::string s = p.string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+// Writes text to path unless it holds exactly that already; true when it was written. With
+// onlyIfPresent a missing file stays missing.
+bool WriteIfDifferent(const std::string& path, const std::string& text, TAssociationResult& result,
+                      bool onlyIfPresent = false) {
     std::string current;
-    if (ReadWhole(path, current) && current == text) return false;
+    const bool present = ReadWhole(path, current);
+    if (present && current == text) return false;
+    if (!present && onlyIfPresent) return false;
     try {
         std::error_code ec;
         fs::create_directories(fs::path(path).parent_path(), ec);
@@ -58,7 +78,29 @@ std::string ShellQuote(const std::string& s) {
 
 TAssociationPlaces UserAssociationPlaces() {
     const std::string home = EnvOr("HOME", ".");
-    return {EnvOr("XDG_DATA_HOME", home + "/.local/share"), EnvOr("XDG_CONFIG_HOME", home + "/.config")};
+    TAssociationPlaces places{
+        EnvOr("XDG_DATA_HOME", home + "/.local/share"), EnvOr("XDG_CONFIG_HOME", home + "/.config"), {}};
+    std::istringstream dirs(EnvOr("XDG_DATA_DIRS", "/usr/local/share/:/usr/share/"));
+    for (std::string dir; std::getline(dirs, dir, ':');)
+        if (!dir.empty()) places.dataDirs.push_back(dir);
+    return places;
+}
+
+std::string InstalledDataDir(const std::string& programPath) {
+    return FolderKey((fs::path(programPath).parent_path() / TX_DATA_INSTALL_RELATIVE).string());
+}
+
+std::string InstalledAssociationDir(const std::string& programPath, const TAssociationPlaces& places) {
+    const std::string own = InstalledDataDir(programPath);
+    if (!IsFile(own + "/mime/packages/" + kMimePackageName) ||
+        !IsFile(own + "/applications/" + kDesktopFileName))
+        return {};
+    // Installed files count only where the desktop looks for them.
+    std::vector<std::string> searched{places.dataHome};
+    searched.insert(searched.end(), places.dataDirs.begin(), places.dataDirs.end());
+    for (const std::string& dir : searched)
+        if (!dir.empty() && FolderKey(dir) == own) return own;
+    return {};
 }
 
 TToolRunner SystemToolRunner() {
@@ -75,9 +117,13 @@ TToolRunner SystemToolRunner() {
 std::string MimePackageText() {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"application/x-tessalundrix\">\n"
+           "  <mime-type type=\"" +
+           std::string(kMimeType) +
+           "\">\n"
            "    <comment>Tessalundrix data file</comment>\n"
-           "    <icon name=\"application-x-tessalundrix\"/>\n"
+           "    <icon name=\"" +
+           std::string(kMimeIconName) +
+           "\"/>\n"
            "    <glob pattern=\"*.txf\"/>\n"
            "    <magic priority=\"50\">\n"
            "      <match type=\"little32\" value=\"0x25AE8\" offset=\"0\"/>\n"
@@ -106,8 +152,12 @@ std::string DesktopEntryText(const std::string& programPath) {
            "Exec=" +
            QuoteExecArgument(programPath) +
            " %f\n"
-           "Icon=txviewer\n"
-           "MimeType=application/x-tessalundrix;\n"
+           "Icon=" +
+           std::string(kProgramIconName) +
+           "\n"
+           "MimeType=" +
+           kMimeType +
+           ";\n"
            "Terminal=false\n"
            "Categories=Utility;\n";
 }
@@ -150,19 +200,28 @@ TAssociationResult RegisterFileAssociation(const std::string& programPath, const
                                            const TToolRunner& run) {
     TAssociationResult result;
     const std::string data = places.dataHome;
-    bool mime = WriteIfDifferent(data + "/mime/packages/tessalundrix.xml", MimePackageText(), result);
-    bool desktop =
-        WriteIfDifferent(data + "/applications/" + kDesktopFileName, DesktopEntryText(programPath), result);
-    bool icons = WriteIfDifferent(data + "/icons/hicolor/scalable/apps/txviewer.svg", IconText(), result);
-    icons = WriteIfDifferent(data + "/icons/hicolor/scalable/mimetypes/application-x-tessalundrix.svg",
-                             IconText(), result) ||
+    const std::string installed = InstalledAssociationDir(programPath, places);
+    // Installed in the data home itself: those are the installed files, left as they are.
+    if (!installed.empty() && installed == FolderKey(data)) return result;
+    // Installed elsewhere: a file of the user's own hides the installed one, so it is kept current.
+    const bool onlyPresent = !installed.empty();
+    bool mime =
+        WriteIfDifferent(data + "/mime/packages/" + kMimePackageName, MimePackageText(), result, onlyPresent);
+    bool desktop = WriteIfDifferent(data + "/applications/" + kDesktopFileName, DesktopEntryText(programPath),
+                                    result, onlyPresent);
+    bool icons = WriteIfDifferent(data + "/icons/hicolor/scalable/apps/" + kProgramIconName + ".svg",
+                                  IconText(), result, onlyPresent);
+    icons = WriteIfDifferent(data + "/icons/hicolor/scalable/mimetypes/" + kMimeIconName + ".svg", IconText(),
+                             result, onlyPresent) ||
             icons;
 
-    const std::string list = places.configHome + "/mimeapps.list";
-    std::string current;
-    ReadWhole(list, current);
-    const std::string wanted = WithDefaultApplication(current);
-    if (!wanted.empty()) desktop = WriteIfDifferent(list, wanted, result) || desktop;
+    if (installed.empty()) { // the installed desktop entry names the type itself
+        const std::string list = places.configHome + "/mimeapps.list";
+        std::string current;
+        ReadWhole(list, current);
+        const std::string wanted = WithDefaultApplication(current);
+        if (!wanted.empty()) desktop = WriteIfDifferent(list, wanted, result) || desktop;
+    }
 
     if ((mime || desktop || icons) && run) {
         result.toolsRun = true;

@@ -1,5 +1,6 @@
 // The viewer window's plain rules: views, command state, status texts, export title, window
-// clamps, and the file association written into a temporary data home.
+// clamps, and the file association written into a temporary data home (or left to an installed
+// viewer's files).
 #include "TxfFixture.h"
 
 #include "viewer/UFileAssociation.h"
@@ -7,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using namespace txftest;
 using namespace viewer;
@@ -148,7 +151,7 @@ TEST(ViewerState, WindowClamps) {
 
 TEST(FileAssociation, WrittenOnceThenLeftAloneAndRewrittenForAnotherProgram) {
     TTempDir dir;
-    const TAssociationPlaces places{dir.File("data"), dir.File("config")};
+    const TAssociationPlaces places{dir.File("data"), dir.File("config"), {}};
     std::vector<std::string> ran;
     auto run = [&](const std::string& program, const std::vector<std::string>&) {
         ran.push_back(program);
@@ -203,7 +206,134 @@ TEST(FileAssociation, AFileThatCannotBeWrittenDoesNotStopTheOthers) {
     std::filesystem::create_directories(dir.File("data"));
     std::ofstream(dir.File("data/applications")) << "x";
     const TAssociationResult r =
-        RegisterFileAssociation("/opt/TXViewer", {dir.File("data"), dir.File("config")}, nullptr);
+        RegisterFileAssociation("/opt/TXViewer", {dir.File("data"), dir.File("config"), {}}, nullptr);
     EXPECT_EQ(r.failed, std::vector<std::string>{dir.File("data/applications/txviewer.desktop")});
     EXPECT_EQ(r.written.size(), 4u);
+}
+
+namespace {
+
+// A viewer installed under prefix (bin/TXViewer and its data folder), with or without the MIME
+// package and the desktop entry the package ships.
+struct TInstalledViewer {
+    std::string program, data;
+    TInstalledViewer(const std::string& prefix, bool mimePackage, bool desktopEntry) {
+        std::filesystem::create_directories(prefix + "/bin");
+        program = prefix + "/bin/TXViewer";
+        data = InstalledDataDir(program);
+        std::filesystem::create_directories(data + "/mime/packages");
+        std::filesystem::create_directories(data + "/applications");
+        if (mimePackage) std::ofstream(data + "/mime/packages/tessalundrix.xml") << MimePackageText();
+        if (desktopEntry) std::ofstream(data + "/applications/txviewer.desktop") << "[Desktop Entry]\n";
+    }
+};
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST(FileAssociation, InstalledFilesTheDesktopReadsLeaveTheUserAlone) {
+    struct TCase {
+        const char* what;
+        bool mimePackage, desktopEntry, listed;
+        const char* listedAs; // how the data dir is named in XDG_DATA_DIRS ("" = its own path)
+        bool fromBuildTree;   // the running viewer is another one than the installed
+        std::size_t written;
+    } cases[] = {
+        {"installed and read by the desktop", true, true, true, "", false, 0},
+        {"named with a trailing slash", true, true, true, "/", false, 0},
+        {"named through a symbolic link", true, true, true, "link", false, 0},
+        {"installed where the desktop does not look", true, true, false, "", false, 5},
+        {"installed without its desktop entry", true, false, true, "", false, 5},
+        {"installed without its MIME package", false, true, true, "", false, 5},
+        {"a build tree's viewer beside an installed one", true, true, true, "", true, 5},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TTempDir dir;
+        const TInstalledViewer installed(dir.File("usr"), c.mimePackage, c.desktopEntry);
+        std::string listed = installed.data;
+        if (std::string(c.listedAs) == "/") listed += "/";
+        if (std::string(c.listedAs) == "link") {
+            std::filesystem::create_directory_symlink(installed.data, dir.File("share-link"));
+            listed = dir.File("share-link");
+        }
+        TAssociationPlaces places{dir.File("home/data"), dir.File("home/config"), {dir.File("other/share")}};
+        if (c.listed) places.dataDirs.push_back(listed);
+        std::filesystem::create_directories(dir.File("build/viewer"));
+        const std::string program = c.fromBuildTree ? dir.File("build/viewer/TXViewer") : installed.program;
+        int runs = 0;
+        const TAssociationResult r = RegisterFileAssociation(
+            program, places, [&](const std::string&, const std::vector<std::string>&) {
+                ++runs;
+                return true;
+            });
+        EXPECT_EQ(r.written.size(), c.written);
+        EXPECT_EQ(r.toolsRun, c.written > 0);
+        EXPECT_EQ(runs, c.written > 0 ? 2 : 0);
+        EXPECT_EQ(std::filesystem::exists(dir.File("home/config/mimeapps.list")), c.written > 0);
+    }
+}
+
+TEST(FileAssociation, AnInstalledViewerKeepsTheUsersOwnEntryCurrent) {
+    // An earlier run from a build tree left the user an entry that hides the installed one: the
+    // installed viewer points it at itself and adds nothing else.
+    TTempDir dir;
+    const TInstalledViewer installed(dir.File("usr"), true, true);
+    const TAssociationPlaces places{dir.File("data"), dir.File("config"), {installed.data}};
+    RegisterFileAssociation(dir.File("build/TXViewer"), {places.dataHome, places.configHome, {}}, nullptr);
+    std::filesystem::remove(dir.File("data/mime/packages/tessalundrix.xml"));
+    const std::string list = ReadText(dir.File("config/mimeapps.list"));
+
+    std::vector<std::string> ran;
+    const TAssociationResult r = RegisterFileAssociation(
+        installed.program, places, [&](const std::string& program, const std::vector<std::string>&) {
+            ran.push_back(program);
+            return true;
+        });
+    EXPECT_EQ(r.written, std::vector<std::string>{dir.File("data/applications/txviewer.desktop")});
+    EXPECT_NE(ReadText(dir.File("data/applications/txviewer.desktop"))
+                  .find("Exec=\"" + installed.program + "\" %f"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("data/mime/packages/tessalundrix.xml")));
+    EXPECT_EQ(ReadText(dir.File("config/mimeapps.list")), list);
+    EXPECT_EQ(ran, (std::vector<std::string>{"update-mime-database", "update-desktop-database"}));
+}
+
+TEST(FileAssociation, InstalledIntoTheDataHomeItselfIsLeftAsInstalled) {
+    // cmake --install --prefix ~/.local: the installed entry runs "TXViewer %f" from PATH, and the
+    // viewer does not rewrite it with its own full path.
+    TTempDir dir;
+    const TInstalledViewer installed(dir.File("local"), true, true);
+    const TAssociationResult r =
+        RegisterFileAssociation(installed.program, {installed.data, dir.File("config"), {}}, nullptr);
+    EXPECT_TRUE(r.written.empty());
+    EXPECT_EQ(ReadText(installed.data + "/applications/txviewer.desktop"), "[Desktop Entry]\n");
+}
+
+TEST(FileAssociation, DataDirsFromTheEnvironment) {
+    const char* saved = std::getenv("XDG_DATA_DIRS");
+    const std::string keep = saved ? saved : "";
+    struct TCase {
+        const char* value; // nullptr: unset
+        std::vector<std::string> dirs;
+    } cases[] = {
+        {nullptr, {"/usr/local/share/", "/usr/share/"}},
+        {"", {"/usr/local/share/", "/usr/share/"}},
+        {"/a::/b/", {"/a", "/b/"}},
+    };
+    for (const TCase& c : cases) {
+        if (c.value)
+            setenv("XDG_DATA_DIRS", c.value, 1);
+        else
+            unsetenv("XDG_DATA_DIRS");
+        EXPECT_EQ(UserAssociationPlaces().dataDirs, c.dirs) << (c.value ? c.value : "(unset)");
+    }
+    if (saved)
+        setenv("XDG_DATA_DIRS", keep.c_str(), 1);
+    else
+        unsetenv("XDG_DATA_DIRS");
 }
