@@ -249,16 +249,9 @@ TWalkResult TWalker::Stop() {
 
 TWalkResult TWalker::Run(const std::string& start) {
     std::string path = start;
-    if (path.empty() || path.back() != '/') path += '/';
-    if (!FVisitor.FolderBegin(path)) {
-        FVisitor.FolderEnd(true);
-        return TWalkResult::Stopped;
-    }
-    const TStart opened = OpenStart(path);
-    if (opened.fd < 0) {
-        FVisitor.FolderEnd(false);
-        return TWalkResult::Completed;
-    }
+    TStart opened;
+    TWalkResult result;
+    if (!StartWalk(FVisitor, path, opened, result)) return result;
     return RunFrom(opened.fd, path, opened.device, opened.inode, {});
 }
 
@@ -288,38 +281,21 @@ TWalkResult TWalker::Loop() {
     while (true) {
         if (!Read(FLevels.back(), raw)) {
             PopLevel();
-            FVisitor.FolderEnd(false);
-            if (FLevels.empty()) return TWalkResult::Completed;
-            FPath.resize(FLevels.back().pathLength);
-            if (!AfterEntry()) return Stop(); // the subfolder was one entry of its parent
+            if (FLevels.empty()) {
+                FVisitor.FolderEnd(false);
+                return TWalkResult::Completed;
+            }
+            if (!FolderDone(FVisitor, FPath, FLevels.back().pathLength, FLevels.back().count)) return Stop();
             continue;
         }
-        switch (raw.kind) {
-        case TRawEntry::Dot:
-        case TRawEntry::Gone:
-            if (!AfterEntry()) return Stop();
-            continue;
-        case TRawEntry::File:
-            FVisitor.File(raw.entry);
-            if (!AfterEntry()) return Stop();
-            continue;
-        case TRawEntry::Folder:
-            break;
-        }
-        FVisitor.Folder(raw.entry);
-        FPath.append(raw.entry.name);
-        FPath += '/';
-        if (!FVisitor.FolderBegin(FPath)) {
-            FVisitor.FolderEnd(true);
-            return Stop();
-        }
+        const TStep step = VisitEntry(FVisitor, raw.kind, raw.entry, FPath, FLevels.back().count);
+        if (step == TStep::Stop) return Stop();
+        if (step == TStep::Next) continue;
         const bool enter = TDevice{raw.devMajor, raw.devMinor} == FDevice && !raw.mountRoot &&
                            FAncestors.count(raw.inode) == 0; // not an ancestor again
-        if (!enter || !OpenChild(raw.inode)) {
-            FVisitor.FolderEnd(false);
-            FPath.resize(FLevels.back().pathLength);
-            if (!AfterEntry()) return Stop();
-        }
+        if ((!enter || !OpenChild(raw.inode)) &&
+            !FolderDone(FVisitor, FPath, FLevels.back().pathLength, FLevels.back().count))
+            return Stop();
     }
 }
 

@@ -201,7 +201,6 @@ private:
     // The next chunk of the frame's folder.
     TNext NextChunk(TFrame& frame);
     TWalkResult Loop();
-    bool AfterEntry() { return FVisitor.AfterEntry(++FFrames.back().count); }
     // The child node for the subfolder at index of node.
     std::unique_ptr<TNode> TakeChild(TNode& node, std::uint64_t index);
     TWalkResult WalkDeep(TFrame& frame, const TReadEntry& e, const std::string& path);
@@ -533,16 +532,9 @@ TWalkResult TParallelWalk::Stop() {
 
 TWalkResult TParallelWalk::Run(const std::string& start) {
     FPath = start;
-    if (FPath.empty() || FPath.back() != '/') FPath += '/';
-    if (!FVisitor.FolderBegin(FPath)) {
-        FVisitor.FolderEnd(true);
-        return TWalkResult::Stopped;
-    }
-    const walk::TStart opened = walk::OpenStart(FPath);
-    if (opened.fd < 0) {
-        FVisitor.FolderEnd(false);
-        return TWalkResult::Completed;
-    }
+    walk::TStart opened;
+    TWalkResult result;
+    if (!walk::StartWalk(FVisitor, FPath, opened, result)) return result;
     FDevice = opened.device;
     auto root = std::make_unique<TNode>();
     root->fd = opened.fd;
@@ -563,50 +555,33 @@ TWalkResult TParallelWalk::Loop() {
             if (next == TNext::Stop) return Stop();
             if (next == TNext::End) {
                 PopFrame();
-                FVisitor.FolderEnd(false);
                 if (FFrames.empty()) {
+                    FVisitor.FolderEnd(false);
                     EndReaders();
                     return TWalkResult::Completed;
                 }
-                FPath.resize(FFrames.back().pathLength);
-                if (!AfterEntry()) return Stop(); // the subfolder was one entry of its parent
+                if (!walk::FolderDone(FVisitor, FPath, FFrames.back().pathLength, FFrames.back().count))
+                    return Stop();
             }
             continue;
         }
         TReadEntry& e = frame.chunk->entries[frame.next++];
         const std::uint64_t index = frame.index++;
-        switch (e.kind) {
-        case TRawEntry::Dot:
-        case TRawEntry::Gone:
-            if (!AfterEntry()) return Stop();
-            continue;
-        case TRawEntry::File:
-            e.entry.name = std::string_view(frame.chunk->names).substr(e.nameOffset, e.nameLength);
-            FVisitor.File(e.entry);
-            if (!AfterEntry()) return Stop();
-            continue;
-        case TRawEntry::Folder:
-            break;
-        }
         e.entry.name = std::string_view(frame.chunk->names).substr(e.nameOffset, e.nameLength);
-        FVisitor.Folder(e.entry);
-        FPath.append(e.entry.name);
-        FPath += '/';
-        if (!FVisitor.FolderBegin(FPath)) {
-            FVisitor.FolderEnd(true);
-            return Stop();
-        }
+        const walk::TStep step = walk::VisitEntry(FVisitor, e.kind, e.entry, FPath, frame.count);
+        if (step == walk::TStep::Stop) return Stop();
+        if (step == walk::TStep::Next) continue;
         std::unique_ptr<TNode> child;
         if (e.enter && frame.node->Level() + 1 >= FLevels) {
+            // Below the parallel levels: this thread walks the subfolder on its own (it ends it).
             if (WalkDeep(frame, e, FPath) == TWalkResult::Stopped) return Stop();
+            FPath.resize(frame.pathLength);
+            if (!FVisitor.AfterEntry(++frame.count)) return Stop();
         } else if (e.enter && (child = TakeChild(*frame.node, index))) {
             PushFrame(std::move(child)); // frame is no longer valid
-            continue;
-        } else {
-            FVisitor.FolderEnd(false);
+        } else if (!walk::FolderDone(FVisitor, FPath, frame.pathLength, frame.count)) {
+            return Stop();
         }
-        FPath.resize(FFrames.back().pathLength);
-        if (!AfterEntry()) return Stop();
     }
 }
 

@@ -53,6 +53,61 @@ struct TStart {
 };
 [[nodiscard]] TStart OpenStart(const std::string& path);
 
+// The start of a walk: path given its trailing "/", its FolderBegin, its folder opened into start.
+// False when the walk is over already (stopped, or the folder unreadable: its FolderEnd is called
+// and result set).
+inline bool StartWalk(TWalkVisitor& visitor, std::string& path, TStart& start, TWalkResult& result) {
+    if (path.empty() || path.back() != '/') path += '/';
+    if (!visitor.FolderBegin(path)) {
+        visitor.FolderEnd(true);
+        result = TWalkResult::Stopped;
+        return false;
+    }
+    start = OpenStart(path);
+    if (start.fd >= 0) return true;
+    visitor.FolderEnd(false);
+    result = TWalkResult::Completed;
+    return false;
+}
+
+// What a walk does next after one entry of the folder it is in.
+enum class TStep { Next, Enter, Stop };
+
+// The calls for one entry of a folder whose AfterEntry count is count. Files and entries that are
+// not there any more are done with here; a folder gets its Folder and FolderBegin calls and its
+// name on path, and Enter asks the walk to go into it (or to call FolderDone when it does not).
+// Stop: the visitor said so (a folder refused has had its FolderEnd).
+inline TStep VisitEntry(TWalkVisitor& visitor, TRawEntry::Kind kind, const TEntry& entry, std::string& path,
+                        std::uint64_t& count) {
+    switch (kind) {
+    case TRawEntry::Dot:
+    case TRawEntry::Gone:
+        break;
+    case TRawEntry::File:
+        visitor.File(entry);
+        break;
+    case TRawEntry::Folder:
+        visitor.Folder(entry);
+        path.append(entry.name);
+        path += '/';
+        if (!visitor.FolderBegin(path)) {
+            visitor.FolderEnd(true);
+            return TStep::Stop;
+        }
+        return TStep::Enter;
+    }
+    return visitor.AfterEntry(++count) ? TStep::Next : TStep::Stop;
+}
+
+// A subfolder is done (or was not entered): its end, and its count as one entry of its parent,
+// whose path ends at parentLength. False: the visitor said stop.
+inline bool FolderDone(TWalkVisitor& visitor, std::string& path, std::size_t parentLength,
+                       std::uint64_t& parentCount) {
+    visitor.FolderEnd(false);
+    path.resize(parentLength);
+    return visitor.AfterEntry(++parentCount);
+}
+
 // The one-thread walk: depth-first, one folder open per level (up to kOpenLevels, then read whole).
 class TWalker {
 public:
@@ -84,7 +139,6 @@ private:
     // The deepest level is done: its parent takes back a descriptor (through "..") when it gave
     // its own away, then the level goes.
     void PopLevel();
-    bool AfterEntry() { return FVisitor.AfterEntry(++FLevels.back().count); }
     TWalkResult Stop();
     TWalkResult Loop();
 

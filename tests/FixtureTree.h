@@ -2,6 +2,7 @@
 // and what `find` says about it.
 #pragma once
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -15,6 +16,17 @@
 #include <string>
 
 namespace txtest {
+
+// The descriptors this process has open now.
+inline int OpenDescriptors() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
 
 class TTempDir {
 public:

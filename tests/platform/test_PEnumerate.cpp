@@ -15,6 +15,7 @@
 #include <vector>
 
 using namespace platform;
+using txtest::OpenDescriptors;
 using txtest::TTempDir;
 
 namespace {
@@ -39,16 +40,6 @@ private:
     std::string FOld;
     bool FHad = false;
 };
-
-int OpenDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 // Records a walk as "relative path" lines: folders end with "/".
 class TRecorder : public TWalkVisitor {

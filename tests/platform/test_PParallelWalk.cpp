@@ -19,19 +19,10 @@
 #include <string>
 
 using namespace platform;
+using txtest::OpenDescriptors;
 using txtest::TTempDir;
 
 namespace {
-
-int OpenDescriptors() {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
-}
 
 // Every call of a walk, with everything it is given, one line each.
 class TLog : public TWalkVisitor {
