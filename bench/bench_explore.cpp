@@ -5,11 +5,13 @@
 //
 // Deep chains: bench_explore --make-chain DIR DEPTH makes DIR/c, a chain of DEPTH folders with a
 // file at the bottom (by descriptors: its paths pass PATH_MAX); --remove-chain DIR DEPTH removes it
-// again (rm -rf takes minutes on one); --explore-only ROOT explores once (for an outside timer, beside
+// again (rm -rf takes minutes on one); --explore-only ROOT [THREADS] explores once, its folders read
+// on THREADS threads (default: as many as the walk takes here) (for an outside timer, beside
 // du -sb ROOT); --chain DEPTH [RUNS] makes one in a temporary folder,
 // compares as above, times the explorer's save of the explored chain, and removes it.
 #include "model/UItem.h"
 #include "model/UItemAlloc.h"
+#include "platform/PEnumerate.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -149,6 +151,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 3 && std::string(argv[1]) == "--explore-only") { // one exploration, for an outside timer
+        if (argc >= 4) platform::SetWalkThreads(static_cast<unsigned>(std::max(1, std::atoi(argv[3]))));
         model::TManualItem item(argv[2], model::kKindFixed, nullptr);
         return item.Explore() ? 0 : 1;
     }

@@ -122,9 +122,9 @@ struct TNextSubFirst {
 
 // The memory read ahead of the visitor at most, in bytes (a folder being read may pass it by one
 // listing call per reader): some 40,000 entries of typical names.
-constexpr std::size_t kWindow = 4 << 20;
+constexpr std::size_t kWindow = 2 << 20;
 constexpr std::size_t kListingBytes = 16384;
-constexpr std::size_t kUsedChunks = 64;
+constexpr std::size_t kUsedChunks = 16;
 
 std::uint64_t DescriptorLimit() {
     rlimit limit{};
