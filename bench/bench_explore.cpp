@@ -9,6 +9,8 @@
 // on THREADS threads (default: as many as the walk takes here) (for an outside timer, beside
 // du -sb ROOT); --chain DEPTH [RUNS] makes one in a temporary folder,
 // compares as above, times the explorer's save of the explored chain, and removes it.
+// --cancel ROOT MS walks ROOT, says stop after MS milliseconds (as Cancel does, at the next entry)
+// and prints how long the walk then took to end, its reading threads joined.
 #include "model/UItem.h"
 #include "model/UItemAlloc.h"
 #include "platform/PEnumerate.h"
@@ -141,6 +143,36 @@ int Chain(int depth, int runs) {
 
 } // namespace
 
+// Stops a walk after ms milliseconds and times how long it takes to end.
+int Cancel(const std::string& root, int ms) {
+    struct TStopper : platform::TWalkVisitor {
+        Clock::time_point deadline, stoppedAt;
+        bool stopped = false;
+        std::uint64_t files = 0;
+        bool Go() {
+            if (!stopped && Clock::now() >= deadline) stopped = true, stoppedAt = Clock::now();
+            return !stopped;
+        }
+        bool FolderBegin(const std::string&) override { return Go(); }
+        void File(const platform::TEntry&) override { ++files; }
+        void Folder(const platform::TEntry&) override {}
+        void FolderEnd(bool) override {}
+        bool AfterEntry(std::uint64_t) override { return Go(); }
+        bool Waiting() override { return Go(); }
+    } stopper;
+    stopper.deadline = Clock::now() + std::chrono::milliseconds(ms);
+    const platform::TWalkResult result = platform::WalkTree(root, stopper);
+    const double after = std::chrono::duration<double>(Clock::now() - stopper.stoppedAt).count();
+    if (result != platform::TWalkResult::Stopped) {
+        std::printf("the walk ended before %d ms (%llu files)\n", ms,
+                    static_cast<unsigned long long>(stopper.files));
+        return 1;
+    }
+    std::printf("stopped after %llu files; the walk ended %.1f ms after the stop\n",
+                static_cast<unsigned long long>(stopper.files), after * 1000.0);
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "--make-chain") {
         MakeChain(argv[2], std::atoi(argv[3]));
@@ -155,6 +187,7 @@ int main(int argc, char** argv) {
         model::TManualItem item(argv[2], model::kKindFixed, nullptr);
         return item.Explore() ? 0 : 1;
     }
+    if (argc >= 4 && std::string(argv[1]) == "--cancel") return Cancel(argv[2], std::atoi(argv[3]));
     if (argc >= 3 && std::string(argv[1]) == "--chain")
         return Chain(std::max(1, std::atoi(argv[2])), argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
     if (argc < 2) {
