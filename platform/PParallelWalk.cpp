@@ -87,7 +87,8 @@ struct TSub {
 
 struct TNode {
     TNode* parent = nullptr;
-    std::vector<std::uint32_t> place; // entry indices from the start folder down: its walk order
+    // Entry indices from the start folder down (no folder holds 2^32 entries): its walk order.
+    std::vector<std::uint32_t> place;
     std::uint64_t inode = 0;
     int fd = -1;
     int fdUsers = 0;     // subfolders being opened through fd right now
@@ -113,7 +114,6 @@ struct TNextSubFirst {
             if (a->place[i] != b->place[i]) return a->place[i] < b->place[i];
         const std::uint64_t na = a->place.size() > n ? a->place[n] : a->subs.front().index;
         const std::uint64_t nb = b->place.size() > n ? b->place[n] : b->subs.front().index;
-        // (a folder holds fewer than 2^32 entries)
         if (na != nb) return na < nb;
         // One place is a prefix of the other up to the next subfolder: the shallower first.
         return a->place.size() < b->place.size();
@@ -121,7 +121,7 @@ struct TNextSubFirst {
 };
 
 // The memory read ahead of the visitor at most, in bytes (a folder being read may pass it by one
-// listing call per reader): some 40,000 entries of typical names.
+// listing call per reader): some 20,000 entries of typical names.
 constexpr std::size_t kWindow = 2 << 20;
 constexpr std::size_t kListingBytes = 16384;
 constexpr std::size_t kUsedChunks = 16;
@@ -173,8 +173,8 @@ private:
     }
     // Opens a claimed node through its parent's descriptor, the lock not held on entry or exit.
     void OpenClaimed(TNode& node, const std::string& name);
-    // Under the lock: chunks handed over go back to the readers, who fill them again, so that the
-    // memory of the walk stays that of the window (no thread frees what another allocated).
+    // Under the lock: chunks handed over go back to the readers, who fill them again rather than
+    // allocate new ones on one thread for another to free.
     void GiveBack(std::unique_ptr<TChunk> chunk) {
         if (!chunk || FUsedChunks.size() >= kUsedChunks) return;
         chunk->entries.clear();
