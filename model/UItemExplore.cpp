@@ -37,7 +37,8 @@ public:
 
     bool FolderBegin(const std::string& path) override {
         if (ScanProgressForm) {
-            ScanProgressForm->SetFolderPath(path);
+            ScanProgressForm->SetFolderPath(path); // pumps too when the labels are due
+            if (WindowCancelled()) return false;
             ScanProgressForm->Pump();
         }
         return !WindowCancelled();

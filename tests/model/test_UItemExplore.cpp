@@ -197,27 +197,36 @@ TEST(Explore, PumpsOncePerFolderAndEvery250Entries) {
 TEST(Explore, CancelLeavesTheItemEmptyAndStopsAtOnce) {
     TTempDir t;
     txtest::MakeFixtureTree(t);
-    // Pump 1 is the start folder, then one per folder entered: cancel deep inside the tree.
-    for (int step : {1, 2, 4, 6}) {
-        int pumps = 0;
-        SetScanProgressFactory([&pumps, step] {
-            struct TStep : TCountingProgress {
-                int* out;
-                TStep(int s, int* o) : TCountingProgress(s), out(o) {}
-                ~TStep() override { *out = Pumps; }
-            };
-            return std::make_unique<TStep>(step, &pumps);
-        });
-        TManualItem item(t.Path(), kKindFixed, nullptr);
-        EXPECT_FALSE(item.Explore()) << step;
-        EXPECT_EQ(pumps, step) << "the walk went on after the cancel";
-        EXPECT_EQ(item.ChildCount(), 0);
-        EXPECT_EQ(item.GetSize(), 0);
-        EXPECT_EQ(item.GetFileCount(), 0);
-        EXPECT_FALSE(item.Explored());
-        EXPECT_FALSE(item.Listed());
-        EXPECT_EQ(ScanProgressForm, nullptr);
-    }
+    // Pump 1 is the start folder, then one per folder entered: cancel deep inside the tree. With a
+    // slow walk the labels are due at every folder too, and a folder then pumps twice: the cancel
+    // may come with either pump.
+    for (const bool labelsDue : {false, true})
+        for (int step : {1, 2, 3, 4, 6}) {
+            int pumps = 0;
+            SetScanProgressFactory([&pumps, step, labelsDue] {
+                struct TStep : TCountingProgress {
+                    int* out;
+                    bool due;
+                    mutable TClock::time_point clock{};
+                    TStep(int s, int* o, bool d) : TCountingProgress(s), out(o), due(d) {}
+                    ~TStep() override { *out = Pumps; }
+                    TClock::time_point Now() const override {
+                        return due ? clock += std::chrono::seconds(1) : TCountingProgress::Now();
+                    }
+                };
+                return std::make_unique<TStep>(step, &pumps, labelsDue);
+            });
+            TManualItem item(t.Path(), kKindFixed, nullptr);
+            EXPECT_FALSE(item.Explore()) << step;
+            EXPECT_EQ(pumps, step) << "the walk went on after the cancel"
+                                   << (labelsDue ? " (labels due)" : "");
+            EXPECT_EQ(item.ChildCount(), 0);
+            EXPECT_EQ(item.GetSize(), 0);
+            EXPECT_EQ(item.GetFileCount(), 0);
+            EXPECT_FALSE(item.Explored());
+            EXPECT_FALSE(item.Listed());
+            EXPECT_EQ(ScanProgressForm, nullptr);
+        }
     SetScanProgressFactory(nullptr);
 }
 
