@@ -238,6 +238,7 @@ private:
     std::string FPath;
     std::unique_ptr<TLocalDateCache> FDates = std::make_unique<TLocalDateCache>();
     std::vector<char> FBuffer = std::vector<char>(kListingBytes);
+    std::unique_ptr<TNode> FSpare; // the walking thread's node for a folder no reader has taken
 };
 
 bool TParallelWalk::IsAbove(const TNode& node, std::uint64_t inode) const {
@@ -483,13 +484,13 @@ TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
 }
 
 std::unique_ptr<TNode> TParallelWalk::TakeChild(TNode& node, std::uint64_t index) {
-    std::unique_ptr<TNode> spare = Spare();
+    if (!FSpare) FSpare = Spare(); // kept until this thread opens a folder itself
     std::unique_lock lock(FMutex);
     if (node.opened.empty() || node.opened.front().first != index) {
         // No reader has come to it yet: this thread opens it.
         if (node.subs.empty() || node.subs.front().index != index) return nullptr;
         std::string name;
-        TNode* claimed = Claim(node, name, spare);
+        TNode* claimed = Claim(node, name, FSpare);
         lock.unlock();
         OpenClaimed(*claimed, name);
         lock.lock();
