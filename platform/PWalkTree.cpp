@@ -61,10 +61,10 @@ constexpr auto kBatchAge = std::chrono::milliseconds(20);
 // Batches handed over and not yet replayed, at most: the walk waits beyond.
 constexpr std::size_t kQueuedBatches = 16;
 // How often the visitor's thread calls Waiting while no batch comes.
-constexpr auto kWaitingEvery = std::chrono::milliseconds(50);
+constexpr auto kWaitingEvery = std::chrono::milliseconds(40);
 // After a stop, how long the visitor's thread waits for the walk's threads to end before it leaves
 // them behind: long enough for a walk that no file system holds.
-constexpr auto kEndGrace = std::chrono::milliseconds(10);
+constexpr auto kEndGrace = std::chrono::milliseconds(5);
 
 // Shared by the walking thread and the visitor's thread; owned by both.
 struct TChannel {

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
+#include <memory>
 #include <thread>
 
 namespace platform {
@@ -19,5 +21,21 @@ namespace platform {
 
 // Waits until at most count workers live, or the time is up; true when they are that few.
 bool WaitForWorkerThreads(unsigned count, std::chrono::milliseconds timeLimit);
+
+// Makes call on a worker thread and gives its result: the calling thread only waits, so it takes
+// signals (Ctrl+C) while a file system holds the call. The worker owns what the call uses: a
+// program that ends meanwhile leaves it nothing to touch.
+template <typename T> T CallOnWorker(std::function<T()> call) {
+    auto result = std::make_shared<std::promise<T>>();
+    std::future<T> future = result->get_future();
+    StartWorkerThread([result, call = std::move(call)] {
+        try {
+            result->set_value(call());
+        } catch (...) {
+            result->set_exception(std::current_exception());
+        }
+    }).detach();
+    return future.get();
+}
 
 } // namespace platform
