@@ -9,11 +9,17 @@
 // on THREADS threads (default: as many as the walk takes here) (for an outside timer, beside
 // du -sb ROOT); --chain DEPTH [RUNS] makes one in a temporary folder,
 // compares as above, times the explorer's save of the explored chain, and removes it.
-// --cancel ROOT MS walks ROOT, says stop after MS milliseconds (as Cancel does, at the next entry)
-// and prints how long the walk then took to end, its reading threads joined.
+// --cancel ROOT MS walks ROOT, says stop MS milliseconds after the start (as a Cancel click does,
+// whether entries arrive or not) and prints how long the walk then took to return;
+// --cancel-held reader|start MS does the same on a file system of the tests whose server holds a
+// reader's statx, or the opening of the start.
 #include "model/UItem.h"
 #include "model/UItemAlloc.h"
 #include "platform/PEnumerate.h"
+#include "platform/PWorkerThread.h"
+#ifdef TX_BENCH_HANGFS
+#include "tests/support/THangFs.h"
+#endif
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -21,10 +27,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -143,15 +151,18 @@ int Chain(int depth, int runs) {
 
 } // namespace
 
-// Stops a walk after ms milliseconds and times how long it takes to end.
+// Stops a walk ms milliseconds after its start, from a clock of its own (as a Cancel click comes,
+// whether entries arrive or not), and times how long the walk then takes to return: from the stop
+// given, and from the moment the walk's visitor first saw it (at its next entry, or its next wait).
 int Cancel(const std::string& root, int ms) {
     struct TStopper : platform::TWalkVisitor {
-        Clock::time_point deadline, stoppedAt;
-        bool stopped = false;
+        std::atomic<bool> stop{false};
+        Clock::time_point seenAt{};
+        bool seen = false;
         std::uint64_t files = 0;
         bool Go() {
-            if (!stopped && Clock::now() >= deadline) stopped = true, stoppedAt = Clock::now();
-            return !stopped;
+            if (!seen && stop.load()) seen = true, seenAt = Clock::now();
+            return !seen;
         }
         bool FolderBegin(const std::string&) override { return Go(); }
         void File(const platform::TEntry&) override { ++files; }
@@ -160,18 +171,49 @@ int Cancel(const std::string& root, int ms) {
         bool AfterEntry(std::uint64_t) override { return Go(); }
         bool Waiting() override { return Go(); }
     } stopper;
-    stopper.deadline = Clock::now() + std::chrono::milliseconds(ms);
+    Clock::time_point givenAt{};
+    std::thread clock([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        givenAt = Clock::now();
+        stopper.stop = true;
+    });
     const platform::TWalkResult result = platform::WalkTree(root, stopper);
-    const double after = std::chrono::duration<double>(Clock::now() - stopper.stoppedAt).count();
+    const auto returned = Clock::now();
+    clock.join();
     if (result != platform::TWalkResult::Stopped) {
-        std::printf("the walk ended before %d ms (%llu files)\n", ms,
-                    static_cast<unsigned long long>(stopper.files));
+        std::printf("the walk ended before %d ms (%llu files)\n", ms, static_cast<unsigned long long>(stopper.files));
         return 1;
     }
-    std::printf("stopped after %llu files; the walk ended %.1f ms after the stop\n",
-                static_cast<unsigned long long>(stopper.files), after * 1000.0);
+    const auto millis = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    std::printf("stopped after %llu files; the walk returned %.1f ms after the stop was given, %.1f ms after "
+                "its visitor saw it; %u walk threads still running\n",
+                static_cast<unsigned long long>(stopper.files), millis(returned - givenAt),
+                millis(returned - stopper.seenAt), platform::LiveWorkerThreads());
     return 0;
 }
+
+#ifdef TX_BENCH_HANGFS
+// The same on a file system whose server holds a call: a reader's statx, or the opening of the start.
+int CancelHeld(const std::string& what, int ms) {
+    std::vector<txtest::THangFs::TEntry> tree;
+    for (int i = 0; i < 50; ++i)
+        for (int j = 0; j < 20; ++j)
+            tree.push_back(txtest::THangFs::File("/d" + std::to_string(i) + "/f" + std::to_string(j), j));
+    txtest::THangFs fs(tree);
+    if (!fs.Mounted()) {
+        std::printf("no hanging file system here: %s\n", fs.SkipReason().c_str());
+        return 1;
+    }
+    const bool start = what == "start";
+    fs.Block(start ? unsigned{txtest::THangFs::kOpendir} : unsigned{txtest::THangFs::kStat},
+             start ? "/" : "/d7/f3");
+    const int result = Cancel(fs.MountPoint(), ms);
+    std::printf("held calls at the end: %d\n", fs.Held());
+    fs.Release();
+    platform::WaitForWorkerThreads(0, std::chrono::seconds(10));
+    return result;
+}
+#endif
 
 int main(int argc, char** argv) {
     if (argc >= 4 && std::string(argv[1]) == "--make-chain") {
@@ -188,6 +230,9 @@ int main(int argc, char** argv) {
         return item.Explore() ? 0 : 1;
     }
     if (argc >= 4 && std::string(argv[1]) == "--cancel") return Cancel(argv[2], std::atoi(argv[3]));
+#ifdef TX_BENCH_HANGFS
+    if (argc >= 4 && std::string(argv[1]) == "--cancel-held") return CancelHeld(argv[2], std::atoi(argv[3]));
+#endif
     if (argc >= 3 && std::string(argv[1]) == "--chain")
         return Chain(std::max(1, std::atoi(argv[2])), argc > 3 ? std::max(1, std::atoi(argv[3])) : 3);
     if (argc < 2) {

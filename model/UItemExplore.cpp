@@ -77,9 +77,9 @@ public:
         return !WindowCancelled();
     }
 
-    // A folder is still being read on another thread: the window stays alive and can be cancelled.
+    // The walk's threads have nothing new yet: the window stays alive and can be cancelled.
     bool Waiting() override {
-        PumpWindow();
+        if (ScanProgressForm) ScanProgressForm->PumpWhileWaiting();
         return !WindowCancelled();
     }
 

@@ -40,6 +40,9 @@ public:
     void Cancel() { FCancelled = true; }
     // Lets the window handle what is waiting (repaint, the Cancel button). Nothing without a window.
     virtual void Pump() {}
+    // The same while the exploration waits for the file system (a folder still being read, a share
+    // slow to answer), between the fixed points where it pumps.
+    virtual void PumpWhileWaiting() { Pump(); }
 
     [[nodiscard]] std::int64_t FilesFound() const { return FFilesFound; }
     [[nodiscard]] std::int64_t BytesFound() const { return FBytesFound; }

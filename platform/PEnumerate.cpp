@@ -1,5 +1,6 @@
 #include "platform/PEnumerate.h"
 
+#include "platform/PMounts.h"
 #include "platform/PWalkCore.h"
 
 #include <dirent.h>
@@ -10,8 +11,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <unordered_set>
 #include <vector>
 
@@ -132,6 +137,82 @@ void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& r
         (sx.stx_attributes_mask & STATX_ATTR_MOUNT_ROOT) && (sx.stx_attributes & STATX_ATTR_MOUNT_ROOT);
 }
 
+namespace {
+
+// File systems whose calls wait for a server: a network one, or a FUSE one (its server is a program).
+bool MayHang(std::string_view fsType) {
+    return IsRemoteFileSystem(fsType) || fsType == "fuse" || fsType == "fuseblk" || fsType.rfind("fuse.", 0) == 0;
+}
+
+} // namespace
+
+std::unique_ptr<TMountNode> MountTreeOf(std::string_view mountinfo, std::string_view start) {
+    std::string prefix(start);
+    if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    std::unique_ptr<TMountNode> root;
+    for (const TMountEntry& m : ParseMountInfoAll(mountinfo)) {
+        if (m.mountPoint.size() <= prefix.size() || m.mountPoint.compare(0, prefix.size(), prefix) != 0) continue;
+        if (!root) root = std::make_unique<TMountNode>();
+        TMountNode* node = root.get();
+        std::string_view rest = std::string_view(m.mountPoint).substr(prefix.size());
+        while (!rest.empty()) {
+            const std::size_t slash = rest.find('/');
+            const std::string_view part = rest.substr(0, slash);
+            rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+            if (part.empty()) continue;
+            auto it = node->children.find(part);
+            if (it == node->children.end())
+                it = node->children.emplace(std::string(part), std::make_unique<TMountNode>()).first;
+            node = it->second.get();
+        }
+        if (node == root.get()) continue;
+        node->mountPoint = true;
+        // Mounted over again: the file system on top is the one an entry would reach.
+        node->mayHang = MayHang(m.fsType);
+    }
+    return root;
+}
+
+std::unique_ptr<TMountNode> ReadMountTree(int fd, const std::string& path) {
+    // The folder's own path as the kernel knows it, else as its name resolves.
+    char resolved[PATH_MAX + 1];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t n = readlink(link.c_str(), resolved, PATH_MAX);
+    if (n > 0 && resolved[0] == '/') {
+        resolved[n] = 0;
+    } else if (!realpath(path.c_str(), resolved)) {
+        return nullptr;
+    }
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return MountTreeOf(text.str(), resolved);
+}
+
+void ReadEntry(int dirFd, const char* name, unsigned char type, std::uint64_t inode,
+               const TMountNode* folderMounts, TLocalDateCache& dates, TRawEntry& raw) {
+    const TMountNode* node = folderMounts ? folderMounts->Child(name) : nullptr;
+    if (!node || !node->mountPoint || (type != DT_DIR && type != DT_UNKNOWN && !node->mayHang)) {
+        StatEntry(dirFd, name, dates, raw);
+        raw.mounts = raw.kind == TRawEntry::Folder ? node : nullptr;
+        if (node && node->mountPoint) raw.mountRoot = true;
+        return;
+    }
+    // The empty folder a mount point shows as, or a file mounted from a file system that may hang:
+    // nothing of it is asked, so it has no dates.
+    const bool folder = type == DT_DIR || type == DT_UNKNOWN;
+    TEntry& e = raw.entry;
+    e = TEntry{};
+    e.name = name;
+    e.isFolder = folder;
+    e.attributes = AttributesOf(e.name, folder ? S_IFDIR | 0755 : S_IFREG | 0644, false);
+    raw.kind = folder ? TRawEntry::Folder : TRawEntry::File;
+    raw.mountRoot = true;
+    raw.devMajor = raw.devMinor = 0;
+    raw.inode = inode;
+    raw.mounts = nullptr;
+}
+
 TStart OpenStart(const std::string& path) {
     TStart start;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
@@ -163,7 +244,7 @@ bool TWalker::Read(Level& level, TRawEntry& raw) {
         raw.kind = TRawEntry::Dot;
         return true;
     }
-    Fill(level.fd, d->d_name, raw);
+    Fill(level, level.fd, d, raw);
     return true;
 }
 
@@ -178,7 +259,7 @@ void TWalker::CloseLevel(Level& level) {
 
 // Opens the folder FPath names (its last component is the new folder) as a new level, relative to
 // the deepest level (one component: the cost of a level does not grow with the depth).
-bool TWalker::OpenChild(std::uint64_t inode) {
+bool TWalker::OpenChild(std::uint64_t inode, const TMountNode* mounts) {
     Level& base = FLevels.back();
     if (base.fd < 0) return false; // its descriptor could not be taken back: it enters nothing more
     // No trailing "/": with one, the last component would be followed if it had become a link.
@@ -195,6 +276,7 @@ bool TWalker::OpenChild(std::uint64_t inode) {
     level.dir = dir;
     level.pathLength = FPath.size();
     level.inode = inode;
+    level.mounts = mounts;
     if (FLevels.size() >= static_cast<std::size_t>(kOpenLevels)) {
         // Deep down: the folder is read whole, and the level above gives its descriptor back (it
         // has read its entries already); it takes one again through ".." when this one is done.
@@ -205,7 +287,7 @@ bool TWalker::OpenChild(std::uint64_t inode) {
             if (IsDotName(d->d_name))
                 raw.kind = TRawEntry::Dot;
             else
-                Fill(fd, d->d_name, raw);
+                Fill(level, fd, d, raw);
             if (raw.kind != TRawEntry::Dot && raw.kind != TRawEntry::Gone) raw.name = raw.entry.name;
             level.entries.push_back(std::move(raw));
         }
@@ -247,16 +329,8 @@ TWalkResult TWalker::Stop() {
     return TWalkResult::Stopped;
 }
 
-TWalkResult TWalker::Run(const std::string& start) {
-    std::string path = start;
-    TStart opened;
-    TWalkResult result;
-    if (!StartWalk(FVisitor, path, opened, result)) return result;
-    return RunFrom(opened.fd, path, opened.device, opened.inode, {});
-}
-
 TWalkResult TWalker::RunFrom(int fd, const std::string& path, TDevice device, std::uint64_t inode,
-                             const std::unordered_set<std::uint64_t>& ancestors) {
+                             const std::unordered_set<std::uint64_t>& ancestors, const TMountNode* mounts) {
     FPath = path;
     FDevice = device;
     FAncestors = ancestors;
@@ -271,6 +345,7 @@ TWalkResult TWalker::RunFrom(int fd, const std::string& path, TDevice device, st
     root.dir = dir;
     root.pathLength = FPath.size();
     root.inode = inode;
+    root.mounts = mounts;
     FAncestors.insert(root.inode);
     FLevels.push_back(std::move(root));
     return Loop();
@@ -293,7 +368,7 @@ TWalkResult TWalker::Loop() {
         if (step == TStep::Next) continue;
         const bool enter = TDevice{raw.devMajor, raw.devMinor} == FDevice && !raw.mountRoot &&
                            FAncestors.count(raw.inode) == 0; // not an ancestor again
-        if ((!enter || !OpenChild(raw.inode)) &&
+        if ((!enter || !OpenChild(raw.inode, raw.mounts)) &&
             !FolderDone(FVisitor, FPath, FLevels.back().pathLength, FLevels.back().count))
             return Stop();
     }
@@ -311,10 +386,12 @@ bool ReadFolder(const std::string& path, bool foldersOnly, const std::function<v
     }
     TLocalDateCache dates;
     walk::TRawEntry raw;
+    // A mount point in it is listed without asking its file system, as a walk lists it.
+    const std::unique_ptr<walk::TMountNode> mounts = walk::ReadMountTree(fd, path);
     for (const dirent* d; (d = readdir(dir));) {
         if (walk::IsDotName(d->d_name)) continue;
         if (foldersOnly && d->d_type != DT_DIR && d->d_type != DT_UNKNOWN) continue;
-        walk::StatEntry(fd, d->d_name, dates, raw);
+        walk::ReadEntry(fd, d->d_name, d->d_type, d->d_ino, mounts.get(), dates, raw);
         if (raw.kind == walk::TRawEntry::Gone || (foldersOnly && raw.kind != walk::TRawEntry::Folder))
             continue;
         entry(raw.entry);

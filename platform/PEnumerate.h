@@ -14,7 +14,9 @@
 //
 // Several threads read folders ahead of the visitor (a bounded window of them, nearest first in
 // walk order), so that a cold disk or a network share has many requests in flight; the visitor
-// still sees one depth-first walk.
+// still sees one depth-first walk. The caller's thread makes no file-system call: a file system
+// that stops answering holds the walk's own threads, never the visitor's. Mount points are known
+// from the mount table, so a share mounted inside the tree is never asked anything.
 #pragma once
 
 #include "platform/PDates.h"
@@ -86,8 +88,8 @@ public:
     // After each entry of a folder, "." and ".." included, with the number of entries counted in
     // that folder so far (1 after the first). Returning false stops the walk.
     virtual bool AfterEntry(std::uint64_t count) { return true; }
-    // While the walk waits for a folder that another thread is still reading, about every 50 ms.
-    // Returning false stops the walk.
+    // While the walk's threads have nothing new for the visitor (a folder still being read, a file
+    // system that is slow or does not answer), about every 50 ms. Returning false stops the walk.
     virtual bool Waiting() { return true; }
 };
 
@@ -96,7 +98,10 @@ enum class TWalkResult { Completed, Stopped };
 // Walks the tree at path (a folder; a trailing "/" is optional). A start folder that cannot be
 // opened, or that lies on a pseudo file system, is read as empty. The visitor is called on this
 // thread only, in the order given above, whatever the number of threads that read the folders:
-// the calls are the same as those of a walk on one thread.
+// the calls are the same as those of a walk on one thread. threads: the reader threads (1: the
+// walk's one thread reads all; 0: WalkThreads, or what SetWalkThreads forces). A stop returns at
+// once, whatever holds the walk's threads; one held by a file-system call is left to end alone,
+// owning what it uses (LiveWorkerThreads counts it until then).
 TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor);
 TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned threads);
 

@@ -3,9 +3,14 @@
 // each folder's entries to the visitor in the order the folder gave them, as the walk on one thread
 // does, reading a folder itself whenever no reader has taken it yet (so it never waits for what no
 // one reads). Below its parallel levels the walking thread goes on alone with the one-thread walker.
+//
+// Ownership: every node is owned by its parent's opened list until the walking thread takes it into
+// a frame; the frames own the folders the walk is in. A node leaves the task set before its owner
+// frees it (Forget), and a walk that stops joins its readers before it frees anything, so no
+// structure ever points at a freed node.
 #include "platform/PEnumerate.h"
-#include "platform/PProcessors.h"
 #include "platform/PWalkCore.h"
+#include "platform/PWorkerThread.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -21,20 +26,13 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <set>
 #include <thread>
 
-namespace platform {
+namespace platform::walk {
 
 namespace {
-
-using walk::TDevice;
-using walk::TRawEntry;
-
-std::atomic<unsigned> gWalkThreads{0};
 
 // The walk's one lock. Its holders keep it for a few dozen instructions, and the walking thread
 // takes it a few times per folder: a waiter spins a little before it sleeps, since going to sleep
@@ -62,6 +60,7 @@ private:
 struct TReadEntry {
     TEntry entry; // name set when it is handed over
     std::uint64_t inode = 0;
+    const TMountNode* mounts = nullptr;
     std::uint32_t nameOffset = 0;
     std::uint32_t nameLength = 0;
     TRawEntry::Kind kind = TRawEntry::Gone;
@@ -82,6 +81,7 @@ struct TChunk {
 struct TSub {
     std::uint64_t index = 0;
     std::uint64_t inode = 0;
+    const TMountNode* mounts = nullptr;
     std::string name;
 };
 
@@ -90,6 +90,7 @@ struct TNode {
     // Entry indices from the start folder down (no folder holds 2^32 entries): its walk order.
     std::vector<std::uint32_t> place;
     std::uint64_t inode = 0;
+    const TMountNode* mounts = nullptr; // on the way to mount points, else nullptr
     int fd = -1;
     int fdUsers = 0;     // subfolders being opened through fd right now
     bool keepFd = false; // its subfolders lie below the parallel levels: the walking thread opens them
@@ -134,16 +135,23 @@ std::uint64_t DescriptorLimit() {
 
 class TParallelWalk {
 public:
-    TParallelWalk(TWalkVisitor& visitor, unsigned threads)
-        : FVisitor(visitor), FThreads(threads),
+    TParallelWalk(TWalkVisitor& visitor, unsigned threads, const std::function<void()>& idle)
+        : FVisitor(visitor), FIdle(idle), FThreads(threads),
           // Readers hold at most a quarter of the descriptors this process may open, the folders
           // the walking thread is in an eighth, the one-thread walker below them kOpenLevels + 1.
           FMaxFds(static_cast<int>(std::clamp<std::uint64_t>(DescriptorLimit() / 4, 16, 256))),
           FLevels(static_cast<std::size_t>(
               std::clamp<std::uint64_t>(DescriptorLimit() / 8, 2, kParallelLevels))) {}
-    ~TParallelWalk() { EndReaders(); }
+    ~TParallelWalk() {
+        EndReaders();
+        // Nothing reads the nodes any more; the set goes before the frames free them.
+        FTasks.clear();
+        FWaitedFor = nullptr;
+    }
+    TParallelWalk(const TParallelWalk&) = delete;
+    TParallelWalk& operator=(const TParallelWalk&) = delete;
 
-    TWalkResult Run(const std::string& start);
+    TWalkResult Run(std::string& path, const TStart& start, const TMountNode* mounts);
 
 private:
     struct TFrame {
@@ -190,10 +198,28 @@ private:
     // Under the lock: closes node's descriptor once nothing needs it.
     void ReleaseFd(TNode& node);
     void CloseFd(TNode& node);
-    // Under the lock: the walking thread looks again if it waits for entries.
-    void WakeWalker() {
-        if (FWalkerWaits) FReady.notify_one();
+    // Under the lock: a folder to open can be given to a reader now.
+    [[nodiscard]] bool WorkReady() const {
+        return !FTasks.empty() && FBuffered < kWindow && FOpenFds < FMaxFds;
     }
+    // Under the lock: wakes up to n idle readers, only when there is work for them.
+    void WakeReaders(std::size_t n) {
+        if (!WorkReady()) return;
+        for (std::size_t i = 0, idle = FIdleReaders; i < std::min(n, idle); ++i)
+            FWork.notify_one();
+    }
+    // Under the lock: a reader held by a full window goes on when there is room, or when the
+    // walking thread waits for its very folder.
+    void WakeHeldReaders() {
+        if (FHeldReaders > 0) FRoom.notify_all();
+    }
+    // Under the lock: the walking thread looks again, if it waits for node.
+    void WakeWalker(const TNode& node) {
+        if (FWalkerWaits && FWaitedFor == &node) FReady.notify_one();
+    }
+    // Under the lock: node and the nodes below it, about to be freed, leave every structure that
+    // points at nodes.
+    void Forget(TNode& node);
     [[nodiscard]] bool IsAbove(const TNode& node, std::uint64_t inode) const;
 
     // The walking thread.
@@ -214,17 +240,21 @@ private:
     TWalkResult Stop();
 
     TWalkVisitor& FVisitor;
+    const std::function<void()>& FIdle;
     const unsigned FThreads;
     const int FMaxFds;
     const std::size_t FLevels; // levels read in parallel
     TDevice FDevice;
 
     TWalkMutex FMutex;
-    std::condition_variable_any FWork;      // readers wait for folders to read
+    std::condition_variable_any FWork;      // idle readers wait for folders to read
+    std::condition_variable_any FRoom;      // readers in the middle of a folder wait for window room
     std::condition_variable_any FReady;     // the walking thread waits for entries
     std::set<TNode*, TNextSubFirst> FTasks; // folders with subfolders to open
     std::size_t FBuffered = 0;              // bytes of entries and opened folders read ahead, not handed over
     int FOpenFds = 0;
+    std::size_t FIdleReaders = 0; // waiting on FWork
+    std::size_t FHeldReaders = 0; // waiting on FRoom
     bool FStop = false;
     bool FWalkerWaits = false;
     const TNode* FWaitedFor = nullptr;  // the folder the walking thread waits for, once it has
@@ -257,7 +287,7 @@ bool TParallelWalk::ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<c
         const auto* d = reinterpret_cast<const dirent64*>(buffer.data() + at);
         at += d->d_reclen;
         TReadEntry& e = chunk.entries.emplace_back();
-        if (walk::IsDotName(d->d_name)) {
+        if (IsDotName(d->d_name)) {
             e.kind = TRawEntry::Dot;
             continue;
         }
@@ -265,28 +295,29 @@ bool TParallelWalk::ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<c
             e.kind = TRawEntry::Gone; // never handed over
             continue;
         }
-        walk::StatEntry(node.fd, d->d_name, dates, raw);
+        ReadEntry(node.fd, d->d_name, d->d_type, d->d_ino, node.mounts, dates, raw);
         e.kind = raw.kind;
         if (raw.kind == TRawEntry::Gone) continue;
         e.entry = raw.entry;
         e.entry.name = {};
         e.inode = raw.inode;
+        e.mounts = raw.mounts;
         e.nameOffset = static_cast<std::uint32_t>(chunk.names.size());
         e.nameLength = static_cast<std::uint32_t>(raw.entry.name.size());
         chunk.names.append(raw.entry.name);
         if (raw.kind == TRawEntry::Folder) {
             // The rules of the one-thread walk: one file system, no mount point, no ancestor again.
-            e.enter =
-                TDevice{raw.devMajor, raw.devMinor} == FDevice && !raw.mountRoot && !IsAbove(node, raw.inode);
+            e.enter = !raw.mountRoot && TDevice{raw.devMajor, raw.devMinor} == FDevice && !IsAbove(node, raw.inode);
             if (e.enter && parallelBelow)
-                subs.push_back(
-                    {node.read + chunk.entries.size() - 1, raw.inode, std::string(raw.entry.name)});
+                subs.push_back({node.read + chunk.entries.size() - 1, raw.inode, raw.mounts,
+                                std::string(raw.entry.name)});
         }
     }
     return true;
 }
 
 void TParallelWalk::Publish(TNode& node, std::unique_ptr<TChunk> chunk, std::vector<TSub>& subs, bool end) {
+    const bool had = !node.chunks.empty();
     if (chunk && !chunk->entries.empty()) {
         node.read += chunk->entries.size();
         FBuffered += chunk->Bytes();
@@ -294,19 +325,19 @@ void TParallelWalk::Publish(TNode& node, std::unique_ptr<TChunk> chunk, std::vec
     }
     if (!subs.empty()) {
         const std::size_t added = subs.size();
-        const bool had = !node.subs.empty();
+        const bool hadSubs = !node.subs.empty();
         for (TSub& s : subs)
             node.subs.push_back(std::move(s));
         subs.clear();
-        if (!had) FTasks.insert(&node);
-        for (std::size_t i = 0; i < std::min<std::size_t>(added, FThreads); ++i)
-            FWork.notify_one();
+        if (!hadSubs) FTasks.insert(&node);
+        WakeReaders(added);
     }
     if (end) {
         node.done = true;
         ReleaseFd(node);
     }
-    WakeWalker();
+    // The walking thread waits for the first chunk, or for the end: later chunks it finds itself.
+    if (!had || end) WakeWalker(node);
 }
 
 TNode* TParallelWalk::Claim(TNode& parent, std::string& name, std::unique_ptr<TNode>& spare) {
@@ -319,6 +350,7 @@ TNode* TParallelWalk::Claim(TNode& parent, std::string& name, std::unique_ptr<TN
     child->place.assign(parent.place.begin(), parent.place.end());
     child->place.push_back(static_cast<std::uint32_t>(sub.index));
     child->inode = sub.inode;
+    child->mounts = sub.mounts;
     child->keepFd = child->Level() + 1 >= FLevels;
     ++parent.fdUsers;
     ++FOpenFds; // reserved for the child
@@ -330,7 +362,7 @@ TNode* TParallelWalk::Claim(TNode& parent, std::string& name, std::unique_ptr<TN
 }
 
 void TParallelWalk::OpenClaimed(TNode& node, const std::string& name) {
-    const int fd = openat(node.parent->fd, name.c_str(), walk::kOpenFlags);
+    const int fd = openat(node.parent->fd, name.c_str(), kOpenFlags);
     std::lock_guard lock(FMutex);
     --node.parent->fdUsers;
     ReleaseFd(*node.parent);
@@ -338,6 +370,7 @@ void TParallelWalk::OpenClaimed(TNode& node, const std::string& name) {
     if (fd < 0) {
         --FOpenFds;
         node.done = true; // not readable: an empty folder
+        WakeReaders(1);
     }
 }
 
@@ -345,12 +378,19 @@ void TParallelWalk::CloseFd(TNode& node) {
     if (node.fd < 0) return;
     close(node.fd);
     node.fd = -1;
-    if (FOpenFds-- == FMaxFds) FWork.notify_all();
+    if (FOpenFds-- == FMaxFds) WakeReaders(FThreads);
 }
 
 void TParallelWalk::ReleaseFd(TNode& node) {
     if (node.done && node.subs.empty() && node.fdUsers == 0 && !node.keepFd && node.reader == TNode::Nobody)
         CloseFd(node);
+}
+
+void TParallelWalk::Forget(TNode& node) {
+    FTasks.erase(&node);
+    if (FWaitedFor == &node) FWaitedFor = nullptr;
+    for (auto& [index, child] : node.opened)
+        Forget(*child);
 }
 
 void TParallelWalk::ReaderLoop() {
@@ -362,9 +402,11 @@ void TParallelWalk::ReaderLoop() {
         auto chunk = std::make_unique<TChunk>();
         std::unique_lock lock(FMutex);
         while (true) {
-            FWork.wait(lock, [&] {
-                return FStop || (!FTasks.empty() && FBuffered < kWindow && FOpenFds < FMaxFds);
-            });
+            while (!FStop && !WorkReady()) {
+                ++FIdleReaders;
+                FWork.wait(lock);
+                --FIdleReaders;
+            }
             if (FStop) return;
             std::string name;
             TNode& node = *Claim(**FTasks.begin(), name, spare);
@@ -375,7 +417,7 @@ void TParallelWalk::ReaderLoop() {
             // Opened and listed once before the lock is taken again: most folders are small, and
             // one taking of the lock per folder keeps the readers from queueing at it.
             // The node's descriptor is nobody else's business until its entries are published.
-            node.fd = openat(node.parent->fd, name.c_str(), walk::kOpenFlags);
+            node.fd = openat(node.parent->fd, name.c_str(), kOpenFlags);
             if (!chunk) chunk = std::make_unique<TChunk>();
             bool more = node.fd >= 0 && ReadChunk(node, *dates, buffer, *chunk, subs);
             lock.lock();
@@ -384,13 +426,16 @@ void TParallelWalk::ReaderLoop() {
             if (node.fd < 0) {
                 --FOpenFds;
                 node.done = true; // not readable: an empty folder
+                WakeReaders(1);
             } else {
                 Publish(node, std::move(chunk), subs, !more);
                 while (more && !FStop) {
                     // A full window: this folder waits until the walking thread has taken entries,
                     // or until it waits for this very folder.
                     if (FBuffered >= kWindow && FWaitedFor != &node) {
-                        FWork.wait(lock, [&] { return FStop || FBuffered < kWindow || FWaitedFor == &node; });
+                        ++FHeldReaders;
+                        FRoom.wait(lock);
+                        --FHeldReaders;
                         continue;
                     }
                     chunk = UsedChunk();
@@ -403,7 +448,7 @@ void TParallelWalk::ReaderLoop() {
             }
             node.reader = TNode::Nobody;
             ReleaseFd(node);
-            WakeWalker();
+            WakeWalker(node);
         }
     } catch (...) {
         std::lock_guard lock(FMutex);
@@ -412,6 +457,7 @@ void TParallelWalk::ReaderLoop() {
         FStopping = true;
         FReady.notify_all();
         FWork.notify_all();
+        FRoom.notify_all();
     }
 }
 
@@ -420,8 +466,9 @@ void TParallelWalk::EndReaders() {
         std::lock_guard lock(FMutex);
         FStop = true;
         FStopping = true;
+        FWork.notify_all();
+        FRoom.notify_all();
     }
-    FWork.notify_all();
     for (std::thread& t : FReaders)
         t.join();
     FReaders.clear();
@@ -430,6 +477,7 @@ void TParallelWalk::EndReaders() {
 TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
     TNode& node = *frame.node;
     std::unique_lock lock(FMutex);
+    bool idleCalled = false;
     while (true) {
         if (FError) std::rethrow_exception(FError);
         if (!node.chunks.empty()) {
@@ -438,8 +486,12 @@ TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
             node.chunks.pop_front();
             FWaitedFor = nullptr;
             const std::size_t n = frame.chunk->Bytes();
-            if (FBuffered >= kWindow && FBuffered - n < kWindow) FWork.notify_all();
+            const bool wasFull = FBuffered >= kWindow;
             FBuffered -= n;
+            if (wasFull && FBuffered < kWindow) {
+                WakeHeldReaders();
+                WakeReaders(FThreads);
+            }
             frame.next = 0;
             return TNext::Chunk;
         }
@@ -467,10 +519,18 @@ TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
             Publish(node, std::move(chunk), subs, !more);
             continue;
         }
+        if (FIdle && !idleCalled) {
+            // What the visitor holds goes on before this thread sleeps.
+            idleCalled = true;
+            lock.unlock();
+            FIdle();
+            lock.lock();
+            continue;
+        }
         FWalkerWaits = true;
         if (FWaitedFor != &node) {
             FWaitedFor = &node;
-            FWork.notify_all(); // its reader may be held by a full window
+            WakeHeldReaders(); // its reader may be held by a full window
         }
         const std::cv_status waited = FReady.wait_for(lock, std::chrono::milliseconds(50));
         FWalkerWaits = false;
@@ -503,12 +563,12 @@ std::unique_ptr<TNode> TParallelWalk::TakeChild(TNode& node, std::uint64_t index
 
 TWalkResult TParallelWalk::WalkDeep(TFrame& frame, const TReadEntry& e, const std::string& path) {
     const std::string name(e.entry.name);
-    const int fd = openat(frame.node->fd, name.c_str(), walk::kOpenFlags);
+    const int fd = openat(frame.node->fd, name.c_str(), kOpenFlags);
     if (fd < 0) {
         FVisitor.FolderEnd(false);
         return TWalkResult::Completed;
     }
-    return walk::TWalker(FVisitor).RunFrom(fd, path, FDevice, e.inode, FAncestors);
+    return TWalker(FVisitor).RunFrom(fd, path, FDevice, e.inode, FAncestors, e.mounts);
 }
 
 void TParallelWalk::PopFrame() {
@@ -517,13 +577,19 @@ void TParallelWalk::PopFrame() {
     FAncestors.erase(node->inode);
     FFrames.pop_back();
     std::lock_guard lock(FMutex);
-    FTasks.erase(node.get());
+    Forget(*node);
     CloseFd(*node);
     GiveBack(std::move(chunk));
 }
 
 TWalkResult TParallelWalk::Stop() {
+    // No reader may hold a node while the frames free theirs.
     EndReaders();
+    {
+        std::lock_guard lock(FMutex);
+        FTasks.clear();
+        FWaitedFor = nullptr;
+    }
     while (!FFrames.empty()) {
         PopFrame();
         FVisitor.FolderEnd(true);
@@ -531,20 +597,18 @@ TWalkResult TParallelWalk::Stop() {
     return TWalkResult::Stopped;
 }
 
-TWalkResult TParallelWalk::Run(const std::string& start) {
-    FPath = start;
-    walk::TStart opened;
-    TWalkResult result;
-    if (!walk::StartWalk(FVisitor, FPath, opened, result)) return result;
-    FDevice = opened.device;
+TWalkResult TParallelWalk::Run(std::string& path, const TStart& start, const TMountNode* mounts) {
+    FPath = std::move(path);
+    FDevice = start.device;
     auto root = std::make_unique<TNode>();
-    root->fd = opened.fd;
-    root->inode = opened.inode;
+    root->fd = start.fd;
+    root->inode = start.inode;
+    root->mounts = mounts;
     root->keepFd = FLevels <= 1;
     FOpenFds = 1;
     PushFrame(std::move(root));
     for (unsigned i = 0; i < FThreads; ++i)
-        FReaders.emplace_back([this] { ReaderLoop(); });
+        FReaders.push_back(StartWorkerThread([this] { ReaderLoop(); }));
     return Loop();
 }
 
@@ -561,7 +625,7 @@ TWalkResult TParallelWalk::Loop() {
                     EndReaders();
                     return TWalkResult::Completed;
                 }
-                if (!walk::FolderDone(FVisitor, FPath, FFrames.back().pathLength, FFrames.back().count))
+                if (!FolderDone(FVisitor, FPath, FFrames.back().pathLength, FFrames.back().count))
                     return Stop();
             }
             continue;
@@ -569,9 +633,9 @@ TWalkResult TParallelWalk::Loop() {
         TReadEntry& e = frame.chunk->entries[frame.next++];
         const std::uint64_t index = frame.index++;
         e.entry.name = std::string_view(frame.chunk->names).substr(e.nameOffset, e.nameLength);
-        const walk::TStep step = walk::VisitEntry(FVisitor, e.kind, e.entry, FPath, frame.count);
-        if (step == walk::TStep::Stop) return Stop();
-        if (step == walk::TStep::Next) continue;
+        const TStep step = VisitEntry(FVisitor, e.kind, e.entry, FPath, frame.count);
+        if (step == TStep::Stop) return Stop();
+        if (step == TStep::Next) continue;
         std::unique_ptr<TNode> child;
         if (e.enter && frame.node->Level() + 1 >= FLevels) {
             // Below the parallel levels: this thread walks the subfolder on its own (it ends it).
@@ -580,7 +644,7 @@ TWalkResult TParallelWalk::Loop() {
             if (!FVisitor.AfterEntry(++frame.count)) return Stop();
         } else if (e.enter && (child = TakeChild(*frame.node, index))) {
             PushFrame(std::move(child)); // frame is no longer valid
-        } else if (!walk::FolderDone(FVisitor, FPath, frame.pathLength, frame.count)) {
+        } else if (!FolderDone(FVisitor, FPath, frame.pathLength, frame.count)) {
             return Stop();
         }
     }
@@ -588,49 +652,9 @@ TWalkResult TParallelWalk::Loop() {
 
 } // namespace
 
-TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor) {
-    const unsigned forced = gWalkThreads.load(std::memory_order_relaxed);
-    return WalkTree(path, visitor, forced != 0 ? forced : WalkThreads(path));
+TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
+                         const TMountNode* mounts, const std::function<void()>& idle) {
+    return TParallelWalk(visitor, threads, idle).Run(path, start, mounts);
 }
 
-TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned threads) {
-    if (threads <= 1) return walk::TWalker(visitor).Run(path);
-    return TParallelWalk(visitor, threads).Run(path);
-}
-
-unsigned WalkThreadsFor(bool rotational, unsigned processors) {
-    return std::clamp(std::min(processors, rotational ? 2u : 8u), 1u, 8u);
-}
-
-unsigned WalkThreads(const std::string& path) {
-    bool rotational = false;
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && major(st.st_dev) != 0) {
-        std::error_code error;
-        const std::filesystem::path device = std::filesystem::canonical(
-            "/sys/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)),
-            error);
-        // A virtual machine's disk says it is rotational whatever stores it on the host: only a disk
-        // the kernel sees itself is believed.
-        const std::string text = device.string();
-        const bool virtualDisk = text.find("/virtio") != std::string::npos ||
-                                 text.find("/xen") != std::string::npos ||
-                                 text.find("/vbd-") != std::string::npos;
-        // A partition has no queue of its own: its disk's is one folder up.
-        for (const char* queue : {"queue/rotational", "../queue/rotational"}) {
-            std::ifstream in(device / queue);
-            int flag = 0;
-            if (!error && !virtualDisk && in >> flag) {
-                rotational = flag == 1;
-                break;
-            }
-        }
-    }
-    return WalkThreadsFor(rotational, ProcessorCount());
-}
-
-void SetWalkThreads(unsigned threads) {
-    gWalkThreads.store(threads, std::memory_order_relaxed);
-}
-
-} // namespace platform
+} // namespace platform::walk

@@ -1,6 +1,6 @@
 // What the two walks of a tree share: reading one entry of an open folder, the rules of what is
-// entered, and the one-thread walker that also finishes the deep parts of a parallel walk.
-// Internal to the platform layer.
+// entered, the mount points known from the mount table, and the one-thread walker that also
+// finishes the deep parts of a parallel walk. Internal to the platform layer.
 #pragma once
 
 #include "platform/PEnumerate.h"
@@ -9,8 +9,11 @@
 #include <fcntl.h>
 
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -24,12 +27,35 @@ inline bool IsDotName(const char* n) {
     return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
 }
 
+// The folders on the way from a walk's start to the mount points below it, as the mount table
+// gives them: an entry that is a mount point is known without a call into its file system, so that
+// a share whose server has stopped answering never holds a walk of a folder above it. Most folders
+// lie on no such way: their node is nullptr and costs nothing.
+struct TMountNode {
+    bool mountPoint = false; // a file system is mounted here: never entered
+    bool mayHang = false;    // that file system is a network or FUSE one
+    std::map<std::string, std::unique_ptr<TMountNode>, std::less<>> children;
+
+    // The node of the entry name of this folder, or nullptr when no mount point lies at or below it.
+    [[nodiscard]] const TMountNode* Child(std::string_view name) const {
+        const auto it = children.find(name);
+        return it == children.end() ? nullptr : it->second.get();
+    }
+};
+
+// The mount points strictly below start (an absolute path without "." or ".." components, as
+// realpath gives it) in mountinfo text; nullptr when there are none.
+[[nodiscard]] std::unique_ptr<TMountNode> MountTreeOf(std::string_view mountinfo, std::string_view start);
+// The same for the mount table of now and the folder open on fd, which path names.
+[[nodiscard]] std::unique_ptr<TMountNode> ReadMountTree(int fd, const std::string& path);
+
 // One entry as read, kept whole when a folder is read into memory.
 struct TRawEntry {
     enum Kind : std::uint8_t { Dot, File, Folder, Gone } kind = Gone;
     bool mountRoot = false;
     std::uint32_t devMajor = 0, devMinor = 0;
     std::uint64_t inode = 0;
+    const TMountNode* mounts = nullptr; // of a folder on the way to mount points
     TEntry entry; // entry.name points into name below (or into the dirent)
     std::string name;
 };
@@ -37,6 +63,13 @@ struct TRawEntry {
 // One statx of name in the open folder dirFd, converted (kind Gone when it vanished since it was
 // listed).
 void StatEntry(int dirFd, const char* name, TLocalDateCache& dates, TRawEntry& raw);
+
+// One listed entry of the open folder dirFd (not "." nor ".."): type is the listing's d_type,
+// inode its d_ino, folderMounts the folder's mount node. A mount point named by the mount table is
+// a folder that is not entered, made without a call into the file system mounted there (a file
+// mounted over a file is asked only when its file system cannot hang); anything else gets its statx.
+void ReadEntry(int dirFd, const char* name, unsigned char type, std::uint64_t inode,
+               const TMountNode* folderMounts, TLocalDateCache& dates, TRawEntry& raw);
 
 // The device a walk stays on.
 struct TDevice {
@@ -113,12 +146,11 @@ class TWalker {
 public:
     explicit TWalker(TWalkVisitor& visitor)
         : FVisitor(visitor), FDates(std::make_unique<TLocalDateCache>()) {}
-    TWalkResult Run(const std::string& start);
     // Walks the folder open on fd (taken over) as the start of a walk whose FolderBegin was already
-    // called for path, with ancestors as the inodes of the folders above it (the loop guard);
-    // ends with its FolderEnd.
+    // called for path, with ancestors as the inodes of the folders above it (the loop guard) and
+    // mounts as its mount node; ends with its FolderEnd.
     TWalkResult RunFrom(int fd, const std::string& path, TDevice device, std::uint64_t inode,
-                        const std::unordered_set<std::uint64_t>& ancestors);
+                        const std::unordered_set<std::uint64_t>& ancestors, const TMountNode* mounts);
 
 private:
     struct Level {
@@ -128,13 +160,16 @@ private:
         std::uint64_t count = 0;
         std::uint64_t inode = 0;
         bool buffered = false;
+        const TMountNode* mounts = nullptr;
         std::vector<TRawEntry> entries;
         std::size_t next = 0;
     };
 
     bool Read(Level& level, TRawEntry& raw);
-    void Fill(int dirFd, const char* name, TRawEntry& raw) { StatEntry(dirFd, name, *FDates, raw); }
-    bool OpenChild(std::uint64_t inode);
+    void Fill(const Level& level, int dirFd, const dirent* d, TRawEntry& raw) {
+        ReadEntry(dirFd, d->d_name, d->d_type, d->d_ino, level.mounts, *FDates, raw);
+    }
+    bool OpenChild(std::uint64_t inode, const TMountNode* mounts);
     void CloseLevel(Level& level);
     // The deepest level is done: its parent takes back a descriptor (through "..") when it gave
     // its own away, then the level goes.
@@ -149,5 +184,15 @@ private:
     std::string FPath;
     TDevice FDevice;
 };
+
+// The walk on the calling thread (the visitor is called on it). threads > 1: that many reader
+// threads read folders ahead of it; 1: this thread reads them all. idle, when given, is called
+// whenever the walk is about to wait for a reader: what the visitor holds can be handed on then.
+TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
+                     const std::function<void()>& idle = {});
+
+// The parallel walk of WalkHere (threads > 1), the start opened and the mount tree read.
+TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
+                         const TMountNode* mounts, const std::function<void()>& idle);
 
 } // namespace platform::walk

@@ -2,6 +2,7 @@
 
 #include "platform/PConsole.h"
 #include "platform/PMounts.h"
+#include "platform/PWorkerThread.h"
 #include "scanner/UScan.h"
 
 #include <algorithm>
@@ -255,7 +256,11 @@ bool CheckDrive(const std::string& mountPoint, TConsole& console) {
 
 bool CheckFolder(const std::string& path, TConsole& console, std::string_view shown) {
     // The folder the user named is looked through when it is a link (the walk below it never is).
-    if (!path.empty() && platform::PathKindOf(path, true) == platform::TPathKind::Directory) return true;
+    // Asked on a worker: a share that does not answer holds it, never the thread that takes Ctrl+C.
+    if (!path.empty() && platform::CallOnWorker<platform::TPathKind>([path] {
+                             return platform::PathKindOf(path, true);
+                         }) == platform::TPathKind::Directory)
+        return true;
     WriteLn(console, NowText() + " - Error 2022: Folder " + std::string(shown.empty() ? path : shown) +
                          " does not exists or cannot be accessed. Skipped.");
     return false;

@@ -19,7 +19,8 @@ using txtest::TTempDir;
 
 namespace {
 
-// A windowless exploring window that counts its pumps and cancels at the chosen one (0: never).
+// A windowless exploring window that counts its pumps at the fixed points and cancels at the
+// chosen one (0: never). Pumps while the walk's threads are slow (a busy machine) come on top.
 class TCountingProgress : public TScanProgress {
 public:
     explicit TCountingProgress(int cancelAt) : FCancelAt(cancelAt) {}
@@ -27,7 +28,9 @@ public:
         ++Pumps;
         if (FCancelAt > 0 && Pumps == FCancelAt) Cancel();
     }
+    void PumpWhileWaiting() override { ++WaitingPumps; }
     int Pumps = 0;
+    int WaitingPumps = 0;
 
 private:
     int FCancelAt;

@@ -2,6 +2,8 @@
 // one thread (entries, paths, counts, order), whatever the number of threads; a stop, a visitor
 // that raises and folders bigger than the read-ahead window leave nothing behind.
 #include "platform/PEnumerate.h"
+#include "platform/PWalkCore.h"
+#include "platform/PWorkerThread.h"
 
 #include "tests/FixtureTree.h"
 
@@ -23,6 +25,12 @@ using txtest::OpenDescriptors;
 using txtest::TTempDir;
 
 namespace {
+
+// A stopped walk returns at once; its threads end just after. Descriptors are counted once they have.
+int DescriptorsOnceTheWalkHasEnded() {
+    EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20))) << "a walk thread did not end";
+    return OpenDescriptors();
+}
 
 // Every call of a walk, with everything it is given, one line each.
 class TLog : public TWalkVisitor {
@@ -136,11 +144,11 @@ TEST_F(ParallelWalk, AStopEndsEveryOpenFolderAndCallsNothingMore) {
             }
         } stop;
         stop.at = at;
-        const int before = OpenDescriptors();
+        const int before = DescriptorsOnceTheWalkHasEnded();
         EXPECT_EQ(WalkTree(tree->Path(), stop, 8), TWalkResult::Stopped) << at;
         EXPECT_EQ(stop.open, 0) << at;
         EXPECT_EQ(stop.after, 0u) << at;
-        EXPECT_EQ(OpenDescriptors(), before) << at;
+        EXPECT_EQ(DescriptorsOnceTheWalkHasEnded(), before) << at;
     }
 }
 
@@ -165,13 +173,14 @@ TEST_F(ParallelWalk, AVisitorThatRaisesLeavesNoThreadNorDescriptor) {
             if (++files == 2000) throw std::runtime_error("disk full");
         }
     } v;
-    const int before = OpenDescriptors();
+    const int before = DescriptorsOnceTheWalkHasEnded();
     EXPECT_THROW(WalkTree(tree->Path(), v, 8), std::runtime_error);
-    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(DescriptorsOnceTheWalkHasEnded(), before);
+    EXPECT_EQ(LiveWorkerThreads(), 0u);
 }
 
 TEST_F(ParallelWalk, AMissingOrUnreadableStartIsAnEmptyWalk) {
-    for (const std::string start :
+    for (const std::string& start :
          {tree->Path() + "missing", tree->Path() + "sizes/s255", std::string("/proc")}) {
         TLog one, many;
         WalkTree(start, one, 1);
@@ -180,6 +189,85 @@ TEST_F(ParallelWalk, AMissingOrUnreadableStartIsAnEmptyWalk) {
         EXPECT_EQ(many.lines, 2u) << start; // its FolderBegin and its FolderEnd
     }
 }
+
+// A 30-deep chain whose every level has subfolders with subfolders: when the walk stops, readers
+// have opened folders ahead in every open level, each with folders of its own still to open.
+class StopEverywhere : public ::testing::TestWithParam<unsigned> {
+protected:
+    static void SetUpTestSuite() {
+        tree = new TTempDir;
+        std::string level;
+        for (int depth = 0; depth < 30; ++depth) {
+            for (int s = 0; s < 3; ++s) {
+                const std::string side = level + "s" + std::to_string(s);
+                tree->Folder(side);
+                for (int t = 0; t < 2; ++t) {
+                    tree->Folder(side + "/t" + std::to_string(t));
+                    tree->Folder(side + "/t" + std::to_string(t) + "/u");
+                    tree->File(side + "/t" + std::to_string(t) + "/u/f", t);
+                }
+            }
+            tree->File(level + "file", depth);
+            level += "c/";
+            tree->Folder(level);
+        }
+    }
+    static void TearDownTestSuite() {
+        delete tree;
+        tree = nullptr;
+    }
+    static TTempDir* tree;
+};
+TTempDir* StopEverywhere::tree = nullptr;
+
+// Stops after a given number of entries; counts what comes after the stop and the folders open.
+struct TStopAfter : TWalkVisitor {
+    explicit TStopAfter(std::size_t n) : at(n) {}
+    bool FolderBegin(const std::string&) override {
+        after += stopped;
+        ++open;
+        return true;
+    }
+    void File(const TEntry&) override { after += stopped; }
+    void Folder(const TEntry&) override { after += stopped; }
+    void FolderEnd(bool) override { --open; }
+    bool AfterEntry(std::uint64_t) override {
+        after += stopped;
+        stopped = stopped || ++entries >= at;
+        return !stopped;
+    }
+    std::size_t at, entries = 0, after = 0;
+    int open = 0;
+    bool stopped = false;
+};
+
+TEST_P(StopEverywhere, AStopAtAnyEntryFreesEverythingInOrder) {
+    const unsigned threads = GetParam();
+    const int before = DescriptorsOnceTheWalkHasEnded();
+    std::size_t total = 0;
+    {
+        TStopAfter all(SIZE_MAX);
+        ASSERT_EQ(walk::WalkHere(tree->Path(), all, threads), TWalkResult::Completed);
+        total = all.entries;
+    }
+    ASSERT_GT(total, 400u);
+    for (std::size_t at = 1; at <= 400; ++at) {
+        // The walk stopped on its own thread, as its thread stops it for the visitor's ...
+        TStopAfter here(at);
+        EXPECT_EQ(walk::WalkHere(tree->Path(), here, threads), TWalkResult::Stopped) << at;
+        EXPECT_EQ(here.open, 0) << at;
+        EXPECT_EQ(here.after, 0u) << at;
+        // ... and by the visitor on the caller's thread.
+        TStopAfter there(at);
+        EXPECT_EQ(WalkTree(tree->Path(), there, threads), TWalkResult::Stopped) << at;
+        EXPECT_EQ(there.open, 0) << at;
+        EXPECT_EQ(there.after, 0u) << at;
+        if (::testing::Test::HasFailure()) break;
+    }
+    EXPECT_EQ(DescriptorsOnceTheWalkHasEnded(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, StopEverywhere, ::testing::Values(2u, 8u));
 
 TEST(ParallelWalkDescriptors, ADeepTreeWalksWholeUnderALowDescriptorLimit) {
     // 400 levels, each with a second folder entered only after the whole chain below: every level

@@ -1,0 +1,122 @@
+// Walks of a file system whose server stops answering: the visitor's thread is never held, a stop
+// comes back at once whatever call holds the walk's threads, the threads left behind end by
+// themselves once the server answers, and a mount point inside a walk is never asked anything.
+#include "platform/PEnumerate.h"
+#include "platform/PWorkerThread.h"
+
+#include "tests/FixtureTree.h"
+#include "tests/support/THangFs.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+using namespace platform;
+using txtest::THangFs;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::vector<THangFs::TEntry> Tree() {
+    std::vector<THangFs::TEntry> tree;
+    for (int i = 0; i < 20; ++i) {
+        const std::string folder = "/f" + std::to_string(i);
+        for (int j = 0; j < 10; ++j)
+            tree.push_back(THangFs::File(folder + "/x" + std::to_string(j) + ".dat", 100 + j));
+        tree.push_back(THangFs::File(folder + "/sub/leaf.txt", 7));
+    }
+    tree.push_back(THangFs::File("/top.txt", 3));
+    return tree;
+}
+
+// Stops at the first wait once the file system holds a call; counts what it was told.
+struct TStopWhenHeld : TWalkVisitor {
+    explicit TStopWhenHeld(THangFs& f) : fs(f) {}
+    bool FolderBegin(const std::string&) override { return ++open, true; }
+    void File(const TEntry&) override { ++files; }
+    void Folder(const TEntry&) override {}
+    void FolderEnd(bool) override { --open; }
+    bool Waiting() override {
+        ++waits;
+        if (fs.Held() < 1) return true;
+        stoppedAt = Clock::now();
+        return false;
+    }
+    THangFs& fs;
+    int open = 0, files = 0, waits = 0;
+    Clock::time_point stoppedAt{};
+};
+
+struct THeld {
+    unsigned calls;
+    const char* path;
+    const char* what;
+};
+
+class HeldWalk : public ::testing::TestWithParam<std::tuple<THeld, unsigned>> {};
+
+} // namespace
+
+TEST_P(HeldWalk, AStopComesBackAtOnceAndTheThreadsEndWhenTheServerAnswers) {
+    const auto [held, threads] = GetParam();
+    THangFs fs(Tree());
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
+    const int before = txtest::OpenDescriptors();
+    ASSERT_TRUE(fs.Block(held.calls, held.path));
+    {
+        TStopWhenHeld visitor(fs);
+        EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, threads), TWalkResult::Stopped) << held.what;
+        const auto back = Clock::now() - visitor.stoppedAt;
+        EXPECT_LT(back, std::chrono::milliseconds(100)) << held.what;
+        EXPECT_EQ(visitor.open, 0) << held.what;
+        EXPECT_GE(visitor.waits, 1) << held.what;
+        // The visitor goes now: nothing left behind may touch it.
+    }
+    EXPECT_GE(LiveWorkerThreads(), 1u) << held.what << ": the stop waited for the held call";
+    EXPECT_TRUE(fs.Release());
+    EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20))) << held.what;
+    EXPECT_EQ(txtest::OpenDescriptors(), before) << held.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, HeldWalk,
+    ::testing::Combine(::testing::Values(THeld{THangFs::kStat, "/f3/x4.dat", "a reader's statx"},
+                                         THeld{THangFs::kReaddir, "/f5/sub", "a reader's listing"},
+                                         THeld{THangFs::kOpendir, "/", "opening the start"},
+                                         THeld{THangFs::kStatfs, "", "the start's file system"},
+                                         THeld{THangFs::kReaddir, "/", "listing the start"}),
+                       ::testing::Values(1u, 8u)));
+
+TEST(HeldWalk, AMountPointInsideIsNeverAsked) {
+    THangFs fs(Tree());
+    TX_REQUIRE_HANGFS(fs);
+    const std::string parent = fs.MountPoint().substr(0, fs.MountPoint().rfind('/') + 1);
+    const std::string name = fs.MountPoint().substr(parent.size());
+    ASSERT_TRUE(fs.Block(THangFs::kAll));
+    const long calls = fs.Calls(THangFs::kAll);
+    for (unsigned threads : {1u, 8u}) {
+        struct TFind : TWalkVisitor {
+            std::string mountName;
+            bool found = false, inside = false;
+            int depth = 0;
+            Clock::time_point deadline = Clock::now() + std::chrono::seconds(10);
+            bool FolderBegin(const std::string&) override { return ++depth, true; }
+            void File(const TEntry&) override { inside = inside || depth > 1; }
+            void Folder(const TEntry& e) override {
+                if (depth == 1 && e.name == mountName) found = e.isFolder && (e.attributes & kFileDirectory);
+            }
+            void FolderEnd(bool) override { --depth; }
+            bool Waiting() override { return Clock::now() < deadline; } // never held for ever
+        } visitor;
+        visitor.mountName = name;
+        EXPECT_EQ(WalkTree(parent, visitor, threads), TWalkResult::Completed) << threads;
+        EXPECT_TRUE(visitor.found) << threads;
+        bool listed = false;
+        EXPECT_TRUE(ReadFolder(parent, false, [&](const TEntry& e) { listed = listed || e.name == name; }));
+        EXPECT_TRUE(listed);
+    }
+    EXPECT_EQ(fs.Calls(THangFs::kAll), calls) << "the mounted file system was asked";
+    EXPECT_EQ(fs.Held(), 0);
+}

@@ -1,0 +1,335 @@
+#include "tests/support/THangFs.h"
+
+#include "platform/PMounts.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <thread>
+
+using txtest::THangFs;
+
+namespace {
+
+const std::vector<THangFs::TEntry> kTree = {THangFs::File("/a/one.txt", 1000),
+                                            THangFs::File("/a/b/two.bin", 5000000),
+                                            THangFs::Folder("/a/empty"), THangFs::File("/top.txt", 3)};
+
+bool Listed(const std::string& mountPoint) {
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream text;
+    text << in.rdbuf();
+    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
+        if (m.mountPoint == mountPoint) return true;
+    return false;
+}
+
+// A call made on a thread of its own that may hang. Declared before the file system, it is
+// destroyed after it: the file system's end answers the call, and only then is it joined.
+class TCall {
+public:
+    TCall() = default;
+    ~TCall() {
+        if (FThread.joinable()) FThread.join();
+    }
+    TCall(const TCall&) = delete;
+    TCall& operator=(const TCall&) = delete;
+
+    void Start(std::function<int()> call) {
+        FThread = std::thread([this, call = std::move(call)] {
+            FResult = call();
+            FDone = true;
+        });
+    }
+    [[nodiscard]] bool Done() const { return FDone; }
+    // Waits until the call returned; false after timeoutMs.
+    bool WaitDone(int timeoutMs = 5000) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!FDone && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return FDone;
+    }
+    [[nodiscard]] int Result() const { return FResult; }
+
+private:
+    std::thread FThread;
+    std::atomic<bool> FDone{false};
+    std::atomic<int> FResult{-1};
+};
+
+int StatOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? 0 : errno;
+}
+
+int ListFolder(const std::string& path) {
+    DIR* dir = ::opendir(path.c_str());
+    if (!dir) return errno;
+    while (::readdir(dir)) {
+    }
+    ::closedir(dir);
+    return 0;
+}
+
+int ReadFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    char buffer[512];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    ::close(fd);
+    return n < 0 ? errno : 0;
+}
+
+int SpaceOf(const std::string& path) {
+    struct statvfs v {};
+    return ::statvfs(path.c_str(), &v) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+TEST(HangFs, ServesTheTreeAsAFuseTypeWithFiguresAndNoCaching) {
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    EXPECT_EQ(fs.FsType(), "fuse.txhang");
+    std::ifstream in("/proc/self/mountinfo");
+    std::ostringstream text;
+    text << in.rdbuf();
+    bool found = false;
+    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
+        if (m.mountPoint == fs.MountPoint()) {
+            found = true;
+            EXPECT_EQ(m.fsType, "fuse.txhang");
+            EXPECT_EQ(m.minor, fs.Connection());
+        }
+    EXPECT_TRUE(found);
+
+    namespace stdfs = std::filesystem;
+    std::set<std::string> names;
+    for (const auto& e : stdfs::recursive_directory_iterator(fs.MountPoint()))
+        names.insert(e.path().string().substr(fs.MountPoint().size()) + (e.is_directory() ? "/" : ""));
+    EXPECT_EQ(names,
+              (std::set<std::string>{"/a/", "/a/one.txt", "/a/b/", "/a/b/two.bin", "/a/empty/", "/top.txt"}));
+    EXPECT_EQ(stdfs::file_size(fs.Path("/a/b/two.bin")), 5000000u);
+    EXPECT_EQ(StatOf(fs.Path("/a/none")), ENOENT);
+    EXPECT_EQ(ReadFile(fs.Path("/top.txt")), 0);
+    struct statvfs v {};
+    ASSERT_EQ(::statvfs(fs.MountPoint().c_str(), &v), 0);
+    EXPECT_EQ(static_cast<long long>(v.f_bavail * v.f_frsize), 256ll << 20);
+    EXPECT_EQ(static_cast<long long>(v.f_blocks * v.f_frsize), 1ll << 30);
+
+    // Nothing is cached: a second stat of the same path reaches the server again.
+    const long before = fs.Calls(THangFs::kLookup);
+    EXPECT_EQ(StatOf(fs.Path("/a/one.txt")), 0);
+    EXPECT_EQ(StatOf(fs.Path("/a/one.txt")), 0);
+    EXPECT_GE(fs.Calls(THangFs::kLookup), before + 2);
+    EXPECT_EQ(fs.Held(), 0);
+}
+
+TEST(HangFs, EachKindOfCallIsHeldUntilReleasedAndOnlyOnItsPath) {
+    struct TCase {
+        const char* what;
+        unsigned calls;
+        const char* blocked; // "" any path
+        std::function<int(const THangFs&)> call;
+        std::function<int(const THangFs&)> other; // a call the rule does not hold
+    } cases[] = {
+        {"stat", THangFs::kStat, "/a/one.txt", [](const THangFs& f) { return StatOf(f.Path("/a/one.txt")); },
+         [](const THangFs& f) { return StatOf(f.Path("/top.txt")); }},
+        {"lookup of a missing name", THangFs::kLookup, "/a/none",
+         [](const THangFs& f) { return StatOf(f.Path("/a/none")) == ENOENT ? 0 : 1; },
+         [](const THangFs& f) { return StatOf(f.Path("/a/one.txt")); }},
+        {"getattr", THangFs::kGetattr, "/a", [](const THangFs& f) { return StatOf(f.Path("/a")); },
+         [](const THangFs& f) { return StatOf(f.Path("/a/b")); }},
+        {"opendir", THangFs::kOpendir, "/a/b", [](const THangFs& f) { return ListFolder(f.Path("/a/b")); },
+         [](const THangFs& f) { return ListFolder(f.Path("/a")); }},
+        {"readdir", THangFs::kReaddir, "/a", [](const THangFs& f) { return ListFolder(f.Path("/a")); },
+         [](const THangFs& f) { return ListFolder(f.Path("/a/empty")); }},
+        {"statfs", THangFs::kStatfs, "", [](const THangFs& f) { return SpaceOf(f.MountPoint()); },
+         [](const THangFs& f) { return StatOf(f.Path("/a")); }},
+        {"open", THangFs::kOpen, "/top.txt", [](const THangFs& f) { return ReadFile(f.Path("/top.txt")); },
+         [](const THangFs& f) { return ReadFile(f.Path("/a/one.txt")); }},
+        {"read", THangFs::kRead, "", [](const THangFs& f) { return ReadFile(f.Path("/top.txt")); },
+         [](const THangFs& f) { return ListFolder(f.Path("/a")); }},
+        {"everything", THangFs::kAll, "", [](const THangFs& f) { return StatOf(f.Path("/a")); }, nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        TCall call;
+        THangFs fs(kTree);
+        TX_REQUIRE_HANGFS(fs);
+        ASSERT_TRUE(fs.Block(c.calls, c.blocked));
+        if (c.other) {
+            EXPECT_EQ(c.other(fs), 0) << "a call the rule does not name is answered";
+        }
+        call.Start([&] { return c.call(fs); });
+        ASSERT_TRUE(fs.WaitHeld(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(call.Done()) << "the call waits while it is held";
+        EXPECT_GE(fs.Held(), 1);
+        ASSERT_TRUE(fs.Release());
+        ASSERT_TRUE(call.WaitDone());
+        EXPECT_EQ(call.Result(), 0);
+        EXPECT_EQ(fs.Held(), 0);
+        EXPECT_EQ(c.call(fs), 0) << "released: no longer held";
+    }
+}
+
+TEST(HangFs, UnblockHoldsNoMoreButKeepsWhatIsHeld) {
+    TCall first;
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(fs.Block(THangFs::kGetattr, "/a"));
+    first.Start([&] { return StatOf(fs.Path("/a")); });
+    ASSERT_TRUE(fs.WaitHeld(1));
+    ASSERT_TRUE(fs.Unblock());
+    EXPECT_EQ(StatOf(fs.Path("/a")), 0);
+    EXPECT_FALSE(first.Done());
+    EXPECT_EQ(fs.Held(), 1);
+    EXPECT_TRUE(fs.Release());
+    EXPECT_TRUE(first.WaitDone());
+}
+
+TEST(HangFs, WaitHeldGivesUpAfterItsTimeout) {
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(fs.Block(THangFs::kStatfs));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(fs.WaitHeld(1, 100));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(100));
+    EXPECT_LT(waited, std::chrono::seconds(3));
+}
+
+// The end of the fixture while calls are held, and after its server died: the calls return, no
+// mount and no folder are left.
+TEST(HangFs, EndsCleanlyWithHeldCallsAndAfterTheServerDied) {
+    for (const bool kill : {false, true}) {
+        SCOPED_TRACE(kill ? "server killed" : "server running");
+        TCall stat, list;
+        std::string mountPoint, folder;
+        {
+            THangFs fs(kTree);
+            TX_REQUIRE_HANGFS(fs);
+            mountPoint = fs.MountPoint();
+            folder = mountPoint.substr(0, mountPoint.rfind('/'));
+            ASSERT_TRUE(fs.Block(THangFs::kStat, "/a/one.txt"));
+            ASSERT_TRUE(fs.Block(THangFs::kReaddir));
+            stat.Start([&] { return StatOf(fs.Path("/a/one.txt")); });
+            list.Start([&] { return ListFolder(fs.Path("/a")); });
+            ASSERT_TRUE(fs.WaitHeld(2));
+            if (kill) {
+                fs.KillServer();
+                EXPECT_FALSE(fs.ServerAlive());
+                // The kernel ends a connection whose server is gone: the calls fail at once.
+                EXPECT_TRUE(stat.WaitDone());
+                EXPECT_NE(stat.Result(), 0);
+                EXPECT_EQ(fs.Held(), -1);
+            }
+        }
+        EXPECT_TRUE(stat.WaitDone(1000));
+        EXPECT_TRUE(list.WaitDone(1000));
+        EXPECT_FALSE(Listed(mountPoint));
+        EXPECT_FALSE(std::filesystem::exists(folder));
+    }
+}
+
+// A test process killed while one of its threads waits in a held call: that thread cannot die
+// until the call is answered, so the server answers it, unmounts and removes its folder itself.
+TEST(HangFs, ATestProcessKilledWithAHeldCallDiesAndLeavesNothing) {
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipe[0]);
+        auto* fs = new THangFs(kTree); // never destroyed: the process is killed
+        std::string said = fs->Mounted() ? fs->MountPoint() : "skip " + fs->SkipReason();
+        if (fs->Mounted() && fs->Block(THangFs::kStat, "/a")) {
+            std::thread([fs] { StatOf(fs->Path("/a")); }).detach();
+            if (!fs->WaitHeld(1)) said = "skip the stat was not held";
+        }
+        said += "\n";
+        (void)!::write(pipe[1], said.data(), said.size());
+        ::pause();
+        ::_exit(0);
+    }
+    ::close(pipe[1]);
+    std::string said;
+    char c;
+    while (::read(pipe[0], &c, 1) == 1 && c != '\n')
+        said += c;
+    ::close(pipe[0]);
+    ::kill(child, SIGKILL);
+    bool reaped = false;
+    for (int i = 0; i < 2500 && !reaped; ++i) {
+        reaped = ::waitpid(child, nullptr, WNOHANG) == child;
+        if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (!reaped) {
+        ADD_FAILURE() << "the killed test process did not end";
+        return;
+    }
+    if (said.rfind("skip ", 0) == 0) GTEST_SKIP() << said.substr(5);
+    ASSERT_FALSE(said.empty());
+    bool gone = false;
+    for (int i = 0; i < 2500 && !gone; ++i) {
+        gone = !Listed(said) && !std::filesystem::exists(said.substr(0, said.rfind('/')));
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(gone) << said << " is still there";
+}
+
+TEST(HangFs, SaysWhyWhereItCannotMountAndLeavesNothing) {
+    // A temporary folder of its own, so that fixtures of tests run beside this one do not count.
+    namespace stdfs = std::filesystem;
+    std::string own = (stdfs::temp_directory_path() / "txhangtest.XXXXXX").string();
+    ASSERT_NE(::mkdtemp(own.data()), nullptr);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string saved = oldTmp ? oldTmp : "";
+    ::setenv("TMPDIR", own.c_str(), 1);
+    {
+        THangFs::TOptions options;
+        options.device = "/nonexistent/fuse";
+        THangFs fs(kTree, options);
+        EXPECT_FALSE(fs.Mounted());
+        EXPECT_NE(fs.SkipReason().find("/nonexistent/fuse is missing"), std::string::npos) << fs.SkipReason();
+        EXPECT_FALSE(fs.Block(THangFs::kAll));
+        EXPECT_EQ(fs.Held(), -1);
+        EXPECT_FALSE(fs.WaitHeld(1, 10));
+    }
+    {
+        ::setenv("TX_HANGFS_SKIP", "1", 1);
+        THangFs fs(kTree);
+        ::unsetenv("TX_HANGFS_SKIP");
+        EXPECT_FALSE(fs.Mounted());
+        EXPECT_NE(fs.SkipReason().find("TX_HANGFS_SKIP"), std::string::npos) << fs.SkipReason();
+    }
+    {
+        // A mount that works, in the same folder, leaves nothing there either.
+        THangFs fs(kTree);
+        if (fs.Mounted()) {
+            EXPECT_EQ(fs.MountPoint().rfind(own, 0), 0u);
+        }
+    }
+    if (oldTmp)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_TRUE(stdfs::is_empty(own)) << "a fixture leaves no folder behind";
+    stdfs::remove_all(own);
+}
