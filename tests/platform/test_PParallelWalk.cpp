@@ -171,7 +171,7 @@ TEST_F(ParallelWalk, AVisitorThatRaisesLeavesNoThreadNorDescriptor) {
 }
 
 TEST_F(ParallelWalk, AMissingOrUnreadableStartIsAnEmptyWalk) {
-    for (const std::string start :
+    for (const std::string& start :
          {tree->Path() + "missing", tree->Path() + "sizes/s255", std::string("/proc")}) {
         TLog one, many;
         WalkTree(start, one, 1);
