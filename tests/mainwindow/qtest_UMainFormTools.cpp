@@ -20,6 +20,7 @@
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "../platform/FakeDesktopOpener.h"
+#include "tests/AnyNameTempDir.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,7 +86,8 @@ public:
 class TestMainFormTools : public QObject {
     Q_OBJECT
 
-    QTemporaryDir FConfig, FDataHome, FDir;
+    QTemporaryDir FConfig;
+    txtest::TAnyNameTempDir FDataHome, FDir; // they hold a name that is not UTF-8
     QString FData; // the preferred folder explored at start, with a trailing "/"
     std::unique_ptr<TMainForm> FForm;
     std::vector<std::string> FMessages;
@@ -186,7 +188,7 @@ private slots:
         for (QAction* a : {FForm->Contents1, FForm->Tipoftheday1, FForm->TessalundrixWebSite1,
                            FForm->OnlineHelp1, FForm->OnlineSupport1, FForm->About1})
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
-        FForm->grab().save(qEnvironmentVariable("TX_SHOTS", "/tmp") + "/main.png");
+        QVERIFY(txtest::SaveScreenshot(*FForm, "main"));
         for (QMenu* menu : FForm->menuBar()->findChildren<QMenu*>()) {
             if (menu->title().isEmpty()) continue;
             menu->adjustSize();
