@@ -75,7 +75,7 @@ if(NOT LINTIAN OR LINTIAN MATCHES "NOTFOUND$")
   file(REMOVE_RECURSE "${OUT}")
   return()
 endif()
-execute_process(COMMAND "${LINTIAN}" --no-tag-display-limit "${debs}"
+execute_process(COMMAND "${LINTIAN}" --tag-display-limit 0 "${debs}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 string(REGEX MATCHALL "(^|\n)[EW]: [^\n]*" tags "${out}")
 if(tags OR NOT result EQUAL 0)
