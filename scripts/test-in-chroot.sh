@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the README's test command (scripts/test.sh) inside a Debian 12 chroot whose "/" is not a mount
 # point, as in a build chroot or some containers, on the committed HEAD of this tree. As root:
-#   scripts/test-in-chroot.sh [folder]      (default build/chroot; made with debootstrap when missing)
+#   scripts/test-in-chroot.sh [folder [command...]]
+# folder defaults to build/chroot (made with debootstrap when missing), command to scripts/test.sh
+# (run in the clone; e.g. a single build's ctest while looking into a failure).
 # The tree is cloned to /root/tessalundrix inside (fetched again on later runs, so the builds there
 # are incremental). The script fails when the suites fail or when they leave anything in the
 # chroot's /tmp.
@@ -9,6 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$(pwd)
 root=$(realpath -m "${1:-build/chroot}")
+shift || true
+command=${*:-scripts/test.sh}
 
 if [ ! -x "$root/usr/bin/apt-get" ]; then
   command -v debootstrap > /dev/null || scripts/install-deps.sh debootstrap
@@ -30,7 +34,7 @@ fi
 echo "== in the chroot $root: $(git -C "$clone" log --oneline -1)"
 
 # The mounts live in a mount namespace of their own and go with it.
-unshare --mount --propagation private bash -s "$root" "${JOBS:-$(nproc)}" <<'INNER'
+unshare --mount --propagation private bash -s "$root" "${JOBS:-$(nproc)}" "$command" <<'INNER'
 set -euo pipefail
 root=$1
 mount -t proc proc "$root/proc"
@@ -38,11 +42,11 @@ mount --rbind /dev "$root/dev"
 before=$(ls -A "$root/tmp")
 status=0
 chroot "$root" /usr/bin/env -i HOME=/root PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-       LANG=C.UTF-8 JOBS="$2" CI=true bash -c '
+       LANG=C.UTF-8 JOBS="$2" CI=true COMMAND="$3" bash -c '
   if awk '\''$5 == "/" { found = 1 } END { exit !found }'\'' /proc/self/mountinfo; then
     echo "\"/\" is a mount point in the chroot" >&2; exit 1
   fi
-  cd /root/tessalundrix && scripts/test.sh' || status=$?
+  cd /root/tessalundrix && eval "$COMMAND"' || status=$?
 left=$(comm -13 <(echo "$before") <(ls -A "$root/tmp"))
 if [ -n "$left" ]; then
   echo "== the test run left in /tmp:" $left
