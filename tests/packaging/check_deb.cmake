@@ -75,7 +75,9 @@ if(NOT LINTIAN OR LINTIAN MATCHES "NOTFOUND$")
   file(REMOVE_RECURSE "${OUT}")
   return()
 endif()
-execute_process(COMMAND "${LINTIAN}" --tag-display-limit 0 "${debs}"
+# lintian leaves some of its temporary folders behind: they go with the rest of OUT.
+file(MAKE_DIRECTORY "${OUT}/tmp")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "TMPDIR=${OUT}/tmp" "${LINTIAN}" --tag-display-limit 0 "${debs}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
 string(REGEX MATCHALL "(^|\n)[EW]: [^\n]*" tags "${out}")
 if(tags OR NOT result EQUAL 0)
