@@ -102,9 +102,6 @@ const std::string& UpperParentPath(const TFolderItem* parent, std::string& scrat
         return;                                                                                              \
     }
 
-void KName(const TItem* row, bool, TSortKey& k) {
-    NIL_FIRST k.view = row->Name();
-}
 void KFLName(const TItem* row, bool, TSortKey& k) {
     NIL_FIRST k.sub = row->IsFolder() ? 1 : 0;
     k.view = row->Name();

@@ -14,12 +14,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Type names come from the MIME database, folder and file icons from the icon theme.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, hicolor-icon-theme, adwaita-icon-theme")
-set(CPACK_PACKAGE_DESCRIPTION "TessalundrixPro explores mounted file systems, folders and network shares into a
-tree with sizes, counts and dates, lists, charts and exports the files, and saves
-explorations to .txf files.
+# Debian's tools show the description's lines as they stand: each within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION "TessalundrixPro explores mounted file systems, folders and network
+shares into a tree with sizes, counts and dates, lists, charts and exports
+the files, and saves explorations to .txf files.
 
-TXViewer opens .txf files (it is the desktop's program for them); txscan explores
-from the command line and writes a .txf file.")
+TXViewer opens .txf files (it is the desktop's program for them); txscan
+explores from the command line and writes a .txf file.")
 
 # The maintainer scripts bring the MIME, desktop and icon caches up to date.
 set(TX_DEBIAN_SCRIPTS)

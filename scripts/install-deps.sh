@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libgtest-dev python3
           shared-mime-info hicolor-icon-theme adwaita-icon-theme tzdata
-          python3-xlrd gnumeric locales desktop-file-utils appstream fuse3 libfuse3-dev)
+          python3-xlrd gnumeric locales desktop-file-utils appstream fuse3 libfuse3-dev
+          dpkg-dev file lintian)
 packages+=("$@")
 
 missing=()

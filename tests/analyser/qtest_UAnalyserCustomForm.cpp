@@ -1,6 +1,7 @@
 #include "analyser/UAnalyserCustomForm.h"
 #include "analyser/UAnalyserCustomNewForm.h"
 #include "model/UTypeList.h"
+#include "tests/Screenshot.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -76,7 +77,7 @@ void TypeManual(TAnalyserCustomForm& f, const QString& text) {
 void Save(QWidget& w, const char* file) {
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QVERIFY(w.grab().save(QString("/tmp/") + file));
+    QVERIFY(txtest::SaveScreenshot(w, file));
 }
 
 } // namespace
@@ -345,10 +346,10 @@ private slots:
         f.PrepareExecute(kExtensionReport);
         f.SourceListView->setCurrentItem(f.SourceListView->topLevelItem(1));
         f.CusListView->setCurrentItem(f.CusListView->topLevelItem(0));
-        Save(f, "analyser_custom_form.png");
+        Save(f, "analyser_custom_form");
         TAnalyserCustomNewForm n;
         n.Edit1->setText("Mine");
-        Save(n, "analyser_custom_new_form.png");
+        Save(n, "analyser_custom_new_form");
     }
 };
 

@@ -7,6 +7,7 @@
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "model/UItem.h"
+#include "tests/Screenshot.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,8 +79,7 @@ protected:
 };
 
 void Shot(QWidget& w, const QString& name) {
-    const QByteArray dir = qgetenv("TX_SHOT_DIR");
-    if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/" + name + ".png");
+    txtest::SaveScreenshot(w, name);
 }
 
 } // namespace

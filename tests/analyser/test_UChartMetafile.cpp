@@ -118,8 +118,9 @@ TEST(EmfWriter, HeaderRecordsAndEndAgree) {
     EXPECT_EQ(count[84], 1); // EXTTEXTOUTW
 
     for (const auto& r : records) {
-        if (r.type == 39) // the brush: solid, red as 0x000000FF
+        if (r.type == 39) { // the brush: solid, red as 0x000000FF
             EXPECT_EQ(U32(b, r.at + 16), 0xFFu);
+        }
         if (r.type == 86) { // the square as four points
             ASSERT_EQ(U32(b, r.at + 24), 4u);
             std::vector<std::pair<int, int>> pts;
@@ -136,8 +137,9 @@ TEST(EmfWriter, HeaderRecordsAndEndAgree) {
             EXPECT_EQ(U16(b, r.at + off), 'H');
             EXPECT_EQ(U16(b, r.at + off + 2), 'i');
         }
-        if (r.type == 24) // SETTEXTCOLOR blue
+        if (r.type == 24) { // SETTEXTCOLOR blue
             EXPECT_EQ(U32(b, r.at + 8), 0xFF0000u);
+        }
     }
 }
 
@@ -228,6 +230,8 @@ TEST(MetafileWriter, ChartMetafilesAndClipboardForms) {
         EXPECT_TRUE(data->hasImage());
         EXPECT_EQ(data->hasFormat(kEmfMimeType), f == TChartFormat::Emf);
         EXPECT_EQ(data->hasFormat(kWmfMimeType), f == TChartFormat::Wmf);
-        if (f == TChartFormat::Emf) EXPECT_EQ(U32(data->data(kEmfMimeType), 40), 0x464D4520u);
+        if (f == TChartFormat::Emf) {
+            EXPECT_EQ(U32(data->data(kEmfMimeType), 40), 0x464D4520u);
+        }
     }
 }

@@ -8,6 +8,7 @@
 #include "listing/UColumnsForm.h"
 #include "model/UProgressForm.h"
 #include "platform/PQtRegistry.h"
+#include "tests/Screenshot.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -253,10 +254,9 @@ private slots:
         form.LoadSettings();
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        const QString dir = qEnvironmentVariable("TX_SCREENSHOT_DIR", QDir::tempPath());
-        QVERIFY(form.grab().save(dir + "/export-data-form.png"));
+        QVERIFY(txtest::SaveScreenshot(form, "export-data-form"));
         form.PageControl1->setCurrentIndex(1);
-        QVERIFY(form.grab().save(dir + "/export-data-form-options.png"));
+        QVERIFY(txtest::SaveScreenshot(form, "export-data-form-options"));
         QVERIFY(form.width() >= 385 && form.height() >= 366);
     }
 };

@@ -13,6 +13,7 @@
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
 #include "../platform/FakeDesktopOpener.h"
+#include "tests/AnyNameTempDir.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -122,7 +123,8 @@ int RunModal(TFileListerForm& form, TDiskTree& t, int mode, const std::function<
 class TestFileListerForm : public QObject {
     Q_OBJECT
 private:
-    QTemporaryDir FConfig, FData;
+    QTemporaryDir FConfig;
+    txtest::TAnyNameTempDir FData; // the trash gets a name that is not UTF-8
 
 private slots:
     void initTestCase() {
@@ -203,7 +205,7 @@ private slots:
     }
 
     void desktopTrashTakesAnyName() {
-        QTemporaryDir dir;
+        txtest::TAnyNameTempDir dir;
         const std::string bad = dir.path().toStdString() + "/bad\xff\xfe.bin";
         FILE* f = std::fopen(bad.c_str(), "w");
         QVERIFY(f);

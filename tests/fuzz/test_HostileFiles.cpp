@@ -155,7 +155,9 @@ TEST(HostileFiles, EveryLengthOfACutFile) {
             const TBytes cut(whole.begin(), whole.begin() + static_cast<long>(keep));
             const std::int32_t code = Read(cut, mode);
             EXPECT_NE(code, viewer::kLoadOk + 1) << keep;
-            if (mode == TMode::Records && keep > 1) EXPECT_EQ(code, viewer::kLoadUnreadable) << keep;
+            if (mode == TMode::Records && keep > 1) {
+                EXPECT_EQ(code, viewer::kLoadUnreadable) << keep;
+            }
         }
     }
 }

@@ -144,7 +144,7 @@ TEST(HelpPages, EveryContextNumberHasItsPage) {
 }
 
 TEST(HelpPages, BothProgramsHaveTheirContentsAndTheWebPagesExist) {
-    for (const std::string page :
+    for (const std::string& page :
          {model::HelpContentsPage("TessalundrixPro"), model::HelpContentsPage("TXViewer"),
           std::string(model::kHelpFaqPage), std::string(model::kHelpSupportPage)})
         EXPECT_TRUE(fs::is_regular_file(kPages / page)) << page;
@@ -171,7 +171,7 @@ TEST(HelpPages, TheBuildCopiesThePagesBesideBothPrograms) {
     for (const auto& entry : fs::directory_iterator(kPages))
         if (entry.path().filename() != "CMakeLists.txt") files.push_back(entry.path().filename().string());
     ASSERT_FALSE(files.empty());
-    for (const fs::path copy : {fs::path(TX_HELP_EXPLORER_DIR), fs::path(TX_HELP_VIEWER_DIR)})
+    for (const fs::path& copy : {fs::path(TX_HELP_EXPLORER_DIR), fs::path(TX_HELP_VIEWER_DIR)})
         for (const std::string& file : files) {
             ASSERT_TRUE(fs::is_regular_file(copy / file)) << (copy / file);
             EXPECT_EQ(ReadAll(copy / file), ReadAll(kPages / file)) << (copy / file);

@@ -138,8 +138,12 @@ TEST(Comparators, AreStrictWeakOrders) {
                 EXPECT_EQ(xy == 0, yx == 0) << cmp->Name << " antisymmetric";
                 for (model::TItem* z : rows) {
                     const int yz = (*cmp)(y, z), xz = (*cmp)(x, z);
-                    if (xy < 0 && yz < 0) EXPECT_LT(xz, 0) << cmp->Name << " transitive";
-                    if (xy == 0 && yz == 0) EXPECT_EQ(xz, 0) << cmp->Name << " equivalence";
+                    if (xy < 0 && yz < 0) {
+                        EXPECT_LT(xz, 0) << cmp->Name << " transitive";
+                    }
+                    if (xy == 0 && yz == 0) {
+                        EXPECT_EQ(xz, 0) << cmp->Name << " equivalence";
+                    }
                 }
             }
         }

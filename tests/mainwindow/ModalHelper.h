@@ -3,6 +3,7 @@
 #pragma once
 
 #include "listing/UColumnsForm.h"
+#include "tests/Screenshot.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -25,8 +26,7 @@ template <class T> void WhenModal(std::function<void(T*)> act, int triesLeft = 1
 
 // A picture of a window for looking at it.
 inline void Shot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("TX_SHOTS");
-    if (!dir.isEmpty()) w->grab().save(dir + "/" + name + ".png");
+    txtest::SaveScreenshot(*w, name);
 }
 
 // Answers the next Customize Columns dialog by hiding the second column of its current tab.

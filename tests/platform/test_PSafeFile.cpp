@@ -33,8 +33,9 @@ TEST(SafeFile, CommitReplacesTheTargetAndKeepsItsMode) {
         ::chmod(target.c_str(), 0640);
         {
             TSafeFile f(target.string(), kind);
-            if (!f.Unnamed())
+            if (!f.Unnamed()) {
                 EXPECT_EQ(fs::path(f.TemporaryPath()).parent_path(), dir.path) << "beside the target";
+            }
             f.Stream().Write("new bytes", 9);
             EXPECT_EQ(ReadFile(target), "old") << "untouched before the commit";
             f.Commit();

@@ -201,7 +201,7 @@ private slots:
         QVERIFY(FForm->Analyser1->isEnabled());
 
         // Screenshots of the three views, for a look.
-        FForm->grab().save(QDir::tempPath() + "/txviewer-root.png");
+        QVERIFY(txtest::SaveScreenshot(*FForm, "txviewer-root"));
         SelectInTree(file);
         QCOMPARE(FForm->CurrentView(), int(kViewFile));
         // A loaded file shows the program's own icon, as its desktop entry does.
@@ -211,10 +211,10 @@ private slots:
         QCOMPARE(image16(FForm->NodeOf(file)->icon(0)), image16(platform::ProgramWindowIcon()));
         QCOMPARE(FForm->StatusPanel0->text(), QString("TX File good.txf"));
         QVERIFY(listing::CurrentProfile().isFileRoot && listing::CurrentProfile().isFileRoot(file));
-        FForm->grab().save(QDir::tempPath() + "/txviewer-file.png");
+        QVERIFY(txtest::SaveScreenshot(*FForm, "txviewer-file"));
         SelectInTree(static_cast<model::TFolderItem*>(file->Child(0)));
         QCOMPARE(FForm->CurrentView(), int(kViewFolder));
-        FForm->grab().save(QDir::tempPath() + "/txviewer-main.png");
+        QVERIFY(txtest::SaveScreenshot(*FForm, "txviewer-main"));
     }
 
     void theFileManagerIsCalledByItsName() {
