@@ -313,13 +313,7 @@ void TParallelDeflate::WriteReady(bool wait) {
 
 // ---- decompressor ----
 
-TInflateAheadSource::TInflateAheadSource(TByteSource& in) {
-    try {
-        FWorker = std::thread([this, &in] { Work(in); });
-    } catch (const std::system_error&) {
-        FHere = std::make_unique<TInflateSource>(in);
-    }
-}
+TInflateAheadSource::TInflateAheadSource(TByteSource& in) : FHere(std::make_unique<TInflateSource>(in)) {}
 
 TInflateAheadSource::~TInflateAheadSource() {
     {
@@ -330,10 +324,9 @@ TInflateAheadSource::~TInflateAheadSource() {
     if (FWorker.joinable()) FWorker.join();
 }
 
-void TInflateAheadSource::Work(TByteSource& in) {
+void TInflateAheadSource::Work(TByteSource& inflater) {
     std::exception_ptr error;
     try {
-        TInflateSource inflater(in);
         std::size_t made = 0;
         for (bool more = true; more;) {
             TChunk chunk;
@@ -380,10 +373,44 @@ void TInflateAheadSource::Work(TByteSource& in) {
     FChanged.notify_all();
 }
 
+std::size_t TInflateAheadSource::ReadHere(unsigned char* out, std::size_t count) {
+    if (FError) std::rethrow_exception(FError); // every later call raises it again
+    std::size_t given = 0;
+    for (;;) {
+        while (given < count) {
+            const std::size_t room =
+                FAlone ? count - given : std::min(count - given, kChunkSize - FGivenHere);
+            if (room == 0) break; // the first chunk is read: the rest is the worker's
+            std::size_t n;
+            try {
+                n = FHere->Read(out + given, room);
+            } catch (...) {
+                if (given == 0) throw;
+                FError = std::current_exception(); // the bytes of this call first
+                return given;
+            }
+            if (n == 0) return given;
+            given += n;
+            FGivenHere += n;
+        }
+        if (given == count || FAlone || FHere->StreamEnded()) return given;
+        // The reader wants more than the first chunk: the worker goes on where this thread stopped.
+        try {
+            FWorker = std::thread([this, inflater = FHere.get()] { Work(*inflater); });
+            return given;
+        } catch (const std::system_error&) {
+            FAlone = true; // and this thread inflates the rest
+        }
+    }
+}
+
 std::size_t TInflateAheadSource::Read(void* buffer, std::size_t count) {
-    if (FHere) return FHere->Read(buffer, count);
     auto* out = static_cast<unsigned char*>(buffer);
     std::size_t given = 0;
+    if (!FWorker.joinable()) {
+        given = ReadHere(out, count);
+        if (!FWorker.joinable()) return given;
+    }
     while (given < count) {
         if (FPos == FReading.length) {
             std::unique_lock lock(FMutex);

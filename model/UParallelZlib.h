@@ -25,6 +25,8 @@
 
 namespace model {
 
+class TInflateSource;
+
 namespace zblock {
 // Changing either changes the bytes every writer produces (not their meaning): keep them fixed.
 inline constexpr std::size_t kBlockSize = 128 * 1024;
@@ -118,8 +120,10 @@ private:
 // that the reader's decoding overlaps the inflating. It gives what TInflateSource gives and raises
 // what it raises (TRecordError for a damaged stream, TRecordTruncated for one cut short), each
 // only once every byte inflated before the fault has been read; bytes after the stream are not
-// given. From construction until destruction only the worker reads in. Should no thread start,
-// it inflates on the calling thread instead.
+// given. The first chunk is inflated on the calling thread, which would only wait for it anyway:
+// the worker starts once the reader wants more, so that a stream of one chunk or less (a small
+// file) costs no thread and no chunk buffers. From then until destruction only the worker reads
+// in. Should no thread start, the calling thread inflates to the end.
 class TInflateAheadSource : public TByteSource {
 public:
     explicit TInflateAheadSource(TByteSource& in); // in must outlive this
@@ -128,6 +132,9 @@ public:
     TInflateAheadSource(const TInflateAheadSource&) = delete;
     TInflateAheadSource& operator=(const TInflateAheadSource&) = delete;
     std::size_t Read(void* buffer, std::size_t count) override;
+
+    // Whether a worker thread was started (tests).
+    [[nodiscard]] bool WorkerStarted() const { return FWorker.joinable(); }
 
     // A chunk of inflated bytes; this many are in flight at most (1 MiB in all).
     static constexpr std::size_t kChunkSize = 256 * 1024;
@@ -138,7 +145,8 @@ private:
         std::unique_ptr<unsigned char[]> data;
         std::size_t length = 0;
     };
-    void Work(TByteSource& in);
+    std::size_t ReadHere(unsigned char* out, std::size_t count);
+    void Work(TByteSource& inflater);
 
     std::mutex FMutex;
     std::condition_variable FChanged;
@@ -146,11 +154,14 @@ private:
     std::vector<TChunk> FFree;
     bool FEnded = false; // the worker has handed over its last chunk
     bool FStop = false;
-    std::exception_ptr FError;
+    std::exception_ptr FError; // the worker's; before it starts, the calling thread's own
 
     TChunk FReading; // reader side: the chunk being read
     std::size_t FPos = 0;
-    std::unique_ptr<TByteSource> FHere; // no worker could start: inflating on this thread
+    // The calling thread's inflater until the worker takes it over.
+    std::unique_ptr<TInflateSource> FHere;
+    std::size_t FGivenHere = 0; // bytes FHere gave on the calling thread
+    bool FAlone = false;        // no worker could start: FHere inflates to the end
     std::thread FWorker;
 };
 

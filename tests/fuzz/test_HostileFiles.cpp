@@ -1,7 +1,8 @@
 // Hostile exploration files through the reader, as the fuzz target reads them: bombs, deep and
 // unfinished chains, every header byte damaged, every length of a cut file, odd names, and the
 // fuzzer's findings kept under corpus/. Each must give a result code and nothing else (under the
-// sanitizer build: no memory error, no undefined behaviour, no leak).
+// sanitizer build: no memory error, no undefined behaviour, no leak). Also the raw target's
+// mutator, whose files must get past the checksum.
 #include "FuzzReader.h"
 
 #include "model/URecordCodec.h"
@@ -11,6 +12,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -222,4 +224,121 @@ TEST(HostileFiles, TheFuzzingCorpusReadsCleanly) {
             EXPECT_LE(code, 0) << entry.path();
         }
     }
+}
+
+namespace {
+
+std::uint32_t Get32(const TBytes& b, std::size_t at) {
+    return static_cast<std::uint32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16) | std::uint32_t{b[at + 3]}
+                                                                                      << 24;
+}
+std::uint64_t Get64(const TBytes& b, std::size_t at) {
+    return Get32(b, at) | std::uint64_t{Get32(b, at + 4)} << 32;
+}
+
+// Byte mutators in the place of libFuzzer's: one changes a byte in the middle, one adds a byte.
+std::size_t ChangeMiddle(std::uint8_t* data, std::size_t size, std::size_t) {
+    if (size > 0) data[size / 2] ^= 0x41;
+    return size;
+}
+std::size_t Append(std::uint8_t* data, std::size_t size, std::size_t maxSize) {
+    if (size < maxSize) data[size++] = 99;
+    return size;
+}
+
+// The sound records as a whole file of the given format version, zlib or raw. They are records of
+// version 5, which versions 3 and 4 read alike; versions 1 and 2 read them as other records.
+TBytes SoundFile(unsigned version, bool compressed) {
+    TBytes records = Sound();
+    // The first byte's value modulo 5 picks the version, its top bit a raw body.
+    records[0] = static_cast<unsigned char>(compressed ? version - 1 : 0x80 + (version + 1) % 5);
+    TBytes file = fuzzreader::FileOf(records.data(), records.size(), TMode::Records);
+    fuzzreader::FixHeader(file.data(), file.size(), 2); // its two files
+    return file;
+}
+
+} // namespace
+
+TEST(FuzzMutator, FixHeaderPutsCrcAndCountWhereTheVersionReadsThem) {
+    for (unsigned version = 1; version <= 5; ++version)
+        for (bool compressed : {true, false}) {
+            TBytes file = SoundFile(version, compressed);
+            ASSERT_EQ(Get32(file, txf::kOffsetFormatVersion), version);
+            ASSERT_EQ(Get32(file, txf::kOffsetCompression) == txf::kCompressionZlib, compressed);
+            if (version >= 3) {
+                ASSERT_EQ(Read(file, TMode::Raw), viewer::kLoadOk) << version << compressed;
+            }
+            file.back() ^= 0x10;
+            ASSERT_EQ(Read(file, TMode::Raw), viewer::kLoadBadCrc) << version << compressed;
+            fuzzreader::FixHeader(file.data(), file.size(), 12345);
+            EXPECT_NE(Read(file, TMode::Raw), viewer::kLoadBadCrc) << version << compressed;
+            EXPECT_EQ(Get64(file, version == 5 ? txf::kOffsetFileCount : txf::kOffsetFileCountOld), 12345u);
+        }
+    // A version-5 file turned into version 4: its old CRC at 74 must not stay in the new count.
+    TBytes file = SoundFile(5, true);
+    file[txf::kOffsetFormatVersion] = 4;
+    fuzzreader::FixHeader(file.data(), file.size(), 2);
+    EXPECT_EQ(Get64(file, txf::kOffsetFileCountOld), 2u);
+    EXPECT_EQ(Read(file, TMode::Raw), viewer::kLoadOk);
+    // No whole header, or a version the reader refuses: nothing to fix, nothing written.
+    for (std::size_t size : {std::size_t{0}, std::size_t{70}, std::size_t{127}}) {
+        TBytes cut(file.begin(), file.begin() + static_cast<long>(size));
+        const TBytes before = cut;
+        fuzzreader::FixHeader(cut.data(), cut.size(), 1);
+        EXPECT_EQ(cut, before) << size;
+    }
+    file[txf::kOffsetFormatVersion] = 6;
+    const TBytes before = file;
+    fuzzreader::FixHeader(file.data(), file.size(), 1);
+    EXPECT_EQ(file, before);
+}
+
+TEST(FuzzMutator, MutatedFilesGetPastTheChecksum) {
+    using fuzzreader::TMutation;
+    // The records wrapper keeps no state between inputs: the same input, the same file.
+    const TBytes records = Sound();
+    const TBytes first = fuzzreader::FileOf(records.data(), records.size(), TMode::Records);
+    (void)SoundFile(3, true);
+    EXPECT_EQ(fuzzreader::FileOf(records.data(), records.size(), TMode::Records), first);
+
+    struct TCase {
+        TMutation how;
+        fuzzreader::TByteMutator mutate;
+    };
+    for (const TCase& c : {TCase{TMutation::Header, ChangeMiddle}, TCase{TMutation::StoredBody, ChangeMiddle},
+                           TCase{TMutation::StoredBody, Append}, TCase{TMutation::Records, ChangeMiddle},
+                           TCase{TMutation::Records, Append}, TCase{TMutation::Compression, ChangeMiddle}})
+        for (unsigned version : {1u, 4u, 5u})
+            for (bool compressed : {true, false})
+                for (unsigned seed = 0; seed < 4; ++seed) {
+                    const TBytes sound = SoundFile(version, compressed);
+                    TBytes file = sound;
+                    file.resize(sound.size() + 4096);
+                    file.resize(fuzzreader::MutateFileAs(c.how, file.data(), sound.size(), file.size(), seed,
+                                                         c.mutate));
+                    const std::string what = std::to_string(static_cast<int>(c.how)) + " v" +
+                                             std::to_string(version) + (compressed ? " zlib" : " raw") +
+                                             " seed " + std::to_string(seed);
+                    EXPECT_NE(file, sound) << what;
+                    EXPECT_NE(Read(file, TMode::Raw), viewer::kLoadBadCrc) << what;
+                    // The count the sound file had stays, in the place of its version.
+                    if (c.how != TMutation::Header) {
+                        const std::size_t at =
+                            version == 5 ? txf::kOffsetFileCount : txf::kOffsetFileCountOld;
+                        EXPECT_EQ(Get64(file, at), 2u) << what;
+                    }
+                    // Records end one byte longer and still decode (the end byte 99 closes nothing),
+                    // and a body of the other kind holds the same records.
+                    if (version >= 3 && ((c.how == TMutation::Records && c.mutate == Append && compressed) ||
+                                         c.how == TMutation::Compression)) {
+                        EXPECT_EQ(Read(file, TMode::Raw), viewer::kLoadOk) << what;
+                        EXPECT_EQ(Get32(file, txf::kOffsetCompression) == txf::kCompressionZlib,
+                                  compressed == (c.how != TMutation::Compression))
+                            << what;
+                    }
+                }
+    // A file too short for its header, or too long to grow, is mutated as it stands.
+    TBytes shortFile(40, 7);
+    EXPECT_EQ(fuzzreader::MutateFileAs(TMutation::Records, shortFile.data(), 40, 40, 0, ChangeMiddle), 40u);
+    EXPECT_NE(shortFile, TBytes(40, 7));
 }

@@ -289,41 +289,58 @@ TEST(InflateAhead, GivesWhatTheInflaterGives) {
     }
 }
 
-TEST(InflateAhead, DamagedAndCutStreamsRaiseAfterTheGoodBytes) {
-    const Bytes data = Records(3 * TInflateAheadSource::kChunkSize, 19);
-    const Bytes z = Deflate(data, 4);
-    Bytes damaged = z;
-    damaged[z.size() * 3 / 4] ^= 0x5A;
-    damaged[z.size() * 3 / 4 + 1] ^= 0xA5;
-    const Bytes cut(z.begin(), z.begin() + static_cast<long>(z.size() / 2));
-    const Bytes noTrailer(z.begin(), z.end() - 1);
-    struct Case {
-        const char* what;
-        const Bytes* stored;
-        bool truncated;
-    };
-    for (const Case& c : {Case{"damaged", &damaged, false}, Case{"cut", &cut, true},
-                          Case{"without its checksum", &noTrailer, true}}) {
-        std::string plainGot, aheadGot;
-        {
-            TMemorySource raw(c.stored->data(), c.stored->size());
-            TInflateSource plain(raw);
-            EXPECT_THROW(ReadInto(plain, 65536, plainGot), TRecordError) << c.what;
-        }
-        TMemorySource raw(c.stored->data(), c.stored->size());
+TEST(InflateAhead, AStreamOfOneChunkStartsNoWorker) {
+    // The first chunk is inflated by the reader's own thread; only more starts the worker.
+    for (std::size_t size : {std::size_t{0}, std::size_t{5}, TInflateAheadSource::kChunkSize - 1,
+                             TInflateAheadSource::kChunkSize + 1, 3 * TInflateAheadSource::kChunkSize}) {
+        const Bytes data = Records(size, 29);
+        const Bytes z = Deflate(data, 4);
+        TMemorySource raw(z.data(), z.size());
         TInflateAheadSource ahead(raw);
-        if (c.truncated)
-            EXPECT_THROW(ReadInto(ahead, 65536, aheadGot), TRecordTruncated) << c.what;
-        else
-            EXPECT_THROW(ReadInto(ahead, 65536, aheadGot), TRecordError) << c.what;
-        // A stream cut short gives every byte that its data holds before the cut is raised.
-        if (c.truncated) {
-            EXPECT_EQ(aheadGot, plainGot) << c.what;
-            ASSERT_LE(aheadGot.size(), data.size()) << c.what;
-            EXPECT_TRUE(std::equal(aheadGot.begin(), aheadGot.end(), data.begin())) << c.what;
+        const std::string got = ReadAll(ahead, 65536);
+        EXPECT_EQ(Bytes(got.begin(), got.end()), data) << size;
+        EXPECT_EQ(ahead.WorkerStarted(), size > TInflateAheadSource::kChunkSize) << size;
+    }
+}
+
+TEST(InflateAhead, DamagedAndCutStreamsRaiseAfterTheGoodBytes) {
+    // Faults within the first chunk (met on the reader's thread) and beyond it (met by the worker).
+    for (std::size_t size : {TInflateAheadSource::kChunkSize / 2, 3 * TInflateAheadSource::kChunkSize}) {
+        const Bytes data = Records(size, 19);
+        const Bytes z = Deflate(data, 4);
+        Bytes damaged = z;
+        damaged[z.size() * 3 / 4] ^= 0x5A;
+        damaged[z.size() * 3 / 4 + 1] ^= 0xA5;
+        const Bytes cut(z.begin(), z.begin() + static_cast<long>(z.size() / 2));
+        const Bytes noTrailer(z.begin(), z.end() - 1);
+        struct Case {
+            const char* what;
+            const Bytes* stored;
+            bool truncated;
+        };
+        for (const Case& c : {Case{"damaged", &damaged, false}, Case{"cut", &cut, true},
+                              Case{"without its checksum", &noTrailer, true}}) {
+            std::string plainGot, aheadGot;
+            {
+                TMemorySource raw(c.stored->data(), c.stored->size());
+                TInflateSource plain(raw);
+                EXPECT_THROW(ReadInto(plain, 65536, plainGot), TRecordError) << c.what;
+            }
+            TMemorySource raw(c.stored->data(), c.stored->size());
+            TInflateAheadSource ahead(raw);
+            if (c.truncated)
+                EXPECT_THROW(ReadInto(ahead, 65536, aheadGot), TRecordTruncated) << c.what;
+            else
+                EXPECT_THROW(ReadInto(ahead, 65536, aheadGot), TRecordError) << c.what;
+            // A stream cut short gives every byte that its data holds before the cut is raised.
+            if (c.truncated) {
+                EXPECT_EQ(aheadGot, plainGot) << c.what;
+                ASSERT_LE(aheadGot.size(), data.size()) << c.what;
+                EXPECT_TRUE(std::equal(aheadGot.begin(), aheadGot.end(), data.begin())) << c.what;
+            }
+            char ch;
+            EXPECT_THROW(ahead.Read(&ch, 1), TRecordError) << c.what << ": raised again";
         }
-        char ch;
-        EXPECT_THROW(ahead.Read(&ch, 1), TRecordError) << c.what << ": raised again";
     }
 }
 
@@ -333,8 +350,9 @@ TEST(InflateAhead, DroppedUnreadEndsItsWorker) {
     TMemorySource raw(z.data(), z.size());
     {
         TInflateAheadSource ahead(raw);
-        char c[100];
-        EXPECT_EQ(ahead.Read(c, sizeof c), sizeof c);
+        std::vector<char> c(TInflateAheadSource::kChunkSize + 100);
+        EXPECT_EQ(ahead.Read(c.data(), c.size()), c.size());
+        EXPECT_TRUE(ahead.WorkerStarted());
     } // stops and joins its worker with most of the stream still to inflate
     SUCCEED();
 }
