@@ -28,6 +28,10 @@ namespace {
 constexpr double kDepth = 12; // 3D depth in pixels
 constexpr double kMargin = 8;
 constexpr double kLegendBox = 10; // colour box of a legend entry
+// The least a plot keeps beside its labels: the bars' length, the pie's radius. Labels are cut
+// only where even this much is not left.
+constexpr double kMinPlotWidth = 160;
+constexpr double kMinPieRadius = 60;
 
 // Labels hold names as the file system gave them: shown as the lists show them.
 QString Text(const std::string& s) {
@@ -50,9 +54,24 @@ struct TLegendEntry {
     QColor color;
 };
 
+struct TSlice {
+    double start, span;
+};
+
+// Where a pie and its marks go in an area.
+struct TPieLayout {
+    QPointF centre;
+    double rx = 0, ry = 0, depth = 0;
+    std::vector<QString> texts;  // the marks as drawn
+    std::vector<QString> labels; // the whole labels they show
+    std::vector<TPieLabelPlace> places;
+    bool whole = true; // every mark shows its whole label
+};
+
 class TRenderer {
 public:
-    TRenderer(const TChart& chart, QPainter* p, const QRect& rect) : C(chart), P(p), R(rect) {
+    TRenderer(const TChart& chart, QPainter* p, const QRect& rect, std::vector<TChartLabel>* labels = nullptr)
+        : C(chart), P(p), R(rect), FLabels(labels) {
         FFont = p ? p->font() : QGuiApplication::font();
         FBold = FFont;
         FBold.setBold(true);
@@ -63,7 +82,7 @@ public:
         QRectF area = QRectF(R).adjusted(kMargin, kMargin, -kMargin, -kMargin);
         area.setTop(DrawTextLines(C.Title, area, true));
         area.setBottom(DrawTextLines(C.Foot, area, false));
-        if (C.LegendVisible) area.setRight(DrawLegend(area));
+        if (C.LegendVisible) area = DrawLegend(area);
         if (!Active().empty()) {
             if (Active().front()->Kind == TSeriesKind::Pie)
                 DrawPie(area, Active().front());
@@ -129,35 +148,103 @@ private:
         return out;
     }
 
-    // The legend at the right; the plot's right edge.
-    double DrawLegend(const QRectF& area) {
+    // The legend beside the plot, at the right, while the plot keeps the room its labels need
+    // there; else below the plot, in as many columns as the width holds. The plot's area is left.
+    QRectF DrawLegend(const QRectF& area) {
         const auto entries = LegendEntries();
-        if (entries.empty()) return area.right();
+        if (entries.empty()) return area;
         const QFontMetricsF fm(FFont);
         double textWidth = 0;
         for (const auto& e : entries)
             textWidth = std::max(textWidth, fm.horizontalAdvance(e.text));
         const double line = std::max(fm.height(), kLegendBox + 2);
-        const double w = std::min(textWidth + kLegendBox + 16, area.width() / 2);
-        const double h = std::min(line * static_cast<double>(entries.size()) + 8, area.height());
-        const QRectF box(area.right() - w, area.top() + std::max(0.0, (area.height() - h) / 2), w, h);
+        const double entryWidth = textWidth + kLegendBox + 16;
+        const int n = static_cast<int>(entries.size());
+        const int columns = std::clamp(static_cast<int>(area.width() / entryWidth), 1, n);
+        const int rows = (n + columns - 1) / columns;
+        const double belowHeight = line * rows + 8;
+        QRectF beside = area;
+        beside.setRight(area.right() - std::min(entryWidth, area.width() / 2) - kMargin);
+        QRectF below = area;
+        below.setBottom(area.bottom() - belowHeight - kMargin);
+        const bool besideWhole = entryWidth <= area.width() / 2 && PlotFits(beside);
+        const bool goBelow = !besideWhole && belowHeight <= area.height() / 2 && PlotFits(below);
+        QRectF box;
+        if (goBelow) {
+            const double w = std::min(entryWidth * columns, area.width());
+            box = QRectF(area.center().x() - w / 2, area.bottom() - belowHeight, w, belowHeight);
+        } else {
+            const double w = std::min(entryWidth, area.width() / 2);
+            const double h = std::min(line * static_cast<double>(n) + 8, area.height());
+            box = QRectF(area.right() - w, area.top() + std::max(0.0, (area.height() - h) / 2), w, h);
+        }
+        const int perRow = goBelow ? columns : 1;
+        const double cellWidth = box.width() / perRow;
         if (P) {
             P->setFont(FFont);
             P->setPen(QColor(Qt::black));
             P->setBrush(QColor(Qt::white));
             P->drawRect(box);
-            double y = box.top() + 4;
-            for (const auto& e : entries) {
-                if (y + line > box.bottom() + 0.5) break;
-                P->setBrush(e.color);
-                P->drawRect(QRectF(box.left() + 4, y + (line - kLegendBox) / 2, kLegendBox, kLegendBox));
-                const QRectF t(box.left() + kLegendBox + 10, y, box.width() - kLegendBox - 12, line);
-                P->drawText(t, Qt::AlignLeft | Qt::AlignVCenter,
-                            fm.elidedText(e.text, Qt::ElideRight, t.width()));
-                y += line;
-            }
         }
-        return box.left() - kMargin;
+        for (int i = 0; i < n; ++i) {
+            // Row by row: across, then down.
+            const double x = box.left() + cellWidth * (i % perRow);
+            const double y = box.top() + 4 + line * (i / perRow);
+            if (y + line > box.bottom() + 0.5) break;
+            const QRectF t(x + kLegendBox + 10, y, cellWidth - kLegendBox - 12, line);
+            const QString shown =
+                fm.elidedText(entries[static_cast<size_t>(i)].text, Qt::ElideRight, t.width());
+            Label(shown, entries[static_cast<size_t>(i)].text, t);
+            if (!P) continue;
+            P->setBrush(entries[static_cast<size_t>(i)].color);
+            P->drawRect(QRectF(x + 4, y + (line - kLegendBox) / 2, kLegendBox, kLegendBox));
+            P->drawText(t, Qt::AlignLeft | Qt::AlignVCenter, shown);
+        }
+        return goBelow ? below : beside;
+    }
+
+    // Whether the plot, drawn in area, shows its labels whole and keeps its least size.
+    bool PlotFits(const QRectF& area) {
+        if (Active().empty()) return true;
+        const TChartSeries* s = Active().front();
+        if (s->Kind == TSeriesKind::Pie) {
+            const TPieLayout pie = LayOutPie(area, s, Slices(s));
+            return pie.whole && pie.rx >= kMinPieRadius;
+        }
+        if (s->Kind == TSeriesKind::Bar) return area.width() >= kMinPlotWidth;
+        double whole = 0;
+        return CategorySpace(area, &whole) >= whole;
+    }
+
+    // Room for the category names beside horizontal bars: what the widest needs, as far as the
+    // bars keep their least length, and never less than a third of the area. wholeOut: the need.
+    double CategorySpace(const QRectF& area, double* wholeOut = nullptr) {
+        const QFontMetricsF fm(FFont);
+        double whole = 0;
+        const TChartSeries* names = Active().front();
+        for (int i = 0; i < names->Count(); ++i)
+            whole = std::max(whole, fm.horizontalAdvance(Text(names->Point(i).Label)));
+        whole += 6;
+        if (wholeOut) *wholeOut = whole;
+        double beside = kMinPlotWidth + (C.View3D ? kDepth : 0) +
+                        fm.horizontalAdvance(Text(FormatChartValue(TopValue()))) / 2;
+        if (!C.LeftAxisTitle.empty()) beside += fm.height() + 2;
+        return std::min(whole, std::max(area.width() / 3, area.width() - beside));
+    }
+
+    // The value axis: its tick step and its end, a whole number of steps above every value.
+    double TopValue(double* stepOut = nullptr) {
+        double max = 0;
+        for (const TChartSeries* s : Active())
+            for (int i = 0; i < s->Count(); ++i)
+                max = std::max(max, s->Point(i).Value);
+        const double step = NiceStep(max);
+        if (stepOut) *stepOut = step;
+        return std::max(step, std::ceil(max / step) * step);
+    }
+
+    void Label(const QString& shown, const QString& whole, const QRectF& box) {
+        if (FLabels) FLabels->push_back({shown, whole, box});
     }
 
     QBrush Face(const QColor& c, const QRectF& bar, bool horizontal, bool gradient) const {
@@ -176,23 +263,16 @@ private:
     void DrawBars(QRectF area, bool horizontal) {
         const auto& series = Active();
         int categories = 0;
-        double max = 0;
-        for (const TChartSeries* s : series) {
+        for (const TChartSeries* s : series)
             categories = std::max(categories, s->Count());
-            for (int i = 0; i < s->Count(); ++i)
-                max = std::max(max, s->Point(i).Value);
-        }
-        const double step = NiceStep(max);
-        const double top = std::max(step, std::ceil(max / step) * step);
+        double step = 1;
+        const double top = TopValue(&step);
         const QFontMetricsF fm(FFont);
         const double depth = C.View3D ? kDepth : 0;
 
         // Label space: category names beside (horizontal) or below (vertical) the plot.
-        double catSpace = 0;
         const TChartSeries* names = series.front();
-        for (int i = 0; i < names->Count(); ++i)
-            catSpace = std::max(catSpace, fm.horizontalAdvance(Text(names->Point(i).Label)));
-        catSpace = horizontal ? std::min(catSpace + 6, area.width() / 3) : fm.height() + 4;
+        const double catSpace = horizontal ? CategorySpace(area) : fm.height() + 4;
         const double valueSpace =
             horizontal ? fm.height() + 4 : fm.horizontalAdvance(Text(FormatChartValue(top))) + 6;
         const std::string& valueTitle = horizontal ? C.BottomAxisTitle : C.LeftAxisTitle;
@@ -268,21 +348,24 @@ private:
         for (int i = 0; i < categories; ++i) {
             // Point 0 sits at the bottom (horizontal) or the left (vertical).
             const double bandStart = horizontal ? plot.bottom() - (i + 1) * band : plot.left() + i * band;
-            if (P) {
+            if (P || FLabels) {
                 const QString label = Text(names->Count() > i ? names->Point(i).Label : std::string());
-                P->setPen(QColor(Qt::black));
-                if (horizontal)
-                    P->drawText(QRectF(plot.left() - catSpace, bandStart, catSpace - 4, band),
-                                Qt::AlignRight | Qt::AlignVCenter,
-                                fm.elidedText(label, Qt::ElideRight, catSpace - 4));
-                else {
+                if (P) P->setPen(QColor(Qt::black));
+                if (horizontal) {
+                    const QRectF box(plot.left() - catSpace, bandStart, catSpace - 4, band);
+                    const QString shown = fm.elidedText(label, Qt::ElideRight, box.width());
+                    Label(shown, label, box);
+                    if (P) P->drawText(box, Qt::AlignRight | Qt::AlignVCenter, shown);
+                } else {
                     // Labels that do not fit their band are drawn on every other band, centred
                     // over the two.
                     const int every = fm.horizontalAdvance(label) + 4 > band ? 2 : 1;
-                    if (i % every == 0)
-                        P->drawText(QRectF(bandStart + band / 2 - band * every / 2.0, plot.bottom() + 2,
-                                           band * every, fm.height()),
-                                    Qt::AlignCenter, label);
+                    const QRectF box(bandStart + band / 2 - band * every / 2.0, plot.bottom() + 2,
+                                     band * every, fm.height());
+                    if (i % every == 0) {
+                        Label(label, label, box);
+                        if (P) P->drawText(box, Qt::AlignCenter, label);
+                    }
                 }
             }
             for (size_t k = 0; k < series.size(); ++k) {
@@ -321,26 +404,87 @@ private:
         }
     }
 
-    void DrawPie(QRectF area, const TChartSeries* s) {
+    std::vector<TSlice> Slices(const TChartSeries* s) const {
         double total = 0;
         for (int i = 0; i < s->Count(); ++i)
             total += std::max(0.0, s->Point(i).Value);
+        std::vector<TSlice> slices;
+        double angle = 0;
+        for (int i = 0; i < s->Count(); ++i) {
+            const double span = total > 0 ? 360.0 * std::max(0.0, s->Point(i).Value) / total : 0;
+            slices.push_back({angle, span});
+            angle += span;
+        }
+        return slices;
+    }
+
+    // The pie as large as the area leaves it once its marks stand whole beside it, on the side of
+    // their slices; only where that leaves less than the least radius are the marks cut.
+    TPieLayout LayOutPie(const QRectF& area, const TChartSeries* s, const std::vector<TSlice>& slices) {
         const QFontMetricsF fm(FFont);
-        double markWidth = 0;
-        if (s->ShowMarks)
-            for (int i = 0; i < s->Count(); ++i)
-                markWidth = std::max(markWidth, fm.horizontalAdvance(Text(s->Point(i).Label)) + 8);
-        markWidth = std::min(markWidth, area.width() / 4);
-        const double depth = C.View3D ? kDepth * 1.5 : 0;
+        TPieLayout out;
+        out.depth = C.View3D ? kDepth * 1.5 : 0;
         const double squash = C.View3D ? 0.6 : 1.0;
-        // The label columns beside the pie: the widest label (its box 6 wider than its text) and the gap.
-        const double beside = markWidth > 0 ? markWidth + 6 + kPieLabelColumn : 8;
-        const double rx =
-            std::max(10.0, std::min(area.width() / 2 - beside,
-                                    (area.height() - depth - 2 * fm.height()) / (2 * squash) - 4));
-        const double ry = rx * squash;
-        const QPointF centre(area.center().x(), area.center().y() - depth / 2);
+        const double tallest = (area.height() - out.depth - 2 * fm.height()) / (2 * squash) - 4;
+        const TPieBox room{area.left(), area.top(), area.width(), area.height()};
+        auto finish = [&](double rx, double leftNeed, double rightNeed) {
+            out.rx = std::max(10.0, rx);
+            out.ry = out.rx * squash;
+            const double lo = area.left() + leftNeed + out.rx, hi = area.right() - rightNeed - out.rx;
+            out.centre = QPointF(lo < hi ? std::clamp(area.center().x(), lo, hi) : lo,
+                                 area.center().y() - out.depth / 2);
+        };
+        if (!s->ShowMarks) {
+            finish(std::min(area.width() / 2 - 8, tallest), 8, 8);
+            return out;
+        }
+        std::vector<TPieLabelSize> sizes;
+        std::vector<QString> whole;
+        for (int i = 0; i < s->Count(); ++i) {
+            const TSlice& sl = slices[static_cast<size_t>(i)];
+            whole.push_back(Text(s->Point(i).Label));
+            sizes.push_back({sl.start + sl.span / 2, fm.horizontalAdvance(whole.back()) + 6, fm.height()});
+        }
+        // Which marks stand on which side depends on their angles and the room's height alone.
+        const TPieShape probe{{area.center().x(), area.center().y()}, 1, squash, out.depth, room};
+        double leftWidth = 0, rightWidth = 0;
+        for (const TPieLabelPlace& p : LayoutPieLabels(probe, sizes)) {
+            double& side = p.box.left >= probe.centre.x ? rightWidth : leftWidth;
+            side = std::max(side, p.box.width);
+        }
+        auto need = [](double width) { return width > 0 ? width + kPieLabelColumn : 8.0; };
+        const double wide = (area.width() - need(leftWidth) - need(rightWidth)) / 2;
+        out.texts = whole;
+        // A short chart leaves the pie less than its least radius anyway: then whole marks need
+        // no more width than that.
+        if (wide >= std::min(kMinPieRadius, std::max(tallest, 10.0))) {
+            finish(std::min(wide, tallest), need(leftWidth), need(rightWidth));
+        } else {
+            // Too narrow for whole marks: the pie keeps its least radius and the marks what is left.
+            out.whole = false;
+            const double rx = std::max(10.0, std::min(kMinPieRadius, tallest));
+            const double markWidth = std::max(0.0, area.width() / 2 - rx - kPieLabelColumn - 6);
+            for (size_t i = 0; i < whole.size(); ++i) {
+                out.texts[i] = fm.elidedText(whole[i], Qt::ElideRight, markWidth);
+                sizes[i].width = fm.horizontalAdvance(out.texts[i]) + 6;
+            }
+            finish(rx, markWidth + 6 + kPieLabelColumn, markWidth + 6 + kPieLabelColumn);
+        }
+        const TPieShape shape{{out.centre.x(), out.centre.y()}, out.rx, out.ry, out.depth, room};
+        out.labels = std::move(whole);
+        out.places = LayoutPieLabels(shape, sizes);
+        return out;
+    }
+
+    void DrawPie(QRectF area, const TChartSeries* s) {
+        const std::vector<TSlice> slices = Slices(s);
+        const TPieLayout pie = LayOutPie(area, s, slices);
+        const QPointF centre = pie.centre;
+        const double rx = pie.rx, ry = pie.ry, depth = pie.depth;
         const QRectF ellipse(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry);
+        double total = 0;
+        for (const TSlice& sl : slices)
+            total += sl.span;
         if (total <= 0) {
             if (P) {
                 P->setPen(QColor(Qt::black));
@@ -348,16 +492,6 @@ private:
                 P->drawEllipse(ellipse);
             }
             return;
-        }
-        struct TSlice {
-            double start, span;
-        };
-        std::vector<TSlice> slices;
-        double angle = 0;
-        for (int i = 0; i < s->Count(); ++i) {
-            const double span = 360.0 * std::max(0.0, s->Point(i).Value) / total;
-            slices.push_back({angle, span});
-            angle += span;
         }
         auto slicePolygon = [&](const QRectF& e, const TSlice& sl) {
             QPainterPath path(e.center());
@@ -386,25 +520,12 @@ private:
             }
             Shape(C.IndexOfSeries(s), i, path.toFillPolygon());
         }
-        if (P && s->ShowMarks) {
-            P->setFont(FFont);
-            std::vector<QString> texts;
-            std::vector<TPieLabelSize> sizes;
-            for (int i = 0; i < s->Count(); ++i) {
-                const TSlice& sl = slices[static_cast<size_t>(i)];
-                texts.push_back(fm.elidedText(Text(s->Point(i).Label), Qt::ElideRight, markWidth));
-                sizes.push_back(
-                    {sl.start + sl.span / 2, fm.horizontalAdvance(texts.back()) + 6, fm.height()});
-            }
-            const TPieShape shape{{centre.x(), centre.y()},
-                                  rx,
-                                  ry,
-                                  depth,
-                                  {area.left(), area.top(), area.width(), area.height()}};
-            const std::vector<TPieLabelPlace> places = LayoutPieLabels(shape, sizes);
-            for (size_t i = 0; i < places.size(); ++i) {
-                const TPieLabelPlace& p = places[i];
-                const QRectF box(p.box.left, p.box.top, p.box.width, p.box.height);
+        for (size_t i = 0; i < pie.places.size(); ++i) {
+            const TPieLabelPlace& p = pie.places[i];
+            const QRectF box(p.box.left, p.box.top, p.box.width, p.box.height);
+            Label(pie.texts[i], pie.labels[i], box);
+            if (P) {
+                P->setFont(FFont);
                 const QPointF end(p.elbow.x < centre.x() ? box.right() : box.left(), p.elbow.y);
                 P->setPen(QColor(Qt::black));
                 P->setBrush(Qt::NoBrush);
@@ -412,7 +533,7 @@ private:
                     QPolygonF({QPointF(p.anchor.x, p.anchor.y), QPointF(p.elbow.x, p.elbow.y), end}));
                 P->setBrush(QColor(255, 255, 225));
                 P->drawRect(box);
-                P->drawText(box, Qt::AlignCenter, texts[i]);
+                P->drawText(box, Qt::AlignCenter, pie.texts[i]);
             }
         }
     }
@@ -424,6 +545,7 @@ private:
     std::vector<const TChartSeries*> FActive;
     bool FActiveDone = false;
     std::vector<TChartShape> FShapes;
+    std::vector<TChartLabel>* FLabels;
 };
 
 } // namespace
@@ -436,6 +558,12 @@ std::vector<TChartShape> RenderChart(const TChart& chart, QPainter* painter, con
     auto shapes = TRenderer(chart, painter, rect).Run();
     if (painter) painter->restore();
     return shapes;
+}
+
+std::vector<TChartLabel> ChartLabels(const TChart& chart, const QRect& rect) {
+    std::vector<TChartLabel> labels;
+    TRenderer(chart, nullptr, rect, &labels).Run();
+    return labels;
 }
 
 TChartHit ChartHitTest(const TChart& chart, const QRect& rect, QPointF pos) {

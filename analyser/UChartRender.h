@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QPolygonF>
 #include <QRect>
+#include <QString>
 #include <vector>
 
 class QPainter;
@@ -28,6 +29,16 @@ struct TChartShape {
 // Draws chart into rect (painter may be null: only the shapes are laid out) and gives the shape
 // of every point drawn, in drawing order.
 std::vector<TChartShape> RenderChart(const TChart& chart, QPainter* painter, const QRect& rect);
+
+// A label as drawn (legend entry, category name, pie mark): its text, the whole label it
+// shows, and its box.
+struct TChartLabel {
+    QString Shown;
+    QString Whole;
+    QRectF Box;
+};
+// The labels of chart drawn into rect, in drawing order; laid out only, nothing is drawn.
+[[nodiscard]] std::vector<TChartLabel> ChartLabels(const TChart& chart, const QRect& rect);
 
 struct TChartHit {
     int Series = -1; // -1: no point there

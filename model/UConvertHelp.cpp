@@ -151,10 +151,45 @@ std::string ShortenName(std::string_view s, int n) {
     return shown + "...";
 }
 
+namespace {
+
+// Steps 2 to 4 of the shortening: s (as shown, longer than limit characters) with the folder names
+// after its leading part dropped ("/.../") until it has limit characters or fewer. False when no
+// such text exists: the last name leaves no room, or there is no folder name to drop.
+bool DropFolderNames(std::string_view s, size_t limit, std::string& out) {
+    // The last "/" not counting the last character (a "/" is a character of its own).
+    size_t p = s.rfind('/');
+    if (p != std::string_view::npos && p + 1 == s.size())
+        p = p == 0 ? std::string_view::npos : s.rfind('/', p - 1);
+    if (p == std::string_view::npos || p == 0) return false;
+    const std::string_view tail = s.substr(p + 1);
+    const size_t tailChars = CharsUpTo(tail, limit);
+    if (tailChars + 5 >= limit) return false; // not even a one-character head fits
+    const size_t headLimit = limit - 5 - tailChars;
+    // The longest head that ends before a "/" (other than the first byte and p) and fits.
+    size_t best = std::string_view::npos;
+    size_t count = 0; // characters before i
+    for (size_t i = 0; i < p && count <= headLimit; ++count) {
+        if (s[i] == '/' && i > 0) best = i;
+        i += CharLength(s, i);
+    }
+    if (best == std::string_view::npos) return false;
+    out = std::string(s.substr(0, best)) + "/.../" + std::string(tail);
+    return true;
+}
+
+// The first keep / 3 characters of s, "...", and its last keep - keep / 3 characters.
+std::string CutMiddle(std::string_view s, size_t chars, size_t keep) {
+    const size_t head = keep / 3;
+    const size_t tailStart = AfterChars(s, chars - (keep - head));
+    return std::string(s.substr(0, AfterChars(s, head))) + "..." + std::string(s.substr(tailStart));
+}
+
 // Looks only at what it keeps: the first n characters, and the last component from the end, so
 // that a path of any length (an exploration 100,000 folders deep) costs no more than its ends.
 // Counted and cut as shown: a cut in the raw bytes could turn a Windows-1252 name into valid UTF-8.
-std::string ShortenPath(std::string_view path, int n) {
+// Where no folder name can go, keepEnd cuts the middle instead of the end.
+std::string Shorten(std::string_view path, int n, bool keepEnd) {
     const size_t limit = n < 0 ? 0 : static_cast<size_t>(n);
     // A character shown takes at most 4 bytes: the first limit characters lie in the first 4 * limit
     // bytes. A long path is decoded only from its first names that hold those bytes and its last
@@ -171,28 +206,45 @@ std::string ShortenPath(std::string_view path, int n) {
     const std::string shown = DisplayUtf8(ends.empty() ? path : std::string_view(ends));
     const std::string_view s = shown;
     if (CharsUpTo(s, limit) <= limit) return shown;
-    auto cut = [&] {
-        if (n <= 3) return std::string("...");
-        return std::string(s.substr(0, AfterChars(s, limit - 3))) + "...";
-    };
-    // The last "/" not counting the last character (a "/" is a character of its own).
-    size_t p = s.rfind('/');
-    if (p != std::string_view::npos && p + 1 == s.size())
-        p = p == 0 ? std::string_view::npos : s.rfind('/', p - 1);
-    if (p == std::string_view::npos || p == 0) return cut();
-    const std::string_view tail = s.substr(p + 1);
-    const size_t tailChars = CharsUpTo(tail, limit);
-    if (tailChars + 5 >= limit) return cut(); // not even a one-character head fits
-    const size_t headLimit = limit - 5 - tailChars;
-    // The longest head that ends before a "/" (other than the first byte and p) and fits.
-    size_t best = std::string_view::npos;
-    size_t count = 0; // characters before i
-    for (size_t i = 0; i < p && count <= headLimit; ++count) {
-        if (s[i] == '/' && i > 0) best = i;
-        i += CharLength(s, i);
+    std::string out;
+    if (DropFolderNames(s, limit, out)) return out;
+    if (n <= 3) return "...";
+    if (keepEnd) return CutMiddle(s, CharsUpTo(s, s.size()), limit - 3);
+    return std::string(s.substr(0, AfterChars(s, limit - 3))) + "...";
+}
+
+} // namespace
+
+std::string ShortenPath(std::string_view path, int n) {
+    return Shorten(path, n, false);
+}
+
+std::string ShortenPathKeepingEnd(std::string_view path, int n) {
+    return Shorten(path, n, true);
+}
+
+std::string FitPath(std::string_view path, const std::function<bool(const std::string&)>& fits) {
+    std::string text = DisplayUtf8(path);
+    if (fits(text)) return text;
+    // Fewer folder names first, as ShortenPath drops them: the last name stays whole.
+    size_t chars = CharsUpTo(text, text.size());
+    std::string candidate;
+    while (chars > 0 && DropFolderNames(text, chars - 1, candidate)) {
+        if (fits(candidate)) return candidate;
+        chars = CharsUpTo(candidate, candidate.size());
+        text = std::move(candidate);
     }
-    if (best == std::string_view::npos) return cut();
-    return std::string(s.substr(0, best)) + "/.../" + std::string(tail);
+    // Even so too wide: cut the middle, so that both ends and most of the last name still show.
+    // The most characters that fit, by halving (fewer characters never show wider).
+    size_t fit = 0, over = chars;
+    while (over - fit > 1) {
+        const size_t keep = fit + (over - fit) / 2;
+        if (fits(CutMiddle(text, chars, keep)))
+            fit = keep;
+        else
+            over = keep;
+    }
+    return CutMiddle(text, chars, fit);
 }
 
 } // namespace model

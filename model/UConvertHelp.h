@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,5 +46,15 @@ void InitFormatSettings();
 // s shortened to at most n characters by dropping folder names after the leading part ("/.../");
 // counted and cut as shown, and given in UTF-8 (DisplayUtf8); a character is never cut apart.
 [[nodiscard]] std::string ShortenPath(std::string_view s, int n);
+// The same, but where ShortenPath would cut the end (a last name too long for n), the middle is
+// cut ("..."), so that the end of the path still shows.
+[[nodiscard]] std::string ShortenPathKeepingEnd(std::string_view s, int n);
+
+// path (in UTF-8, DisplayUtf8) shortened until fits says it fits: first by dropping folder names
+// after the leading part as ShortenPath does, then, when even the last name is too long, by
+// cutting the middle ("..."), so that the end of the path always shows. For a label that shows
+// what it can of a path in its font: fits is asked once for each folder name that goes, then a
+// few times more, so the path should be shortened to a few hundred characters first.
+[[nodiscard]] std::string FitPath(std::string_view path, const std::function<bool(const std::string&)>& fits);
 
 } // namespace model

@@ -69,7 +69,7 @@ void TScanProgress::SetFolder(const std::string& text) {
 }
 
 void TScanProgress::SetFolderPath(const std::string& path) {
-    if (RefreshDue()) SetFolder(ShortenPath(path, 100));
+    if (RefreshDue()) SetFolder(ShortenPathKeepingEnd(path, 100));
 }
 
 void TScanProgress::SetItemName(const std::string& name) {

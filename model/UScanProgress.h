@@ -31,8 +31,8 @@ public:
     std::int64_t AddFile(std::int64_t size);
     // The folder being read; the labels follow at most every kRefreshInterval.
     void SetFolder(const std::string& text);
-    // SetFolder of the path shortened to 100 characters, shortened only when the labels are due
-    // (a scan passes a hundred thousand folders; the labels show a few dozen).
+    // SetFolder of the path shortened to 100 characters, its end kept, shortened only when the
+    // labels are due (a scan passes a hundred thousand folders; the labels show a few dozen).
     void SetFolderPath(const std::string& path);
     void SetItemName(const std::string& name);
     [[nodiscard]] bool Cancelled() const { return FCancelled; }

@@ -1,10 +1,12 @@
 #include "model/UScanProgressForm.h"
 
 #include "model/UBusyCursor.h"
+#include "model/UConvertHelp.h"
 #include "model/UDisplayText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
@@ -35,6 +37,7 @@ TScanProgressForm::TScanProgressForm(QWidget* owner) : QDialog(owner) {
     Label1->setGeometry(8, 6, 553, 16);
     FolderLabel = new QLabel(Panel1);
     FolderLabel->setGeometry(8, 28, 553, 16);
+    FolderLabel->setTextFormat(Qt::PlainText); // a folder may be named "<b>"
     TotalLabel = new QLabel(Panel1);
     TotalLabel->setGeometry(8, 50, 553, 16);
     CancelButton = new QPushButton("&Cancel", this);
@@ -100,10 +103,19 @@ void TScanProgressForm::ShowCaption(const std::string& caption) {
 
 void TScanProgressForm::ShowLabels() {
     // Before the exploration starts both lines are empty.
-    FolderLabel->setText(Running() ? DisplayName(CurrentFolder()) : QString());
+    FolderLabel->setText(Running() ? FittedPath(CurrentFolder()) : QString());
     TotalLabel->setText(Running() ? QString::fromStdString(TotalText()) : QString());
     FolderLabel->repaint();
     TotalLabel->repaint();
+}
+
+QString TScanProgressForm::FittedPath(const std::string& path) const {
+    // The folder being read is the path's end: it must show, however narrow the font leaves the line.
+    const QFontMetrics metrics(FolderLabel->font());
+    const int room = FolderLabel->contentsRect().width();
+    return QString::fromStdString(FitPath(path, [&](const std::string& text) {
+        return metrics.horizontalAdvance(QString::fromStdString(text)) <= room;
+    }));
 }
 
 void TScanProgressForm::Pump() {

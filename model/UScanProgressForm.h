@@ -39,6 +39,8 @@ protected:
     void Run(const std::function<void()>& callback) override;
     void ShowCaption(const std::string& caption) override;
     void ShowLabels() override;
+    // path as FolderLabel can show it whole in its font, its end always visible.
+    [[nodiscard]] QString FittedPath(const std::string& path) const;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -82,7 +82,6 @@ bool IsShowableDate(TDateTime value) {
 }
 
 TDateTime DateTimeFromUnix(std::int64_t seconds, std::uint32_t nanoseconds) {
-    if (seconds == 0 && nanoseconds == 0) return 0;
     const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (localtime_r(&t, &local) == nullptr) return 0;

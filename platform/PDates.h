@@ -13,7 +13,9 @@ using TDateTime = double;
 inline constexpr double kUnixEpochDays = 25569.0;
 
 // Local-time day count of a Unix time stamp (seconds and nanoseconds since the epoch, UTC).
-// Gives 0 when the time cannot be converted or falls outside the years 1 to 9999.
+// Gives 0 when the time cannot be converted or falls outside the years 1 to 9999. The epoch
+// itself is a time like any other (image builds stamp every file with it): a stamp the file
+// system does not have is told by its caller, never by the value 0.
 [[nodiscard]] TDateTime DateTimeFromUnix(std::int64_t seconds, std::uint32_t nanoseconds = 0);
 
 // Day count of calendar fields (no time zone involved); 0 when the fields are not a date.

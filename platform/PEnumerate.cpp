@@ -47,7 +47,6 @@ constexpr double kEndDay = 2958466.0;
 } // namespace
 
 TDateTime TLocalDateCache::FromUnix(std::int64_t seconds, std::uint32_t nanoseconds) {
-    if (seconds == 0 && nanoseconds == 0) return 0;
     // Far outside the years a date can show: let the exact routine say no.
     if (seconds < -70000000000LL || seconds > 260000000000LL) return DateTimeFromUnix(seconds, nanoseconds);
     const std::int64_t day = FloorDiv(seconds, 86400);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -27,6 +28,29 @@ inline int OpenDescriptors() {
     }
     return n;
 }
+
+// Sets TZ for one test and puts the old one back.
+class TZone {
+public:
+    explicit TZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) FOld = old, FHad = true;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~TZone() {
+        if (FHad)
+            ::setenv("TZ", FOld.c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    TZone(const TZone&) = delete;
+    TZone& operator=(const TZone&) = delete;
+
+private:
+    std::string FOld;
+    bool FHad = false;
+};
 
 class TTempDir {
 public:
@@ -63,6 +87,12 @@ public:
             throw std::runtime_error("symlink failed");
     }
     void Fifo(const std::string& rel) const { ::mkfifo((Path() + rel).c_str(), 0644); }
+    // Sets the access and modification times of rel (a link itself, not its target).
+    void Stamp(const std::string& rel, std::int64_t seconds) const {
+        const timespec times[2] = {{static_cast<time_t>(seconds), 0}, {static_cast<time_t>(seconds), 0}};
+        if (::utimensat(AT_FDCWD, (Path() + rel).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+            throw std::runtime_error("cannot set the times of " + rel);
+    }
     static int Run(const std::string& command) { return std::system(command.c_str()); }
 
 private:

@@ -1,6 +1,7 @@
 // The Analyser window offscreen: generation on a hand-built tree, the tabs, sorting by a header
 // click, drill-down and back up, the colours kept in the settings, and the two chart dialogs.
 #include "analyser/UAnalyserForm.h"
+#include "analyser/UChartRender.h"
 #include "analyser/UChartView.h"
 #include "analyser/UExportChartForm.h"
 #include "analyser/UGraphOptionForm.h"
@@ -134,6 +135,39 @@ private slots:
         form.DateComboBox2->setCurrentIndex(4);
         QCOMPARE(form.DateComboBox->currentIndex(), 4);
         QCOMPARE(form.Sheet(kSheetDate).DataGroup, form.Reports().DateGroups[4].get());
+        form.done(0);
+    }
+
+    void chartLabelsStandWholeAtTheDefaultSize() {
+        TTree t;
+        // Ten folders and more, their names cut at 13 characters on the pie.
+        const char* names[] = {
+            "documentation-archive",  "photographs-from-holidays", "virtual-machine-images",
+            "configuration-backups",  "old-projects-to-delete",    "source-code-repositories",
+            "downloads-from-browser", "build-artifacts-release",   "music-collection-flac"};
+        int files = 0;
+        for (const char* name : names) {
+            model::TFolderItem* folder = t.Folder(t.top.get(), name);
+            ++files;
+            for (int k = 0; k < files; ++k)
+                t.File(folder, "x" + std::to_string(k) + ".txt", 100, 44000.0);
+        }
+        t.top->ComputeTotals();
+        TAnalyserForm form;
+        QVERIFY(form.OpenFolder(t.top.get(), t.top.get(), true));
+        form.resize(kAnalyserWidth, kAnalyserHeight); // an earlier case kept another size
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (int i = 0; i < 9; ++i) {
+            form.PageControl1->setCurrentIndex(i);
+            QApplication::processEvents();
+            const TChartView* view = form.Sheet(i).Chart;
+            const auto labels = ChartLabels(view->Chart(), view->rect());
+            QVERIFY(!labels.empty());
+            for (const TChartLabel& l : labels)
+                QVERIFY2(l.Shown == l.Whole,
+                         qPrintable(QString("tab %1: %2 shown as %3").arg(i).arg(l.Whole, l.Shown)));
+        }
         form.done(0);
     }
 

@@ -2,6 +2,8 @@
 
 #include "platform/PDates.h"
 
+#include "tests/FixtureTree.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -200,4 +202,25 @@ TEST(AnalyserDates, EachKindByItsOwnDate) {
     g.days.Reset();
     EXPECT_EQ(g.days.RowCount(), 8);
     EXPECT_EQ(g.days.Total()->GetCount3(), 0);
+}
+
+TEST(AnalyserDates, AFileStampedAtTheEpochCountsAtItsDate) {
+    txtest::TZone zone("Europe/Berlin"); // the epoch is 01:00 there
+    TFileItem file("epoch.txt", nullptr);
+    file.SetModified(platform::DateTimeFromUnix(0));
+    file.SetAccessed(platform::DateTimeFromUnix(0));
+    TAgeGroups g(EncodeDateTime(1970, 1, 3, 12));
+    for (TAnalyserDateTimeGroup* group : g.All())
+        group->AddItem(file);
+    for (int kind : {2, 3}) { // last write, last access
+        const auto rowOf = [&](TAnalyserDataGroup& group) {
+            return group.GetRow(group.GetIndex(kind, file))->Name();
+        };
+        EXPECT_EQ(rowOf(g.days), "2 to 3 days") << kind;
+        EXPECT_EQ(rowOf(g.years), "0 to 1 year") << kind;
+        EXPECT_EQ(rowOf(g.progressive), "1 day to 1 week") << kind;
+        EXPECT_EQ(rowOf(g.time), "1h") << kind;
+    }
+    EXPECT_EQ(g.days.GetRow(2)->GetCount2(), 1);
+    EXPECT_EQ(g.time.GetRow(1)->GetCount3(), 1);
 }

@@ -2,6 +2,7 @@
 #include "listing/UProgramProfile.h"
 
 #include "ListingFixture.h"
+#include "tests/FixtureTree.h"
 
 #include <gtest/gtest.h>
 
@@ -142,6 +143,27 @@ TEST_F(CellText, DatesAndTheirBlankRules) {
         EXPECT_EQ(Text(19, t.a), "") << bad;
         EXPECT_EQ(FormatDateTime(bad), "") << bad;
     }
+}
+
+TEST_F(CellText, AFileStampedAtTheEpochShowsItsDate) {
+    txtest::TZone zone("Europe/Berlin");
+    txtest::TTempDir dir;
+    dir.File("epoch.txt", 1);
+    dir.Stamp("epoch.txt", 0);
+    model::TManualItem item(dir.Path(), model::kKindFixed, nullptr);
+    ASSERT_TRUE(item.Explore());
+    ASSERT_EQ(item.ChildCount(), 1);
+    const model::TItem* file = item.Child(0);
+    for (int id : {3, 5, 19, 21}) // Modified and Accessed, calculated and real
+        EXPECT_EQ(Text(id, file), "1970-01-01 01:00:00") << id;
+    EXPECT_EQ(Text(3, &item), "1970-01-01 01:00:00"); // a folder's date follows its latest file
+    // Created is the birth time where the file system keeps one, and blank where it does not.
+    struct statx sx {};
+    ASSERT_EQ(statx(AT_FDCWD, (dir.Path() + "epoch.txt").c_str(), 0, STATX_BTIME, &sx), 0);
+    if (sx.stx_mask & STATX_BTIME)
+        EXPECT_EQ(Text(20, file).substr(0, 2), "20");
+    else
+        EXPECT_EQ(Text(20, file), "");
 }
 
 TEST_F(CellText, CLocaleDateByDefault) {

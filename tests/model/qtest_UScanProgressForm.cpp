@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <thread>
+
 using namespace model;
 
 namespace {
@@ -153,6 +155,45 @@ private slots:
         QVERIFY(!item.Explore());
         QCOMPARE(item.ChildCount(), 0);
         QVERIFY(!item.Explored());
+    }
+
+    void theFolderLineShowsThePathsEnd_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("end");
+        QTest::newRow("short") << "/home/me/docs/"
+                               << "/home/me/docs/";
+        QTest::newRow("100 characters")
+            << "/home/someone/Projects/Photography/2023 Holidays in the Mountains/Raw Exports/Day 04 - Walk/"
+            << "/Day 04 - Walk/";
+        QTest::newRow("wide letters")
+            << "/usr/share/doc/texlive-latex-extra/latex/WWWWWWWWWWWWWW/MMMMMMMMMMMMMMMMMMMM/final/"
+            << "/.../final/";
+        QTest::newRow("a last name wider than the line") << "/data/" + QString(80, 'W') + "-end/"
+                                                         << "WWWWW-end/";
+        QTest::newRow("a last name of more than 100 characters") << "/data/" + QString(150, 'x') + "-end/"
+                                                                 << "xxxxx-end/";
+        QTest::newRow("a name that looks like markup") << "/srv/<b>bold</b>/"
+                                                       << "/srv/<b>bold</b>/";
+    }
+    void theFolderLineShowsThePathsEnd() {
+        QFETCH(QString, path);
+        QFETCH(QString, end);
+        TTestScanForm form;
+        QString shown;
+        form.Execute("/", [&] {
+            std::this_thread::sleep_for(2 * TScanProgress::kRefreshInterval); // the labels are due
+            form.SetFolderPath(path.toStdString());
+            shown = form.FolderLabel->text();
+        });
+        QVERIFY2(shown.endsWith(end), qPrintable(shown));
+        const QFontMetrics metrics(form.FolderLabel->font());
+        QVERIFY2(metrics.horizontalAdvance(shown) <= form.FolderLabel->contentsRect().width(),
+                 qPrintable(shown));
+        QCOMPARE(form.FolderLabel->textFormat(), Qt::PlainText);
+        if (path.size() <= 100 && metrics.horizontalAdvance(path) <= form.FolderLabel->width())
+            QCOMPARE(shown, path);
+        else
+            QVERIFY2(shown.contains("..."), qPrintable(shown));
     }
 
     void displayNames() {

@@ -1,5 +1,6 @@
 // Size and path formatting.
 #include "model/UConvertHelp.h"
+#include "model/UDisplayText.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,32 @@ TEST(ShortenPath, CountsCharactersAndNeverCutsUTF8) {
     EXPECT_EQ(ShortenPath("/d/\xE9t\xE9/x", 100), "/d/\xC3\xA9t\xC3\xA9/x");
 }
 
+TEST(ShortenPath, KeepingTheEndCutsTheMiddleWhereNoFolderCanGo) {
+    const struct {
+        const char* in;
+        int n;
+        const char* out;
+    } cases[] = {
+        {"/home/me/a/b/c/d.txt", 100, "/home/me/a/b/c/d.txt"},
+        {"/home/me/a/b/c/d.txt", 15, "/home/.../d.txt"}, // as ShortenPath
+        {"/home/me/a/b/c/d.txt", 14, "/ho.../c/d.txt"},
+        {"/a/b/c/d.txt", 11, "/a.../d.txt"},
+        {"nameWithoutSlashes", 10, "na...ashes"},
+        {"nameWithoutSlashes", 3, "..."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortenPathKeepingEnd(c.in, c.n), c.out) << c.in << " " << c.n;
+    // Deep below, a name longer than the limit: the start of the path and the end of the name.
+    std::string path;
+    for (int i = 0; i < 100000; ++i)
+        path += "/d";
+    const std::string name = std::string(200, 'x') + "-end/";
+    const std::string shown = ShortenPathKeepingEnd(path + "/" + name, 100);
+    EXPECT_EQ(shown.size(), 100u);
+    EXPECT_EQ(shown.substr(0, 6), "/d/d/d");
+    EXPECT_EQ(shown.substr(shown.size() - 10), "xxxxx-end/");
+}
+
 TEST(ShortenName, CutsWholeCharactersOfTheShownName) {
     const struct {
         const char* in;
@@ -162,4 +189,67 @@ TEST(ShortenPath, APathOfAnyLengthKeepsItsEnds) {
     EXPECT_EQ(ShortenPath(path, 100), expected);
     EXPECT_EQ(ShortenPath(path + "/", 100).substr(expected.size() - 9), "/leaf.txt/");
     EXPECT_EQ(ShortenPath(std::string(1000000, 'x'), 10), "xxxxxxx...");
+}
+
+namespace {
+
+// A width as a font might give it: "W" three units wide, any other character one (UTF-8
+// sequences are one character).
+int Width(const std::string& s) {
+    int w = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if ((c & 0xC0) == 0x80) continue;
+        w += c == 'W' ? 3 : 1;
+    }
+    return w;
+}
+
+} // namespace
+
+TEST(FitPath, DropsFoldersThenCutsTheMiddleSoThatTheEndShows) {
+    const struct {
+        const char* in;
+        int room;
+        const char* out;
+    } cases[] = {
+        {"/home/me/a/b/c/d.txt", 20, "/home/me/a/b/c/d.txt"},
+        // Folder names after the leading part go first, as ShortenPath drops them.
+        {"/home/me/a/b/c/d.txt", 19, "/home/me/.../d.txt"},
+        {"/home/me/a/b/c/d.txt", 15, "/home/.../d.txt"},
+        // A path already shortened goes on from where it is.
+        {"/home/me/a/.../d/", 15, "/home/me/.../d/"},
+        {"/home/me/a/.../d/", 14, "/home/.../d/"},
+        // Wide letters take more room than their count.
+        {"/srv/WWWW/WWWW/last/", 16, "/srv/.../last/"},
+        // Even the fewest folders are too wide: the middle goes, both ends stay.
+        {"/home/.../a-very-long-folder-name/", 20, "/home...folder-name/"},
+        {"/data/WWWWWWWWWWWW-end/", 20, "/da...WWW-end/"},
+        {"nameWithoutSlashes", 10, "na...ashes"},
+        // Nothing but the dots fits.
+        {"/home/me/", 3, "..."},
+        {"/home/me/", 0, "..."},
+    };
+    for (const auto& c : cases) {
+        const std::string out = FitPath(c.in, [&](const std::string& t) { return Width(t) <= c.room; });
+        EXPECT_EQ(out, c.out) << c.in << " " << c.room;
+        EXPECT_LE(Width(out), std::max(c.room, 3)) << c.in << " " << c.room;
+    }
+}
+
+TEST(FitPath, CountingCharactersItShortensAsShortenPath) {
+    const std::string path = "/usr/share/doc/texlive-latex-extra/latex/some-package/examples/";
+    for (int n = 60; n > 8; --n) {
+        const std::string want = ShortenPath(path, n);
+        if (want.size() >= 3 && want.compare(want.size() - 3, 3, "...") == 0) break; // cut at the end
+        EXPECT_EQ(FitPath(path, [&](const std::string& t) { return Width(t) <= n; }), want) << n;
+    }
+}
+
+TEST(FitPath, NeverCutsACharacterApartAndShowsNamesAsTheListDoes) {
+    // "é" is two bytes, one character; "\xE9" alone is Windows-1252 for it.
+    const std::string out = FitPath("/d/\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9/",
+                                    [](const std::string& t) { return Width(t) <= 10; });
+    EXPECT_EQ(out, "/d...\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9/");
+    EXPECT_TRUE(IsValidUtf8(out));
 }

@@ -1,6 +1,8 @@
 // Day counts since 1899-12-30.
 #include "platform/PDates.h"
 
+#include "tests/FixtureTree.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -47,14 +49,25 @@ TEST(Dates, ShowableDates) {
 }
 
 TEST(Dates, UnixStampsInLocalTime) {
-    setenv("TZ", "UTC", 1);
-    tzset();
-    EXPECT_EQ(DateTimeFromUnix(0, 0), 0.0); // no stamp
-    EXPECT_DOUBLE_EQ(DateTimeFromUnix(86400, 0), 25570.0);
-    EXPECT_DOUBLE_EQ(DateTimeFromUnix(1700000000, 0), 25569.0 + 1700000000 / 86400.0);
-    setenv("TZ", "CET-1", 1);
-    tzset();
-    EXPECT_DOUBLE_EQ(DateTimeFromUnix(86400, 0), 25570.0 + 1.0 / 24);
-    unsetenv("TZ");
-    tzset();
+    struct Case {
+        const char* zone;
+        std::int64_t seconds;
+        std::uint32_t nanoseconds;
+        double days;
+    };
+    const Case cases[] = {
+        // The epoch is a time like any other, in every zone.
+        {"UTC", 0, 0, 25569.0},
+        {"CET-1", 0, 0, 25569.0 + 1.0 / 24},
+        {"EST5", 0, 0, 25568.0 + 19.0 / 24}, // 1969-12-31 19:00
+        {"UTC", 0, 500000000, 25569.0 + 0.5 / 86400},
+        {"UTC", -1, 0, 25568.0 + 86399.0 / 86400},
+        {"UTC", 86400, 0, 25570.0},
+        {"UTC", 1700000000, 0, 25569.0 + 1700000000 / 86400.0},
+        {"CET-1", 86400, 0, 25570.0 + 1.0 / 24},
+    };
+    for (const Case& c : cases) {
+        txtest::TZone tz(c.zone);
+        EXPECT_DOUBLE_EQ(DateTimeFromUnix(c.seconds, c.nanoseconds), c.days) << c.zone << " " << c.seconds;
+    }
 }

@@ -17,29 +17,9 @@
 using namespace platform;
 using txtest::OpenDescriptors;
 using txtest::TTempDir;
+using txtest::TZone;
 
 namespace {
-
-// Sets TZ for one test and puts the old one back.
-class TZone {
-public:
-    explicit TZone(const char* zone) {
-        if (const char* old = std::getenv("TZ")) FOld = old, FHad = true;
-        setenv("TZ", zone, 1);
-        tzset();
-    }
-    ~TZone() {
-        if (FHad)
-            setenv("TZ", FOld.c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
-private:
-    std::string FOld;
-    bool FHad = false;
-};
 
 // Records a walk as "relative path" lines: folders end with "/".
 class TRecorder : public TWalkVisitor {
@@ -94,10 +74,31 @@ TEST(LocalDateCache, GivesWhatLocaltimeGives) {
     }
 }
 
-TEST(LocalDateCache, NoStampIsNoDate) {
-    TLocalDateCache cache;
-    EXPECT_EQ(cache.FromUnix(0, 0), 0.0);
-    EXPECT_EQ(cache.FromUnix(400000000000LL, 0), 0.0); // beyond year 9999
+TEST(LocalDateCache, TheEpochIsADateAndTheYearsBeyond9999AreNone) {
+    for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York"}) {
+        TZone tz(zone);
+        TLocalDateCache cache;
+        EXPECT_NE(cache.FromUnix(0, 0), 0.0) << zone;
+        EXPECT_EQ(cache.FromUnix(0, 0), DateTimeFromUnix(0, 0)) << zone;
+        EXPECT_EQ(cache.FromUnix(400000000000LL, 0), 0.0) << zone; // beyond year 9999
+    }
+}
+
+TEST(WalkTree, AStampAtTheEpochIsADate) {
+    TZone tz("Europe/Berlin");
+    TTempDir t;
+    t.Folder("lost+found");
+    t.File("lost+found/epoch", 1);
+    t.Stamp("lost+found/epoch", 0);
+    t.Stamp("lost+found", 0);
+    TRecorder r;
+    ASSERT_EQ(WalkTree(t.Path(), r), TWalkResult::Completed);
+    const double oneAm = EncodeDateTime(1970, 1, 1, 1); // midnight UTC in Berlin
+    for (const char* name : {"lost+found/epoch", "lost+found/"}) {
+        ASSERT_TRUE(r.FEntries.count(name)) << name;
+        EXPECT_EQ(r.FEntries[name].modified, oneAm) << name;
+        EXPECT_EQ(r.FEntries[name].accessed, oneAm) << name;
+    }
 }
 
 TEST(Attributes, WindowsBitsFromTheMode) {
