@@ -722,9 +722,17 @@ std::int64_t TDriveItem::UsedSpace() const {
 }
 
 void TDriveItem::RefreshSpace() {
-    const platform::TSpace space = platform::MeasureSpace(GetPath(), FDriveKind == kKindRemote);
-    FFree = space.free;
-    FTotal = space.total;
+    RefreshSpaces({this});
+}
+
+void TDriveItem::RefreshSpaces(const std::vector<TDriveItem*>& drives) {
+    std::vector<std::string> paths;
+    paths.reserve(drives.size());
+    for (const TDriveItem* drive : drives)
+        paths.push_back(drive->GetPath());
+    const std::vector<platform::TSpace> spaces = platform::MeasureSpaces(paths);
+    for (std::size_t i = 0; i < drives.size(); ++i)
+        drives[i]->SetSpace(spaces[i].free, spaces[i].total);
 }
 
 void TDriveItem::PrepareTotals() {

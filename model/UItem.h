@@ -389,8 +389,10 @@ public:
     [[nodiscard]] virtual std::int64_t FreeSpace() const;
     [[nodiscard]] virtual std::int64_t TotalSpace() const;
     [[nodiscard]] virtual std::int64_t UsedSpace() const;
-    // Measures Free and Total now (a remote drive with a time limit; -1 each when it gives nothing).
+    // Measures Free and Total now, within the time limit (-1 each when the drive gives nothing in time).
     virtual void RefreshSpace();
+    // Measures every drive of drives at once: one time limit in all, however many of them hang.
+    static void RefreshSpaces(const std::vector<TDriveItem*>& drives);
 
 private:
     std::string FMountPoint;

@@ -237,19 +237,22 @@ bool TComputerRootItem::Explore() {
 }
 
 void TComputerRootItem::UpdateDrives(const std::vector<platform::TMountEntry>& mounts) {
+    // Measured together after the loop: drives that hang cost one time limit in all.
+    std::vector<TDriveItem*> measured;
     for (const platform::TMountEntry& m : mounts) {
         const std::string display = GetDriveDisplayName(m.mountPoint);
         if (const int index = FindDrive(m.mountPoint); index >= 0) {
             auto* drive = static_cast<TDriveItem*>(Child(index));
             if (!display.empty()) drive->SetDisplayName(display);
             drive->SetDriveKind(m.kind);
-            drive->RefreshSpace();
+            measured.push_back(drive);
         } else {
             auto* drive = new TDriveItem(m.mountPoint, m.kind, this);
             if (!display.empty()) drive->SetDisplayName(display);
             AddChild(drive);
         }
     }
+    TDriveItem::RefreshSpaces(measured);
     // Drives no longer mounted go.
     for (int i = ChildCount() - 1; i >= 0; --i) {
         auto* drive = dynamic_cast<TDriveItem*>(Child(i));

@@ -443,14 +443,16 @@ std::size_t TInflateSource::Read(void* buffer, std::size_t count) {
 // ---- whole files ----
 
 struct TExplorationFileWriter::TState {
-    explicit TState(const std::string& fileName) : file(fileName), stream(file.Stream()) {}
+    TState(const std::string& fileName, platform::TSafeFile::TClaim claim)
+        : file(fileName, platform::TSafeFile::TTempKind::Best, claim), stream(file.Stream()) {}
     platform::TSafeFile file;
     TCRCFileStream stream;
     std::unique_ptr<TRecordWriter> records;
 };
 
-TExplorationFileWriter::TExplorationFileWriter(const std::string& fileName, std::uint32_t writerVersion)
-    : FState(std::make_unique<TState>(fileName)) {
+TExplorationFileWriter::TExplorationFileWriter(const std::string& fileName, std::uint32_t writerVersion,
+                                               platform::TSafeFile::TClaim claim)
+    : FState(std::make_unique<TState>(fileName, claim)) {
     const THeaderBytes header = MakeHeader(writerVersion);
     FState->stream.Write(header.data(), header.size());
     FState->stream.StartCRC();
@@ -468,6 +470,16 @@ void TExplorationFileWriter::Commit() {
 }
 
 void TExplorationFileWriter::Commit(std::uint64_t fileCount) {
+    FinishBody(fileCount);
+    FState->file.Commit();
+}
+
+std::string TExplorationFileWriter::CommitAsNew(const std::function<std::string(int)>& nameOf) {
+    FinishBody(FState->records->FileRecords());
+    return FState->file.CommitAsNew(nameOf);
+}
+
+void TExplorationFileWriter::FinishBody(std::uint64_t fileCount) {
     TState& st = *FState;
     st.records->Finish();
     const std::uint32_t crc = st.stream.CRC();
@@ -476,7 +488,6 @@ void TExplorationFileWriter::Commit(std::uint64_t fileCount) {
     PutLE(patch + 4, fileCount, 8);
     st.stream.Seek(txf::kOffsetCrc);
     st.stream.Write(patch, sizeof patch);
-    st.file.Commit();
 }
 
 const std::string& TExplorationFileWriter::TemporaryPath() const {

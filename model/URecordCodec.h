@@ -25,10 +25,12 @@
 
 #include "model/UByteStream.h"
 #include "platform/PDates.h"
+#include "platform/PSafeFile.h"
 
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -352,7 +354,9 @@ private:
 // (platform::TFileError from the file, TRecordError from the encoding).
 class TExplorationFileWriter {
 public:
-    TExplorationFileWriter(const std::string& fileName, std::uint32_t writerVersion);
+    // claim NewName: fileName only names the folder; CommitAsNew gives the file its name.
+    TExplorationFileWriter(const std::string& fileName, std::uint32_t writerVersion,
+                           platform::TSafeFile::TClaim claim = platform::TSafeFile::TClaim::Replace);
     ~TExplorationFileWriter();
     TExplorationFileWriter(const TExplorationFileWriter&) = delete;
     TExplorationFileWriter& operator=(const TExplorationFileWriter&) = delete;
@@ -362,12 +366,17 @@ public:
     // written, unless fileCount is given.
     void Commit();
     void Commit(std::uint64_t fileCount);
+    // Commit for a writer made with TClaim::NewName: the file takes the first free name of
+    // nameOf (platform::TSafeFile::CommitAsNew), which is given back.
+    std::string CommitAsNew(const std::function<std::string(int)>& nameOf);
     // Throws the file away now (the target stays as it was).
     void Discard() noexcept;
     // The temporary file being written (a program that dies on a signal removes it by this name).
     [[nodiscard]] const std::string& TemporaryPath() const;
 
 private:
+    void FinishBody(std::uint64_t fileCount); // the body ended, CRC and count written
+
     struct TState;
     std::unique_ptr<TState> FState;
 };

@@ -7,12 +7,16 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
-#include <future>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <system_error>
 #include <thread>
 
 namespace platform {
@@ -177,23 +181,132 @@ std::uint8_t DriveKindOfPath(std::string_view path) {
     return m ? m->kind : std::uint8_t{kDriveUnknown};
 }
 
-TSpace MeasureSpace(const std::string& path, bool remote, int timeLimitMs) {
-    auto measure = [](std::string p) {
-        TSpace s;
-        struct statvfs v {};
-        if (statvfs(p.c_str(), &v) == 0) {
-            s.free = static_cast<std::int64_t>(v.f_bavail) * static_cast<std::int64_t>(v.f_frsize);
-            s.total = static_cast<std::int64_t>(v.f_blocks) * static_cast<std::int64_t>(v.f_frsize);
-        }
-        return s;
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Calls that may hang in the file system, made on threads of their own, one per path at a time.
+// Each call is shared by its thread and whoever waits for it; the set itself is never destroyed,
+// so that a thread that returns after the program's static objects are gone still finds it.
+template <class T> class TCallsByPath {
+public:
+    struct TCall {
+        std::mutex lock;
+        std::condition_variable finished;
+        bool done = false;
+        T result{};
+        TClock::time_point started = TClock::now();
     };
-    if (!remote) return measure(path);
-    // A hung server must not freeze the caller: measure on a detached thread and give up after the limit.
-    auto promise = std::make_shared<std::promise<TSpace>>();
-    auto future = promise->get_future();
-    std::thread([promise, path, measure] { promise->set_value(measure(path)); }).detach();
-    if (future.wait_for(std::chrono::milliseconds(timeLimitMs)) != std::future_status::ready) return TSpace{};
-    return future.get();
+
+    // The call running for path, or a new one that runs work on a thread of its own; nullptr
+    // (nothing to wait for) when the one running has already taken longer than timeLimitMs, or
+    // no thread can be started.
+    std::shared_ptr<TCall> Start(const std::string& path, std::function<T()> work, int timeLimitMs) {
+        std::lock_guard<std::mutex> hold(FLock);
+        if (const auto it = FRunning.find(path); it != FRunning.end()) {
+            const std::shared_ptr<TCall>& running = it->second;
+            std::lock_guard<std::mutex> state(running->lock);
+            // One that has just returned still counts: its figures are fresh.
+            if (!running->done && TClock::now() - running->started >= std::chrono::milliseconds(timeLimitMs))
+                return nullptr;
+            return running;
+        }
+        auto call = std::make_shared<TCall>();
+        try {
+            std::thread([this, call, path, work = std::move(work)] {
+                T result = work();
+                {
+                    std::lock_guard<std::mutex> done(call->lock);
+                    call->result = std::move(result);
+                    call->done = true;
+                }
+                call->finished.notify_all();
+                Finished(path, call);
+            }).detach();
+        } catch (const std::system_error&) {
+            return nullptr;
+        }
+        FRunning.emplace(path, call);
+        ++FThreads;
+        return call;
+    }
+
+    // What call gave by deadline, else fallback.
+    static T Wait(const std::shared_ptr<TCall>& call, TClock::time_point deadline, T fallback) {
+        if (!call) return fallback;
+        std::unique_lock<std::mutex> hold(call->lock);
+        if (!call->finished.wait_until(hold, deadline, [&] { return call->done; })) return fallback;
+        return call->result;
+    }
+
+    [[nodiscard]] int Threads() {
+        std::lock_guard<std::mutex> hold(FLock);
+        return FThreads;
+    }
+
+private:
+    void Finished(const std::string& path, const std::shared_ptr<TCall>& call) {
+        std::lock_guard<std::mutex> hold(FLock);
+        if (const auto it = FRunning.find(path); it != FRunning.end() && it->second == call)
+            FRunning.erase(it);
+        --FThreads;
+    }
+
+    std::mutex FLock;
+    std::map<std::string, std::shared_ptr<TCall>> FRunning;
+    int FThreads = 0;
+};
+
+// "/mnt/a/" and "/mnt/a" are one path.
+std::string PathKey(const std::string& path) {
+    std::string key = path;
+    while (key.size() > 1 && key.back() == '/')
+        key.pop_back();
+    return key;
+}
+
+TCallsByPath<TSpace>& SpaceCalls() {
+    static auto* calls = new TCallsByPath<TSpace>;
+    return *calls;
+}
+
+TCallsByPath<bool>& TouchCalls() {
+    static auto* calls = new TCallsByPath<bool>;
+    return *calls;
+}
+
+TSpace MeasureNow(const std::string& path) {
+    TSpace s;
+    struct statvfs v {};
+    if (statvfs(path.c_str(), &v) == 0) {
+        s.free = static_cast<std::int64_t>(v.f_bavail) * static_cast<std::int64_t>(v.f_frsize);
+        s.total = static_cast<std::int64_t>(v.f_blocks) * static_cast<std::int64_t>(v.f_frsize);
+    }
+    return s;
+}
+
+} // namespace
+
+std::vector<TSpace> MeasureSpaces(const std::vector<std::string>& paths, int timeLimitMs) {
+    const auto deadline = TClock::now() + std::chrono::milliseconds(timeLimitMs);
+    std::vector<std::shared_ptr<TCallsByPath<TSpace>::TCall>> calls;
+    calls.reserve(paths.size());
+    for (const std::string& path : paths)
+        calls.push_back(SpaceCalls().Start(
+            PathKey(path), [path] { return MeasureNow(path); }, timeLimitMs));
+    std::vector<TSpace> spaces;
+    spaces.reserve(paths.size());
+    for (const auto& call : calls)
+        spaces.push_back(TCallsByPath<TSpace>::Wait(call, deadline, TSpace{}));
+    return spaces;
+}
+
+TSpace MeasureSpace(const std::string& path, int timeLimitMs) {
+    return MeasureSpaces({path}, timeLimitMs).front();
+}
+
+int MeasuringThreads() {
+    return SpaceCalls().Threads();
 }
 
 } // namespace platform
@@ -201,18 +314,15 @@ TSpace MeasureSpace(const std::string& path, bool remote, int timeLimitMs) {
 namespace platform {
 
 bool TouchFolder(const std::string& path, int timeLimitMs) {
-    auto touch = [](const std::string& p) {
-        DIR* dir = opendir(p.c_str());
+    const auto deadline = TClock::now() + std::chrono::milliseconds(timeLimitMs);
+    auto touch = [path] {
+        DIR* dir = opendir(path.c_str());
         if (!dir) return false;
         readdir(dir);
         closedir(dir);
         return true;
     };
-    auto promise = std::make_shared<std::promise<bool>>();
-    auto future = promise->get_future();
-    std::thread([promise, path, touch] { promise->set_value(touch(path)); }).detach();
-    if (future.wait_for(std::chrono::milliseconds(timeLimitMs)) != std::future_status::ready) return false;
-    return future.get();
+    return TCallsByPath<bool>::Wait(TouchCalls().Start(PathKey(path), touch, timeLimitMs), deadline, false);
 }
 
 namespace {

@@ -49,16 +49,35 @@ ParseMountInfo(std::string_view text, const TRemovableProbe& removable = BlockDe
 // The drive kind of the mount that path lies on; 0 when unknown.
 [[nodiscard]] std::uint8_t DriveKindOfPath(std::string_view path);
 
-// Free and total bytes of the file system at path (statvfs); -1 each when it cannot be measured.
-// A remote file system is measured with a time limit (milliseconds) and gives -1 when it does not answer.
+// Free and total bytes of the file system at path (statvfs); -1 each when it cannot be measured,
+// or when it does not answer within the time limit (milliseconds), whatever its kind: any file
+// system can hang (a FUSE server, a disk that stopped answering), and the caller may be the GUI.
+//
+// The measure runs on a thread of its own, at most one per path (callers measure mount points)
+// at a time: a second request while one runs waits for that one within its own limit, or gives
+// -1 at once when that one has already run for longer than the limit. A thread left behind by a
+// hung file system owns what it uses and ends by itself when its call returns.
 struct TSpace {
     std::int64_t free = -1, total = -1;
 };
-[[nodiscard]] TSpace MeasureSpace(const std::string& path, bool remote, int timeLimitMs = 2000);
+constexpr int kSpaceTimeLimitMs = 2000;
+[[nodiscard]] TSpace MeasureSpace(const std::string& path, int timeLimitMs = kSpaceTimeLimitMs);
+// The kind no longer matters (every file system gets the limit); kept for callers that still name it.
+[[nodiscard]] inline TSpace MeasureSpace(const std::string& path, bool /*remote*/,
+                                         int timeLimitMs = kSpaceTimeLimitMs) {
+    return MeasureSpace(path, timeLimitMs);
+}
+// MeasureSpace of every path at once, with one time limit for all: n hung file systems cost one
+// limit, not n. The figures in the order of paths.
+[[nodiscard]] std::vector<TSpace> MeasureSpaces(const std::vector<std::string>& paths,
+                                                int timeLimitMs = kSpaceTimeLimitMs);
+// How many measuring threads are running now (left behind ones included); for tests.
+[[nodiscard]] int MeasuringThreads();
 
-// Reads one entry of the folder at path so that a network share wakes up before it is listed;
-// a remote folder gets the time limit. False when it cannot be read in time.
-bool TouchFolder(const std::string& path, int timeLimitMs = 2000);
+// Reads one entry of the folder at path so that a network share wakes up before it is listed,
+// with the time limit and the one-thread-per-path rule of MeasureSpace. False when it cannot be
+// read in time.
+bool TouchFolder(const std::string& path, int timeLimitMs = kSpaceTimeLimitMs);
 
 // A mounted network share: "//server/share" is its network path, read at its mount point.
 struct TNetworkShare {

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -61,9 +62,10 @@ std::string ResolveWriteTarget(const std::string& path) {
     }
 }
 
-TSafeFile::TSafeFile(const std::string& target, TTempKind kind) : FTarget(ResolveWriteTarget(target)) {
+TSafeFile::TSafeFile(const std::string& target, TTempKind kind, TClaim claim)
+    : FTarget(claim == TClaim::Replace ? ResolveWriteTarget(target) : target) {
     struct stat st {};
-    if (::stat(FTarget.c_str(), &st) == 0) {
+    if (claim == TClaim::Replace && ::stat(FTarget.c_str(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) Fail("replace", FTarget, EINVAL);
         FMode = st.st_mode & 07777;
     } else {
@@ -104,44 +106,39 @@ void TSafeFile::Discard() noexcept {
     FTempPath.clear();
 }
 
+std::string TSafeFile::SelfPath() const {
+    return "/proc/self/fd/" + std::to_string(FStream->Descriptor());
+}
+
 void TSafeFile::Commit() {
+    Finish([this] { PlaceOverTarget(); });
+}
+
+std::string TSafeFile::CommitAsNew(const std::function<std::string(int)>& nameOf) {
+    Finish([&] { PlaceUnderNewName(nameOf); });
+    return FTarget;
+}
+
+void TSafeFile::Finish(const std::function<void()>& place) {
     if (FCommitted) return;
     if (!FStream) Fail("commit", FTarget, EBADF);
     try {
         FStream->Sync();
         if (FUnnamed) {
             // fchmod on the open file: it has no name to chmod by yet.
-            const std::string self = "/proc/self/fd/" + std::to_string(FStream->Descriptor());
             if (::fchmod(FStream->Descriptor(), FMode) < 0) Fail("chmod", FTarget, errno);
-            // No target yet: the file takes its name in one step (linkat never replaces a file).
-            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTarget.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-                FTempPath.clear();
-            } else {
-                if (errno != EEXIST) Fail("link", FTarget, errno);
-                // A target exists: a hidden name for the moment of the rename.
-                for (int attempt = 0;; ++attempt) {
-                    FTempPath = HiddenName(FFolder, FTarget.substr(FFolder.size()));
-                    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTempPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                        break;
-                    const int code = errno;
-                    FTempPath.clear();
-                    if (code != EEXIST || attempt == 100) Fail("link", FTarget, code);
-                }
-                if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
-                FTempPath.clear();
-            }
-            FCommitted = true;
-            // In place, and synced before: what a close could still report has reached the disk.
+        } else {
+            FStream->Close();
+            if (::chmod(FTempPath.c_str(), FMode) < 0) Fail("chmod", FTempPath, errno);
+        }
+        place();
+        FCommitted = true;
+        // In place, and synced before: what a close could still report has reached the disk.
+        if (FUnnamed) {
             try {
                 FStream->Close();
             } catch (const TFileError&) {
             }
-        } else {
-            FStream->Close();
-            if (::chmod(FTempPath.c_str(), FMode) < 0) Fail("chmod", FTempPath, errno);
-            if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
-            FTempPath.clear();
-            FCommitted = true;
         }
     } catch (...) {
         if (!FCommitted) Discard();
@@ -150,6 +147,68 @@ void TSafeFile::Commit() {
     }
     FStream.reset();
     SyncFolder(FFolder);
+}
+
+void TSafeFile::PlaceOverTarget() {
+    if (FUnnamed) {
+        const std::string self = SelfPath();
+        // No target yet: the file takes its name in one step (linkat never replaces a file).
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTarget.c_str(), AT_SYMLINK_FOLLOW) == 0) return;
+        if (errno != EEXIST) Fail("link", FTarget, errno);
+        // A target exists: a hidden name for the moment of the rename.
+        for (int attempt = 0;; ++attempt) {
+            FTempPath = HiddenName(FFolder, FTarget.substr(FFolder.size()));
+            if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTempPath.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+            const int code = errno;
+            FTempPath.clear();
+            if (code != EEXIST || attempt == 100) Fail("link", FTarget, code);
+        }
+    }
+    if (::rename(FTempPath.c_str(), FTarget.c_str()) < 0) Fail("rename", FTarget, errno);
+    FTempPath.clear();
+}
+
+void TSafeFile::PlaceUnderNewName(const std::function<std::string(int)>& nameOf) {
+    for (int i = 0;; ++i) {
+        const std::string name = nameOf(i);
+        if (name.empty()) Fail("find a free name for", FTarget, EEXIST);
+        const int code = LinkAsNew(name);
+        if (code == 0) {
+            FTarget = name;
+            return;
+        }
+        if (code != EEXIST) Fail("create", name, code);
+    }
+}
+
+int TSafeFile::LinkAsNew(const std::string& path) {
+    if (FUnnamed)
+        return ::linkat(AT_FDCWD, SelfPath().c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                                      : errno;
+    if (::renameat2(AT_FDCWD, FTempPath.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        FTempPath.clear();
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
+    // A file system without that kind of rename: a second name, then the temporary one goes.
+    if (::link(FTempPath.c_str(), path.c_str()) == 0) {
+        ::unlink(FTempPath.c_str());
+        FTempPath.clear();
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) return errno;
+    // Nor hard links: the name is claimed by creating it exclusively and replaced at once, the
+    // one way left; only a crash between these two calls can leave it empty.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, FMode);
+    if (fd < 0) return errno;
+    ::close(fd);
+    if (::rename(FTempPath.c_str(), path.c_str()) < 0) {
+        const int code = errno;
+        ::unlink(path.c_str());
+        return code == EEXIST ? EIO : code; // the name is ours: no reason to try the next one
+    }
+    FTempPath.clear();
+    return 0;
 }
 
 } // namespace platform

@@ -6,7 +6,6 @@
 #include "scanner/UScan.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -220,21 +219,19 @@ int Run(const std::vector<std::string>& args, TConsole& console,
 
     if (outputName.empty() && noOverwriteName.empty())
         noOverwriteName = "TXSCAN" + platform::LocalTimeText("%y%m%d%H%M%S") + ".txf";
-    std::string placeholder;
+    TOutput output{outputName};
     if (!noOverwriteName.empty()) {
-        const TReservedName reserved = ReserveNumberedName(noOverwriteName);
-        if (reserved.exhausted) ShowError(console, 7);
-        outputName = reserved.name;
-        if (reserved.created) placeholder = reserved.name;
+        const TNumberedName first = FirstFreeNumberedName(noOverwriteName);
+        if (first.exhausted) ShowError(console, 7);
+        output = {first.name, first.number, noOverwriteName};
     }
 
     CheckTargets(targets, console);
     if (targets.empty()) {
-        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         WriteLn(console, NowText() + " - Nothing to do!!!");
         return kExitNothingWritten;
     }
-    return SaveScans(targets, outputName, placeholder, console) ? kExitWritten : kExitNothingWritten;
+    return SaveScans(targets, output, console) ? kExitWritten : kExitNothingWritten;
 }
 
 } // namespace
@@ -332,25 +329,22 @@ std::string NowText() {
     return platform::LocalTimeText("%x %X");
 }
 
-TReservedName ReserveNumberedName(const std::string& name) {
-    const std::string base = name.substr(0, name.size() >= 4 ? name.size() - 4 : 0);
-    TReservedName result;
-    result.name = name;
-    for (int n = 1;; ++n) {
-        const int error = platform::CreateNewFile(result.name);
-        if (error == 0) {
-            result.created = true;
-            return result;
-        }
-        if (error != EEXIST) return result;
-        if (n > 99999) {
-            result.exhausted = true;
-            return result;
-        }
-        std::string number = std::to_string(n);
-        if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
-        result.name = base + number + ".txf";
+std::string NumberedName(const std::string& name, int n) {
+    if (n == 0) return name;
+    std::string number = std::to_string(n);
+    if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
+    return name.substr(0, name.size() >= 4 ? name.size() - 4 : 0) + number + ".txf";
+}
+
+TNumberedName FirstFreeNumberedName(const std::string& name) {
+    TNumberedName result;
+    for (int n = 0; n <= kMaxNameNumber; ++n) {
+        result.name = NumberedName(name, n);
+        result.number = n;
+        if (platform::PathKindOf(result.name, false) == platform::TPathKind::Missing) return result;
     }
+    result.exhausted = true;
+    return result;
 }
 
 int RunScanner(const std::vector<std::string>& args, TConsole& console) {

@@ -62,16 +62,20 @@ inline constexpr std::size_t kMaxTargetText = 65535;
 // {now}: the local date and time in the locale's short date and long time form.
 [[nodiscard]] std::string NowText();
 
-// A numbered output name, created on disk as an empty file so that no other process takes it.
-struct TReservedName {
+// The numbered forms of a "/n" name: n = 0 is the name itself; n from 1 to kMaxNameNumber is the
+// name without its last 4 characters (its ".txf"), n with at least three digits, and ".txf".
+inline constexpr int kMaxNameNumber = 99999;
+[[nodiscard]] std::string NumberedName(const std::string& name, int n);
+
+// The first numbered form of name that no entry has now (a dangling link is one). Nothing is
+// created: the file takes its name only when complete, passing to the next numbers should this
+// one be taken meanwhile (SaveScans), so that an interrupted scan leaves no file behind.
+struct TNumberedName {
     std::string name;
-    bool created = false;   // the empty file exists and is ours: remove it when nothing is written
-    bool exhausted = false; // every number from 1 to 99999 was taken
+    int number = 0;
+    bool exhausted = false; // every number from 0 to kMaxNameNumber is taken
 };
-// Tries name, then base001.txf ... base99999.txf (base = name without its last 4 characters),
-// creating each candidate exclusively and moving on only when it exists. When creation fails for
-// another reason the candidate is given back uncreated, so that writing it reports the failure.
-[[nodiscard]] TReservedName ReserveNumberedName(const std::string& name);
+[[nodiscard]] TNumberedName FirstFreeNumberedName(const std::string& name);
 
 // A drive target still mounted as a drive; else its 1022 (gone) or 1023 (of no known kind) line.
 bool CheckDrive(const std::string& mountPoint, TConsole& console);

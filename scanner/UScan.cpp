@@ -109,34 +109,42 @@ void WriteRoot(model::TRecordWriter& out, const std::vector<TTarget>& targets, T
     out.WriteEnd();
 }
 
-bool SaveScans(const std::vector<TTarget>& targets, const std::string& name, const std::string& placeholder,
-               TConsole& console) {
-    const std::string quoted = "\"" + name + "\"";
+bool SaveScans(const std::vector<TTarget>& targets, const TOutput& output, TConsole& console) {
+    const std::string quoted = "\"" + output.name + "\"";
+    const bool numbered = output.number >= 0;
     std::unique_ptr<model::TExplorationFileWriter> file;
     try {
         // Created and registered for removal at once, so that no interruption can leave it behind.
         platform::TInterruptBlock block;
-        file = std::make_unique<model::TExplorationFileWriter>(name, model::txf::kWriterScanner);
-        platform::ArmInterruptCleanup(file->TemporaryPath(), placeholder);
+        file = std::make_unique<model::TExplorationFileWriter>(
+            output.name, model::txf::kWriterScanner,
+            numbered ? platform::TSafeFile::TClaim::NewName : platform::TSafeFile::TClaim::Replace);
+        platform::ArmInterruptCleanup(file->TemporaryPath(), {});
     } catch (const std::exception&) {
-        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         WriteLn(console, NowText() + " - Fatal Error 1: Unable to create destination file " + quoted + ".");
         return false;
     }
+    std::string saved = output.name;
     try {
         WriteRoot(file->Records(), targets, console);
-        // The rename and the end of the removal duty happen as one step for an interruption.
+        // Taking the name and the end of the removal duty happen as one step for an interruption.
         platform::TInterruptBlock block;
-        file->Commit();
+        if (numbered) {
+            saved = file->CommitAsNew([&](int next) {
+                const int n = output.number + next;
+                return n > kMaxNameNumber ? std::string() : NumberedName(output.numbered, n);
+            });
+        } else {
+            file->Commit();
+        }
         platform::DisarmInterruptCleanup();
     } catch (const std::exception&) {
         file.reset(); // removes the temporary file
-        if (!placeholder.empty()) platform::RemoveFile(placeholder);
         platform::DisarmInterruptCleanup();
         WriteLn(console, NowText() + " - An error as occured and the file " + quoted + " was not created.");
         return false;
     }
-    WriteLn(console, NowText() + " - Data successfully saved in file " + quoted);
+    WriteLn(console, NowText() + " - Data successfully saved in file \"" + saved + "\"");
     return true;
 }
 

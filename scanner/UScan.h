@@ -15,12 +15,20 @@ class TRecordWriter;
 
 namespace scanner {
 
-// Writes every target, in list order, into the file name; prints one result line; true when the
-// file was written. The file is written under a temporary name in its folder and renamed over name
-// only when complete; a failure or an interruption removes it (and placeholder, the empty file
-// that reserved a numbered name, when not empty) and leaves an existing file as it was.
-bool SaveScans(const std::vector<TTarget>& targets, const std::string& name, const std::string& placeholder,
-               TConsole& console);
+// Where SaveScans puts the file.
+struct TOutput {
+    std::string name; // the name chosen at the start, which the messages use until the file is in place
+    // -1: name is replaced when it exists ("/o"). Else name is NumberedName(numbered, number), and
+    // the complete file takes the first of it and the numbers after it that no entry has then.
+    int number = -1;
+    std::string numbered{}; // the "/n" name the numbers are made from
+};
+
+// Writes every target, in list order, into the output file; prints one result line (naming the
+// file by the name it got); true when the file was written. The file is written unnamed (or under
+// a hidden temporary name) in its folder and gets its name only when complete; a failure or an
+// interruption removes it and leaves every existing file as it was.
+bool SaveScans(const std::vector<TTarget>& targets, const TOutput& output, TConsole& console);
 
 // The record writers. Each prints its progress or skip line; a write error raises.
 // The root record: its head, every target in list order, its end.

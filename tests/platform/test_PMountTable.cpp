@@ -145,9 +145,9 @@ TEST(NetworkShares, SourcesWithoutAPathTakeTheMountName) {
 }
 
 TEST(MeasureSpace, AFolderThatIsNoMountGivesMinusOne) {
-    const TSpace none = MeasureSpace("/nonexistent/tx-test/", true, 500);
+    const TSpace none = MeasureSpace("/nonexistent/tx-test/", 500);
     EXPECT_EQ(none.free, -1);
     EXPECT_EQ(none.total, -1);
-    const TSpace root = MeasureSpace("/", false);
+    const TSpace root = MeasureSpace("/");
     EXPECT_GT(root.total, 0);
 }

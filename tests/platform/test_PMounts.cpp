@@ -78,10 +78,10 @@ TEST(Mounts, PseudoAndRemoteNames) {
 }
 
 TEST(Mounts, MeasuringTheRoot) {
-    const TSpace s = MeasureSpace("/", false);
+    const TSpace s = MeasureSpace("/");
     EXPECT_GT(s.total, 0);
     EXPECT_GE(s.free, 0);
-    const TSpace none = MeasureSpace("/no/such/path/here", false);
+    const TSpace none = MeasureSpace("/no/such/path/here");
     EXPECT_EQ(none.free, -1);
     EXPECT_EQ(none.total, -1);
 }

@@ -225,3 +225,60 @@ TEST(SafeFile, KilledWhileWritingLeavesNothingWithAnUnnamedFile) {
         EXPECT_EQ(dir.Entries(), unnamed ? 1u : 2u) << static_cast<int>(kind);
     }
 }
+
+// A file that must not replace anything: it takes the first of its names that no entry has when
+// it is complete, passing over names taken while it was written.
+TEST(SafeFile, ANewNameIsTakenWhenCompleteAndNothingIsEverReplaced) {
+    struct TCase {
+        const char* what;
+        std::vector<std::string> takenMeanwhile; // "name" a file, "name>" a dangling link
+        const char* expected;                    // "" when every name is taken
+    } cases[] = {
+        {"free", {}, "scan.txf"},
+        {"the name taken while writing", {"scan.txf"}, "scan001.txf"},
+        {"a dangling link is passed over, not followed", {"scan.txf", "scan001.txf>"}, "scan002.txf"},
+        {"every name taken", {"scan.txf", "scan001.txf", "scan002.txf"}, ""},
+    };
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const TCase& c : cases) {
+        for (const auto kind : kKinds) {
+            SCOPED_TRACE(std::string(c.what) + (kind == TSafeFile::TTempKind::Best ? " (best)" : " (named)"));
+            TempDir dir;
+            auto nameOf = [&](int n) {
+                const char* names[] = {"scan.txf", "scan001.txf", "scan002.txf"};
+                return n < 3 ? (dir.path / names[n]).string() : std::string();
+            };
+            TSafeFile f((dir.path / "scan.txf").string(), kind, TSafeFile::TClaim::NewName);
+            f.Stream().Write("complete", 8);
+            EXPECT_EQ(dir.Entries(), f.Unnamed() ? 0u : 1u) << "no name is claimed while writing";
+            for (const std::string& taken : c.takenMeanwhile) {
+                if (taken.back() == '>')
+                    fs::create_symlink(dir.path / "nowhere", dir.path / taken.substr(0, taken.size() - 1));
+                else
+                    WriteFile(dir.path / taken, "theirs");
+            }
+            if (*c.expected == '\0') {
+                try {
+                    (void)f.CommitAsNew(nameOf);
+                    ADD_FAILURE() << "committed with every name taken";
+                } catch (const TFileError& e) {
+                    EXPECT_EQ(e.Code(), EEXIST);
+                }
+            } else {
+                EXPECT_EQ(f.CommitAsNew(nameOf), (dir.path / c.expected).string());
+                EXPECT_EQ(ReadFile(dir.path / c.expected), "complete");
+                struct stat st {};
+                ASSERT_EQ(::lstat((dir.path / c.expected).c_str(), &st), 0);
+                EXPECT_EQ(st.st_mode & 0777, 0666u & ~mask) << "the permissions of a new file";
+            }
+            for (const std::string& taken : c.takenMeanwhile) {
+                if (taken.back() != '>') {
+                    EXPECT_EQ(ReadFile(dir.path / taken), "theirs") << taken;
+                }
+            }
+            EXPECT_FALSE(fs::exists(dir.path / "nowhere")) << "a link is never written through";
+            EXPECT_EQ(dir.Entries(), c.takenMeanwhile.size() + (*c.expected ? 1u : 0u)) << "no temporary file left";
+        }
+    }
+}

@@ -84,7 +84,7 @@ TEST(FileExtension, OfTheLastComponentOnly) {
     EXPECT_EQ(scanner::FileExtension(".txf"), ".txf");
 }
 
-class ReserveNumberedName : public ::testing::Test {
+class FirstFreeNumberedName : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = fs::temp_directory_path() /
@@ -95,47 +95,53 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
     void Touch(const char* name) { std::ofstream(dir / name).put('x'); }
+    // Nothing is created on disk: the file takes its name only when complete.
+    void ExpectEntries(std::size_t n) const {
+        EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {})), n);
+    }
     fs::path dir;
 };
 
-TEST_F(ReserveNumberedName, TakesTheNameWhenFree) {
-    const auto r = scanner::ReserveNumberedName((dir / "scan.txf").string());
+TEST_F(FirstFreeNumberedName, TakesTheNameWhenFreeAndCreatesNothing) {
+    const auto r = scanner::FirstFreeNumberedName((dir / "scan.txf").string());
     EXPECT_EQ(r.name, (dir / "scan.txf").string());
-    EXPECT_TRUE(r.created);
-    EXPECT_TRUE(fs::exists(dir / "scan.txf"));
-    EXPECT_EQ(fs::file_size(dir / "scan.txf"), 0u);
+    EXPECT_EQ(r.number, 0);
+    EXPECT_FALSE(r.exhausted);
+    ExpectEntries(0);
 }
 
-TEST_F(ReserveNumberedName, SkipsTakenNumbersWithoutTouchingThem) {
+TEST_F(FirstFreeNumberedName, SkipsTakenNumbersWithoutTouchingThem) {
     Touch("scan.txf");
     Touch("scan001.txf");
-    const auto r = scanner::ReserveNumberedName((dir / "scan.txf").string());
+    const auto r = scanner::FirstFreeNumberedName((dir / "scan.txf").string());
     EXPECT_EQ(r.name, (dir / "scan002.txf").string());
-    EXPECT_TRUE(r.created);
+    EXPECT_EQ(r.number, 2);
     EXPECT_EQ(fs::file_size(dir / "scan.txf"), 1u);
     EXPECT_EQ(fs::file_size(dir / "scan001.txf"), 1u);
+    ExpectEntries(2);
 }
 
-TEST_F(ReserveNumberedName, ADanglingLinkCountsAsTaken) {
+TEST_F(FirstFreeNumberedName, ADanglingLinkCountsAsTaken) {
     fs::create_symlink(dir / "nowhere", dir / "scan.txf");
-    const auto r = scanner::ReserveNumberedName((dir / "scan.txf").string());
+    const auto r = scanner::FirstFreeNumberedName((dir / "scan.txf").string());
     EXPECT_EQ(r.name, (dir / "scan001.txf").string());
     EXPECT_FALSE(fs::exists(dir / "nowhere"));
 }
 
-TEST_F(ReserveNumberedName, FromOneHundredTheNumberHasItsOwnWidth) {
+TEST_F(FirstFreeNumberedName, FromOneHundredTheNumberHasItsOwnWidth) {
     Touch("s.txf");
     for (int n = 1; n <= 99; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "s%03d.txf", n);
         Touch(name);
     }
-    EXPECT_EQ(scanner::ReserveNumberedName((dir / "s.txf").string()).name, (dir / "s100.txf").string());
+    EXPECT_EQ(scanner::FirstFreeNumberedName((dir / "s.txf").string()).name, (dir / "s100.txf").string());
+    EXPECT_EQ(scanner::NumberedName("a/s.txf", 99999), "a/s99999.txf");
+    EXPECT_EQ(scanner::NumberedName("a/s.txf", 7), "a/s007.txf");
 }
 
-TEST_F(ReserveNumberedName, AFolderThatCannotBeWrittenGivesTheNameBackUncreated) {
-    const auto r = scanner::ReserveNumberedName((dir / "missing" / "scan.txf").string());
+TEST_F(FirstFreeNumberedName, AFolderThatCannotBeWrittenGivesTheNameForTheWriteToReport) {
+    const auto r = scanner::FirstFreeNumberedName((dir / "missing" / "scan.txf").string());
     EXPECT_EQ(r.name, (dir / "missing" / "scan.txf").string());
-    EXPECT_FALSE(r.created);
     EXPECT_FALSE(r.exhausted);
 }

@@ -88,7 +88,7 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     bool Save(const std::vector<scanner::TTarget>& targets, const std::string& name) {
         scanner::TConsole console{out, in};
-        return scanner::SaveScans(targets, name, "", console);
+        return scanner::SaveScans(targets, {name}, console);
     }
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;

@@ -1,7 +1,5 @@
 #include "tests/support/THangFs.h"
 
-#include "platform/PMounts.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -160,22 +158,20 @@ std::string THangFs::Start(const std::string& server, const std::vector<TEntry>&
         return reason;
     }
     // The kernel numbers the connection by the device of the mount ("0:N").
-    bool listed = false;
-    std::ifstream in("/proc/self/mountinfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
-        if (m.mountPoint == FMountPoint) {
-            listed = m.fsType == FsType();
-            FConnection = m.minor;
-        }
-    if (!listed) return "the mount table does not list " + FMountPoint + " as " + FsType();
+    const std::optional<platform::TMountEntry> mount = MountEntryOf(FMountPoint);
+    if (!mount || mount->fsType != FsType())
+        return "the mount table does not list " + FMountPoint + " as " + FsType();
+    FConnection = mount->minor;
     return {};
 }
 
 THangFs::~THangFs() {
     if (FFolder.empty()) return;
     if (ServerAlive()) Release();
+    End();
+}
+
+void THangFs::End() {
     if (!ServerAlive()) AbortConnection();
     if (StillMounted()) Unmount();
     StopServer();
@@ -186,6 +182,7 @@ THangFs::~THangFs() {
     if (FControl >= 0) ::close(FControl);
     FControl = -1;
     RemoveFolder();
+    FFolder.clear();
 }
 
 std::string THangFs::Path(std::string_view inside) const {
@@ -279,15 +276,7 @@ std::string THangFs::Ask(const std::string& command) {
 void THangFs::Fail(std::string reason) {
     FSkipReason = std::move(reason);
     FMounted = false;
-    StopServer();
-    if (StillMounted()) {
-        AbortConnection();
-        Unmount();
-    }
-    if (FControl >= 0) ::close(FControl);
-    FControl = -1;
-    RemoveFolder();
-    FFolder.clear();
+    End();
 }
 
 void THangFs::RemoveFolder() const {
@@ -314,14 +303,15 @@ void THangFs::StopServer() {
     FServerDead = true;
 }
 
+std::optional<platform::TMountEntry> THangFs::MountEntryOf(const std::string& mountPoint) {
+    std::optional<platform::TMountEntry> found;
+    for (platform::TMountEntry& m : platform::ParseMountInfoAll(ReadText("/proc/self/mountinfo")))
+        if (m.mountPoint == mountPoint) found = std::move(m); // the last one is the one seen
+    return found;
+}
+
 bool THangFs::StillMounted() const {
-    if (FMountPoint.empty()) return false;
-    std::ifstream in("/proc/self/mountinfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
-        if (m.mountPoint == FMountPoint) return true;
-    return false;
+    return !FMountPoint.empty() && MountEntryOf(FMountPoint).has_value();
 }
 
 void THangFs::AbortConnection() const {

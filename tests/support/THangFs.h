@@ -27,10 +27,13 @@
 // server append every call it gets ("lookup /a/b") to FILE.
 #pragma once
 
+#include "platform/PMounts.h"
+
 #include <sys/types.h>
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -107,6 +110,9 @@ public:
     // the server does not answer.
     [[nodiscard]] long Calls(unsigned calls);
 
+    // The line of the mount table (the whole of it, /proc/self/mountinfo) for mountPoint, if any.
+    [[nodiscard]] static std::optional<platform::TMountEntry> MountEntryOf(const std::string& mountPoint);
+
     // The server process is still running.
     [[nodiscard]] bool ServerAlive();
     // Kills the server at once (SIGKILL): what a crashed server does; for the fixture's own tests.
@@ -118,6 +124,7 @@ private:
     std::string Ask(const std::string& command);
     std::string ReadLine(int timeoutMs); // "" after timeoutMs or at the end of the socket
     void Fail(std::string reason);
+    void End(); // everything after the release: unmount, end the server, remove the folder
     void StopServer();
     bool StillMounted() const;
     void AbortConnection() const;

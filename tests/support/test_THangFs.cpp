@@ -31,12 +31,7 @@ const std::vector<THangFs::TEntry> kTree = {THangFs::File("/a/one.txt", 1000),
                                             THangFs::Folder("/a/empty"), THangFs::File("/top.txt", 3)};
 
 bool Listed(const std::string& mountPoint) {
-    std::ifstream in("/proc/self/mountinfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
-        if (m.mountPoint == mountPoint) return true;
-    return false;
+    return THangFs::MountEntryOf(mountPoint).has_value();
 }
 
 // A call made on a thread of its own that may hang. Declared before the file system, it is
@@ -106,17 +101,10 @@ TEST(HangFs, ServesTheTreeAsAFuseTypeWithFiguresAndNoCaching) {
     THangFs fs(kTree);
     TX_REQUIRE_HANGFS(fs);
     EXPECT_EQ(fs.FsType(), "fuse.txhang");
-    std::ifstream in("/proc/self/mountinfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    bool found = false;
-    for (const platform::TMountEntry& m : platform::ParseMountInfoAll(text.str()))
-        if (m.mountPoint == fs.MountPoint()) {
-            found = true;
-            EXPECT_EQ(m.fsType, "fuse.txhang");
-            EXPECT_EQ(m.minor, fs.Connection());
-        }
-    EXPECT_TRUE(found);
+    const auto mount = THangFs::MountEntryOf(fs.MountPoint());
+    ASSERT_TRUE(mount);
+    EXPECT_EQ(mount->fsType, "fuse.txhang");
+    EXPECT_EQ(mount->minor, fs.Connection());
 
     namespace stdfs = std::filesystem;
     std::set<std::string> names;
