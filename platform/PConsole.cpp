@@ -43,17 +43,6 @@ TPathKind PathKindOf(const std::string& path, bool followLink) {
     return S_ISDIR(st.st_mode) ? TPathKind::Directory : TPathKind::Other;
 }
 
-int CreateNewFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-    if (fd < 0) return errno;
-    close(fd);
-    return 0;
-}
-
-bool RemoveFile(const std::string& path) {
-    return unlink(path.c_str()) == 0;
-}
-
 namespace {
 
 // Paths longer than this are not guarded; the scanner's output names are far shorter.

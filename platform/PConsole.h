@@ -1,5 +1,5 @@
 // What a console program asks of the system: the terminal, the current folder, the local time as
-// text, whether a path is a folder, exclusive file creation, and removal of its files on Ctrl+C.
+// text, whether a path is a folder, and removal of its files on Ctrl+C.
 #pragma once
 
 #include <string>
@@ -18,13 +18,6 @@ namespace platform {
 // What a path names; followLink: a symbolic link as last component is looked through.
 enum class TPathKind { Missing, Directory, Other };
 [[nodiscard]] TPathKind PathKindOf(const std::string& path, bool followLink);
-
-// Creates path as a new empty file, failing when any entry of that name exists (O_EXCL: no race
-// with another process choosing the same name). Gives 0 when created, else the errno value.
-[[nodiscard]] int CreateNewFile(const std::string& path);
-
-// Removes a file; false when it could not be removed.
-bool RemoveFile(const std::string& path);
 
 // Files that must not survive an interruption. While armed, SIGINT, SIGTERM, SIGHUP and SIGQUIT
 // remove the two paths (either may be empty) and then end the process by the signal's default

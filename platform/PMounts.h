@@ -62,11 +62,6 @@ struct TSpace {
 };
 constexpr int kSpaceTimeLimitMs = 2000;
 [[nodiscard]] TSpace MeasureSpace(const std::string& path, int timeLimitMs = kSpaceTimeLimitMs);
-// The kind no longer matters (every file system gets the limit); kept for callers that still name it.
-[[nodiscard]] inline TSpace MeasureSpace(const std::string& path, bool /*remote*/,
-                                         int timeLimitMs = kSpaceTimeLimitMs) {
-    return MeasureSpace(path, timeLimitMs);
-}
 // MeasureSpace of every path at once, with one time limit for all: n hung file systems cost one
 // limit, not n. The figures in the order of paths.
 [[nodiscard]] std::vector<TSpace> MeasureSpaces(const std::vector<std::string>& paths,

@@ -77,8 +77,7 @@ void ScanDrive(model::TRecordWriter& out, const TTarget& target, TConsole& conso
     if (!CheckDrive(mountPoint, console)) return;
     WriteLn(console, NowText() + " - Scanning drive " + mountPoint + " ...");
     const platform::TDateTime when = platform::Now();
-    const platform::TSpace space =
-        platform::MeasureSpace(mountPoint, platform::DriveKindOfPath(mountPoint) == platform::kDriveRemote);
+    const platform::TSpace space = platform::MeasureSpace(mountPoint);
     out.WriteDriveHead(mountPoint, '/', space.free, space.total);
     out.WriteFolderBody(true, ScanTail(when));
     ScanFolder(out, target.path);
