@@ -13,22 +13,10 @@
 #include "platform/PIconRegistry.h"
 #include "platform/PMounts.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace mainwindow {
 

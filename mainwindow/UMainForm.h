@@ -62,7 +62,6 @@ public:
     // Menu items and tool buttons (actions), by their form names; the frame holds the rest.
     QAction *RefreshExplore1, *ManualExploration1, *AddPreferredExploration1, *Load1, *Saveas1, *Open3,
         *OpeninWindowsExplorer1, *ExportData1, *Delete1, *Exit1;
-    QAction *CopyFileName2, *CopyFolderName2, *CopyCompletePath2;
     QAction* MapDriveDisconnectbutton1;
     QAction *FileLister1, *Analyser1, *N100biggestfiles1, *MapDrive1, *Disconnect1, *Options1;
     QAction *RefreshToolButton, *ManualToolButton, *DeleteToolButton, *MapToolButton, *DisconnectToolButton;
@@ -116,7 +115,6 @@ public:
     void Options1Click();
     [[nodiscard]] bool AskSave() const { return FAskSave; }
     void Open1Click();
-    void Collapse1Click();
     void Saveas1Click();
     void SaveAs2Click();
     void Load1Click();

@@ -10,8 +10,6 @@
 #include "model/URecordCodec.h"
 #include "model/UScanProgress.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTreeWidget>
@@ -113,14 +111,6 @@ void TMainForm::Open1Click() {
         ListViewDblClick();
     else if (focus == TFocus::Tree && TreeView->currentItem())
         OpenTreeNode(!TreeView->currentItem()->isExpanded());
-}
-
-void TMainForm::Collapse1Click() {
-    if (!FRootNode) return;
-    TreeView->collapseAll();
-    TreeView->setCurrentItem(FRootNode);
-    FRootNode->setExpanded(true);
-    RefreshViews();
 }
 
 // ---- save ----

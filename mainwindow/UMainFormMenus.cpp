@@ -8,17 +8,11 @@
 #include "platform/PQtToolIcon.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QStyle>
-#include <QToolBar>
 #include <QTreeWidget>
 
 namespace mainwindow {
@@ -53,14 +47,7 @@ void TMainForm::CreateMenus() {
     file->addSeparator();
     Exit1 = AddMenuItem(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
 
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName2 = AddMenuItem(edit, "CopyFileName2", "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName2 = AddMenuItem(edit, "CopyFolderName2", "Co&py Folder Name");
-    CopyCompletePath2 = AddMenuItem(edit, "CopyCompletePath2", "Cop&y Complete Path");
-
-    QMenu* go = menuBar()->addMenu("&Go");
-    Up1 = AddMenuItem(go, "Up1", "&Up One Level");
-    Collapse1 = AddMenuItem(go, "Collapse1", "&Collapse All");
+    AddEditAndGoMenus();
 
     QMenu* view = menuBar()->addMenu("&View");
     MapDriveDisconnectbutton1 = new QAction("Map Drive/Disconnect button", view);
@@ -87,8 +74,6 @@ void TMainForm::CreateMenus() {
     connect(Saveas1, &QAction::triggered, this, &TMainForm::Saveas1Click);
     connect(Open3, &QAction::triggered, this, &TMainForm::Open1Click);
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
-    connect(Up1, &QAction::triggered, this, [this] { UpToolButtonClick(); });
-    connect(Collapse1, &QAction::triggered, this, &TMainForm::Collapse1Click);
     connect(ManualExploration1, &QAction::triggered, this, &TMainForm::ManualExploration1Click);
     connect(AddPreferredExploration1, &QAction::triggered, this, &TMainForm::AddPreferredExploration1Click);
     connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);

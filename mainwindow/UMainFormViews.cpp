@@ -15,9 +15,7 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>

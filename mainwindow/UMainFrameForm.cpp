@@ -212,6 +212,18 @@ void TMainFrameForm::AddFolderButtons() {
                                   "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
 }
 
+void TMainFrameForm::AddEditAndGoMenus() {
+    QMenu* edit = menuBar()->addMenu("&Edit");
+    CopyFileName2 = AddMenuItem(edit, "CopyFileName2", "&Copy File Name", QKeySequence("Ctrl+C"));
+    CopyFolderName2 = AddMenuItem(edit, "CopyFolderName2", "Co&py Folder Name");
+    CopyCompletePath2 = AddMenuItem(edit, "CopyCompletePath2", "Cop&y Complete Path");
+    QMenu* go = menuBar()->addMenu("&Go");
+    Up1 = AddMenuItem(go, "Up1", "&Up One Level");
+    Collapse1 = AddMenuItem(go, "Collapse1", "&Collapse All");
+    connect(Up1, &QAction::triggered, this, [this] { UpToolButtonClick(); });
+    connect(Collapse1, &QAction::triggered, this, &TMainFrameForm::Collapse1Click);
+}
+
 void TMainFrameForm::AddViewMenu(QMenu* view, QAction* extra) {
     TreeView2 = AddMenuItem(view, "TreeView2", "T&ree View");
     ToolBar2 = AddMenuItem(view, "ToolBar2", "Tool&bar");
@@ -708,6 +720,14 @@ void TMainFrameForm::UpToolButtonClick() {
     if (node && node->parent()) SelectNode(node->parent());
 }
 
+void TMainFrameForm::Collapse1Click() {
+    if (!FRootNode) return;
+    TreeView->collapseAll();
+    FRootNode->setExpanded(true);
+    SelectNode(FRootNode);
+    RefreshViews();
+}
+
 void TMainFrameForm::ListViewDblClick() {
     const QModelIndex current = ListView->currentIndex();
     if (!current.isValid() || current.row() >= int(FShownItems.size())) return;
@@ -791,6 +811,9 @@ void TMainFrameForm::ShowMessage(const std::string& text, const std::string& cap
         FMessageHook(text, caption, icon);
         return;
     }
+    // The view that had the keyboard has it again after the box, which may come when the desktop
+    // answers, long after the command.
+    const TFocusReturn focusBack(*this);
     // Message texts break lines with LF CR; on screen that is one line break. Names in them show
     // as the list shows them.
     QString shown = listing::DisplayText(text);

@@ -109,6 +109,7 @@ public:
     QTimer* ShowTimer = nullptr;
 
     // The items both programs have; each program puts them in its menus.
+    QAction *CopyFileName2 = nullptr, *CopyFolderName2 = nullptr, *CopyCompletePath2 = nullptr;
     QAction *Up1 = nullptr, *Collapse1 = nullptr;
     QAction *TreeView2 = nullptr, *ToolBar2 = nullptr, *ButtonLabel1 = nullptr, *Path1 = nullptr,
             *StatusBar1 = nullptr, *CustomizeColumns1 = nullptr;
@@ -137,6 +138,7 @@ public:
     // Opens the list's current row: a folder row selects its node, another goes to the hooks.
     void ListViewDblClick();
     virtual void UpToolButtonClick();
+    void Collapse1Click();
     void Contents1Click();
     void TessalundrixWebSite1Click();
     void OnlineHelp1Click();
@@ -194,8 +196,9 @@ protected:
     // The tool bar's "Up" (first) and its three buttons on the selected folder (last).
     void AddUpButton();
     void AddFolderButtons();
-    // The View menu's toggles with "&Customize Columns..." after them; extra (may be nullptr) goes
-    // after "Tool&bar". The Help menu.
+    // The Edit menu's three copy items and the Go menu. The View menu's toggles with "&Customize
+    // Columns..." after them; extra (may be nullptr) goes after "Tool&bar". The Help menu.
+    void AddEditAndGoMenus();
     void AddViewMenu(QMenu* view, QAction* extra);
     void AddHelpMenu();
     // Shows the parts of the window that the View toggles show.

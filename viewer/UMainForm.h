@@ -55,12 +55,10 @@ public:
 
     // ---- widgets, by their form names (the frame holds the rest) ----
     QAction *Load1, *Close1, *OpeninWindowsExplorer1, *Saveas1, *ExportData1, *Exit1;
-    QAction *CopyFileName1, *CopyFolderName1, *CopyCompletePath1;
     QAction *FileLister1, *Analyser1, *N100biggestfiles1, *Options1;
     QAction *ToolButton5, *ToolButton1;
     QMenu *PopupMenuFile, *PopupMenuFolder;
-    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyCompletePath2, *Save2,
-        *Close2;
+    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyFolderPath2, *Save2, *Close2;
     QAction *OpenFolder3, *CopyFileName3, *CopyFolderName3, *CopyCompletePath3, *Save3, *Close3;
 
     // ---- views ----

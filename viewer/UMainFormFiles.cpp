@@ -22,32 +22,9 @@
 #include "platform/PQtRegistry.h"
 #include "viewer/ULoadProgress.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPointer>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QStyle>
-#include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
-#include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 

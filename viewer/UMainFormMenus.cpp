@@ -27,26 +27,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCloseEvent>
-#include <QFileDialog>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPainter>
 #include <QPointer>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -62,13 +49,7 @@ void TMainForm::CreateMenus() {
     ExportData1 = AddMenuItem(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
     file->addSeparator();
     Exit1 = AddMenuItem(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName1 = AddMenuItem(edit, "CopyFileName1", "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName1 = AddMenuItem(edit, "CopyFolderName1", "Co&py Folder Name");
-    CopyCompletePath1 = AddMenuItem(edit, "CopyCompletePath1", "Cop&y Complete Path");
-    QMenu* go = menuBar()->addMenu("&Go");
-    Up1 = AddMenuItem(go, "Up1", "&Up One Level");
-    Collapse1 = AddMenuItem(go, "Collapse1", "&Collapse All");
+    AddEditAndGoMenus();
     AddViewMenu(menuBar()->addMenu("&View"), nullptr);
     QMenu* tools = menuBar()->addMenu("&Tools");
     FileLister1 = AddMenuItem(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
@@ -101,17 +82,10 @@ void TMainForm::CreateMenus() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(CopyFileName1, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyFolderName1, &QAction::triggered, this, [this] { CopyText(1); });
-    connect(CopyCompletePath1, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(CopyFileName2, &QAction::triggered, this, [this] { CopyText(0); });
+    connect(CopyFolderName2, &QAction::triggered, this, [this] { CopyText(1); });
+    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
     connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
-    connect(Collapse1, &QAction::triggered, this, [this] {
-        TreeView->collapseAll();
-        if (FRootNode) {
-            FRootNode->setExpanded(true);
-            SelectNode(FRootNode);
-        }
-    });
     connect(FileLister1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
     connect(FileToolButton, &QAction::triggered, this,
             [this] { FileToolButtonClick(exportdata::kListerAll); });
@@ -128,7 +102,7 @@ void TMainForm::CreatePopups() {
     Analyser2 = PopupMenuFolder->addAction("&Analyser (chart)");
     OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &File Manager");
     CopyName2 = PopupMenuFolder->addAction("&Copy Name");
-    CopyCompletePath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
+    CopyFolderPath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
     Save2 = PopupMenuFolder->addAction("&Save Exploration...");
     Close2 = PopupMenuFolder->addAction("Cl&ose");
     PopupMenuFile = new QMenu(this);
@@ -144,7 +118,7 @@ void TMainForm::CreatePopups() {
     connect(OpeninWindowsExplorer2, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(OpenFolder3, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(CopyName2, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(CopyFolderPath2, &QAction::triggered, this, [this] { CopyText(2); });
     connect(CopyFileName3, &QAction::triggered, this, [this] { CopyText(0); });
     connect(CopyFolderName3, &QAction::triggered, this, [this] { CopyText(1); });
     connect(CopyCompletePath3, &QAction::triggered, this, [this] { CopyText(2); });
@@ -168,16 +142,16 @@ void TMainForm::UpdateMenus(bool popupMode) {
         ExpToolButton->setEnabled(c.openInExplorer);
         ExportData1->setEnabled(c.exportData);
         Close1->setEnabled(c.close);
-        CopyFileName1->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
-        CopyFileName1->setEnabled(c.copy);
-        CopyFolderName1->setEnabled(c.copy && c.listSubject);
-        CopyCompletePath1->setEnabled(c.copy);
+        CopyFileName2->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
+        CopyFileName2->setEnabled(c.copy);
+        CopyFolderName2->setEnabled(c.copy && c.listSubject);
+        CopyCompletePath2->setEnabled(c.copy);
     }
     FileLister2->setEnabled(c.listerAnalyser);
     Analyser2->setEnabled(c.listerAnalyser);
     OpeninWindowsExplorer2->setEnabled(c.openInExplorer);
     OpenFolder3->setEnabled(c.openInExplorer);
-    for (QAction* a : {CopyName2, CopyCompletePath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
+    for (QAction* a : {CopyName2, CopyFolderPath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
         a->setEnabled(c.copy);
     Close2->setEnabled(c.close);
     Close3->setEnabled(c.close);
