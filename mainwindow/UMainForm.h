@@ -63,7 +63,7 @@ public:
     QAction *RefreshExplore1, *ManualExploration1, *AddPreferredExploration1, *Load1, *Saveas1, *Open3,
         *OpeninWindowsExplorer1, *ExportData1, *Delete1, *Exit1;
     QAction* MapDriveDisconnectbutton1;
-    QAction *FileLister1, *Analyser1, *N100biggestfiles1, *MapDrive1, *Disconnect1, *Options1;
+    QAction *MapDrive1, *Disconnect1, *Options1;
     QAction *RefreshToolButton, *ManualToolButton, *DeleteToolButton, *MapToolButton, *DisconnectToolButton;
     QMenu *PopupMenuFile, *PopupMenuFolder, *ManualPopup, *PopupMenuPref;
     QAction *Open2, *OpeninWindowsExplorer3, *CopyFilename1, *CopyFoldername1, *CopyCompletePath1, *Saveas3,

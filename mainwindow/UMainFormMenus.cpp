@@ -56,12 +56,7 @@ void TMainForm::CreateMenus() {
     connect(MapDriveDisconnectbutton1, &QAction::triggered, this, [this] { ApplyView(); });
     AddViewMenu(view, MapDriveDisconnectbutton1);
 
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = AddMenuItem(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = AddMenuItem(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 =
-        AddMenuItem(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
-    tools->addSeparator();
+    QMenu* tools = AddToolsMenu();
     MapDrive1 = AddMenuItem(tools, "MapDrive1", "&Map Drive...");
     Disconnect1 = AddMenuItem(tools, "Disconnect1", "&Disconnect...");
     tools->addSeparator();
@@ -92,22 +87,18 @@ void TMainForm::CreateMenus() {
 }
 
 void TMainForm::CreateToolBar() {
-    const auto button = [this](const char* name, const char* caption, const char* hint, const char* icon,
-                               QStyle::StandardPixmap fallback) {
-        return AddToolButton(name, caption, hint, icon, fallback);
-    };
     AddUpButton();
-    RefreshToolButton = button("RefreshToolButton", "Refresh", "Explore or Refresh", "view-refresh",
-                               QStyle::SP_BrowserReload);
+    RefreshToolButton = AddToolButton("RefreshToolButton", "Refresh", "Explore or Refresh", "view-refresh",
+                                      QStyle::SP_BrowserReload);
     ManualToolButton =
-        button("ManualToolButton", "Manual", "Manually enter a drive/folder/network path to explore",
-               "folder-new", QStyle::SP_FileDialogNewFolder);
-    DeleteToolButton = button("DeleteToolButton", "Delete", "Delete from disk or Remove from list",
-                              "edit-delete", QStyle::SP_TrashIcon);
-    MapToolButton = button("MapToolButton", "Map Drive", "Mount a network share", "network-server",
-                           QStyle::SP_DriveNetIcon);
-    DisconnectToolButton = button("DisconnectToolButton", "Disconnect", "Unmount a network share",
-                                  "network-offline", QStyle::SP_DialogCloseButton);
+        AddToolButton("ManualToolButton", "Manual", "Manually enter a drive/folder/network path to explore",
+                      "folder-new", QStyle::SP_FileDialogNewFolder);
+    DeleteToolButton = AddToolButton("DeleteToolButton", "Delete", "Delete from disk or Remove from list",
+                                     "edit-delete", QStyle::SP_TrashIcon);
+    MapToolButton = AddToolButton("MapToolButton", "Map Drive", "Mount a network share", "network-server",
+                                  QStyle::SP_DriveNetIcon);
+    DisconnectToolButton = AddToolButton("DisconnectToolButton", "Disconnect", "Unmount a network share",
+                                         "network-offline", QStyle::SP_DialogCloseButton);
     AddFolderButtons();
     MapToolButton->setVisible(false);
     DisconnectToolButton->setVisible(false);

@@ -224,6 +224,16 @@ void TMainFrameForm::AddEditAndGoMenus() {
     connect(Collapse1, &QAction::triggered, this, &TMainFrameForm::Collapse1Click);
 }
 
+QMenu* TMainFrameForm::AddToolsMenu() {
+    QMenu* tools = menuBar()->addMenu("&Tools");
+    FileLister1 = AddMenuItem(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
+    Analyser1 = AddMenuItem(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
+    N100biggestfiles1 =
+        AddMenuItem(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
+    tools->addSeparator();
+    return tools;
+}
+
 void TMainFrameForm::AddViewMenu(QMenu* view, QAction* extra) {
     TreeView2 = AddMenuItem(view, "TreeView2", "T&ree View");
     ToolBar2 = AddMenuItem(view, "ToolBar2", "Tool&bar");

@@ -111,6 +111,7 @@ public:
     // The items both programs have; each program puts them in its menus.
     QAction *CopyFileName2 = nullptr, *CopyFolderName2 = nullptr, *CopyCompletePath2 = nullptr;
     QAction *Up1 = nullptr, *Collapse1 = nullptr;
+    QAction *FileLister1 = nullptr, *Analyser1 = nullptr, *N100biggestfiles1 = nullptr;
     QAction *TreeView2 = nullptr, *ToolBar2 = nullptr, *ButtonLabel1 = nullptr, *Path1 = nullptr,
             *StatusBar1 = nullptr, *CustomizeColumns1 = nullptr;
     QAction *Contents1 = nullptr, *Tipoftheday1 = nullptr, *TessalundrixWebSite1 = nullptr,
@@ -199,6 +200,8 @@ protected:
     // The Edit menu's three copy items and the Go menu. The View menu's toggles with "&Customize
     // Columns..." after them; extra (may be nullptr) goes after "Tool&bar". The Help menu.
     void AddEditAndGoMenus();
+    // The Tools menu with its three windows on a folder and a separator; the program adds the rest.
+    QMenu* AddToolsMenu();
     void AddViewMenu(QMenu* view, QAction* extra);
     void AddHelpMenu();
     // Shows the parts of the window that the View toggles show.

@@ -55,7 +55,7 @@ public:
 
     // ---- widgets, by their form names (the frame holds the rest) ----
     QAction *Load1, *Close1, *OpeninWindowsExplorer1, *Saveas1, *ExportData1, *Exit1;
-    QAction *FileLister1, *Analyser1, *N100biggestfiles1, *Options1;
+    QAction* Options1;
     QAction *ToolButton5, *ToolButton1;
     QMenu *PopupMenuFile, *PopupMenuFolder;
     QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyFolderPath2, *Save2, *Close2;

@@ -51,25 +51,15 @@ void TMainForm::CreateMenus() {
     Exit1 = AddMenuItem(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
     AddEditAndGoMenus();
     AddViewMenu(menuBar()->addMenu("&View"), nullptr);
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = AddMenuItem(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = AddMenuItem(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 =
-        AddMenuItem(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
-    tools->addSeparator();
-    Options1 = AddMenuItem(tools, "Options1", "&Options...");
+    Options1 = AddMenuItem(AddToolsMenu(), "Options1", "&Options...");
     AddHelpMenu();
 
-    const auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
-                             QStyle::StandardPixmap fallback) {
-        return AddToolButton(name, text, hint, icon, fallback);
-    };
     AddUpButton();
     ToolBar1->addSeparator();
-    ToolButton5 = tool("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
-                       QStyle::SP_DialogOpenButton);
-    ToolButton1 = tool("ToolButton1", "Save", "Save loaded items in one file", "document-save",
-                       QStyle::SP_DialogSaveButton);
+    ToolButton5 = AddToolButton("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
+                                QStyle::SP_DialogOpenButton);
+    ToolButton1 = AddToolButton("ToolButton1", "Save", "Save loaded items in one file", "document-save",
+                                QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
     AddFolderButtons();
 
