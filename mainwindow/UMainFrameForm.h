@@ -197,12 +197,13 @@ protected:
     // The tool bar's "Up" (first) and its three buttons on the selected folder (last).
     void AddUpButton();
     void AddFolderButtons();
-    // The Edit menu's three copy items and the Go menu. The View menu's toggles with "&Customize
-    // Columns..." after them; extra (may be nullptr) goes after "Tool&bar". The Help menu.
+    // The Edit menu's three copy items and the Go menu.
     void AddEditAndGoMenus();
+    // The View menu's toggles with "&Customize Columns..." after them; extra (may be nullptr) goes
+    // after "Tool&bar".
+    void AddViewMenu(QMenu* view, QAction* extra);
     // The Tools menu with its three windows on a folder and a separator; the program adds the rest.
     QMenu* AddToolsMenu();
-    void AddViewMenu(QMenu* view, QAction* extra);
     void AddHelpMenu();
     // Shows the parts of the window that the View toggles show.
     virtual void ApplyView();
