@@ -1,16 +1,12 @@
 // Opens the main window on an explored tree whose largest folder holds 200,000 files and prints the
 // time to show that folder's list and to sort it by each of its columns, both ways.
+#include "BenchMainForm.h"
+
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
-#include "listing/UProgramProfile.h"
-#include "mainwindow/UMainForm.h"
-#include "model/UIconManager.h"
-#include "platform/PQtShell.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -19,23 +15,12 @@
 using namespace model;
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    bench::UseOffscreenPlatform();
     QApplication app(argc, argv);
-    platform::InstallQtShell();
-    IconManager().Init();
-    listing::SetCurrentProfile(listing::ExplorerProfile());
     const int files = argc > 1 ? std::atoi(argv[1]) : 200000;
-
     QTemporaryDir settings;
     mainwindow::TMainForm form;
-    form.SetSettingsFile((settings.path() + "/TessalundrixPro3.1.conf").toStdString());
-    mainwindow::TMainForm::TDialogHooks hooks;
-    hooks.startupTip = [] {}; // no modal tip in a measurement
-    form.SetDialogHooks(hooks);
-    form.ShowMainWindow();
-    while (!form.StartupDone())
-        app.processEvents(QEventLoop::WaitForMoreEvents);
+    bench::StartMainForm(app, form, settings);
 
     // An explored folder of generated files under My Manual Explorations: names, sizes, dates and
     // extensions spread as in a real download folder.

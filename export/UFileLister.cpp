@@ -144,9 +144,14 @@ void TFileLister::Build() {
     FBusy = false;
 }
 
-void TFileLister::Walk(TFolderItem* top) {
-    if (FStopRequested) return;
-    // Depth first in child order, with a stack of our own (a tree may be any number of levels deep).
+namespace {
+
+// What a walk does after a file: go on, leave the folder it is in, or end.
+enum class TWalkStep { Go, EndLevel, End };
+
+// Depth first in child order, with a stack of our own (a tree may be any number of levels deep).
+// A stop asked for meanwhile keeps the walk out of the folders it has not entered yet.
+template <typename OnFile> void WalkFiles(TFolderItem* top, const bool& stopRequested, OnFile onFile) {
     std::vector<std::pair<TFolderItem*, int>> stack{{top, 0}};
     while (!stack.empty()) {
         auto& [folder, next] = stack.back();
@@ -156,20 +161,36 @@ void TFileLister::Walk(TFolderItem* top) {
         }
         TItem* child = folder->Child(next++);
         if (child->IsFolder()) {
-            if (!FStopRequested) stack.emplace_back(static_cast<TFolderItem*>(child), 0);
+            if (!stopRequested) stack.emplace_back(static_cast<TFolderItem*>(child), 0);
             continue;
         }
-        if (!dynamic_cast<TFileItem*>(child)) continue;
-        if (Passes(*child)) AddFile(child);
-        ++FVisitedCount;
-        if (FVisitedCount % kListerPumpEvery == 0) {
-            if (ProcessMessages) ProcessMessages();
-            // Items left the tree during the pump: the folders on the stack may be gone.
-            if (FTreeChanged) return;
-            // A stop ends this level here; each level above ends at its own next pump.
-            if (FStopRequested) stack.pop_back();
+        switch (onFile(child)) {
+        case TWalkStep::Go:
+            break;
+        case TWalkStep::EndLevel:
+            stack.pop_back();
+            break;
+        case TWalkStep::End:
+            return;
         }
     }
+}
+
+} // namespace
+
+void TFileLister::Walk(TFolderItem* top) {
+    if (FStopRequested) return;
+    WalkFiles(top, FStopRequested, [this](TItem* child) {
+        if (!dynamic_cast<TFileItem*>(child)) return TWalkStep::Go;
+        if (Passes(*child)) AddFile(child);
+        ++FVisitedCount;
+        if (FVisitedCount % kListerPumpEvery != 0) return TWalkStep::Go;
+        if (ProcessMessages) ProcessMessages();
+        // Items left the tree during the pump: the folders on the stack may be gone.
+        if (FTreeChanged) return TWalkStep::End;
+        // A stop ends this level here; each level above ends at its own next pump.
+        return FStopRequested ? TWalkStep::EndLevel : TWalkStep::Go;
+    });
 }
 
 bool TFileLister::Passes(const TItem& file) {
@@ -189,28 +210,18 @@ bool TFileLister::Passes(const TItem& file) {
 }
 
 void TFileLister::WalkBiggest(TFolderItem* top) {
-    std::vector<std::pair<TFolderItem*, int>> stack{{top, 0}};
-    while (!stack.empty()) {
-        auto& [folder, next] = stack.back();
-        if (next >= folder->ChildCount()) {
-            stack.pop_back();
-            continue;
-        }
-        TItem* child = folder->Child(next++);
-        if (child->IsFolder()) {
-            stack.emplace_back(static_cast<TFolderItem*>(child), 0);
-            continue;
-        }
+    WalkFiles(top, FStopRequested, [this](TItem* child) {
         const std::int64_t size = child->GetSize();
         if (FBiggest.size() >= static_cast<std::size_t>(kListerBiggestCount) &&
             size <= FBiggest.back()->GetSize())
-            continue;
+            return TWalkStep::Go;
         // Before the first strictly smaller entry: equal sizes keep the walk's order.
         auto at = std::partition_point(FBiggest.begin(), FBiggest.end(),
                                        [size](const TItem* entry) { return entry->GetSize() >= size; });
         FBiggest.insert(at, child);
         if (FBiggest.size() > static_cast<std::size_t>(kListerBiggestCount)) FBiggest.pop_back();
-    }
+        return TWalkStep::Go;
+    });
 }
 
 void TFileLister::AddFile(TItem* file) {

@@ -48,10 +48,20 @@ public:
 
 enum class TCopyWhat { FileName, FolderName, CompletePath };
 
-// What the File Lister and the main window say when the file manager cannot show a folder.
+// What the File Lister and the main windows say when the file manager cannot show a folder: one
+// that is not there, or one that is there when the desktop has nothing to open folders with.
 inline constexpr const char* kFileManagerFailed =
     "Unable to open this folder in File Manager because\n\rthis folder does not exist or cannot be "
     "accessed from this computer.";
+inline constexpr const char* kNoFolderApplication =
+    "Unable to open this folder in File Manager because\n\rno application is set to open folders.";
+[[nodiscard]] inline const char* FileManagerFailure(bool folderMissing) {
+    return folderMissing ? kFileManagerFailed : kNoFolderApplication;
+}
+// And when a file cannot be opened.
+inline constexpr const char* kNoFileApplication =
+    "Unable to open this file because\n\rno application is set to open it or it cannot be accessed "
+    "from this computer.";
 
 struct TDeleteFailure {
     std::string path;

@@ -492,10 +492,7 @@ void TFileListerForm::OpenClick() {
     if (FLister.Busy() || FModeless) return;
     const TItem* item = FirstSelectedItem();
     if (!item || item->IsFolder()) return;
-    if (!OpenUrl(QUrl::fromLocalFile(PathText(item->GetPath()))))
-        ShowError(
-            Shown("Unable to open this file because\n\rno application is set to open it or it cannot be "
-                  "accessed from this computer."));
+    if (!OpenUrl(QUrl::fromLocalFile(PathText(item->GetPath())))) ShowError(Shown(kNoFileApplication));
 }
 
 void TFileListerForm::ExploreClick() {
@@ -504,8 +501,9 @@ void TFileListerForm::ExploreClick() {
     if (!item || !item->Parent()) return;
     // The desktop tells only later whether a file manager took the folder; the window goes on.
     const QPointer<TFileListerForm> self(this);
-    auto told = [self](bool opened) {
-        if (!opened && self) self->ShowError(Shown(kFileManagerFailed));
+    auto told = [self](platform::TOpenOutcome outcome) {
+        if (outcome != platform::TOpenOutcome::Opened && self)
+            self->ShowError(Shown(FileManagerFailure(outcome == platform::TOpenOutcome::Missing)));
     };
     platform::OpenFolder(item->Parent()->GetPath(), this, told);
 }

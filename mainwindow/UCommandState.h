@@ -2,6 +2,8 @@
 // function of what the two views show, so that the whole class table is testable without a window.
 #pragma once
 
+#include "mainwindow/UFocusReturn.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,8 +13,6 @@ class TItem;
 }
 
 namespace mainwindow {
-
-enum class TFocus { None, Tree, List };
 
 // What the views show when the commands are computed. Pointers do not own and are read only.
 struct TCommandInput {

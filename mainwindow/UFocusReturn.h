@@ -8,6 +8,9 @@
 
 namespace mainwindow {
 
+// Which view of a main window has the keyboard when a command runs.
+enum class TFocus { None, Tree, List };
+
 template <class Form> class TFocusReturn {
 public:
     explicit TFocusReturn(Form& form) : FForm(form), FView(form.Focus()) {}

@@ -10,8 +10,6 @@
 #include "model/URecordCodec.h"
 #include "model/UScanProgress.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTreeWidget>
@@ -29,20 +27,6 @@ public:
     bool Cancelled() override { return ProgressManager().Cancelled(); }
 };
 } // namespace
-
-// ---- the node a right-click chose ----
-
-void TMainForm::ApplyPopupNode() {
-    if (!FPopupNode) return;
-    QTreeWidgetItem* node = FPopupNode;
-    FPopupNode = nullptr;
-    TreeView->setFocus(Qt::OtherFocusReason);
-    SelectNode(node);
-}
-
-void TMainForm::SelectNode(QTreeWidgetItem* node) {
-    if (node && TreeView->currentItem() != node) TreeView->setCurrentItem(node);
-}
 
 // ---- explore and refresh ----
 
@@ -129,19 +113,6 @@ void TMainForm::Open1Click() {
         OpenTreeNode(!TreeView->currentItem()->isExpanded());
 }
 
-void TMainForm::UpToolButtonClick() {
-    QTreeWidgetItem* node = TreeView->currentItem();
-    if (node && node->parent()) TreeView->setCurrentItem(node->parent());
-}
-
-void TMainForm::Collapse1Click() {
-    if (!FRootNode) return;
-    TreeView->collapseAll();
-    TreeView->setCurrentItem(FRootNode);
-    FRootNode->setExpanded(true);
-    RefreshViews();
-}
-
 // ---- save ----
 
 void TMainForm::Saveas1Click() {
@@ -159,14 +130,8 @@ TSaveCommandOutcome TMainForm::RunSaveForm(bool preselect) {
     const std::string selection =
         SelectionCaption(Focus(), std::vector<const TItem*>(rows.begin(), rows.end()), SelectedTreeItem());
     bool selectedOnly = false;
-    if (FHooks.saveChoice) {
-        if (!FHooks.saveChoice(preselect, selection, selectedOnly)) return TSaveCommandOutcome::Cancelled;
-    } else {
-        TSaveForm form(this);
-        if (form.Execute(0, preselect, QString::fromStdString(selection)) != QDialog::Accepted)
-            return TSaveCommandOutcome::Cancelled;
-        selectedOnly = form.SaveSelectedOnly();
-    }
+    if (!AskSaveChoice(FHooks.saveChoice, 0, preselect, selection, selectedOnly))
+        return TSaveCommandOutcome::Cancelled;
     if (selectedOnly) {
         // The popup's node, when it was one, is the tree selection now.
         ApplyPopupNode();
@@ -183,35 +148,16 @@ TSaveCommandOutcome TMainForm::SaveExploration() {
     const bool whole = FRootItem->Marked();
     TSaveCommandOutcome outcome = TSaveCommandOutcome::NothingToSave;
     if (count > 0) {
-        std::string fileName;
-        if (FHooks.saveFileName) {
-            fileName = FHooks.saveFileName();
-        } else {
-            QFileDialog dialog(this, "Save Explored information");
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setNameFilters({"Tessalundrix file (*.txf)", "All Files (*)"});
-            dialog.setDefaultSuffix("txf");
-            if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-                fileName = dialog.selectedFiles().front().toStdString();
-        }
+        const std::string fileName = AskSaveFileName(FHooks.saveFileName);
         if (fileName.empty()) {
             outcome = TSaveCommandOutcome::Cancelled;
         } else {
-            TProgressForm progress(this);
-            progress.SetCaptions("Saving file...",
-                                 QString::fromStdString("Saving file " + ShortenPath(fileName, 55) + "..."),
-                                 "Please wait...");
-            ProgressManager().SetForm(&progress);
-            ProgressManager().SetMax(count);
             TManagerProgress sink;
             model::TSaveOutcome written;
-            bool ran = false;
-            progress.Execute([&](TProgressForm&) {
+            const bool ran = RunWithFileProgress("Saving", fileName, count, [&] {
                 ProgressManager().SetMax(FRootItem->GetMarkedFileCount());
                 written = FRootItem->SaveToFile(fileName, &sink);
-                ran = true;
             });
-            ProgressManager().SetForm(nullptr);
             if (!ran || written.result == TSaveResult::Cancelled) {
                 outcome = TSaveCommandOutcome::Cancelled;
             } else if (written.result == TSaveResult::Failed) {

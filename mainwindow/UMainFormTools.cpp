@@ -115,15 +115,7 @@ void TMainForm::CopyCommand(TCopyKind kind) {
 
 void TMainForm::ExpToolButtonClick() {
     ApplyPopupNode();
-    const TFolderItem* item = SelectedTreeItem();
-    if (!item) return;
-    // The desktop tells only later whether a file manager took the folder; the window goes on.
-    const QPointer<TMainForm> self(this);
-    auto told = [self](bool opened) {
-        if (!opened && self)
-            self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
-    };
-    platform::OpenFolder(item->GetPath(), this, told);
+    if (const TFolderItem* item = SelectedTreeItem()) ShowInFileManager(item->GetPath());
 }
 
 // ---- delete and remove ----
@@ -549,7 +541,7 @@ void TMainForm::MapDriveDisconnectbutton1Click() {
     DisconnectToolButton->setVisible(on);
 }
 
-// ---- options and tips ----
+// ---- options ----
 
 void TMainForm::Options1Click() {
     const TFocusReturn focusBack(*this);
@@ -570,14 +562,6 @@ void TMainForm::Options1Click() {
     icons.RealIconsNetwork = form.GetNetworkRealIcon();
     FRowIcons.clear(); // rows take their icons again in the new modes
     RefreshViews();
-}
-
-void TMainForm::Tipoftheday1Click() {
-    const TFocusReturn focusBack(*this);
-    TTipsForm form(this, FSettingsFile);
-    const QRect bounds = frameGeometry();
-    form.Execute(FShowTips, bounds.x(), bounds.y(), bounds.width(), bounds.height());
-    FShowTips = form.GetShowTips();
 }
 
 } // namespace mainwindow

@@ -51,19 +51,24 @@ inline constexpr int kDesignHeight = 491;
 inline constexpr int kMinWidth = 400;
 inline constexpr int kMinHeight = 200;
 
-struct TMainSettings {
-    // Stored layouts of the File/Folder, Drive and Normal View groups as read (empty: built-in).
-    std::array<std::vector<std::int32_t>, 3> columns;
-    int width = kDesignWidth;
-    int height = kDesignHeight;
+// What both programs' main windows store of their frame: bounds and the View menu's toggles.
+struct TFrameSettings {
+    int width = 0;
+    int height = 0;
     int top = 0;
     int left = 0;
     bool showTreeView = true;
     bool showToolbar = true;
-    bool showMap = false;
     bool showButtonLabel = true;
     bool showPath = true;
     bool showStatusBar = true;
+};
+
+struct TMainSettings : TFrameSettings {
+    TMainSettings() : TFrameSettings{kDesignWidth, kDesignHeight} {}
+    // Stored layouts of the File/Folder, Drive and Normal View groups as read (empty: built-in).
+    std::array<std::vector<std::int32_t>, 3> columns;
+    bool showMap = false;
     bool showTips = true;
     bool askSave = true;
     bool useLocalRealIcon = true;

@@ -549,7 +549,10 @@ void TFolderItem::ClearMark() {
 
 void TFolderItem::ResolveIcon() {
     TIconManager& icons = IconManager();
-    if (!icons.UseRealIcons(GetDriveKind())) {
+    // Below its top item a folder is a directory that exploring found, and the desktop gives every
+    // directory the folder icons and type: neither its drive nor its path is looked up, which would
+    // cost every folder the depth of its tree (and a path too long to ask about at all).
+    if (!dynamic_cast<const TTopItem*>(this) || !icons.UseRealIcons(GetDriveKind())) {
         if (IconIndex() == -1) SetIconIndex(icons.FolderIcon);
         if (OpenIconIndex() == -1) SetOpenIconIndex(icons.OpenFolderIcon);
         if (TypeIndex() == -1) SetTypeIndex(icons.FolderType());

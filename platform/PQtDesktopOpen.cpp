@@ -117,11 +117,26 @@ void SetDesktopOpener(TDesktopOpener* opener) {
     gOpener = opener ? opener : &gXdgOpener;
 }
 
-void OpenFolder(const std::string& path, QObject* context, const std::function<void(bool opened)>& done) {
+namespace {
+void OpenPath(const std::string& path, bool folder, QObject* context,
+              const std::function<void(TOpenOutcome)>& done) {
+    const TPathKind kind = path.empty() ? TPathKind::Missing : PathKindOf(path, true);
+    if (kind == TPathKind::Missing || (kind == TPathKind::Directory) != folder) {
+        done(TOpenOutcome::Missing);
+        return;
+    }
     std::string error;
-    if (path.empty() || PathKindOf(path, true) != TPathKind::Directory ||
-        !DesktopOpener().Open(path, context, done, error))
-        done(false);
+    auto told = [done](bool opened) { done(opened ? TOpenOutcome::Opened : TOpenOutcome::NotOpened); };
+    if (!DesktopOpener().Open(path, context, told, error)) done(TOpenOutcome::NotOpened);
+}
+} // namespace
+
+void OpenFolder(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done) {
+    OpenPath(path, true, context, done);
+}
+
+void OpenFile(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done) {
+    OpenPath(path, false, context, done);
 }
 
 } // namespace platform

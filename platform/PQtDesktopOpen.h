@@ -22,10 +22,16 @@ public:
                       std::string& error);
 };
 
-// Shows the folder at path in the file manager through the program's opener. done(false) comes at
-// once when path is no folder here (gone, or a path of a file written on another computer) or
-// the opener cannot start; else later, as the opener answers.
-void OpenFolder(const std::string& path, QObject* context, const std::function<void(bool opened)>& done);
+// What came of handing a path to the desktop: opened; no such folder or file here (gone, or a
+// path of a file written on another computer); or there, but nothing on the desktop opened it
+// (no application or file manager is set up, the opener is missing, or it failed).
+enum class TOpenOutcome { Opened, Missing, NotOpened };
+
+// Shows the folder at path in the file manager through the program's opener. done comes at once
+// when path is no folder here or the opener cannot start; else later, as the opener answers.
+void OpenFolder(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done);
+// Opens the file at path with the desktop's application for its type, told as OpenFolder tells.
+void OpenFile(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done);
 
 // The program's opener (xdg-open unless another is set); never null.
 TDesktopOpener& DesktopOpener();

@@ -22,32 +22,9 @@
 #include "platform/PQtRegistry.h"
 #include "viewer/ULoadProgress.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QClipboard>
-#include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPointer>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
-#include <QStyle>
-#include <QTimer>
-#include <QToolBar>
 #include <QTreeWidget>
-#include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -77,22 +54,10 @@ void TMainForm::LoadFileWithProgress(const std::string& fileName) {
     ClearListRows();
     TreeView->setUpdatesEnabled(false);
     TLoadOutcome outcome;
-    {
-        model::TProgressForm progress(this);
-        progress.SetCaptions(
-            "Loading file...",
-            QString::fromStdString("Loading file " + model::ShortenPath(fileName, 55) + "..."),
-            "Please wait...");
-        model::ProgressManager().SetForm(&progress);
-        TManagerLoadProgress sink;
-        bool ran = false;
-        progress.Execute([&](model::TProgressForm&) {
-            outcome = LoadFileInto(*FRootItem, fileName, &sink);
-            ran = true;
-        });
-        model::ProgressManager().SetForm(nullptr);
-        if (!ran) outcome.code = kLoadCancelled;
-    }
+    TManagerLoadProgress sink;
+    if (!RunWithFileProgress("Loading", fileName, -1,
+                             [&] { outcome = LoadFileInto(*FRootItem, fileName, &sink); }))
+        outcome.code = kLoadCancelled;
     if (outcome.file) {
         outcome.file->ResolveIcon();
         QTreeWidgetItem* node = NewNode(outcome.file, FRootNode);
@@ -140,14 +105,7 @@ void TMainForm::RunSaveForm(bool preselect) {
     if (!FRootItem) return;
     const TViewerInput in = Input();
     bool selectedOnly = preselect;
-    if (FHooks.saveChoice) {
-        if (!FHooks.saveChoice(preselect, SelectionCaption(in), selectedOnly)) return;
-    } else {
-        mainwindow::TSaveForm form(this);
-        if (form.Execute(1, preselect, QString::fromStdString(SelectionCaption(in))) != QDialog::Accepted)
-            return;
-        selectedOnly = form.SaveSelectedOnly();
-    }
+    if (!AskSaveChoice(FHooks.saveChoice, 1, preselect, SelectionCaption(in), selectedOnly)) return;
     if (selectedOnly)
         MarkForSave(*FRootItem, SelectionToSave(in));
     else
@@ -162,38 +120,17 @@ void TMainForm::SaveExploration() {
         ShowMessage("Nothing to save (you need to load first)", "Nothing to save", QMessageBox::Warning);
         return;
     }
-    std::string fileName;
-    if (FHooks.saveFileName) {
-        fileName = FHooks.saveFileName();
-    } else {
-        QFileDialog dialog(this, "Save Explored information");
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setNameFilters({"Tessalundrix file (*.txf)", "All Files (*)"});
-        dialog.setDefaultSuffix("txf");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            fileName = dialog.selectedFiles().front().toStdString();
-    }
+    const std::string fileName = AskSaveFileName(FHooks.saveFileName);
     if (fileName.empty()) {
         FRootItem->ClearMark();
         return;
     }
     model::TSaveOutcome written;
-    bool ran = false;
-    {
-        model::TProgressForm progress(this);
-        progress.SetCaptions(
-            "Saving file...",
-            QString::fromStdString("Saving file " + model::ShortenPath(fileName, 55) + "..."),
-            "Please wait...");
-        model::ProgressManager().SetForm(&progress);
-        TManagerLoadProgress sink;
-        progress.Execute([&](model::TProgressForm&) {
-            model::ProgressManager().SetMax(count);
-            written = SaveMarked(*FRootItem, fileName, &sink);
-            ran = true;
-        });
-        model::ProgressManager().SetForm(nullptr);
-    }
+    TManagerLoadProgress sink;
+    const bool ran = RunWithFileProgress("Saving", fileName, -1, [&] {
+        model::ProgressManager().SetMax(count);
+        written = SaveMarked(*FRootItem, fileName, &sink);
+    });
     FRootItem->ClearMark();
     if (!ran) return;
     if (written.result == model::TSaveResult::Failed)

@@ -27,103 +27,41 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QCloseEvent>
-#include <QFileDialog>
-#include <QHBoxLayout>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
-#include <QPainter>
 #include <QPointer>
-#include <QScreen>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace viewer {
 
 void TMainForm::CreateMenus() {
-    auto act = [this](QMenu* menu, const char* text, const QKeySequence& key = {}) {
-        QAction* a = menu->addAction(QString::fromUtf8(text));
-        if (!key.isEmpty()) a->setShortcut(key);
-        return a;
-    };
     QMenu* file = menuBar()->addMenu("&File");
-    Load1 = act(file, "&Load...", QKeySequence("Ctrl+L"));
-    Close1 = act(file, "&Close", QKeySequence("Ctrl+Q"));
-    OpeninWindowsExplorer1 = act(file, "Open in &File Manager", QKeySequence("Ctrl+W"));
-    Saveas1 = act(file, "&Save As...", QKeySequence("Ctrl+S"));
-    ExportData1 = act(file, "Ex&port Data...", QKeySequence("Ctrl+E"));
+    Load1 = AddMenuItem(file, "Load1", "&Load...", QKeySequence("Ctrl+L"));
+    Close1 = AddMenuItem(file, "Close1", "&Close", QKeySequence("Ctrl+Q"));
+    OpeninWindowsExplorer1 =
+        AddMenuItem(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
+    Saveas1 = AddMenuItem(file, "Saveas1", "&Save As...", QKeySequence("Ctrl+S"));
+    ExportData1 = AddMenuItem(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
     file->addSeparator();
-    Exit1 = act(file, "E&xit", QKeySequence("Ctrl+X"));
-    QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName1 = act(edit, "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName1 = act(edit, "Co&py Folder Name");
-    CopyCompletePath1 = act(edit, "Cop&y Complete Path");
-    QMenu* go = menuBar()->addMenu("&Go");
-    Up1 = act(go, "&Up One Level");
-    Collapse1 = act(go, "&Collapse All");
-    QMenu* view = menuBar()->addMenu("&View");
-    TreeView1 = act(view, "T&ree View");
-    ToolBar2 = act(view, "Tool&bar");
-    ButtonLabel1 = act(view, "B&utton Label");
-    Path1 = act(view, "&Path");
-    StatusBar1 = act(view, "&Status Bar");
-    for (QAction* a : {TreeView1, ToolBar2, ButtonLabel1, Path1, StatusBar1}) {
-        a->setCheckable(true);
-        a->setChecked(true);
-        connect(a, &QAction::triggered, this, [this] { ApplyView(); });
-    }
-    view->addSeparator();
-    CustomizeColumns1 = act(view, "&Customize Columns...");
-    QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = act(tools, "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = act(tools, "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 = act(tools, "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
-    tools->addSeparator();
-    Options1 = act(tools, "&Options...");
-    QMenu* help = menuBar()->addMenu("&Help");
-    Contents1 = act(help, "&Contents");
-    Tipoftheday1 = act(help, "&Tip of the Day...");
-    help->addSeparator();
-    TessalundrixWebSite1 = act(help, "Tessalundrix &Web Site");
-    OnlineHelp1 = act(help, "&Online Help");
-    OnlineSupport1 = act(help, "Online &Support");
-    help->addSeparator();
-    About1 = act(help, "A&bout...");
+    Exit1 = AddMenuItem(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
+    AddEditAndGoMenus();
+    AddViewMenu(menuBar()->addMenu("&View"), nullptr);
+    Options1 = AddMenuItem(AddToolsMenu(), "Options1", "&Options...");
+    AddHelpMenu();
 
-    // Theme icons where the desktop has them, the style's own otherwise, all of the bar's size.
-    auto tool = [this](const char* name, const char* text, const char* hint, const char* icon,
-                       QStyle::StandardPixmap fallback) {
-        QAction* a =
-            ToolBar1->addAction(platform::ToolIcon(icon, fallback, *style(), ToolBar1->iconSize()), text);
-        a->setObjectName(name);
-        a->setToolTip(hint);
-        return a;
-    };
-    UpToolButton = tool("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
+    AddUpButton();
     ToolBar1->addSeparator();
-    ToolButton5 = tool("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
-                       QStyle::SP_DialogOpenButton);
-    ToolButton1 = tool("ToolButton1", "Save", "Save loaded items in one file", "document-save",
-                       QStyle::SP_DialogSaveButton);
+    ToolButton5 = AddToolButton("ToolButton5", "Load", "Load a Tessalundrix data file", "document-open",
+                                QStyle::SP_DialogOpenButton);
+    ToolButton1 = AddToolButton("ToolButton1", "Save", "Save loaded items in one file", "document-save",
+                                QStyle::SP_DialogSaveButton);
     ToolBar1->addSeparator();
-    ExpToolButton = tool("ExpToolButton", "File Mgr", "Open current folder/drive in the File Manager",
-                         "system-file-manager", QStyle::SP_DirIcon);
-    FileToolButton = tool("FileToolButton", "File Lister", "List all files of current folder/drive",
-                          "view-list-details", QStyle::SP_FileDialogDetailedView);
-    AnaToolButton = tool("AnaToolButton", "Analyser", "Analyse the current folder/drive",
-                         "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
+    AddFolderButtons();
 
     connect(Load1, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
     connect(ToolButton5, &QAction::triggered, this, &TMainForm::AskAndLoadFile);
@@ -134,19 +72,10 @@ void TMainForm::CreateMenus() {
     connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(CopyFileName1, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyFolderName1, &QAction::triggered, this, [this] { CopyText(1); });
-    connect(CopyCompletePath1, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(CopyFileName2, &QAction::triggered, this, [this] { CopyText(0); });
+    connect(CopyFolderName2, &QAction::triggered, this, [this] { CopyText(1); });
+    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
     connect(Up1, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
-    connect(UpToolButton, &QAction::triggered, this, &TMainForm::UpToolButtonClick);
-    connect(Collapse1, &QAction::triggered, this, [this] {
-        TreeView->collapseAll();
-        if (FRootNode) {
-            FRootNode->setExpanded(true);
-            SelectNode(FRootNode);
-        }
-    });
-    connect(CustomizeColumns1, &QAction::triggered, this, &TMainForm::Columns1Click);
     connect(FileLister1, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
     connect(FileToolButton, &QAction::triggered, this,
             [this] { FileToolButtonClick(exportdata::kListerAll); });
@@ -155,12 +84,6 @@ void TMainForm::CreateMenus() {
     connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
-    connect(Contents1, &QAction::triggered, this, &TMainForm::Contents1Click);
-    connect(Tipoftheday1, &QAction::triggered, this, &TMainForm::Tipoftheday1Click);
-    connect(TessalundrixWebSite1, &QAction::triggered, this, &TMainForm::TessalundrixWebSite1Click);
-    connect(OnlineHelp1, &QAction::triggered, this, &TMainForm::OnlineHelp1Click);
-    connect(OnlineSupport1, &QAction::triggered, this, &TMainForm::OnlineSupport1Click);
-    connect(About1, &QAction::triggered, this, &TMainForm::About1Click);
 }
 
 void TMainForm::CreatePopups() {
@@ -169,7 +92,7 @@ void TMainForm::CreatePopups() {
     Analyser2 = PopupMenuFolder->addAction("&Analyser (chart)");
     OpeninWindowsExplorer2 = PopupMenuFolder->addAction("Open in &File Manager");
     CopyName2 = PopupMenuFolder->addAction("&Copy Name");
-    CopyCompletePath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
+    CopyFolderPath2 = PopupMenuFolder->addAction("Cop&y Complete Path");
     Save2 = PopupMenuFolder->addAction("&Save Exploration...");
     Close2 = PopupMenuFolder->addAction("Cl&ose");
     PopupMenuFile = new QMenu(this);
@@ -179,17 +102,13 @@ void TMainForm::CreatePopups() {
     CopyCompletePath3 = PopupMenuFile->addAction("Cop&y Complete Path");
     Save3 = PopupMenuFile->addAction("&Save Exploration...");
     Close3 = PopupMenuFile->addAction("Cl&ose");
-    PopupMenu1 = new QMenu(this);
-    SortAscending1 = PopupMenu1->addAction("Sort &Ascending");
-    SortDescending1 = PopupMenu1->addAction("Sort &Descending");
-    Columns1 = PopupMenu1->addAction("&Columns...");
 
     connect(FileLister2, &QAction::triggered, this, [this] { FileToolButtonClick(exportdata::kListerAll); });
     connect(Analyser2, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(OpeninWindowsExplorer2, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(OpenFolder3, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
     connect(CopyName2, &QAction::triggered, this, [this] { CopyText(0); });
-    connect(CopyCompletePath2, &QAction::triggered, this, [this] { CopyText(2); });
+    connect(CopyFolderPath2, &QAction::triggered, this, [this] { CopyText(2); });
     connect(CopyFileName3, &QAction::triggered, this, [this] { CopyText(0); });
     connect(CopyFolderName3, &QAction::triggered, this, [this] { CopyText(1); });
     connect(CopyCompletePath3, &QAction::triggered, this, [this] { CopyText(2); });
@@ -197,26 +116,9 @@ void TMainForm::CreatePopups() {
     connect(Save3, &QAction::triggered, this, &TMainForm::Save1Click);
     connect(Close2, &QAction::triggered, this, &TMainForm::Close1Click);
     connect(Close3, &QAction::triggered, this, &TMainForm::Close1Click);
-    connect(SortAscending1, &QAction::triggered, this, &TMainForm::SortAscending1Click);
-    connect(SortDescending1, &QAction::triggered, this, &TMainForm::SortDescending1Click);
-    connect(Columns1, &QAction::triggered, this, &TMainForm::Columns1Click);
 }
 
 // ---- bars and command state ----
-
-void TMainForm::UpdatePathBar(model::TFolderItem* item) {
-    PathEdit->setText(item == FRootItem.get() ? QString() : listing::DisplayText(item->GetPath()));
-    QPixmap image(16, 16);
-    image.fill(Qt::white);
-    if (item->IconIndex() == -1) item->ResolveIcon();
-    const QIcon icon = platform::IconRegistry().Icon(item->OpenIconIndex() != -1 ? item->OpenIconIndex()
-                                                                                 : item->IconIndex());
-    if (!icon.isNull()) {
-        QPainter painter(&image);
-        painter.drawPixmap(0, 0, icon.pixmap(16, 16));
-    }
-    Image1->setPixmap(image);
-}
 
 void TMainForm::UpdateMenus(bool popupMode) {
     FCommands = ViewerCommands(Input());
@@ -230,16 +132,16 @@ void TMainForm::UpdateMenus(bool popupMode) {
         ExpToolButton->setEnabled(c.openInExplorer);
         ExportData1->setEnabled(c.exportData);
         Close1->setEnabled(c.close);
-        CopyFileName1->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
-        CopyFileName1->setEnabled(c.copy);
-        CopyFolderName1->setEnabled(c.copy && c.listSubject);
-        CopyCompletePath1->setEnabled(c.copy);
+        CopyFileName2->setText(c.listSubject ? "&Copy File Name" : "&Copy Name");
+        CopyFileName2->setEnabled(c.copy);
+        CopyFolderName2->setEnabled(c.copy && c.listSubject);
+        CopyCompletePath2->setEnabled(c.copy);
     }
     FileLister2->setEnabled(c.listerAnalyser);
     Analyser2->setEnabled(c.listerAnalyser);
     OpeninWindowsExplorer2->setEnabled(c.openInExplorer);
     OpenFolder3->setEnabled(c.openInExplorer);
-    for (QAction* a : {CopyName2, CopyCompletePath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
+    for (QAction* a : {CopyName2, CopyFolderPath2, CopyFileName3, CopyFolderName3, CopyCompletePath3})
         a->setEnabled(c.copy);
     Close2->setEnabled(c.close);
     Close3->setEnabled(c.close);
@@ -251,20 +153,6 @@ void TMainForm::UpdateStatusBar() {
     const TViewerStatus s = ViewerStatus(Input());
     StatusPanel0->setText(listing::DisplayText(s.name));
     StatusPanel1->setText(listing::DisplayText(s.totals));
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusIn) {
-        UpdateMenus(false);
-        UpdateStatusBar();
-    } else if (watched == ListView && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Backspace || key == Qt::Key_Left) {
-            UpToolButtonClick();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose) {
@@ -386,28 +274,19 @@ void TMainForm::CloseWindowsOfItem(const TFileRootItem* file) {
 void TMainForm::ExportData1Click() {
     ApplyPopupNode();
     model::TFolderItem* item = SelectedTreeItem();
-    if (!item || FCurrentView == kViewNone) return;
+    if (!item || FViewMode == kViewNone) return;
     const std::string title = ExportTitle(item, FRootItem.get());
     StoreColumnLayout();
     FExporting = true;
     exportdata::TExportDataForm form(this);
     form.Execute(0, std::vector<const model::TItem*>(FShownItems.begin(), FShownItems.end()),
-                 *FGroups[FCurrentView], title, "File listing", true);
+                 *FGroups[FViewMode], title, "File listing", true);
     FExporting = false;
 }
 
 void TMainForm::ExpToolButtonClick() {
     ApplyPopupNode();
-    model::TFolderItem* item = SelectedTreeItem();
-    if (!item) return;
-    // The desktop tells only later whether a file manager took the folder; the window goes on. A
-    // folder of a file written elsewhere ("C:\\Data\\") is no folder here and fails at once.
-    const QPointer<TMainForm> self(this);
-    auto told = [self](bool opened) {
-        if (!opened && self)
-            self->ShowMessage(exportdata::kFileManagerFailed, "Error", QMessageBox::Critical);
-    };
-    platform::OpenFolder(item->GetPath(), this, told);
+    if (const model::TFolderItem* item = SelectedTreeItem()) ShowInFileManager(item->GetPath());
 }
 
 } // namespace viewer

@@ -3,6 +3,7 @@
 // selection for a save and the save itself.
 #pragma once
 
+#include "mainwindow/UFocusReturn.h"
 #include "model/UItem.h"
 #include "viewer/UItem.h"
 
@@ -24,8 +25,7 @@ struct TLoadOutcome {
 // totals, else destroys it and the tree is as it was.
 TLoadOutcome LoadFileInto(TRootItem& root, const std::string& fileName, TLoadProgress* progress);
 
-// Which view has the keyboard when a command runs.
-enum class TFocus { None, Tree, List };
+using mainwindow::TFocus;
 
 // The loaded files that "&Close" closes: with the list focused, every selected row that is a
 // loaded file (from the last row to the first for two or more rows); with the tree focused, the

@@ -3,6 +3,7 @@
 // every rule is tested without a window.
 #pragma once
 
+#include "mainwindow/UMainSettings.h"
 #include "viewer/UViewerFiles.h"
 
 #include <array>
@@ -66,17 +67,8 @@ struct TViewerStatus {
 inline constexpr int kViewerDesignWidth = 660;
 inline constexpr int kViewerDesignHeight = 440;
 
-struct TViewerSettings {
-    std::array<std::vector<std::int32_t>, 3> columns; // stored layouts (empty: built-in)
-    int width = kViewerDesignWidth;
-    int height = kViewerDesignHeight;
-    int top = 0;
-    int left = 0;
-    bool showTreeView = true;
-    bool showToolbar = true;
-    bool showButtonLabel = true;
-    bool showPath = true;
-    bool showStatusBar = true;
+struct TViewerSettings : mainwindow::TFrameSettings {
+    TViewerSettings() : TFrameSettings{kViewerDesignWidth, kViewerDesignHeight} {}
     bool showTips = true;
 };
 

@@ -311,13 +311,12 @@ private slots:
         QCOMPARE(opener.paths, std::vector<std::string>{t.dir.path().toStdString() + "/"});
         QTRY_COMPARE(opener.answered, 1);
         QVERIFY(form.Errors.isEmpty());
-        // A file manager that cannot show the folder is reported when the desktop says so.
+        // A folder that is there, and a desktop that cannot show it, is reported when it says so.
         opener.opened = false;
         form.ExploreClick();
         QTRY_COMPARE(form.Errors.size(), 1);
-        QCOMPARE(form.Errors.front(),
-                 QString("Unable to open this folder in File Manager because\nthis folder "
-                         "does not exist or cannot be accessed from this computer."));
+        QCOMPARE(form.Errors.front(), QString("Unable to open this folder in File Manager because\n"
+                                              "no application is set to open folders."));
         platform::SetDesktopOpener(nullptr);
         form.close();
     }

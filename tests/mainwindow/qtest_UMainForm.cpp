@@ -194,6 +194,29 @@ private slots:
         }
     }
 
+    // Below its top item a folder's node shows the folder icons whatever its path: one that is gone
+    // since exploring, or one too long to ask the file system about, once showed a file's icon.
+    void foldersBelowATopItemShowTheFolderIcons() {
+        const bool was = IconManager().RealIconsLocal;
+        IconManager().RealIconsLocal = true;
+        TManualItem top(FData.toStdString() + "gone/", kKindFixed, nullptr);
+        std::vector<TFolderItem*> folders;
+        TFolderItem* folder = &top;
+        for (int level = 0; level < 600; ++level) { // some 6,000 bytes of path
+            auto* sub = new TFolderItem("level" + std::to_string(level), folder);
+            folder->AddChild(sub);
+            folders.push_back(sub);
+            folder = sub;
+        }
+        for (TFolderItem* f : {folders.front(), folders.back()}) {
+            f->ResolveIcon();
+            QCOMPARE(f->IconIndex(), IconManager().FolderIcon);
+            QCOMPARE(f->OpenIconIndex(), IconManager().OpenFolderIcon);
+            QCOMPARE(f->TypeIndex(), IconManager().FolderType());
+        }
+        IconManager().RealIconsLocal = was;
+    }
+
     void exploredFolderShowsItsSizes() {
         SelectInTree(Preferred());
         QCOMPARE(FForm->ViewMode(), 0);

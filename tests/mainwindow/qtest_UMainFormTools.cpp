@@ -27,7 +27,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
@@ -59,15 +58,6 @@ void WriteFile(const QString& path, int bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(QByteArray(bytes, 'x'));
 }
-
-// Takes the desktop's file URLs in place of the file manager.
-class TUrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls << url; }
-};
 
 class TFakeRunner : public TProgramRunner {
 public:
@@ -218,8 +208,6 @@ private slots:
     }
 
     void openInTheFileManagerTakesTheTreeSelection() {
-        TUrlCatcher catcher;
-        QDesktopServices::setUrlHandler("file", &catcher, "Open");
         TFakeOpener opener;
         platform::SetDesktopOpener(&opener);
         SelectRows({"a.txt"});
@@ -231,17 +219,35 @@ private slots:
         QTRY_COMPARE(opener.answered, 1);
         QVERIFY(FMessages.empty());
         FForm->ListViewDblClick(); // a file row is opened by the desktop
-        QCOMPARE(catcher.urls, QList<QUrl>{QUrl::fromLocalFile(FData + "a.txt")});
-        QDesktopServices::unsetUrlHandler("file");
+        QCOMPARE(opener.paths.back(), (FData + "a.txt").toStdString());
+        QTRY_COMPARE(opener.answered, 2);
+        QVERIFY(FMessages.empty());
 
-        // No file manager, or one that fails: said when the desktop gives up.
+        // No application for the file's type: said when the desktop gives up, for each way of opening.
+        const std::string noApplication =
+            "Error: Unable to open this file because\n\rno application is set to open it or it cannot "
+            "be accessed from this computer.";
+        opener.opened = false;
+        FForm->ListViewDblClick();
+        QTRY_COMPARE(FMessages, std::vector<std::string>{noApplication});
+        FMessages.clear();
+        FForm->ListView->setFocus();
+        QTest::keyClick(FForm->ListView, Qt::Key_Return);
+        QTRY_COMPARE(FMessages, std::vector<std::string>{noApplication});
+        FMessages.clear();
+        FForm->Open3->trigger();
+        QTRY_COMPARE(FMessages, std::vector<std::string>{noApplication});
+        FMessages.clear();
+
+        // A folder that is there and no file manager, or one that fails: said when the desktop gives up.
+        FForm->ExpToolButtonClick();
+        QTRY_COMPARE(FMessages.size(), std::size_t(1));
+        QCOMPARE(FMessages.front(),
+                 std::string("Error: Unable to open this folder in File Manager because\n\r"
+                             "no application is set to open folders."));
         const std::string failed =
             "Error: Unable to open this folder in File Manager because\n\rthis folder does "
             "not exist or cannot be accessed from this computer.";
-        opener.opened = false;
-        FForm->ExpToolButtonClick();
-        QTRY_COMPARE(FMessages.size(), std::size_t(1));
-        QCOMPARE(FMessages.front(), failed);
         // A folder that is gone is not handed to the desktop at all.
         QVERIFY(QDir().mkpath(FData + "brief"));
         Refresh();
@@ -253,7 +259,7 @@ private slots:
         FMessages.clear();
         FForm->ExpToolButtonClick();
         QCOMPARE(FMessages, std::vector<std::string>{failed});
-        QCOMPARE(opener.paths.size(), std::size_t(2));
+        QCOMPARE(opener.paths.size(), std::size_t(6));
         platform::SetDesktopOpener(nullptr);
         FMessages.clear();
         Refresh();

@@ -1,13 +1,16 @@
 // The desktop opener against a stand-in xdg-open placed first on PATH: the path's bytes reach it
-// unchanged, its status arrives on the event loop, a missing xdg-open is said at once, and nothing
-// arrives for a context that is gone.
+// unchanged, its status arrives on the event loop, a missing xdg-open is said at once, nothing
+// arrives for a context that is gone, and folders and files tell a missing path from one the
+// desktop did not open.
 #include "platform/PQtDesktopOpen.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 class TestDesktopOpen : public QObject {
     Q_OBJECT
@@ -79,6 +82,59 @@ private slots:
         QCOMPARE(QString::fromStdString(error), QString("xdg-open is not installed"));
         QCoreApplication::processEvents();
         QVERIFY(!called);
+    }
+
+    // A folder and a file are handed over only when they are what they are asked as; what comes
+    // back tells a missing path from one that nothing on the desktop opened.
+    void foldersAndFilesTellMissingFromNotOpened() {
+        QTemporaryDir place;
+        QVERIFY(place.isValid());
+        const std::string folder = place.path().toStdString() + "/";
+        const std::string file = place.path().toStdString() + "/a.txt";
+        QFile f(QString::fromStdString(file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        using platform::TOpenOutcome;
+        using TOpen = void (*)(const std::string&, QObject*, const std::function<void(TOpenOutcome)>&);
+        struct {
+            TOpen open;
+            std::string path;
+            const char* status;
+            TOpenOutcome outcome;
+            bool handedOver;
+        } cases[] = {
+            {platform::OpenFolder, folder, "0", TOpenOutcome::Opened, true},
+            {platform::OpenFolder, folder, "3", TOpenOutcome::NotOpened, true},
+            {platform::OpenFolder, folder + "gone/", "0", TOpenOutcome::Missing, false},
+            {platform::OpenFolder, file, "0", TOpenOutcome::Missing, false},
+            {platform::OpenFile, file, "0", TOpenOutcome::Opened, true},
+            {platform::OpenFile, file, "4", TOpenOutcome::NotOpened, true},
+            {platform::OpenFile, file + ".gone", "0", TOpenOutcome::Missing, false},
+            {platform::OpenFile, folder, "0", TOpenOutcome::Missing, false},
+            {platform::OpenFile, "", "0", TOpenOutcome::Missing, false},
+        };
+        for (const auto& c : cases) {
+            init();
+            qputenv("TX_OPEN_STATUS", c.status);
+            QObject context;
+            std::vector<TOpenOutcome> told;
+            c.open(c.path, &context, [&](TOpenOutcome o) { told.push_back(o); });
+            QTRY_COMPARE_WITH_TIMEOUT(told.size(), std::size_t(1), 20000);
+            QCOMPARE(told.front(), c.outcome);
+            if (c.handedOver)
+                QTRY_COMPARE_WITH_TIMEOUT(Log(), QByteArray::fromStdString(c.path), 20000);
+            else
+                QCOMPARE(Log(), QByteArray());
+        }
+        qunsetenv("TX_OPEN_STATUS");
+        // No opener at all: nothing opened the file.
+        QTemporaryDir empty;
+        qputenv("PATH", QFile::encodeName(empty.path()));
+        std::vector<TOpenOutcome> told;
+        QObject context;
+        platform::OpenFile(file, &context, [&](TOpenOutcome o) { told.push_back(o); });
+        qputenv("PATH", QFile::encodeName(FBin.path()) + ":" + FPath);
+        QCOMPARE(told, std::vector<TOpenOutcome>{TOpenOutcome::NotOpened});
     }
 
     void nothingArrivesForAContextThatIsGone() {

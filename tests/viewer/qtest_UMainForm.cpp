@@ -255,12 +255,13 @@ private slots:
         QCOMPARE(opener.paths.size(), std::size_t(1));
         QTRY_COMPARE(opener.answered, 1);
         QVERIFY(FMessages.empty());
+        // The folder is there: the desktop has nothing to open folders with.
         opener.opened = false;
         FForm->ExpToolButtonClick();
         QTRY_COMPARE(FMessages.size(), std::size_t(1));
         QCOMPARE(FMessages.front(),
-                 std::string("Error: Unable to open this folder in File Manager because\n\rthis "
-                             "folder does not exist or cannot be accessed from this computer."));
+                 std::string("Error: Unable to open this folder in File Manager because\n\r"
+                             "no application is set to open folders."));
         platform::SetDesktopOpener(nullptr);
     }
 
@@ -596,15 +597,15 @@ private slots:
 
     void settingsSurviveARestart() {
         Start();
-        FForm->TreeView1->setChecked(false);
-        FForm->TreeView1->triggered();
+        FForm->TreeView2->setChecked(false);
+        FForm->TreeView2->triggered();
         FForm->resize(700, 500);
         FForm->Group(kViewFolder)->SetVisibleCount(4); // the folder view is not shown: kept as set
         FForm->close();
         FForm.reset();
 
         Start();
-        QVERIFY(!FForm->TreeView1->isChecked());
+        QVERIFY(!FForm->TreeView2->isChecked());
         QVERIFY(!FForm->Panel4->isVisible());
         QCOMPARE(FForm->size(), QSize(700, 500));
         QCOMPARE(FForm->Group(kViewFolder)->VisibleCount, 4);

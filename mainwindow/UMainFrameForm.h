@@ -1,0 +1,284 @@
+// The main-window frame that the explorer's and the viewer's windows are built on: the tool bar and
+// path bar above, the item tree and the owner-data list in a splitter, the two-panel status bar;
+// the view toggles, the Help menu and the list header's menu; tree nodes from folder items, the
+// list rows of the tree selection in a view with its column group and sort code, the keyboard
+// given back after dialogs, and rows, folders and files opened from the views. Each program's
+// window derives from it, adds its own menus and commands and answers the hooks below.
+//
+// Ownership: the program's window owns the item tree; nodes and rows hold plain pointers to items,
+// and the window drops them (ClearViews) before it frees the tree.
+#pragma once
+
+#include "mainwindow/UFocusReturn.h"
+#include "mainwindow/UMainSettings.h"
+
+#include <QMainWindow>
+#include <QStyle>
+#include <QVariant>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace listing {
+class TColumnGroup;
+class TItemComparator;
+class TKPLListView;
+struct TProgramProfile;
+} // namespace listing
+namespace model {
+class TFolderItem;
+class TItem;
+} // namespace model
+
+namespace mainwindow {
+
+// What sets one program's frame apart when it is made.
+struct TFrameDesign {
+    const char* caption = "";
+    int width = 0, height = 0;
+    int treeWidth = 0, listWidth = 0; // the splitter's first sizes
+    // The column groups of the views and the comparator of a view and sort code.
+    const listing::TProgramProfile* profile = nullptr;
+    // A folder row opened from the list gives the keyboard to the tree with its node.
+    bool openedRowFocusesTree = false;
+    // The tree is whole when it is shown (read from a file): no folder waits to be listed, so none
+    // gets an expand button before its subfolders are known.
+    bool wholeTree = false;
+};
+
+class TMainFrameForm : public QMainWindow {
+    Q_OBJECT
+public:
+    ~TMainFrameForm() override;
+
+    // Centres the window, loads the settings and shows it; the start-up work follows 100 ms later.
+    void ShowMainWindow();
+
+    // ---- state ----
+    [[nodiscard]] int SortCode() const { return FSortCode; }
+    [[nodiscard]] const std::vector<model::TItem*>& ShownItems() const { return FShownItems; }
+    [[nodiscard]] bool StartupDone() const { return FStartupDone; }
+    [[nodiscard]] QTreeWidgetItem* NodeOf(const model::TFolderItem* item) const;
+    [[nodiscard]] model::TFolderItem* ItemOfNode(const QTreeWidgetItem* node) const;
+    [[nodiscard]] QTreeWidgetItem* PopupNode() const { return FPopupNode; }
+    [[nodiscard]] listing::TColumnGroup* Group(int index) const { return FGroups[index].get(); }
+    // The list rows that are selected, in display order (nullptr for a placeholder row).
+    [[nodiscard]] std::vector<model::TItem*> SelectedRows() const;
+    [[nodiscard]] model::TFolderItem* SelectedTreeItem() const;
+    // The child node of the tree selection that holds item.
+    [[nodiscard]] QTreeWidgetItem* FindChildNode(const model::TItem* item) const;
+    // The list row of an item, or -1.
+    [[nodiscard]] int FindListItem(const model::TItem* item) const;
+    // The view that has the keyboard. While a dialog, a progress window or a menu over this window
+    // holds it, and until the window is active again after they closed, the view that had it here
+    // counts: it gets it back.
+    [[nodiscard]] TFocus Focus() const;
+    // Gives the keyboard back to view (and the window the activation) once a command's dialogs and
+    // progress windows have closed, then shows that view's commands and totals.
+    void GiveFocusBack(TFocus view);
+    // Held by a command that opens dialogs or progress windows (see TFocusReturn).
+    using TFocusReturn = mainwindow::TFocusReturn<TMainFrameForm>;
+
+    // ---- widgets, by their form names ----
+    QTreeWidget* TreeView = nullptr;
+    listing::TKPLListView* ListView = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QWidget* Panel1 = nullptr; // the top panel: tool bar and path bar
+    QWidget* Panel4 = nullptr; // the tree's panel
+    QWidget* Panel6 = nullptr; // the path bar
+    QLabel* Image1 = nullptr;
+    QLineEdit* PathEdit = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QTimer* ShowTimer = nullptr;
+
+    // The items both programs have; each program puts them in its menus.
+    QAction *CopyFileName2 = nullptr, *CopyFolderName2 = nullptr, *CopyCompletePath2 = nullptr;
+    QAction *Up1 = nullptr, *Collapse1 = nullptr;
+    QAction *FileLister1 = nullptr, *Analyser1 = nullptr, *N100biggestfiles1 = nullptr;
+    QAction *TreeView2 = nullptr, *ToolBar2 = nullptr, *ButtonLabel1 = nullptr, *Path1 = nullptr,
+            *StatusBar1 = nullptr, *CustomizeColumns1 = nullptr;
+    QAction *Contents1 = nullptr, *Tipoftheday1 = nullptr, *TessalundrixWebSite1 = nullptr,
+            *OnlineHelp1 = nullptr, *OnlineSupport1 = nullptr, *About1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction *SortAscending1 = nullptr, *SortDescending1 = nullptr, *Columns1 = nullptr;
+    QAction *UpToolButton = nullptr, *ExpToolButton = nullptr, *FileToolButton = nullptr,
+            *AnaToolButton = nullptr;
+
+    // ---- views ----
+    // Lists the tree selection again in its view, sorts it, updates path bar, commands and status bar.
+    void RefreshViews();
+    void SortList();
+    void ApplyColumnGroup();
+    void StoreColumnLayout();
+    void AddChildNodes(model::TFolderItem* item, QTreeWidgetItem* node);
+    virtual void UpdateCommands(bool popupOnly) = 0;
+    virtual void UpdateStatusBar() = 0;
+
+    // ---- commands of the frame ----
+    void ListViewColumnClick(int column);
+    void SortAscending1Click();
+    void SortDescending1Click();
+    void Columns1Click();
+    // Opens the list's current row: a folder row selects its node, another goes to the hooks.
+    void ListViewDblClick();
+    virtual void UpToolButtonClick();
+    void Collapse1Click();
+    void Contents1Click();
+    void TessalundrixWebSite1Click();
+    void OnlineHelp1Click();
+    void OnlineSupport1Click();
+    void About1Click();
+    void Tipoftheday1Click();
+    [[nodiscard]] bool ShowTips() const { return FShowTips; }
+
+protected:
+    explicit TMainFrameForm(const TFrameDesign& design, QWidget* parent = nullptr);
+
+    // ---- hooks of the program ----
+    // The root of the item tree (nullptr before the start-up work built it).
+    [[nodiscard]] virtual model::TFolderItem* FrameRoot() const = 0;
+    // Settings: read when the window is first shown, written when it closes.
+    virtual void LoadSettings() = 0;
+    // The start-up work, 100 ms after the window is first shown: builds the item tree and its
+    // nodes; then the rest of the start (the hourglass shows until it ends); true when the tip of
+    // the day is due then.
+    virtual void BuildRootTree() = 0;
+    virtual bool StartUp() = 0;
+    // The settings file of the tip of the day's place ("": the program's own store).
+    [[nodiscard]] virtual std::string TipsSettingsFile() const { return {}; }
+    // Fills the shown items with what item lists, in its view (ChangeView).
+    virtual void ShowListOf(model::TFolderItem* item) = 0;
+    // The column group a view shows; -1 for none.
+    [[nodiscard]] virtual int GroupOfView(int view) const = 0;
+    // Where a view keeps its sort code while another is shown; nullptr for none.
+    [[nodiscard]] virtual int* KeptSortCode(int view);
+    // The Customize Columns page of the current view.
+    [[nodiscard]] virtual int ColumnsPage() const;
+    // What the path bar shows for a folder.
+    [[nodiscard]] virtual std::string PathBarText(const model::TFolderItem* item) const;
+    // A new node's look; the frame's: that of UpdateNodeImages.
+    virtual void DecorateNewNode(QTreeWidgetItem* node, model::TFolderItem* item);
+    // Sets a node's icon for its item (cut: the item is hidden).
+    virtual void SetNodeIcon(QTreeWidgetItem* node, const model::TFolderItem* item, bool cut) = 0;
+    // Before a node's children are shown: lists what they need (the frame lists nothing).
+    virtual void ListNodeChildren(QTreeWidgetItem* node, model::TFolderItem* item);
+    // A node of the tree goes; the frame forgets it (override to forget more, then call this).
+    virtual void ForgetNode(QTreeWidgetItem* node);
+    // A list row's icon (the frame's: the item's icon, resolved when first painted unless exporting).
+    [[nodiscard]] virtual QVariant RowIcon(int row) const;
+    // A list row that holds no item, and one that holds a file, was opened.
+    virtual void OpenPlaceholderRow() {}
+    virtual void OpenFileRow(model::TItem* file) { (void)file; }
+    // Makes node the tree selection.
+    virtual void SelectNode(QTreeWidgetItem* node);
+
+    // ---- the frame's parts for the program ----
+    static QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption,
+                                const QKeySequence& shortcut = {});
+    QAction* AddToolButton(const char* name, const char* caption, const char* hint, const char* icon,
+                           QStyle::StandardPixmap fallback);
+    // The tool bar's "Up" (first) and its three buttons on the selected folder (last).
+    void AddUpButton();
+    void AddFolderButtons();
+    // The Edit menu's three copy items and the Go menu.
+    void AddEditAndGoMenus();
+    // The View menu's toggles with "&Customize Columns..." after them; extra (may be nullptr) goes
+    // after "Tool&bar".
+    void AddViewMenu(QMenu* view, QAction* extra);
+    // The Tools menu with its three windows on a folder and a separator; the program adds the rest.
+    QMenu* AddToolsMenu();
+    void AddHelpMenu();
+    // Shows the parts of the window that the View toggles show.
+    virtual void ApplyView();
+    [[nodiscard]] TFrameSettings FrameSettings() const;
+    // Puts the stored toggles and the bounds (on the screen already) on the window.
+    void ApplyFrameSettings(const TFrameSettings& s);
+    [[nodiscard]] QRect ScreenArea() const;
+
+    void ClearListRows();
+    void ClearViews();
+    void SetListRows();
+    // With the list focused: its top row selected when none is, so the status bar names a row.
+    void SelectTopRowWhenNone();
+    // Selects the rows that show items (the list rebuilt under other columns keeps its selection).
+    void SelectListItems(const std::vector<model::TItem*>& items, const model::TItem* current);
+    // Switches the list to view: the old view keeps its layout and sort code, the new one's apply.
+    void ChangeView(int view);
+    QTreeWidgetItem* NewNode(model::TFolderItem* item, QTreeWidgetItem* parent);
+    void DeleteNode(QTreeWidgetItem* node);
+    void DeleteNodeChildren(QTreeWidgetItem* node);
+    // Resolves a node's icons, dims a hidden item's and sets the node's icon.
+    void UpdateNodeImages(QTreeWidgetItem* node);
+    void TreeViewExpanding(QTreeWidgetItem* node);
+    void ListViewColumnRightClick(int column, const QPoint& pos);
+    // The node a right-click chose becomes the tree selection for the command that runs now.
+    void ApplyPopupNode();
+    void UpdatePathBar(model::TFolderItem* item);
+    // Shows the folder in the file manager, the file with its application; a failure is said.
+    void ShowInFileManager(const std::string& path);
+    void OpenWithDesktop(const std::string& path);
+    // The exploration file a save writes: the hook's answer where the tests set one, else the save
+    // dialog's; "" when cancelled.
+    [[nodiscard]] std::string AskSaveFileName(const std::function<std::string()>& hook);
+    // Runs work under the progress window of loading or saving ("Loading", "Saving") fileName, the
+    // progress manager's maximum set to max first (unless negative); false when the window closed
+    // before the work ran.
+    bool RunWithFileProgress(const char* verb, const std::string& fileName, std::int64_t max,
+                             const std::function<void()>& work);
+    // A message box (Ok), or the program's message hook where the tests set one.
+    void ShowMessage(const std::string& text, const std::string& caption, int icon);
+    void SetMessageHook(std::function<void(const std::string&, const std::string&, int)> hook) {
+        FMessageHook = std::move(hook);
+    }
+    // In place of the tip of the day at start-up, where the tests set one.
+    void SetStartupTipHook(std::function<void()> hook) { FStartupTipHook = std::move(hook); }
+    // The save choice (kind 0 the explorer's, 1 the viewer's): the hook's answer where the tests set
+    // one, else the Save dialog's; false when cancelled, else selectedOnly is set.
+    using TSaveChoiceHook =
+        std::function<bool(bool preselect, const std::string& selection, bool& selectedOnly)>;
+    bool AskSaveChoice(const TSaveChoiceHook& hook, int kind, bool preselect, const std::string& selection,
+                       bool& selectedOnly);
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    std::vector<model::TItem*> FShownItems;
+    std::array<std::unique_ptr<listing::TColumnGroup>, 3> FGroups;
+    std::unordered_map<const model::TFolderItem*, QTreeWidgetItem*> FNodes;
+    QTreeWidgetItem* FRootNode = nullptr;
+    QTreeWidgetItem* FLastNode = nullptr;
+    QTreeWidgetItem* FPopupNode = nullptr;
+    int FViewMode = -1;
+    int FSortCode = 0;
+    int FPopupColumn = -1;
+    bool FExporting = false;
+    bool FStartupDone = false;
+    bool FShowTips = true;
+
+private:
+    void CreateWidgets();
+    void CreateHeaderMenu();
+    void ShowTimerTimer();
+
+    TFrameDesign FDesign;
+    std::function<void(const std::string&, const std::string&, int)> FMessageHook;
+    std::function<void()> FStartupTipHook;
+};
+
+} // namespace mainwindow
