@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <string>
 
@@ -54,6 +55,10 @@ struct THeld {
     const char* what;
 };
 
+void PrintTo(const THeld& held, std::ostream* out) {
+    *out << held.what;
+}
+
 class HeldWalk : public ::testing::TestWithParam<std::tuple<THeld, unsigned>> {};
 
 } // namespace
@@ -87,7 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
                                          THeld{THangFs::kOpendir, "/", "opening the start"},
                                          THeld{THangFs::kStatfs, "", "the start's file system"},
                                          THeld{THangFs::kReaddir, "/", "listing the start"}),
-                       ::testing::Values(1u, 8u)));
+                       ::testing::Values(1u, 8u)),
+    [](const ::testing::TestParamInfo<std::tuple<THeld, unsigned>>& info) {
+        std::string name;
+        for (const char* c = std::get<0>(info.param).what; *c; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+        return name + "_" + std::to_string(std::get<1>(info.param)) + "threads";
+    });
 
 TEST(HeldWalk, AMountPointInsideIsNeverAsked) {
     THangFs fs(Tree());

@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <string>
@@ -50,7 +51,19 @@ struct THeld {
     const char* what;
 };
 
+void PrintTo(const THeld& held, std::ostream* out) {
+    *out << held.what;
+}
+
 class HeldScan : public ::testing::TestWithParam<THeld> {};
+
+// A case's name: its words joined.
+std::string Name(const char* what) {
+    std::string name;
+    for (const char* c = what; *c; ++c)
+        if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+    return name;
+}
 
 } // namespace
 
@@ -94,4 +107,5 @@ INSTANTIATE_TEST_SUITE_P(Calls, HeldScan,
                          ::testing::Values(THeld{THangFs::kStat, "/a/b/two.bin", "/", "a reader's statx"},
                                            THeld{THangFs::kOpendir, "/", "/", "opening the start"},
                                            THeld{THangFs::kStatfs, "", "/a", "the start's file system"},
-                                           THeld{THangFs::kLookup, "/a", "/a", "checking the target"}));
+                                           THeld{THangFs::kLookup, "/a", "/a", "checking the target"}),
+                         [](const ::testing::TestParamInfo<THeld>& info) { return Name(info.param.what); });
