@@ -1,5 +1,7 @@
 #include "platform/PMounts.h"
 
+#include "platform/PWorkerThread.h"
+
 #include <dirent.h>
 #include <sys/statvfs.h>
 
@@ -213,7 +215,8 @@ public:
         }
         auto call = std::make_shared<TCall>();
         try {
-            std::thread([this, call, path, work = std::move(work)] {
+            // A worker takes no Ctrl+C: a measure that a server holds never keeps txscan from its end.
+            StartWorkerThread([this, call, path, work = std::move(work)] {
                 T result = work();
                 {
                     std::lock_guard<std::mutex> done(call->lock);
