@@ -59,8 +59,10 @@ TEST(MyComputer, TwoHungDrivesCostOneTimeLimitAndGetTheirFiguresOnceTheyAnswer) 
     EXPECT_EQ(first->Free(), -1);
     EXPECT_EQ(first->Total(), -1);
     EXPECT_EQ(second->Free(), -1);
-    EXPECT_EQ(computer->FindDrive("/"), 0);
-    EXPECT_GT(static_cast<TDriveItem*>(computer->Child(0))->Total(), 0) << "the answering drive is measured";
+    // Where the real "/" is no mount point (a chroot), the fixture table's "/" is the only one.
+    TDriveItem* answering = DriveAt(computer, "/");
+    ASSERT_NE(answering, nullptr);
+    EXPECT_GT(answering->Total(), 0) << "the answering drive is measured";
 
     ASSERT_TRUE(one.Release());
     ASSERT_TRUE(two.Release());

@@ -1,6 +1,7 @@
 // The item tree: ownership, per-class answers, totals, marks, folder dates and child order.
 #include "model/UItem.h"
 #include "model/UTypeList.h"
+#include "platform/PMounts.h"
 
 #include <gtest/gtest.h>
 
@@ -333,7 +334,12 @@ TEST(ItemTree, RootContainersInOrder) {
 
 TEST(ItemTree, FindDriveByMountPoint) {
     TComputerRootItem c(nullptr); // lists the mounted drives at once
+    // A mount table of its own: "/" need not be a mount point here (a chroot).
+    c.UpdateDrives(platform::ParseMountInfo("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                            "2 1 8:2 / /home rw - ext4 /dev/sda2 rw\n",
+                                            [](unsigned, unsigned) { return false; }));
     const int mounted = c.ChildCount();
+    EXPECT_EQ(mounted, 2);
     EXPECT_GE(c.FindDrive("/"), 0);
     c.AddChild(new TDriveItem("/no-such-a", kKindFixed, &c));
     c.AddChild(new TDriveItem("/no-such-b", kKindFixed, &c));
