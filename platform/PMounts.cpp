@@ -206,25 +206,18 @@ public:
     std::shared_ptr<TCall> Start(const std::string& path, std::function<T()> work, int timeLimitMs) {
         std::lock_guard<std::mutex> hold(FLock);
         if (const auto it = FRunning.find(path); it != FRunning.end()) {
+            // Only a call still waiting is here (see Finished), so whoever joins it gets an answer
+            // given after it asked.
             const std::shared_ptr<TCall>& running = it->second;
-            std::lock_guard<std::mutex> state(running->lock);
-            // One that has just returned still counts: its figures are fresh.
-            if (!running->done && TClock::now() - running->started >= std::chrono::milliseconds(timeLimitMs))
-                return nullptr;
+            if (TClock::now() - running->started >= std::chrono::milliseconds(timeLimitMs)) return nullptr;
             return running;
         }
         auto call = std::make_shared<TCall>();
         try {
             // A worker takes no Ctrl+C: a measure that a server holds never keeps txscan from its end.
             StartWorkerThread([this, call, path, work = std::move(work)] {
-                T result = work();
-                {
-                    std::lock_guard<std::mutex> done(call->lock);
-                    call->result = std::move(result);
-                    call->done = true;
-                }
+                Finished(path, call, work());
                 call->finished.notify_all();
-                Finished(path, call);
             }).detach();
         } catch (const std::system_error&) {
             return nullptr;
@@ -248,11 +241,17 @@ public:
     }
 
 private:
-    void Finished(const std::string& path, const std::shared_ptr<TCall>& call) {
+    // The call leaves the running set before its answer is published, under one lock: a caller
+    // that comes once the answer is out starts a call of its own and never takes an old answer (a
+    // touch that answered before a share hung must not answer for it).
+    void Finished(const std::string& path, const std::shared_ptr<TCall>& call, T result) {
         std::lock_guard<std::mutex> hold(FLock);
         if (const auto it = FRunning.find(path); it != FRunning.end() && it->second == call)
             FRunning.erase(it);
         --FThreads;
+        std::lock_guard<std::mutex> done(call->lock);
+        call->result = std::move(result);
+        call->done = true;
     }
 
     std::mutex FLock;

@@ -40,7 +40,7 @@ TEST(MeasureSpace, AHungFileSystemOfAnyKindGivesMinusOneWithinTheLimit) {
     const TSpace answered = MeasureSpace(fs.MountPoint() + "/", 1000);
     EXPECT_EQ(answered.free, kFree);
     EXPECT_EQ(answered.total, kTotal);
-    // A measure that has just returned still gives its figures: it goes first.
+    // Its thread is gone once it has answered: the count below is of the hung measure alone.
     ASSERT_TRUE(ThreadsEnd());
 
     ASSERT_TRUE(fs.Block(THangFs::kStatfs));
@@ -144,4 +144,16 @@ TEST(TouchFolder, AHungFolderGivesFalseWithinTheLimitAndOneThread) {
     }
     EXPECT_EQ(fs.Held(), 1) << "later touches joined the one running";
     ASSERT_TRUE(fs.Release());
+}
+
+// Back-to-back touches: each one that comes after the last has answered makes a call of its own,
+// never taking the answer of one that asked before it.
+TEST(TouchFolder, EachTouchAfterAnAnswerAsksAgain) {
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    const long before = fs.Calls(THangFs::kOpendir);
+    constexpr int kTouches = 300;
+    for (int i = 0; i < kTouches; ++i)
+        ASSERT_TRUE(TouchFolder(fs.MountPoint(), 2000)) << "touch " << i;
+    EXPECT_EQ(fs.Calls(THangFs::kOpendir) - before, kTouches);
 }
