@@ -7,6 +7,7 @@
 #include "listing/UColumn.h"
 #include "listing/UProgramProfile.h"
 #include "listing/UTreeNodes.h"
+#include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UQtSettingsKey.h"
 #include "model/UIconManager.h"
 #include "model/UShellUtil.h"
@@ -22,17 +23,15 @@ namespace mainwindow {
 
 using namespace model;
 
-namespace {
-
-platform::TRegistry OpenStore(const std::string& file) {
-    return file.empty() ? platform::TRegistry(platform::kExplorerSettings)
-                        : platform::TRegistry::AtFile(file);
-}
-
-} // namespace
-
 TMainForm::TMainForm(QWidget* parent)
-    : TMainFrameForm({"Tessalundrix Pro", kDesignWidth, kDesignHeight, 220, 580, &listing::ExplorerProfile()},
+    : TMainFrameForm({.caption = "Tessalundrix Pro",
+                      .width = kDesignWidth,
+                      .height = kDesignHeight,
+                      .treeWidth = 220,
+                      .listWidth = 580,
+                      .profile = &listing::ExplorerProfile(),
+                      .optionsKind = kOptionsExplorer,
+                      .rightClickAddsRow = true},
                      parent) {
     CreateMenus();
     CreateToolBar();
@@ -46,16 +45,6 @@ TMainForm::TMainForm(QWidget* parent)
             OpenTreeNode(node->isExpanded());
         }
     });
-    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (QTreeWidgetItem* node = TreeView->itemAt(pos))
-            TreeViewContextPopup(node, TreeView->viewport()->mapToGlobal(pos));
-    });
-    connect(ListView, &QWidget::customContextMenuRequested, this, &TMainForm::ListViewContextPopup);
-    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        UpdateCommands(false);
-        UpdateStatusBar();
-    });
-    TreeView->viewport()->installEventFilter(this);
     AddTreeListener(this);
 }
 
@@ -77,7 +66,7 @@ void TMainForm::SetDialogHooks(TDialogHooks hooks) {
     SetStartupTipHook(FHooks.startupTip);
 }
 
-model::TFolderItem* TMainForm::FrameRoot() const {
+model::TRootItem* TMainForm::FrameRoot() const {
     return FRootItem.get();
 }
 
@@ -110,48 +99,26 @@ void TMainForm::BuildRootTree() {
     RefreshViews();
 }
 
-void TMainForm::LoadSettings() {
-    const QRect area = ScreenArea();
-    TMainSettings s = DefaultMainSettings(area.width(), area.height());
-    FShowTips = FAskSave = true;
-    {
-        platform::TRegistry reg = OpenStore(FSettingsFile);
-        if (reg.OpenKey("", false)) {
-            TRegistrySettingsKey key(reg);
-            ReadMainSettings(key, s);
-        }
-    }
-    for (int g = 0; g < 3; ++g)
-        if (!s.columns[g].empty()) FGroups[g]->LoadFromArray(s.columns[g]);
+std::unique_ptr<TFrameSettings> TMainForm::NewSettings() const {
+    return std::make_unique<TMainSettings>();
+}
+
+void TMainForm::TakeSettings(const TFrameSettings& stored) {
+    const auto& s = static_cast<const TMainSettings&>(stored);
     MapDriveDisconnectbutton1->setChecked(s.showMap);
-    FShowTips = s.showTips;
     FAskSave = s.askSave;
     IconManager().RealIconsLocal = s.useLocalRealIcon;
     IconManager().RealIconsRemovable = s.useRemovableRealIcon;
     IconManager().RealIconsNetwork = s.useNetworkRealIcon;
-    // A stored value that stopped the reading leaves the rest at their defaults, but the window is
-    // always put on the screen and the views always follow their toggles.
-    ClampWindow(s, area.width(), area.height());
-    ApplyFrameSettings(s);
 }
 
-void TMainForm::SaveSettings() {
-    platform::TRegistry reg = OpenStore(FSettingsFile);
-    if (!reg.OpenKey("", true)) return;
-    StoreColumnLayout();
-    TMainSettings s;
-    static_cast<TFrameSettings&>(s) = FrameSettings();
-    for (int g = 0; g < 3; ++g)
-        s.columns[g] = FGroups[g]->SaveToArray();
+void TMainForm::GiveSettings(TFrameSettings& stored) const {
+    auto& s = static_cast<TMainSettings&>(stored);
     s.showMap = MapDriveDisconnectbutton1->isChecked();
-    s.showTips = FShowTips;
     s.askSave = FAskSave;
     s.useLocalRealIcon = IconManager().RealIconsLocal;
     s.useRemovableRealIcon = IconManager().RealIconsRemovable;
     s.useNetworkRealIcon = IconManager().RealIconsNetwork;
-    TRegistrySettingsKey key(reg);
-    WriteMainSettings(key, s);
-    reg.Flush(); // a failed write is silent: the program ends normally
 }
 
 void TMainForm::ApplyView() {
@@ -166,7 +133,7 @@ void TMainForm::LoadPreferredExplorations() {
     if (!pref) return;
     std::vector<TPreferredEntry> entries;
     {
-        platform::TRegistry reg = OpenStore(FSettingsFile);
+        platform::TRegistry reg = OpenSettingsStore();
         if (reg.OpenKey(kPreferredKey, false)) {
             TRegistrySettingsKey key(reg);
             entries = ReadPreferredEntries(key);
@@ -196,7 +163,7 @@ void TMainForm::LoadPreferredExplorations() {
 void TMainForm::SavePreferredExplorations() {
     TPreferredRootItem* pref = FRootItem ? FRootItem->PreferredRoot() : nullptr;
     if (!pref) return;
-    platform::TRegistry reg = OpenStore(FSettingsFile);
+    platform::TRegistry reg = OpenSettingsStore();
     reg.DeleteKey(kPreferredKey);
     if (!reg.OpenKey(kPreferredKey, true)) return;
     TRegistrySettingsKey key(reg);

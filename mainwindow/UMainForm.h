@@ -1,7 +1,9 @@
-// The desktop explorer's main window: the frame (UMainFrameForm.h) with what the explorer adds.
-// Split by concern: UMainForm.cpp (life and settings), UMainFormMenus.cpp (menus, tool bar, popups,
-// command state), UMainFormViews.cpp (the explorer's tree nodes, list rows and view modes, status
-// bar), UMainFormCommands.cpp (explore, open, save, load).
+// The desktop explorer's main window: the frame (UMainFrameForm.h) with what the explorer adds:
+// exploring, drives, preferred and manual explorations, delete, map and disconnect, open, save and
+// load. Split by concern: UMainForm.cpp (life and settings), UMainFormMenus.cpp (menus, tool bar,
+// popups, command state), UMainFormViews.cpp (the explorer's tree nodes, list rows and view modes,
+// status texts), UMainFormCommands.cpp (explore, open, save, load), UMainFormTools.cpp (delete and
+// remove, manual and preferred explorations, network shares, options).
 //
 // Ownership: the window owns the root item and so the whole tree; tree nodes and list rows hold
 // plain pointers to items and are dropped when the tree announces a removal (TTreeListener).
@@ -36,9 +38,6 @@ public:
     // FormDestroy: nodes and rows go first, then the item tree.
     ~TMainForm() override;
 
-    // The settings store's file; empty: the program's own (tests give a temporary one).
-    void SetSettingsFile(const std::string& fileName) { FSettingsFile = fileName; }
-
     // ---- state (read by the tests and the other parts of the window) ----
     [[nodiscard]] model::TRootItem* RootItem() const { return FRootItem.get(); }
     [[nodiscard]] int ViewMode() const { return FViewMode; }
@@ -61,9 +60,9 @@ public:
 
     // Menu items and tool buttons (actions), by their form names; the frame holds the rest.
     QAction *RefreshExplore1, *ManualExploration1, *AddPreferredExploration1, *Load1, *Saveas1, *Open3,
-        *OpeninWindowsExplorer1, *ExportData1, *Delete1, *Exit1;
+        *Delete1;
     QAction* MapDriveDisconnectbutton1;
-    QAction *MapDrive1, *Disconnect1, *Options1;
+    QAction *MapDrive1, *Disconnect1;
     QAction *RefreshToolButton, *ManualToolButton, *DeleteToolButton, *MapToolButton, *DisconnectToolButton;
     QMenu *PopupMenuFile, *PopupMenuFolder, *ManualPopup, *PopupMenuPref;
     QAction *Open2, *OpeninWindowsExplorer3, *CopyFilename1, *CopyFoldername1, *CopyCompletePath1, *Saveas3,
@@ -76,10 +75,7 @@ public:
 
     // ---- operations of the views ----
     void ReExploreNode(QTreeWidgetItem* node);
-    void UpdateStatusBar() override;
-    void UpdateCommands(bool popupOnly) override;
     void OpenTreeNode(bool expand);
-    [[nodiscard]] listing::TColumnGroup* GroupOfViewMode() const;
     // Incremental find: the first row from start on (wrapping) whose name begins with text,
     // ASCII case ignored; the "Unexplored" row never matches. -1 when none.
     [[nodiscard]] int FindRowByName(const std::string& text, int start) const;
@@ -93,17 +89,8 @@ public:
 
     // ---- commands ----
     void RefreshExplore1Click();
-    // UMainFormTools.cpp: copy, open in the file manager, delete and remove, the tool windows,
-    // manual and preferred explorations, network shares, options and tips.
-    void CopyFilename1Click();
-    void CopyFoldername1Click();
-    void CopyCompletePath1Click();
-    void ExpToolButtonClick();
+    // UMainFormTools.cpp: delete and remove, manual and preferred explorations, network shares.
     void Delete1Click();
-    void FileToolButtonClick();
-    void N100biggestfiles1Click();
-    void Analyser1Click();
-    void ExportData1Click();
     void ManualExploration1Click();
     void AddPreferredExploration1Click();
     void New1Click();
@@ -112,7 +99,6 @@ public:
     void MapToolButtonClick();
     void DisconnectToolButtonClick();
     void MapDriveDisconnectbutton1Click();
-    void Options1Click();
     [[nodiscard]] bool AskSave() const { return FAskSave; }
     void Open1Click();
     void Saveas1Click();
@@ -121,10 +107,9 @@ public:
     // Runs the save choice and the save; tells what came of it.
     TSaveCommandOutcome RunSaveForm(bool preselect);
     TSaveCommandOutcome SaveExploration();
-    // Shows the popup that a right-click on node opens, at the global point (tests call it with an
-    // action to choose instead of showing the menu).
-    void TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose = nullptr);
-    [[nodiscard]] QMenu* PopupFor(const model::TItem* item) const;
+    // The preferred popup for a preferred exploration, the manual one for the two containers of
+    // explorations, the folder one for other folders, the file one for the rest.
+    [[nodiscard]] QMenu* PopupFor(const model::TItem* item) const override;
     [[nodiscard]] const TCommandState& Commands() const { return FCommands; }
 
     // TTreeListener: rows and nodes of items that are about to go are dropped first.
@@ -134,11 +119,16 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The frame's hooks.
-    [[nodiscard]] model::TFolderItem* FrameRoot() const override;
-    void LoadSettings() override;
+    [[nodiscard]] model::TRootItem* FrameRoot() const override;
     void BuildRootTree() override;
     bool StartUp() override;
-    [[nodiscard]] std::string TipsSettingsFile() const override { return FSettingsFile; }
+    TFrameCommandState UpdateOwnCommands(bool popupOnly) override;
+    [[nodiscard]] std::unique_ptr<TFrameSettings> NewSettings() const override;
+    void TakeSettings(const TFrameSettings& s) override;
+    void GiveSettings(TFrameSettings& s) const override;
+    void OfferOptions(TOptionsForm& form) const override;
+    void TakeOptions(const TOptionsForm& form) override;
+    [[nodiscard]] std::string ExportSubject(const model::TFolderItem* item) const override;
     void ShowListOf(model::TFolderItem* item) override;
     [[nodiscard]] int GroupOfView(int view) const override;
     [[nodiscard]] int* KeptSortCode(int view) override;
@@ -153,7 +143,6 @@ protected:
 
 private:
     // UMainForm.cpp
-    void SaveSettings();
     void LoadPreferredExplorations();
     void SavePreferredExplorations();
     bool FormCloseQuery();
@@ -167,17 +156,12 @@ private:
     void ShowDriveList(model::TComputerRootItem* computer);
     void ShowFolderList(model::TFolderItem* item);
     void TreeViewChange();
-    void ListViewContextPopup(const QPoint& pos);
     [[nodiscard]] TCommandInput CommandInput() const;
     [[nodiscard]] bool IsMountPoint(const model::TItem* item) const;
     // UMainFormTools.cpp
-    void CopyCommand(TCopyKind kind);
     void DeleteFromDisk();
     void RemoveSelectedExplorations();
     void RemoveExplorations(const std::vector<model::TItem*>& items, bool preferred);
-    void RunFileLister(int mode);
-    [[nodiscard]] model::TFolderItem* FolderSubject();
-    void ReselectRow(const model::TItem* item);
     void NewManualExploration();
     void NewPreferredExploration();
     void AddToPreferred();
@@ -206,7 +190,6 @@ private:
     std::unique_ptr<TProgramRunner> FDesktopRunner;
     exportdata::TFileTrash* FTrash = nullptr;
     std::unique_ptr<exportdata::TFileTrash> FDesktopTrash;
-    std::string FSettingsFile;
     bool FCloseAllowed = false;
     bool FRefreshPosted = false;
     QString FSearchText; // typed so far by the incremental find

@@ -9,7 +9,6 @@
 
 #include <QAction>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStyle>
@@ -40,12 +39,11 @@ void TMainForm::CreateMenus() {
     Saveas1 = AddMenuItem(file, "Saveas1", "&Save Exploration...", QKeySequence("Ctrl+S"));
     file->addSeparator();
     Open3 = AddMenuItem(file, "Open3", "&Open", QKeySequence("Ctrl+O"));
-    OpeninWindowsExplorer1 =
-        AddMenuItem(file, "OpeninWindowsExplorer1", "Open in &File Manager", QKeySequence("Ctrl+W"));
-    ExportData1 = AddMenuItem(file, "ExportData1", "Ex&port Data...", QKeySequence("Ctrl+E"));
+    AddCommandItem(file, TFrameCommand::OpenInFileManager);
+    AddCommandItem(file, TFrameCommand::ExportData);
     Delete1 = AddMenuItem(file, "Delete1", "&Delete", QKeySequence(Qt::Key_Delete));
     file->addSeparator();
-    Exit1 = AddMenuItem(file, "Exit1", "E&xit", QKeySequence("Ctrl+X"));
+    AddCommandItem(file, TFrameCommand::Exit);
 
     AddEditAndGoMenus();
 
@@ -53,14 +51,12 @@ void TMainForm::CreateMenus() {
     MapDriveDisconnectbutton1 = new QAction("Map Drive/Disconnect button", view);
     MapDriveDisconnectbutton1->setObjectName("MapDriveDisconnectbutton1");
     MapDriveDisconnectbutton1->setCheckable(true);
-    connect(MapDriveDisconnectbutton1, &QAction::triggered, this, [this] { ApplyView(); });
     AddViewMenu(view, MapDriveDisconnectbutton1);
 
-    QMenu* tools = AddToolsMenu();
-    MapDrive1 = AddMenuItem(tools, "MapDrive1", "&Map Drive...");
-    Disconnect1 = AddMenuItem(tools, "Disconnect1", "&Disconnect...");
-    tools->addSeparator();
-    Options1 = AddMenuItem(tools, "Options1", "&Options...");
+    AddToolsMenu([this](QMenu* tools) {
+        MapDrive1 = AddMenuItem(tools, "MapDrive1", "&Map Drive...");
+        Disconnect1 = AddMenuItem(tools, "Disconnect1", "&Disconnect...");
+    });
 
     AddHelpMenu();
 
@@ -68,21 +64,11 @@ void TMainForm::CreateMenus() {
     connect(Load1, &QAction::triggered, this, &TMainForm::Load1Click);
     connect(Saveas1, &QAction::triggered, this, &TMainForm::Saveas1Click);
     connect(Open3, &QAction::triggered, this, &TMainForm::Open1Click);
-    connect(Exit1, &QAction::triggered, this, &QWidget::close);
     connect(ManualExploration1, &QAction::triggered, this, &TMainForm::ManualExploration1Click);
     connect(AddPreferredExploration1, &QAction::triggered, this, &TMainForm::AddPreferredExploration1Click);
-    connect(OpeninWindowsExplorer1, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(ExportData1, &QAction::triggered, this, &TMainForm::ExportData1Click);
     connect(Delete1, &QAction::triggered, this, &TMainForm::Delete1Click);
-    connect(CopyFileName2, &QAction::triggered, this, &TMainForm::CopyFilename1Click);
-    connect(CopyFolderName2, &QAction::triggered, this, &TMainForm::CopyFoldername1Click);
-    connect(CopyCompletePath2, &QAction::triggered, this, &TMainForm::CopyCompletePath1Click);
-    connect(FileLister1, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
-    connect(Analyser1, &QAction::triggered, this, &TMainForm::Analyser1Click);
-    connect(N100biggestfiles1, &QAction::triggered, this, &TMainForm::N100biggestfiles1Click);
     connect(MapDrive1, &QAction::triggered, this, &TMainForm::MapToolButtonClick);
     connect(Disconnect1, &QAction::triggered, this, &TMainForm::DisconnectToolButtonClick);
-    connect(Options1, &QAction::triggered, this, &TMainForm::Options1Click);
     connect(MapDriveDisconnectbutton1, &QAction::triggered, this, &TMainForm::MapDriveDisconnectbutton1Click);
 }
 
@@ -106,9 +92,6 @@ void TMainForm::CreateToolBar() {
     connect(DeleteToolButton, &QAction::triggered, this, &TMainForm::Delete1Click);
     connect(MapToolButton, &QAction::triggered, this, &TMainForm::MapToolButtonClick);
     connect(DisconnectToolButton, &QAction::triggered, this, &TMainForm::DisconnectToolButtonClick);
-    connect(ExpToolButton, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    connect(FileToolButton, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
-    connect(AnaToolButton, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(RefreshToolButton, &QAction::triggered, this, [this] {
         if (RefreshExplore1->isEnabled()) RefreshExplore1Click();
     });
@@ -118,12 +101,14 @@ void TMainForm::CreatePopups() {
     PopupMenuFile = new QMenu(this);
     PopupMenuFile->setObjectName("PopupMenuFile");
     Open2 = AddMenuItem(PopupMenuFile, "Open2", "&Open");
-    OpeninWindowsExplorer3 =
-        AddMenuItem(PopupMenuFile, "OpeninWindowsExplorer3", "Open folder in &File Manager");
+    OpeninWindowsExplorer3 = AddPopupItem(PopupMenuFile, "OpeninWindowsExplorer3",
+                                          "Open folder in &File Manager", TFrameCommand::OpenInFileManager);
     PopupMenuFile->addSeparator();
-    CopyFilename1 = AddMenuItem(PopupMenuFile, "CopyFilename1", "&Copy File Name");
-    CopyFoldername1 = AddMenuItem(PopupMenuFile, "CopyFoldername1", "Co&py Folder Name");
-    CopyCompletePath1 = AddMenuItem(PopupMenuFile, "CopyCompletePath1", "Cop&y Complete Path");
+    CopyFilename1 = AddPopupItem(PopupMenuFile, "CopyFilename1", "&Copy File Name", TFrameCommand::CopyName);
+    CopyFoldername1 =
+        AddPopupItem(PopupMenuFile, "CopyFoldername1", "Co&py Folder Name", TFrameCommand::CopyFolderName);
+    CopyCompletePath1 =
+        AddPopupItem(PopupMenuFile, "CopyCompletePath1", "Cop&y Complete Path", TFrameCommand::CopyPath);
     PopupMenuFile->addSeparator();
     Saveas3 = AddMenuItem(PopupMenuFile, "Saveas3", "&Save Exploration...");
     PopupMenuFile->addSeparator();
@@ -135,14 +120,16 @@ void TMainForm::CreatePopups() {
     PopupMenuFolder = new QMenu(this);
     PopupMenuFolder->setObjectName("PopupMenuFolder");
     Open1 = AddMenuItem(PopupMenuFolder, "Open1", "&Open");
-    FileLister2 = AddMenuItem(PopupMenuFolder, "FileLister2", "File &Lister");
-    Analyser2 = AddMenuItem(PopupMenuFolder, "Analyser2", "&Analyser (chart)");
-    OpeninWindowsExplorer2 = AddMenuItem(PopupMenuFolder, "OpeninWindowsExplorer2", "Open in &File Manager");
+    FileLister2 = AddPopupItem(PopupMenuFolder, "FileLister2", "File &Lister", TFrameCommand::FileLister);
+    Analyser2 = AddPopupItem(PopupMenuFolder, "Analyser2", "&Analyser (chart)", TFrameCommand::Analyser);
+    OpeninWindowsExplorer2 = AddPopupItem(PopupMenuFolder, "OpeninWindowsExplorer2", "Open in &File Manager",
+                                          TFrameCommand::OpenInFileManager);
     PopupMenuFolder->addSeparator();
     AddPref1 = AddMenuItem(PopupMenuFolder, "AddPref1", "Add to My Preferred Explorations");
     PopupMenuFolder->addSeparator();
-    CopyFileName3 = AddMenuItem(PopupMenuFolder, "CopyFileName3", "&Copy Name");
-    CopyCompletePath3 = AddMenuItem(PopupMenuFolder, "CopyCompletePath3", "Cop&y Complete Path");
+    CopyFileName3 = AddPopupItem(PopupMenuFolder, "CopyFileName3", "&Copy Name", TFrameCommand::CopyName);
+    CopyCompletePath3 =
+        AddPopupItem(PopupMenuFolder, "CopyCompletePath3", "Cop&y Complete Path", TFrameCommand::CopyPath);
     PopupMenuFolder->addSeparator();
     SaveAs2 = AddMenuItem(PopupMenuFolder, "SaveAs2", "&Save Exploration...");
     PopupMenuFolder->addSeparator();
@@ -156,8 +143,8 @@ void TMainForm::CreatePopups() {
     New1 = AddMenuItem(ManualPopup, "New1", "&New Manual Exploration");
     ManualPopup->addSeparator();
     Open4 = AddMenuItem(ManualPopup, "Open4", "&Open");
-    FileLister4 = AddMenuItem(ManualPopup, "FileLister4", "File &Lister");
-    Analyser4 = AddMenuItem(ManualPopup, "Analyser4", "&Analyser (chart)");
+    FileLister4 = AddPopupItem(ManualPopup, "FileLister4", "File &Lister", TFrameCommand::FileLister);
+    Analyser4 = AddPopupItem(ManualPopup, "Analyser4", "&Analyser (chart)", TFrameCommand::Analyser);
     ManualPopup->addSeparator();
     Save4 = AddMenuItem(ManualPopup, "Save4", "&Save Exploration...");
     ManualPopup->setDefaultAction(Open4);
@@ -165,15 +152,17 @@ void TMainForm::CreatePopups() {
     PopupMenuPref = new QMenu(this);
     PopupMenuPref->setObjectName("PopupMenuPref");
     Open5 = AddMenuItem(PopupMenuPref, "Open5", "&Open");
-    FileLister5 = AddMenuItem(PopupMenuPref, "FileLister5", "File &Lister");
-    Analyser5 = AddMenuItem(PopupMenuPref, "Analyser5", "&Analyser (chart)");
-    OpeninWindowsExplorer5 = AddMenuItem(PopupMenuPref, "OpeninWindowsExplorer5", "Open in &File Manager");
+    FileLister5 = AddPopupItem(PopupMenuPref, "FileLister5", "File &Lister", TFrameCommand::FileLister);
+    Analyser5 = AddPopupItem(PopupMenuPref, "Analyser5", "&Analyser (chart)", TFrameCommand::Analyser);
+    OpeninWindowsExplorer5 = AddPopupItem(PopupMenuPref, "OpeninWindowsExplorer5", "Open in &File Manager",
+                                          TFrameCommand::OpenInFileManager);
     PopupMenuPref->addSeparator();
     Auto1 = AddMenuItem(PopupMenuPref, "Auto1", "Auto-Explore on Startup");
     Auto1->setCheckable(true);
     PopupMenuPref->addSeparator();
-    CopyFileName5 = AddMenuItem(PopupMenuPref, "CopyFileName5", "&Copy Name");
-    CopyCompletePath5 = AddMenuItem(PopupMenuPref, "CopyCompletePath5", "Cop&y Complete Path");
+    CopyFileName5 = AddPopupItem(PopupMenuPref, "CopyFileName5", "&Copy Name", TFrameCommand::CopyName);
+    CopyCompletePath5 =
+        AddPopupItem(PopupMenuPref, "CopyCompletePath5", "Cop&y Complete Path", TFrameCommand::CopyPath);
     PopupMenuPref->addSeparator();
     SaveAs5 = AddMenuItem(PopupMenuPref, "SaveAs5", "&Save Exploration...");
     PopupMenuPref->addSeparator();
@@ -189,27 +178,23 @@ void TMainForm::CreatePopups() {
         connect(refresh, &QAction::triggered, this, &TMainForm::RefreshExplore1Click);
     for (QAction* save : {SaveAs2, Saveas3, Save4, SaveAs5})
         connect(save, &QAction::triggered, this, &TMainForm::SaveAs2Click);
-    for (QAction* a : {OpeninWindowsExplorer2, OpeninWindowsExplorer3, OpeninWindowsExplorer5})
-        connect(a, &QAction::triggered, this, &TMainForm::ExpToolButtonClick);
-    for (QAction* a : {CopyFilename1, CopyFileName3, CopyFileName5})
-        connect(a, &QAction::triggered, this, &TMainForm::CopyFilename1Click);
-    connect(CopyFoldername1, &QAction::triggered, this, &TMainForm::CopyFoldername1Click);
-    for (QAction* a : {CopyCompletePath1, CopyCompletePath3, CopyCompletePath5})
-        connect(a, &QAction::triggered, this, &TMainForm::CopyCompletePath1Click);
     for (QAction* a : {Delete2, Delete3, Delete5})
         connect(a, &QAction::triggered, this, &TMainForm::Delete1Click);
-    for (QAction* a : {FileLister2, FileLister4, FileLister5})
-        connect(a, &QAction::triggered, this, &TMainForm::FileToolButtonClick);
-    for (QAction* a : {Analyser2, Analyser4, Analyser5})
-        connect(a, &QAction::triggered, this, &TMainForm::Analyser1Click);
     connect(AddPref1, &QAction::triggered, this, &TMainForm::AddPref1Click);
     connect(New1, &QAction::triggered, this, &TMainForm::New1Click);
     connect(Auto1, &QAction::triggered, this, &TMainForm::Auto1Click);
 }
 
-void TMainForm::UpdateCommands(bool popupOnly) {
+TFrameCommandState TMainForm::UpdateOwnCommands(bool popupOnly) {
     FCommands = mainwindow::UpdateCommands(CommandInput());
     ApplyCommandState(FCommands, popupOnly);
+    const TCommandState& s = FCommands;
+    return {.listSubject = s.fromList,
+            .up = s.upOn,
+            .copyName = s.copyNameOn,
+            .copyPath = s.copyPathOn,
+            .folderTools = s.fileListerOn,
+            .openInFileManager = s.explorerOn};
 }
 
 void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
@@ -224,24 +209,10 @@ void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
         Enable(Delete1, s.deleteOn);
         Open3->setText(open);
         Enable(Open3, s.openOn);
-        Enable(OpeninWindowsExplorer1, s.explorerOn);
-        Enable(ExpToolButton, s.explorerOn);
-        Enable(Up1, s.upOn);
-        Enable(UpToolButton, s.upOn);
-        for (QAction* a : {FileLister1, Analyser1, N100biggestfiles1, FileToolButton, AnaToolButton})
-            Enable(a, s.fileListerOn);
-        Enable(CopyFileName2, s.copyNameOn);
-        Enable(CopyFolderName2, s.CopyFolderNameOn());
-        Enable(CopyCompletePath2, s.copyPathOn);
-        CopyFileName2->setText(QString::fromStdString(s.CopyNameCaption()));
         RefreshToolButton->setText(QString::fromStdString(s.RefreshButtonCaption()));
         Enable(RefreshToolButton, s.exploreOn);
         Enable(DeleteToolButton, s.deleteOn);
     }
-    for (QAction* a : {FileLister2, FileLister4, FileLister5, Analyser2, Analyser4, Analyser5})
-        Enable(a, s.fileListerOn);
-    for (QAction* a : {OpeninWindowsExplorer2, OpeninWindowsExplorer3, OpeninWindowsExplorer5})
-        Enable(a, s.explorerOn);
     for (QAction* a : {Open1, Open2, Open4, Open5}) {
         Enable(a, s.openOn);
         a->setText(open);
@@ -250,10 +221,6 @@ void TMainForm::ApplyCommandState(const TCommandState& s, bool popupOnly) {
         Enable(a, s.deleteOn);
         a->setText(del);
     }
-    for (QAction* a : {CopyFilename1, CopyFileName3, CopyFileName5, CopyFoldername1})
-        Enable(a, s.copyNameOn);
-    for (QAction* a : {CopyCompletePath1, CopyCompletePath3, CopyCompletePath5})
-        Enable(a, s.copyPathOn);
     Enable(AddPref1, s.addPreferredOn);
     for (QAction* a : {SaveAs2, Saveas3, Save4, SaveAs5})
         Enable(a, s.saveOn);
@@ -273,90 +240,37 @@ QMenu* TMainForm::PopupFor(const TItem* item) const {
     return PopupMenuFile;
 }
 
-void TMainForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose) {
-    TFolderItem* item = ItemOfNode(node);
-    if (!item) return;
-    // The popup's state is that of the clicked node, whatever is selected.
-    TCommandInput in = CommandInput();
-    in.focus = TFocus::Tree;
-    in.treeSelected = true;
-    in.treeItem = item;
-    in.treeExpanded = node->isExpanded();
-    FCommands = mainwindow::UpdateCommands(in);
-    ApplyCommandState(FCommands, true);
-    StatusPanel0->setText(QString());
-    QMenu* menu = PopupFor(item);
-    FPopupNode = node;
-    if (choose) {
-        if (choose->isEnabled()) choose->trigger();
-    } else {
-        menu->exec(globalPos);
-    }
-    // A dismissed popup leaves no target behind, and the commands follow the selection again.
-    FPopupNode = nullptr;
-    if (FRootItem) {
-        UpdateCommands(false);
-        UpdateStatusBar();
-    }
-}
-
-void TMainForm::ListViewContextPopup(const QPoint& pos) {
-    const QModelIndex index = ListView->indexAt(pos);
-    if (!index.isValid() || index.row() >= int(FShownItems.size())) return;
-    ListView->selectionModel()->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    const TItem* item = FShownItems[index.row()];
-    UpdateCommands(true);
-    QMenu* menu = SelectedRows().size() >= 2 || !item ? PopupMenuFile : PopupFor(item);
-    menu->exec(ListView->viewport()->mapToGlobal(pos));
-}
-
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (TMainFrameForm::eventFilter(watched, event)) return true;
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    const int key = keyEvent->key();
     if (watched == TreeView || watched == TreeView->viewport()) {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            FPopupNode = nullptr;
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Return ||
-                static_cast<QKeyEvent*>(event)->key() == Qt::Key_Enter) {
-                Open1Click();
-                return true;
-            }
-            break;
-        case QEvent::MouseButtonPress:
-            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) FPopupNode = nullptr;
-            break;
-        case QEvent::FocusOut:
-            // The popup's own menu takes the focus while it is open; that keeps its target.
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) FPopupNode = nullptr;
-            break;
-        default:
-            break;
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Open1Click();
+            return true;
         }
     } else if (watched == ListView) {
-        if (event->type() == QEvent::KeyPress) {
-            auto* keyEvent = static_cast<QKeyEvent*>(event);
-            const int key = keyEvent->key();
-            const QString text = keyEvent->text();
-            if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
-                !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-                ListViewTypeAhead(text);
-                return true;
-            }
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        const QString text = keyEvent->text();
+        if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+            !(keyEvent->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            ListViewTypeAhead(text);
+            return true;
+        }
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Open1Click();
+            return true;
+        }
+        if (key == Qt::Key_Right) {
+            const QModelIndex current = ListView->currentIndex();
+            if (current.isValid() && current.row() < int(FShownItems.size()) && FShownItems[current.row()] &&
+                FShownItems[current.row()]->IsFolder()) {
                 Open1Click();
                 return true;
             }
-            if (key == Qt::Key_Right) {
-                const QModelIndex current = ListView->currentIndex();
-                if (current.isValid() && current.row() < int(FShownItems.size()) &&
-                    FShownItems[current.row()] && FShownItems[current.row()]->IsFolder()) {
-                    Open1Click();
-                    return true;
-                }
-            }
         }
     }
-    return TMainFrameForm::eventFilter(watched, event);
+    return false;
 }
 
 } // namespace mainwindow

@@ -1,30 +1,22 @@
-// The main window's commands on items and the tool windows: copy, open in the file manager, delete
-// to the trash and removal from the exploration lists, File Lister, Top 100, Analyser and Export
-// Data, manual and preferred explorations, network shares, options and the tip of the day.
+// The main window's commands on items: delete to the trash and removal from the exploration lists,
+// manual and preferred explorations, network shares, and the explorer's own options.
 #include "mainwindow/UMainForm.h"
 
-#include "analyser/UAnalyserForm.h"
-#include "export/UExportDataForm.h"
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "mainwindow/UManualScanForm.h"
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UQtProgramRunner.h"
-#include "mainwindow/UQtShellOpen.h"
-#include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
 #include "model/UShellUtil.h"
 #include "platform/PConsole.h"
 #include "platform/PMounts.h"
-#include "platform/PQtDesktopOpen.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -66,56 +58,6 @@ void TMainForm::SetProgramRunner(TProgramRunner* runner) {
 
 void TMainForm::SetTrash(exportdata::TFileTrash* trash) {
     FTrash = trash;
-}
-
-// ---- copy ----
-
-void TMainForm::CopyFilename1Click() {
-    CopyCommand(TCopyKind::FileName);
-}
-void TMainForm::CopyFoldername1Click() {
-    CopyCommand(TCopyKind::FolderName);
-}
-void TMainForm::CopyCompletePath1Click() {
-    CopyCommand(TCopyKind::CompletePath);
-}
-
-void TMainForm::CopyCommand(TCopyKind kind) {
-    ApplyPopupNode();
-    std::string text;
-    switch (Focus()) {
-    case TFocus::List: {
-        const std::vector<TItem*> rows = SelectedRows();
-        if (rows.empty()) return;
-        text = CopyText(std::vector<const TItem*>(rows.begin(), rows.end()), rows.size() > 1, kind);
-        break;
-    }
-    case TFocus::Tree:
-        if (const TFolderItem* item = SelectedTreeItem()) text = CopyItemText(*item, kind);
-        break;
-    case TFocus::None:
-        return;
-    }
-    if (text.empty()) return;
-    // Names are bytes; the clipboard takes them as the views show them.
-    QString shown;
-    std::size_t pos = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', pos);
-        shown +=
-            listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
-        if (end == std::string::npos) break;
-        shown += '\n';
-        pos = end + 1;
-    }
-    QApplication::clipboard()->setText(shown);
-}
-
-// ---- open in the file manager ----
-
-void TMainForm::ExpToolButtonClick() {
-    ApplyPopupNode();
-    if (const TFolderItem* item = SelectedTreeItem()) ShowInFileManager(item->GetPath());
 }
 
 // ---- delete and remove ----
@@ -241,87 +183,6 @@ void TMainForm::RemoveExplorations(const std::vector<TItem*>& items, bool prefer
     }
     RefreshViews();
     QApplication::restoreOverrideCursor();
-}
-
-// ---- the tool windows ----
-
-TFolderItem* TMainForm::FolderSubject() {
-    switch (Focus()) {
-    case TFocus::Tree:
-        return SelectedTreeItem();
-    case TFocus::List: {
-        const std::vector<TItem*> rows = SelectedRows();
-        if (rows.empty()) return SelectedTreeItem();
-        TItem* row = rows.front();
-        return row && row->IsFolder() ? static_cast<TFolderItem*>(row) : nullptr;
-    }
-    case TFocus::None:
-        break;
-    }
-    return nullptr;
-}
-
-void TMainForm::ReselectRow(const TItem* item) {
-    const int row = FindListItem(item);
-    if (row < 0) return;
-    ListView->clearSelection();
-    const QModelIndex index = ListView->model()->index(row, 0);
-    ListView->selectionModel()->setCurrentIndex(index,
-                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
-void TMainForm::FileToolButtonClick() {
-    RunFileLister(exportdata::kListerAll);
-}
-
-void TMainForm::N100biggestfiles1Click() {
-    RunFileLister(exportdata::kListerBiggest);
-}
-
-void TMainForm::RunFileLister(int mode) {
-    ApplyPopupNode();
-    TFolderItem* subject = FolderSubject();
-    if (!subject) return;
-    {
-        exportdata::TFileListerForm form(this);
-        if (form.Execute(subject, FRootItem.get(), mode, nullptr, {}, false) == -1) {
-            // Files went to the trash there: totals and rows follow.
-            RefreshViews();
-            ReselectRow(subject);
-        }
-    }
-    unsetCursor();
-}
-
-void TMainForm::Analyser1Click() {
-    ApplyPopupNode();
-    TFolderItem* subject = FolderSubject();
-    if (!subject) return;
-    {
-        analyser::TAnalyserForm form(this);
-        (void)form.ShowAnalyser(subject, FRootItem.get(), false);
-    }
-    // Its File Lister may have deleted files.
-    RefreshViews();
-    ReselectRow(subject);
-    unsetCursor();
-}
-
-void TMainForm::ExportData1Click() {
-    ApplyPopupNode();
-    TFolderItem* item = SelectedTreeItem();
-    if (!item) return;
-    const std::string subject = ExportSubjectText(item, TreeView->currentItem() == FRootNode);
-    StoreColumnLayout();
-    std::vector<const TItem*> rows;
-    for (const TItem* row : FShownItems)
-        if (row) rows.push_back(row); // the "Unexplored" row holds nothing to export
-    FExporting = true;
-    {
-        exportdata::TExportDataForm form(this);
-        form.Execute(0, std::move(rows), *GroupOfViewMode(), "File listing", subject, false);
-    }
-    FExporting = false;
 }
 
 // ---- manual and preferred explorations ----
@@ -536,32 +397,25 @@ void TMainForm::DisconnectToolButtonClick() {
 }
 
 void TMainForm::MapDriveDisconnectbutton1Click() {
-    const bool on = MapDriveDisconnectbutton1->isChecked();
-    MapToolButton->setVisible(on);
-    DisconnectToolButton->setVisible(on);
+    // The toggle has flipped its mark: the two buttons follow it.
+    ApplyView();
 }
 
 // ---- options ----
 
-void TMainForm::Options1Click() {
-    const TFocusReturn focusBack(*this);
-    TOptionsForm form(this);
-    listing::TColumnList& columns = listing::ColumnCatalogue();
+void TMainForm::OfferOptions(TOptionsForm& form) const {
     TIconManager& icons = IconManager();
-    form.SetGeneralOptions(FShowTips, FAskSave);
-    form.SetSizeUnits(columns.SizeUnit, columns.AnalyserSpaceUnit, columns.SpaceUnit);
+    form.SetGeneralOptions(ShowTips(), FAskSave);
     form.SetIconModes(icons.RealIconsLocal, icons.RealIconsRemovable, icons.RealIconsNetwork);
-    if (form.Execute(0) != QDialog::Accepted) return;
-    FShowTips = form.GetShowTips();
+}
+
+void TMainForm::TakeOptions(const TOptionsForm& form) {
+    TIconManager& icons = IconManager();
     FAskSave = form.GetAskSave();
-    columns.SizeUnit = form.GetListSizeUnit();
-    columns.AnalyserSpaceUnit = form.GetAnalyserSizeUnit();
-    columns.SpaceUnit = form.GetDriveSizeUnit();
     icons.RealIconsLocal = form.GetLocalRealIcon();
     icons.RealIconsRemovable = form.GetRemovableRealIcon();
     icons.RealIconsNetwork = form.GetNetworkRealIcon();
     FRowIcons.clear(); // rows take their icons again in the new modes
-    RefreshViews();
 }
 
 } // namespace mainwindow

@@ -1,13 +1,11 @@
 // The main window's views: tree nodes from folder items, the list rows of the selected folder in
-// its view mode, sorting, the status and path bars, and dropping what the tree is about to free.
+// its view mode, the export's subject, and dropping what the tree is about to free.
 #include "mainwindow/UMainForm.h"
 
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/USortCompare.h"
 #include "listing/UTreeNodes.h"
-#include "mainwindow/UQtShellOpen.h"
-#include "mainwindow/UStatusText.h"
 #include "mainwindow/UViewMode.h"
 #include "model/UBusyCursor.h"
 #include "model/UShellUtil.h"
@@ -15,7 +13,6 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QLabel>
 #include <QPainter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -206,11 +203,6 @@ void TMainForm::ShowListOf(TFolderItem* item) {
     ShowFolderList(item);
 }
 
-listing::TColumnGroup* TMainForm::GroupOfViewMode() const {
-    const int g = GroupOfMode(FViewMode);
-    return g < 0 ? nullptr : FGroups[g].get();
-}
-
 void TMainForm::ShowDriveList(TComputerRootItem* computer) {
     FShownItems.clear();
     ChangeView(kModeDrive);
@@ -231,24 +223,6 @@ void TMainForm::ShowFolderList(TFolderItem* item) {
         FShownItems.push_back(child);
         if (resolve && child->TypeIndex() == -1) child->ResolveType();
     }
-}
-
-// ---- the status bar ----
-
-void TMainForm::UpdateStatusBar() {
-    TStatusTexts texts;
-    const TFocus focus = Focus();
-    if (focus == TFocus::List) {
-        const std::vector<TItem*> rows = SelectedRows();
-        if (rows.size() >= 2)
-            texts = StatusTexts(std::vector<const TItem*>(rows.begin(), rows.end()));
-        else
-            texts = StatusTexts(rows.empty() ? nullptr : rows.front());
-    } else if (focus == TFocus::Tree) {
-        texts = StatusTexts(SelectedTreeItem());
-    }
-    StatusPanel0->setText(listing::DisplayText(texts.name));
-    StatusPanel1->setText(listing::DisplayText(texts.totals));
 }
 
 // ---- navigation ----
@@ -316,8 +290,7 @@ void TMainForm::ReExploreNode(QTreeWidgetItem* node) {
 
 TCommandInput TMainForm::CommandInput() const {
     TCommandInput in;
-    in.focus = Focus();
-    const QModelIndex current = ListView->currentIndex();
+    in.focus = CommandFocus();
     const std::vector<TItem*> rows = SelectedRows();
     if (!rows.empty()) {
         in.listSelected = true;
@@ -326,14 +299,17 @@ TCommandInput TMainForm::CommandInput() const {
         in.listPlaceholder = rows.front() == nullptr;
         in.listSelection.assign(rows.begin(), rows.end());
     }
-    (void)current;
-    if (QTreeWidgetItem* node = TreeView->currentItem()) {
+    if (QTreeWidgetItem* node = CommandNode()) {
         in.treeSelected = true;
         in.treeItem = ItemOfNode(node);
         in.treeExpanded = node->isExpanded();
     }
     in.isMountPoint = [this](const TItem* item) { return IsMountPoint(item); };
     return in;
+}
+
+std::string TMainForm::ExportSubject(const TFolderItem* item) const {
+    return ExportSubjectText(item, item == FRootItem.get());
 }
 
 bool TMainForm::IsMountPoint(const TItem* item) const {

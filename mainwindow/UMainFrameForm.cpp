@@ -1,8 +1,12 @@
-// The main-window frame: its widgets and toggles, tree nodes, list rows in their views, sorting,
-// the header menu, the path bar, the keyboard, and what the desktop is asked to open.
+// The main-window frame: its widgets and toggles, the commands both programs have, settings, tree
+// nodes, list rows in their views, sorting, the header menu and the popups, the status and path
+// bars, the keyboard, and what the desktop is asked to open.
 #include "mainwindow/UMainFrameForm.h"
 
+#include "analyser/UAnalyserForm.h"
+#include "export/UExportDataForm.h"
 #include "export/UFileLister.h"
+#include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
@@ -11,6 +15,8 @@
 #include "listing/UTreeNodes.h"
 #include "mainwindow/UAboutForm.h"
 #include "mainwindow/UHelpForm.h"
+#include "mainwindow/UOptionsForm.h"
+#include "mainwindow/UQtSettingsKey.h"
 #include "mainwindow/USaveForm.h"
 #include "mainwindow/UTipsForm.h"
 #include "model/UBusyCursor.h"
@@ -25,6 +31,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -76,7 +83,10 @@ TMainFrameForm::TMainFrameForm(const TFrameDesign& design, QWidget* parent)
     connect(ShowTimer, &QTimer::timeout, this, &TMainFrameForm::ShowTimerTimer);
 }
 
-TMainFrameForm::~TMainFrameForm() = default;
+TMainFrameForm::~TMainFrameForm() {
+    // The program's part is gone: the views' widgets, deleted after this, reach no hook of it.
+    ListView->selectionModel()->disconnect(this);
+}
 
 void TMainFrameForm::CreateWidgets() {
     auto* central = new QWidget(this);
@@ -158,7 +168,17 @@ void TMainFrameForm::CreateWidgets() {
     connect(ListView, &listing::TKPLListView::ColumnClick, this, &TMainFrameForm::ListViewColumnClick);
     connect(ListView, &listing::TKPLListView::ColumnRightClick, this,
             [this](int column, QPoint pos) { ListViewColumnRightClick(column, pos); });
+    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        UpdateCommands(false);
+        UpdateStatusBar();
+    });
+    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (QTreeWidgetItem* node = TreeView->itemAt(pos))
+            TreeViewContextPopup(node, TreeView->viewport()->mapToGlobal(pos));
+    });
+    connect(ListView, &QWidget::customContextMenuRequested, this, &TMainFrameForm::ListViewContextPopup);
     TreeView->installEventFilter(this);
+    TreeView->viewport()->installEventFilter(this);
     ListView->installEventFilter(this);
 }
 
@@ -197,9 +217,99 @@ QAction* TMainFrameForm::AddMenuItem(QMenu* menu, const char* name, const char* 
     return action;
 }
 
+namespace {
+
+// The main items of the commands: the menu bar's (and its field), caption and shortcut.
+struct TCommandItem {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+};
+
+constexpr std::array<TCommandItem, kFrameCommands> kCommandItems = {{
+    {"CopyFileName2", "&Copy File Name", "Ctrl+C"},
+    {"CopyFolderName2", "Co&py Folder Name", ""},
+    {"CopyCompletePath2", "Cop&y Complete Path", ""},
+    {"Up1", "&Up One Level", ""},
+    {"Collapse1", "&Collapse All", ""},
+    {"FileLister1", "File &Lister...", "Ctrl+F"},
+    {"N100biggestfiles1", "&Top 100 biggest files...", "Ctrl+T"},
+    {"Analyser1", "&Analyser (chart)...", "Ctrl+A"},
+    {"OpeninWindowsExplorer1", "Open in &File Manager", "Ctrl+W"},
+    {"ExportData1", "Ex&port Data...", "Ctrl+E"},
+    {"Options1", "&Options...", ""},
+    {"Exit1", "E&xit", "Ctrl+X"},
+}};
+
+} // namespace
+
+void TMainFrameForm::Wire(QAction* item, TFrameCommand command, bool inPopup) {
+    connect(item, &QAction::triggered, this, [this, command] { RunCommand(command); });
+    (inPopup ? FPopupItems : FMenuItems)[int(command)].push_back(item);
+}
+
+void TMainFrameForm::RunCommand(TFrameCommand command) {
+    switch (command) {
+    case TFrameCommand::CopyName:
+        CopyFilename1Click();
+        break;
+    case TFrameCommand::CopyFolderName:
+        CopyFoldername1Click();
+        break;
+    case TFrameCommand::CopyPath:
+        CopyCompletePath1Click();
+        break;
+    case TFrameCommand::Up:
+        UpToolButtonClick();
+        break;
+    case TFrameCommand::Collapse:
+        Collapse1Click();
+        break;
+    case TFrameCommand::FileLister:
+        FileToolButtonClick();
+        break;
+    case TFrameCommand::Top100:
+        N100biggestfiles1Click();
+        break;
+    case TFrameCommand::Analyser:
+        Analyser1Click();
+        break;
+    case TFrameCommand::OpenInFileManager:
+        ExpToolButtonClick();
+        break;
+    case TFrameCommand::ExportData:
+        ExportData1Click();
+        break;
+    case TFrameCommand::Options:
+        Options1Click();
+        break;
+    case TFrameCommand::Exit:
+        close();
+        break;
+    }
+}
+
+QAction* TMainFrameForm::AddCommandItem(QMenu* menu, TFrameCommand command) {
+    const TCommandItem& def = kCommandItems[int(command)];
+    QAction* item = AddMenuItem(menu, def.name, def.caption, QKeySequence(def.shortcut));
+    QAction** field[kFrameCommands] = {&CopyFileName2, &CopyFolderName2, &CopyCompletePath2, &Up1,
+                                       &Collapse1,     &FileLister1,     &N100biggestfiles1, &Analyser1,
+                                       &OpeninWindowsExplorer1, &ExportData1, &Options1, &Exit1};
+    *field[int(command)] = item;
+    Wire(item, command, false);
+    return item;
+}
+
+QAction* TMainFrameForm::AddPopupItem(QMenu* popup, const char* name, const char* caption,
+                                      TFrameCommand command) {
+    QAction* item = AddMenuItem(popup, name, caption);
+    Wire(item, command, true);
+    return item;
+}
+
 void TMainFrameForm::AddUpButton() {
     UpToolButton = AddToolButton("UpToolButton", "Up", "Go Up One Level", "go-up", QStyle::SP_ArrowUp);
-    connect(UpToolButton, &QAction::triggered, this, [this] { UpToolButtonClick(); });
+    Wire(UpToolButton, TFrameCommand::Up, false);
 }
 
 void TMainFrameForm::AddFolderButtons() {
@@ -210,28 +320,30 @@ void TMainFrameForm::AddFolderButtons() {
                                    "view-list-details", QStyle::SP_FileDialogDetailedView);
     AnaToolButton = AddToolButton("AnaToolButton", "Analyser", "Analyse the current folder/drive",
                                   "x-office-spreadsheet", QStyle::SP_FileDialogInfoView);
+    Wire(ExpToolButton, TFrameCommand::OpenInFileManager, false);
+    Wire(FileToolButton, TFrameCommand::FileLister, false);
+    Wire(AnaToolButton, TFrameCommand::Analyser, false);
 }
 
 void TMainFrameForm::AddEditAndGoMenus() {
     QMenu* edit = menuBar()->addMenu("&Edit");
-    CopyFileName2 = AddMenuItem(edit, "CopyFileName2", "&Copy File Name", QKeySequence("Ctrl+C"));
-    CopyFolderName2 = AddMenuItem(edit, "CopyFolderName2", "Co&py Folder Name");
-    CopyCompletePath2 = AddMenuItem(edit, "CopyCompletePath2", "Cop&y Complete Path");
+    for (TFrameCommand c : {TFrameCommand::CopyName, TFrameCommand::CopyFolderName, TFrameCommand::CopyPath})
+        AddCommandItem(edit, c);
     QMenu* go = menuBar()->addMenu("&Go");
-    Up1 = AddMenuItem(go, "Up1", "&Up One Level");
-    Collapse1 = AddMenuItem(go, "Collapse1", "&Collapse All");
-    connect(Up1, &QAction::triggered, this, [this] { UpToolButtonClick(); });
-    connect(Collapse1, &QAction::triggered, this, &TMainFrameForm::Collapse1Click);
+    AddCommandItem(go, TFrameCommand::Up);
+    AddCommandItem(go, TFrameCommand::Collapse);
 }
 
-QMenu* TMainFrameForm::AddToolsMenu() {
+void TMainFrameForm::AddToolsMenu(const std::function<void(QMenu*)>& own) {
     QMenu* tools = menuBar()->addMenu("&Tools");
-    FileLister1 = AddMenuItem(tools, "FileLister1", "File &Lister...", QKeySequence("Ctrl+F"));
-    Analyser1 = AddMenuItem(tools, "Analyser1", "&Analyser (chart)...", QKeySequence("Ctrl+A"));
-    N100biggestfiles1 =
-        AddMenuItem(tools, "N100biggestfiles1", "&Top 100 biggest files...", QKeySequence("Ctrl+T"));
+    for (TFrameCommand c : {TFrameCommand::FileLister, TFrameCommand::Analyser, TFrameCommand::Top100})
+        AddCommandItem(tools, c);
     tools->addSeparator();
-    return tools;
+    if (own) {
+        own(tools);
+        tools->addSeparator();
+    }
+    AddCommandItem(tools, TFrameCommand::Options);
 }
 
 void TMainFrameForm::AddViewMenu(QMenu* view, QAction* extra) {
@@ -319,31 +431,65 @@ void TMainFrameForm::ApplyView() {
     statusBar()->setVisible(StatusBar1->isChecked());
 }
 
-TFrameSettings TMainFrameForm::FrameSettings() const {
-    const QRect area = ScreenArea();
-    TFrameSettings s;
-    s.width = width();
-    s.height = height();
-    s.top = y() - area.y();
-    s.left = x() - area.x();
-    s.showTreeView = TreeView2->isChecked();
-    s.showToolbar = ToolBar2->isChecked();
-    s.showButtonLabel = ButtonLabel1->isChecked();
-    s.showPath = Path1->isChecked();
-    s.showStatusBar = StatusBar1->isChecked();
-    return s;
+std::unique_ptr<TFrameSettings> TMainFrameForm::NewSettings() const {
+    return std::make_unique<TFrameSettings>(FDesign.width, FDesign.height);
 }
 
-void TMainFrameForm::ApplyFrameSettings(const TFrameSettings& s) {
-    TreeView2->setChecked(s.showTreeView);
-    ToolBar2->setChecked(s.showToolbar);
-    ButtonLabel1->setChecked(s.showButtonLabel);
-    Path1->setChecked(s.showPath);
-    StatusBar1->setChecked(s.showStatusBar);
-    ApplyView();
+platform::TRegistry TMainFrameForm::OpenSettingsStore() const {
+    return FSettingsFile.empty() ? platform::TRegistry(FDesign.profile->settingsName)
+                                 : platform::TRegistry::AtFile(FSettingsFile);
+}
+
+void TMainFrameForm::LoadSettings() {
     const QRect area = ScreenArea();
-    resize(s.width, s.height);
-    move(area.x() + s.left, area.y() + s.top);
+    const std::unique_ptr<TFrameSettings> s = NewSettings();
+    CentreWindow(*s, area.width(), area.height());
+    {
+        platform::TRegistry store = OpenSettingsStore();
+        if (store.OpenKey("", false)) {
+            TRegistrySettingsKey key(store);
+            ReadSettings(key, *s);
+        }
+    }
+    for (int g = 0; g < 3; ++g)
+        if (!s->columns[g].empty()) FGroups[g]->LoadFromArray(s->columns[g]);
+    FShowTips = s->showTips;
+    TakeSettings(*s);
+    // A stored value that stopped the reading leaves the rest at their defaults, but the window is
+    // always put on the screen and the views always follow their toggles.
+    ClampWindow(*s, area.width(), area.height());
+    TreeView2->setChecked(s->showTreeView);
+    ToolBar2->setChecked(s->showToolbar);
+    ButtonLabel1->setChecked(s->showButtonLabel);
+    Path1->setChecked(s->showPath);
+    StatusBar1->setChecked(s->showStatusBar);
+    ApplyView();
+    resize(s->width, s->height);
+    move(area.x() + s->left, area.y() + s->top);
+}
+
+void TMainFrameForm::SaveSettings() {
+    platform::TRegistry store = OpenSettingsStore();
+    if (!store.OpenKey("", true)) return;
+    StoreColumnLayout();
+    const QRect area = ScreenArea();
+    const std::unique_ptr<TFrameSettings> s = NewSettings();
+    for (int g = 0; g < 3; ++g)
+        s->columns[g] = FGroups[g]->SaveToArray();
+    s->width = width();
+    s->height = height();
+    s->top = y() - area.y();
+    s->left = x() - area.x();
+    s->showTreeView = TreeView2->isChecked();
+    s->showToolbar = ToolBar2->isChecked();
+    s->showButtonLabel = ButtonLabel1->isChecked();
+    s->showPath = Path1->isChecked();
+    s->showStatusBar = StatusBar1->isChecked();
+    s->showTips = FShowTips;
+    GiveSettings(*s);
+    TRegistrySettingsKey key(store);
+    WriteSettings(key, *s);
+    store.Flush(); // a failed write is silent: the program ends normally
 }
 
 // ---- tree nodes ----
@@ -710,6 +856,16 @@ void TMainFrameForm::GiveFocusBack(TFocus view) {
 }
 
 bool TMainFrameForm::eventFilter(QObject* watched, QEvent* event) {
+    // A key or the left button pressed in the tree, or the tree losing the keyboard (other than to
+    // the popup's own menu), leaves no popup node behind.
+    if (watched == TreeView || watched == TreeView->viewport()) {
+        if (event->type() == QEvent::KeyPress ||
+            (event->type() == QEvent::MouseButtonPress &&
+             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) ||
+            (event->type() == QEvent::FocusOut &&
+             static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason))
+            FPopupNode = nullptr;
+    }
     if ((watched == TreeView || watched == ListView) && event->type() == QEvent::FocusIn && FrameRoot()) {
         UpdateCommands(false);
         UpdateStatusBar();
@@ -833,6 +989,280 @@ void TMainFrameForm::ShowMessage(const std::string& text, const std::string& cap
     box.exec();
 }
 
+// ---- command state and the status bar ----
+
+QTreeWidgetItem* TMainFrameForm::CommandNode() const {
+    return FPopupNode ? FPopupNode : TreeView->currentItem();
+}
+
+TFocus TMainFrameForm::CommandFocus() const {
+    return FPopupNode ? TFocus::Tree : Focus();
+}
+
+void TMainFrameForm::UpdateCommands(bool popupOnly) {
+    ApplyFrameCommands(UpdateOwnCommands(popupOnly), popupOnly);
+}
+
+void TMainFrameForm::ApplyFrameCommands(const TFrameCommandState& s, bool popupOnly) {
+    auto enable = [&](TFrameCommand command, bool inMenus, bool inPopups) {
+        if (!popupOnly)
+            for (QAction* item : FMenuItems[int(command)])
+                item->setEnabled(inMenus);
+        for (QAction* item : FPopupItems[int(command)])
+            item->setEnabled(inPopups);
+    };
+    enable(TFrameCommand::Up, s.up, s.up);
+    enable(TFrameCommand::CopyName, s.copyName, s.copyName);
+    // A popup's folder name item is on a row's popup only.
+    enable(TFrameCommand::CopyFolderName, s.copyName && s.listSubject, s.copyName);
+    enable(TFrameCommand::CopyPath, s.copyPath, s.copyPath);
+    for (TFrameCommand c : {TFrameCommand::FileLister, TFrameCommand::Analyser, TFrameCommand::Top100})
+        enable(c, s.folderTools, s.folderTools);
+    enable(TFrameCommand::OpenInFileManager, s.openInFileManager, s.openInFileManager);
+    enable(TFrameCommand::ExportData, s.exportData, s.exportData);
+    if (!popupOnly) CopyFileName2->setText(s.listSubject ? "&Copy File Name" : "&Copy Name");
+}
+
+TStatusTexts TMainFrameForm::ItemStatusTexts(const TItem* item) const {
+    return StatusTexts(item);
+}
+
+void TMainFrameForm::UpdateStatusBar() {
+    TStatusTexts texts;
+    const TFocus focus = CommandFocus();
+    const std::vector<TItem*> rows = SelectedRows();
+    const bool several = rows.size() >= 2;
+    if (focus == TFocus::List || (focus == TFocus::None && FDesign.statusWithoutFocus && several))
+        texts = several ? StatusTexts(std::vector<const TItem*>(rows.begin(), rows.end()))
+                        : ItemStatusTexts(rows.empty() ? nullptr : rows.front());
+    else if (focus == TFocus::Tree || FDesign.statusWithoutFocus)
+        texts = ItemStatusTexts(ItemOfNode(CommandNode()));
+    StatusPanel0->setText(listing::DisplayText(texts.name));
+    StatusPanel1->setText(listing::DisplayText(texts.totals));
+}
+
+// ---- popups ----
+
+QMenu* TMainFrameForm::ListPopupFor(int row) const {
+    if (row < 0 || row >= int(FShownItems.size())) return nullptr;
+    return SelectedRows().size() >= 2 ? PopupFor(nullptr) : PopupFor(FShownItems[row]);
+}
+
+void TMainFrameForm::TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose) {
+    if (!ItemOfNode(node)) return;
+    QMenu* menu = PopupFor(ItemOfNode(node));
+    // While the popup is open, its node is what the commands and the status bar show.
+    FPopupNode = node;
+    UpdateCommands(true);
+    UpdateStatusBar();
+    if (choose) {
+        if (choose->isEnabled()) choose->trigger();
+    } else {
+        menu->exec(globalPos);
+    }
+    // A dismissed popup leaves no target behind, and the commands follow the selection again.
+    FPopupNode = nullptr;
+    if (FrameRoot()) {
+        UpdateCommands(false);
+        UpdateStatusBar();
+    }
+}
+
+void TMainFrameForm::ListViewContextPopup(const QPoint& pos) {
+    const QModelIndex index = ListView->indexAt(pos);
+    if (!index.isValid() || index.row() >= int(FShownItems.size())) return;
+    QItemSelectionModel* selection = ListView->selectionModel();
+    if (FDesign.rightClickAddsRow) {
+        selection->select(index, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    } else if (!selection->isRowSelected(index.row(), {})) {
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    QMenu* menu = ListPopupFor(index.row());
+    if (!menu) return;
+    UpdateCommands(true);
+    menu->exec(ListView->viewport()->mapToGlobal(pos));
+}
+
+// ---- the commands both programs have ----
+
+void TMainFrameForm::CopyFilename1Click() {
+    CopyCommand(TCopyKind::FileName);
+}
+void TMainFrameForm::CopyFoldername1Click() {
+    CopyCommand(TCopyKind::FolderName);
+}
+void TMainFrameForm::CopyCompletePath1Click() {
+    CopyCommand(TCopyKind::CompletePath);
+}
+
+void TMainFrameForm::CopyCommand(TCopyKind kind) {
+    ApplyPopupNode();
+    std::string text;
+    switch (Focus()) {
+    case TFocus::List: {
+        const std::vector<TItem*> rows = SelectedRows();
+        if (rows.empty()) return;
+        text = CopyText(std::vector<const TItem*>(rows.begin(), rows.end()), rows.size() > 1, kind);
+        break;
+    }
+    case TFocus::Tree:
+        if (const TFolderItem* item = SelectedTreeItem()) text = CopyItemText(*item, kind);
+        break;
+    case TFocus::None:
+        return;
+    }
+    if (text.empty()) return;
+    // Names are bytes; the clipboard takes them as the views show them.
+    QString shown;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t end = text.find('\n', pos);
+        shown +=
+            listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        if (end == std::string::npos) break;
+        shown += '\n';
+        pos = end + 1;
+    }
+    QApplication::clipboard()->setText(shown);
+}
+
+void TMainFrameForm::ExpToolButtonClick() {
+    ApplyPopupNode();
+    if (const TFolderItem* item = SelectedTreeItem()) ShowInFileManager(item->GetPath());
+}
+
+TFolderItem* TMainFrameForm::FolderSubject() const {
+    switch (Focus()) {
+    case TFocus::Tree:
+        return SelectedTreeItem();
+    case TFocus::List: {
+        const std::vector<TItem*> rows = SelectedRows();
+        if (rows.empty()) return SelectedTreeItem();
+        TItem* row = rows.front();
+        return row && row->IsFolder() ? static_cast<TFolderItem*>(row) : nullptr;
+    }
+    case TFocus::None:
+        break;
+    }
+    return nullptr;
+}
+
+void TMainFrameForm::ReselectRow(const TItem* item) {
+    const int row = FindListItem(item);
+    if (row < 0) return;
+    ListView->clearSelection();
+    const QModelIndex index = ListView->model()->index(row, 0);
+    ListView->selectionModel()->setCurrentIndex(index,
+                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::vector<QWidget*> TMainFrameForm::ToolWindows() const {
+    std::vector<QWidget*> windows;
+    for (QObject* child : children()) {
+        if (auto* w = qobject_cast<exportdata::TFileListerForm*>(child)) windows.push_back(w);
+        if (auto* w = qobject_cast<analyser::TAnalyserForm*>(child)) windows.push_back(w);
+    }
+    return windows;
+}
+
+void TMainFrameForm::FileToolButtonClick() {
+    RunFileLister(exportdata::kListerAll);
+}
+
+void TMainFrameForm::N100biggestfiles1Click() {
+    RunFileLister(exportdata::kListerBiggest);
+}
+
+void TMainFrameForm::RunFileLister(int mode) {
+    ApplyPopupNode();
+    TFolderItem* subject = FolderSubject();
+    model::TRootItem* root = FrameRoot();
+    if (!subject || !root) return;
+    if (FDesign.modelessToolWindows) {
+        // It stays beside the window, which closes it with the items it shows.
+        auto* lister = new exportdata::TFileListerForm(this);
+        lister->setAttribute(Qt::WA_DeleteOnClose);
+        lister->Execute(subject, root, mode, nullptr, {}, true);
+        return;
+    }
+    {
+        exportdata::TFileListerForm form(this);
+        if (form.Execute(subject, root, mode, nullptr, {}, false) == -1) {
+            // Files went to the trash there: totals and rows follow.
+            RefreshViews();
+            ReselectRow(subject);
+        }
+    }
+    unsetCursor();
+}
+
+void TMainFrameForm::Analyser1Click() {
+    ApplyPopupNode();
+    TFolderItem* subject = FolderSubject();
+    model::TRootItem* root = FrameRoot();
+    if (!subject || !root) return;
+    const char* settings = FDesign.profile->settingsName.c_str();
+    if (FDesign.modelessToolWindows) {
+        auto* form = new analyser::TAnalyserForm(this, settings);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        const QPointer<analyser::TAnalyserForm> guard(form);
+        // A cancelled generation shows nothing; the window may have closed itself already.
+        if (form->ShowAnalyser(subject, root, true) == 2 && guard) delete form;
+        return;
+    }
+    {
+        analyser::TAnalyserForm form(this, settings);
+        (void)form.ShowAnalyser(subject, root, false);
+    }
+    // Its File Lister may have deleted files.
+    RefreshViews();
+    ReselectRow(subject);
+    unsetCursor();
+}
+
+std::string TMainFrameForm::ExportSubject(const TFolderItem* item) const {
+    return ExportSubjectText(item, false);
+}
+
+void TMainFrameForm::ExportData1Click() {
+    ApplyPopupNode();
+    TFolderItem* item = SelectedTreeItem();
+    const int g = GroupOfView(FViewMode);
+    if (!item || g < 0) return;
+    const std::string subject = ExportSubject(item);
+    StoreColumnLayout();
+    std::vector<const TItem*> rows;
+    for (const TItem* row : FShownItems)
+        if (row) rows.push_back(row); // a placeholder row holds nothing to export
+    FExporting = true;
+    {
+        exportdata::TExportDataForm form(this);
+        // The main list has no totals.
+        form.Execute(exportdata::kListMain, std::move(rows), *FGroups[g], "File listing", subject, false);
+    }
+    FExporting = false;
+}
+
+void TMainFrameForm::Options1Click() {
+    const TFocusReturn focusBack(*this);
+    TOptionsForm form(this);
+    listing::TColumnList& columns = listing::ColumnCatalogue();
+    form.SetGeneralOptions(FShowTips, false);
+    form.SetSizeUnits(columns.SizeUnit, columns.AnalyserSpaceUnit, columns.SpaceUnit);
+    OfferOptions(form);
+    if (form.Execute(FDesign.optionsKind) != QDialog::Accepted) return;
+    FShowTips = form.GetShowTips();
+    columns.SizeUnit = form.GetListSizeUnit();
+    columns.AnalyserSpaceUnit = form.GetAnalyserSizeUnit();
+    columns.SpaceUnit = form.GetDriveSizeUnit();
+    TakeOptions(form);
+    RefreshViews();
+    // Open File Lister and analyser tables read their cells again when painted.
+    for (QWidget* window : ToolWindows())
+        window->update();
+}
+
 // ---- the Help menu ----
 
 void TMainFrameForm::Contents1Click() {
@@ -859,7 +1289,7 @@ void TMainFrameForm::About1Click() {
 
 void TMainFrameForm::Tipoftheday1Click() {
     const TFocusReturn focusBack(*this);
-    TTipsForm form(this, TipsSettingsFile());
+    TTipsForm form(this, FSettingsFile);
     const QRect bounds = frameGeometry();
     form.Execute(FShowTips, bounds.x(), bounds.y(), bounds.width(), bounds.height());
     FShowTips = form.GetShowTips();

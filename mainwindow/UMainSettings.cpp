@@ -8,43 +8,69 @@ namespace mainwindow {
 
 using namespace model;
 
-TMainSettings DefaultMainSettings(int screenWidth, int screenHeight) {
-    TMainSettings s;
+std::vector<TSettingValue> TFrameSettings::FrameValues(const std::vector<TSettingValue>& afterToolbar) {
+    std::vector<TSettingValue> values{{"Width", &width},
+                                      {"Height", &height},
+                                      {"Top", &top},
+                                      {"Left", &left},
+                                      {"ShowTreeView", nullptr, &showTreeView},
+                                      {"ShowToolbar", nullptr, &showToolbar}};
+    values.insert(values.end(), afterToolbar.begin(), afterToolbar.end());
+    values.insert(values.end(), {{"ShowButtonLabel", nullptr, &showButtonLabel},
+                                 {"ShowPath", nullptr, &showPath},
+                                 {"ShowStatusBar", nullptr, &showStatusBar},
+                                 {"ShowTips", nullptr, &showTips}});
+    return values;
+}
+
+std::vector<TSettingValue> TFrameSettings::Values() {
+    return FrameValues({});
+}
+
+std::vector<TSettingValue> TMainSettings::Values() {
+    std::vector<TSettingValue> values = FrameValues({{"ShowMap", nullptr, &showMap}});
+    values.insert(values.end(), {{"AskSave", nullptr, &askSave},
+                                 {"UseLocalRealIcon", nullptr, &useLocalRealIcon},
+                                 {"UseRemovableRealIcon", nullptr, &useRemovableRealIcon},
+                                 {"UseNetworkRealIcon", nullptr, &useNetworkRealIcon}});
+    return values;
+}
+
+void CentreWindow(TFrameSettings& s, int screenWidth, int screenHeight) {
     s.left = (screenWidth - s.width) / 2;
     s.top = (screenHeight - s.height) / 2;
+}
+
+TMainSettings DefaultMainSettings(int screenWidth, int screenHeight) {
+    TMainSettings s;
+    CentreWindow(s, screenWidth, screenHeight);
     return s;
 }
 
-bool ReadMainSettings(TSettingsKey& key, TMainSettings& s) {
-    static const char* const kColumns[3] = {"Columns 0", "Columns 1", "Columns 2"};
+namespace {
+const char* const kColumns[3] = {"Columns 0", "Columns 1", "Columns 2"};
+} // namespace
+
+bool ReadSettings(TSettingsKey& key, TFrameSettings& s) {
     try {
         for (int g = 0; g < 3; ++g) {
             // A layout of 7 bytes or fewer cannot hold even its two counts: ignored.
             if (key.DataSize(kColumns[g]) > 7)
                 s.columns[g] = listing::LayoutFromBytes(key.ReadBinary(kColumns[g]));
         }
-        s.width = key.ReadInteger("Width");
-        s.height = key.ReadInteger("Height");
-        s.top = key.ReadInteger("Top");
-        s.left = key.ReadInteger("Left");
-        s.showTreeView = key.ReadBool("ShowTreeView");
-        s.showToolbar = key.ReadBool("ShowToolbar");
-        s.showMap = key.ReadBool("ShowMap");
-        s.showButtonLabel = key.ReadBool("ShowButtonLabel");
-        s.showPath = key.ReadBool("ShowPath");
-        s.showStatusBar = key.ReadBool("ShowStatusBar");
-        s.showTips = key.ReadBool("ShowTips");
-        s.askSave = key.ReadBool("AskSave");
-        s.useLocalRealIcon = key.ReadBool("UseLocalRealIcon");
-        s.useRemovableRealIcon = key.ReadBool("UseRemovableRealIcon");
-        s.useNetworkRealIcon = key.ReadBool("UseNetworkRealIcon");
+        for (const TSettingValue& v : s.Values()) {
+            if (v.integer)
+                *v.integer = key.ReadInteger(v.name);
+            else
+                *v.boolean = key.ReadBool(v.name);
+        }
     } catch (const ESettingsError&) {
         return false;
     }
     return true;
 }
 
-void ClampWindow(TMainSettings& s, int screenWidth, int screenHeight) {
+void ClampWindow(TFrameSettings& s, int screenWidth, int screenHeight) {
     if (s.left < 0) s.left = 0;
     if (s.top < 0) s.top = 0;
     if (s.width < kMinWidth) s.width = kMinWidth;
@@ -55,25 +81,15 @@ void ClampWindow(TMainSettings& s, int screenWidth, int screenHeight) {
     if (s.left > screenWidth - s.width) s.left = screenWidth - s.width;
 }
 
-void WriteMainSettings(TSettingsKey& key, const TMainSettings& s) {
-    static const char* const kColumns[3] = {"Columns 0", "Columns 1", "Columns 2"};
+void WriteSettings(TSettingsKey& key, TFrameSettings& s) {
     for (int g = 0; g < 3; ++g)
         if (!s.columns[g].empty()) key.WriteBinary(kColumns[g], listing::LayoutToBytes(s.columns[g]));
-    key.WriteInteger("Width", s.width);
-    key.WriteInteger("Height", s.height);
-    key.WriteInteger("Top", s.top);
-    key.WriteInteger("Left", s.left);
-    key.WriteBool("ShowTreeView", s.showTreeView);
-    key.WriteBool("ShowToolbar", s.showToolbar);
-    key.WriteBool("ShowMap", s.showMap);
-    key.WriteBool("ShowButtonLabel", s.showButtonLabel);
-    key.WriteBool("ShowPath", s.showPath);
-    key.WriteBool("ShowStatusBar", s.showStatusBar);
-    key.WriteBool("ShowTips", s.showTips);
-    key.WriteBool("AskSave", s.askSave);
-    key.WriteBool("UseLocalRealIcon", s.useLocalRealIcon);
-    key.WriteBool("UseRemovableRealIcon", s.useRemovableRealIcon);
-    key.WriteBool("UseNetworkRealIcon", s.useNetworkRealIcon);
+    for (const TSettingValue& v : s.Values()) {
+        if (v.integer)
+            key.WriteInteger(v.name, *v.integer);
+        else
+            key.WriteBool(v.name, *v.boolean);
+    }
 }
 
 std::optional<TPreferredEntry> ParsePreferredValue(std::string_view value) {

@@ -1,6 +1,7 @@
-// The desktop explorer's settings: window geometry, view toggles, options, icon switches and column
-// layouts under the main key, and the preferred explorations under "Preferred". A plain model with
-// its defaults, reading order and clamps; the store behind it is reached through TSettingsKey.
+// The main windows' settings: what both programs store of their frame (column layouts, window
+// geometry, view toggles, the tip of the day), the explorer's options and icon switches besides,
+// and its preferred explorations under "Preferred". A plain model with its defaults, reading order
+// and clamps; the store behind it is reached through TSettingsKey.
 #pragma once
 
 #include <array>
@@ -51,10 +52,27 @@ inline constexpr int kDesignHeight = 491;
 inline constexpr int kMinWidth = 400;
 inline constexpr int kMinHeight = 200;
 
-// What both programs' main windows store of their frame: bounds and the View menu's toggles.
+// One stored value and the field of a settings record it is read into and written from (exactly one
+// of integer and boolean is set).
+struct TSettingValue {
+    const char* name;
+    int* integer = nullptr;
+    bool* boolean = nullptr;
+};
+
+// What both programs' main windows store: the layouts of the three views' column groups, the
+// bounds, the View menu's toggles and the tip of the day's switch. A program with more to store
+// derives from it and adds its values (Values).
 struct TFrameSettings {
-    int width = 0;
-    int height = 0;
+    TFrameSettings(int designWidth, int designHeight) : width(designWidth), height(designHeight) {}
+    virtual ~TFrameSettings() = default;
+    TFrameSettings(const TFrameSettings&) = default;
+    TFrameSettings& operator=(const TFrameSettings&) = default;
+
+    // Stored layouts of the groups, stored as "Columns 0" to "Columns 2" (empty: built-in).
+    std::array<std::vector<std::int32_t>, 3> columns;
+    int width;
+    int height;
     int top = 0;
     int left = 0;
     bool showTreeView = true;
@@ -62,35 +80,47 @@ struct TFrameSettings {
     bool showButtonLabel = true;
     bool showPath = true;
     bool showStatusBar = true;
+    bool showTips = true;
+
+    // The values after the layouts, in their stored order: "Width", "Height", "Top", "Left", the
+    // toggles from "ShowTreeView" to "ShowStatusBar", "ShowTips".
+    [[nodiscard]] virtual std::vector<TSettingValue> Values();
+
+protected:
+    // The frame's values with a program's own toggles after "ShowToolbar".
+    [[nodiscard]] std::vector<TSettingValue> FrameValues(const std::vector<TSettingValue>& afterToolbar);
 };
 
 struct TMainSettings : TFrameSettings {
-    TMainSettings() : TFrameSettings{kDesignWidth, kDesignHeight} {}
-    // Stored layouts of the File/Folder, Drive and Normal View groups as read (empty: built-in).
-    std::array<std::vector<std::int32_t>, 3> columns;
+    TMainSettings() : TFrameSettings(kDesignWidth, kDesignHeight) {}
     bool showMap = false;
-    bool showTips = true;
     bool askSave = true;
     bool useLocalRealIcon = true;
     bool useRemovableRealIcon = false;
     bool useNetworkRealIcon = false;
     // The Options dialog's size units are not settings: every run starts with the catalogue's
     // defaults, and the dialog changes them for that run only.
+
+    // The frame's with "ShowMap" after "ShowToolbar", then "AskSave" and the three icon switches.
+    [[nodiscard]] std::vector<TSettingValue> Values() override;
 };
 
-// The defaults: the designed size, centred on a screen of that size (division toward zero).
+// The window at its size, centred on a screen of the given size (division toward zero).
+void CentreWindow(TFrameSettings& s, int screenWidth, int screenHeight);
+// The explorer's defaults: the designed size, centred.
 [[nodiscard]] TMainSettings DefaultMainSettings(int screenWidth, int screenHeight);
 
-// Reads the values in their stored order into s. Reading stops at the first value that is missing
-// or of another type; what was read before stays. Returns false when it stopped early.
-bool ReadMainSettings(TSettingsKey& key, TMainSettings& s);
+// Reads the layouts, then the values in their stored order into s. Reading stops at the first
+// value that is missing or of another type; what was read before stays. Returns false when it
+// stopped early.
+bool ReadSettings(TSettingsKey& key, TFrameSettings& s);
 
 // Puts the window wholly on a screen of the given size: left and top at least 0, at least
 // 400 x 200, at most the screen, and the far edges on the screen.
-void ClampWindow(TMainSettings& s, int screenWidth, int screenHeight);
+void ClampWindow(TFrameSettings& s, int screenWidth, int screenHeight);
 
 // Writes every value in its stored order; the column layouts are written when not empty.
-void WriteMainSettings(TSettingsKey& key, const TMainSettings& s);
+void WriteSettings(TSettingsKey& key, TFrameSettings& s);
 
 // ---- preferred explorations ----
 

@@ -16,6 +16,9 @@ class QWidget;
 
 namespace mainwindow {
 
+// The kinds of the dialog (TOptionsForm::Execute).
+enum : int { kOptionsExplorer = 0, kOptionsViewer = 1, kOptionsWithoutNetworkIcons = 2 };
+
 class TOptionsForm : public QDialog {
     Q_OBJECT
 public:

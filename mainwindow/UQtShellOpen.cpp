@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -10,11 +9,6 @@
 #include <QUrl>
 
 namespace mainwindow {
-
-bool OpenWithShell(const std::string& path) {
-    // The name's bytes as the file system encoding gives them back, not read as UTF-8.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
-}
 
 namespace {
 // The desktop file that opens the exploration type, asked of xdg-mime; empty when none is set.

@@ -27,26 +27,31 @@ std::string Totals(std::int64_t files, std::int64_t folders, std::int64_t size, 
 
 } // namespace
 
+std::string FolderTotals(const TFolderItem& folder) {
+    if (IsBlank(&folder)) return "Unexplored";
+    return Totals(folder.GetFileCount(), folder.GetFolderCount(), folder.GetSize(),
+                  folder.IsExplored() ? "" : "** ");
+}
+
 TStatusTexts StatusTexts(const TItem* item) {
     if (!item) return {};
     if (!item->IsFolder())
         return {"File " + item->NameString(), "Total:   " + FormatBytes(item->GetSize()) + " bytes"};
 
     auto* folder = static_cast<const TFolderItem*>(item);
-    const bool blank = IsBlank(folder);
-    const char* partial = !folder->IsExplored() && folder->HasExploredContent() ? "** " : "";
-    const std::string totals =
-        Totals(folder->GetFileCount(), folder->GetFolderCount(), folder->GetSize(), partial);
+    const std::string totals = FolderTotals(*folder);
+    // The containers say nothing of what they do not hold yet.
+    const std::string containerTotals = IsBlank(folder) ? "" : totals;
 
-    if (Is<TRootItem>(folder)) return {folder->NameString(), blank ? "" : totals};
+    if (Is<TRootItem>(folder)) return {folder->NameString(), containerTotals};
     if (auto* drive = dynamic_cast<const TDriveItem*>(folder))
         return {"Drive " + drive->NameString(),
-                blank ? "Unexplored" : totals + "    Free: " + FormatBytes(drive->FreeSpace()) + " bytes"};
+                IsBlank(folder) ? totals : totals + "    Free: " + FormatBytes(drive->FreeSpace()) + " bytes"};
     if (Is<TNetworkContainerItem>(folder) || Is<TComputerRootItem>(folder))
-        return {folder->NameString(), blank ? "Unexplored" : totals};
+        return {folder->NameString(), totals};
     if (Is<TManualRootItem>(folder) || Is<TLoadedRootItem>(folder))
-        return {folder->NameString(), blank ? "" : totals};
-    return {"Folder " + folder->NameString(), blank ? "Unexplored" : totals};
+        return {folder->NameString(), containerTotals};
+    return {"Folder " + folder->NameString(), totals};
 }
 
 TStatusTexts StatusTexts(const std::vector<const TItem*>& rows) {
@@ -62,7 +67,7 @@ TStatusTexts StatusTexts(const std::vector<const TItem*>& rows) {
         if (!IsBlank(row)) allBlank = false;
     }
     TStatusTexts t;
-    t.name = std::to_string(count) + " objects";
+    t.name = FormatBytes(count) + " objects";
     t.totals = allBlank ? "Unexplored" : Totals(files, folders, size, anyUnexplored ? "** " : "");
     return t;
 }

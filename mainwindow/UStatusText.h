@@ -6,8 +6,9 @@
 #include <vector>
 
 namespace model {
+class TFolderItem;
 class TItem;
-}
+} // namespace model
 
 namespace mainwindow {
 
@@ -20,5 +21,8 @@ struct TStatusTexts {
 [[nodiscard]] TStatusTexts StatusTexts(const model::TItem* item);
 // Several selected list rows in display order; nullptr entries (the "Unexplored" row) are not counted.
 [[nodiscard]] TStatusTexts StatusTexts(const std::vector<const model::TItem*>& rows);
+// Panel 1 of a folder: "Unexplored" when neither it nor anything below it is explored, else its
+// totals, every number marked "** " when only what it holds is explored.
+[[nodiscard]] std::string FolderTotals(const model::TFolderItem& folder);
 
 } // namespace mainwindow

@@ -4,18 +4,13 @@
 #include "viewer/UMainFormParts.h"
 
 #include "listing/KPLListView.h"
-#include "listing/UColumn.h"
-#include "listing/UColumnStore.h"
 #include "listing/UProgramProfile.h"
+#include "mainwindow/UOptionsForm.h"
 #include "model/UShellUtil.h"
 #include "platform/PIconRegistry.h"
-#include "platform/PQtRegistry.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMenu>
-#include <QTimer>
 #include <QTreeWidget>
 
 namespace viewer {
@@ -30,10 +25,18 @@ void InstallViewerProfile() {
 
 // ---- creation and destruction ----
 
-// The viewer's tree is read whole from files; a folder opened from the list takes the keyboard.
 TMainForm::TMainForm(QWidget* parent)
-    : TMainFrameForm({"Tessalundrix Viewer", kViewerDesignWidth, kViewerDesignHeight, 200, 460,
-                      &listing::ViewerProfile(), true, true},
+    : TMainFrameForm({.caption = "Tessalundrix Viewer",
+                      .width = kViewerDesignWidth,
+                      .height = kViewerDesignHeight,
+                      .treeWidth = 200,
+                      .listWidth = 460,
+                      .profile = &listing::ViewerProfile(),
+                      .openedRowFocusesTree = true,
+                      .wholeTree = true,
+                      .modelessToolWindows = true,
+                      .optionsKind = mainwindow::kOptionsViewer,
+                      .statusWithoutFocus = true},
                      parent) {
     CreateMenus();
     CreatePopups();
@@ -45,26 +48,6 @@ TMainForm::TMainForm(QWidget* parent)
         ApplyPopupNode();
         if (node == FRootNode) node->setExpanded(true);
         // Other nodes keep the state the double click left (the click itself toggled nothing).
-    });
-    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (QTreeWidgetItem* node = TreeView->itemAt(pos))
-            TreeViewContextPopup(node, TreeView->viewport()->mapToGlobal(pos));
-    });
-    connect(ListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        const QModelIndex index = ListView->indexAt(pos);
-        if (!index.isValid()) return;
-        // A right click on an unselected row makes it the selection.
-        if (!ListView->selectionModel()->isRowSelected(index.row(), {}))
-            ListView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                                   QItemSelectionModel::Rows);
-        QMenu* menu = ListPopupFor(index.row());
-        if (!menu) return;
-        UpdateMenus(true);
-        menu->popup(ListView->viewport()->mapToGlobal(pos));
-    });
-    connect(ListView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        UpdateMenus(false);
-        UpdateStatusBar();
     });
 }
 
@@ -82,11 +65,11 @@ void TMainForm::SetDialogHooks(TDialogHooks hooks) {
     SetStartupTipHook(FHooks.startupTip);
 }
 
-model::TFolderItem* TMainForm::FrameRoot() const {
+model::TRootItem* TMainForm::FrameRoot() const {
     return FRootItem.get();
 }
 
-// ---- start-up, settings, shut-down ----
+// ---- start-up and shut-down ----
 
 bool TMainForm::StartUp() {
     QApplication::restoreOverrideCursor();
@@ -95,62 +78,6 @@ bool TMainForm::StartUp() {
     LoadFileWithProgress(FArguments.front().toStdString());
     GiveFocusBack(TFocus::Tree);
     return false;
-}
-
-void TMainForm::LoadSettings() {
-    const QRect area = ScreenArea();
-    TViewerSettings s = DefaultViewerSettings(area.width(), area.height());
-    {
-        platform::TRegistry reg(platform::kViewerSettings);
-        if (reg.OpenKey("", false)) {
-            // A value that is missing or of another type stops the reading there.
-            [&] {
-                for (int g = 0; g < 3; ++g)
-                    listing::LoadColumnLayout(reg, kColumnValues[g], *FGroups[g]);
-                for (auto [name, field] : {std::pair{"Width", &s.width},
-                                           {"Height", &s.height},
-                                           {"Top", &s.top},
-                                           {"Left", &s.left}}) {
-                    const auto v = reg.ReadInteger(name);
-                    if (!v.Ok()) return;
-                    *field = v.value;
-                }
-                for (auto [name, field] : {std::pair{"ShowTreeView", &s.showTreeView},
-                                           {"ShowToolbar", &s.showToolbar},
-                                           {"ShowButtonLabel", &s.showButtonLabel},
-                                           {"ShowPath", &s.showPath},
-                                           {"ShowStatusBar", &s.showStatusBar},
-                                           {"ShowTips", &s.showTips}}) {
-                    const auto v = reg.ReadInteger(name);
-                    if (!v.Ok()) return;
-                    *field = v.value != 0;
-                }
-            }();
-        }
-    }
-    FShowTips = s.showTips;
-    ClampViewerWindow(s, area.width(), area.height());
-    ApplyFrameSettings(s);
-}
-
-void TMainForm::SaveSettings() {
-    platform::TRegistry reg(platform::kViewerSettings);
-    if (!reg.OpenKey("", true)) return;
-    StoreColumnLayout();
-    for (int g = 0; g < 3; ++g)
-        listing::StoreColumnLayout(reg, kColumnValues[g], *FGroups[g]);
-    const mainwindow::TFrameSettings s = FrameSettings();
-    reg.WriteInteger("Width", s.width);
-    reg.WriteInteger("Height", s.height);
-    reg.WriteInteger("Top", s.top);
-    reg.WriteInteger("Left", s.left);
-    reg.WriteBool("ShowTreeView", s.showTreeView);
-    reg.WriteBool("ShowToolbar", s.showToolbar);
-    reg.WriteBool("ShowButtonLabel", s.showButtonLabel);
-    reg.WriteBool("ShowPath", s.showPath);
-    reg.WriteBool("ShowStatusBar", s.showStatusBar);
-    reg.WriteBool("ShowTips", FShowTips);
-    reg.Flush(); // a failed write is silent: the program ends normally
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -195,7 +122,7 @@ void TMainForm::SelectNode(QTreeWidgetItem* node) {
 // ---- list ----
 
 TViewerInput TMainForm::Input() const {
-    return {Focus(), SelectedRows(), SelectedTreeItem(), FRootItem.get()};
+    return {CommandFocus(), SelectedRows(), ItemOfNode(CommandNode()), FRootItem.get()};
 }
 
 int TMainForm::GroupOfView(int view) const {

@@ -50,22 +50,18 @@ public:
     [[nodiscard]] TRootItem* RootItem() const { return FRootItem.get(); }
     [[nodiscard]] int CurrentView() const { return FViewMode; }
     [[nodiscard]] const TViewerCommands& Commands() const { return FCommands; }
-    // The File Lister and analyser windows the window keeps open.
-    [[nodiscard]] std::vector<QWidget*> ToolWindows() const;
 
     // ---- widgets, by their form names (the frame holds the rest) ----
-    QAction *Load1, *Close1, *OpeninWindowsExplorer1, *Saveas1, *ExportData1, *Exit1;
-    QAction* Options1;
+    QAction *Load1, *Close1, *Saveas1;
     QAction *ToolButton5, *ToolButton1;
     QMenu *PopupMenuFile, *PopupMenuFolder;
-    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyName2, *CopyFolderPath2, *Save2, *Close2;
-    QAction *OpenFolder3, *CopyFileName3, *CopyFolderName3, *CopyCompletePath3, *Save3, *Close3;
+    QAction *FileLister2, *Analyser2, *OpeninWindowsExplorer2, *CopyFileName3, *CopyCompletePath3, *Save2,
+        *Close2;
+    QAction *OpeninWindowsExplorer3, *CopyFilename1, *CopyFoldername1, *CopyCompletePath1, *Save3, *Close3;
 
-    // ---- views ----
-    void UpdateMenus(bool popupMode);
-    void UpdateCommands(bool popupOnly) override { UpdateMenus(popupOnly); }
-    void UpdateStatusBar() override;
     void SelectNode(QTreeWidgetItem* node) override;
+    // The folder popup for a folder item, the file popup for the rest.
+    [[nodiscard]] QMenu* PopupFor(const model::TItem* item) const override;
 
     // ---- commands ----
     void AskAndLoadFile();
@@ -76,28 +72,18 @@ public:
     void Save1Click();
     void RunSaveForm(bool preselect);
     void SaveExploration();
-    void FileToolButtonClick(int mode);
-    void Analyser1Click();
-    void ExportData1Click();
-    void ExpToolButtonClick();
-    void UpToolButtonClick() override;
-    // UMainFormHelp.cpp
-    void Options1Click();
-    // The popup of a right-click on list row (after the click selected it): the file menu for two
-    // or more selected rows or a row that is no folder item, else the folder menu.
-    [[nodiscard]] QMenu* ListPopupFor(int row) const;
-    // Shows the popup of a right-click on node (tests give the action to choose instead).
-    void TreeViewContextPopup(QTreeWidgetItem* node, const QPoint& globalPos, QAction* choose = nullptr);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     // The frame's hooks.
-    [[nodiscard]] model::TFolderItem* FrameRoot() const override;
-    void LoadSettings() override;
+    [[nodiscard]] model::TRootItem* FrameRoot() const override;
     void BuildRootTree() override;
     bool StartUp() override;
     void ShowListOf(model::TFolderItem* item) override;
     [[nodiscard]] int GroupOfView(int view) const override;
+    mainwindow::TFrameCommandState UpdateOwnCommands(bool popupOnly) override;
+    [[nodiscard]] mainwindow::TStatusTexts ItemStatusTexts(const model::TItem* item) const override;
+    [[nodiscard]] std::string ExportSubject(const model::TFolderItem* item) const override;
     [[nodiscard]] std::string PathBarText(const model::TFolderItem* item) const override;
     void DecorateNewNode(QTreeWidgetItem* node, model::TFolderItem* item) override;
     void SetNodeIcon(QTreeWidgetItem* node, const model::TFolderItem* item, bool cut) override;
@@ -105,11 +91,8 @@ protected:
 private:
     void CreateMenus();
     void CreatePopups();
-    void SaveSettings();
     void CloseWindowsOfItem(const TFileRootItem* file);
-    void CopyText(int which);
     [[nodiscard]] TViewerInput Input() const;
-    [[nodiscard]] model::TFolderItem* ToolSubject(bool anyRow) const;
 
     std::unique_ptr<TRootItem> FRootItem;
     TViewerCommands FCommands;

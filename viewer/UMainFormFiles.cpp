@@ -2,31 +2,11 @@
 #include "viewer/UMainForm.h"
 #include "viewer/UMainFormParts.h"
 
-#include "analyser/UAnalyserForm.h"
-#include "export/UExportDataForm.h"
-#include "export/UFileLister.h"
-#include "export/UFileListerForm.h"
-#include "listing/KPLListView.h"
-#include "listing/UColumn.h"
-#include "listing/UColumnStore.h"
-#include "listing/UColumnsForm.h"
-#include "listing/UProgramProfile.h"
-#include "listing/USortCompare.h"
-#include "mainwindow/USaveForm.h"
 #include "model/UBusyCursor.h"
-#include "model/UConvertHelp.h"
-#include "model/UProgressForm.h"
-#include "model/UProgressManager.h"
-#include "model/UShellUtil.h"
-#include "platform/PIconRegistry.h"
-#include "platform/PQtRegistry.h"
-#include "viewer/ULoadProgress.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTreeWidget>
-
-#include <algorithm>
 
 namespace viewer {
 

@@ -5,20 +5,7 @@
 #include "viewer/ULoadProgress.h"
 #include "viewer/UItem.h"
 
-#include <QGuiApplication>
-#include <QRect>
-#include <QScreen>
-#include <QWidget>
-
 namespace viewer::formparts {
-
-// The item a tree node stands for is kept under this role.
-inline constexpr int kItemRole = Qt::UserRole + 1;
-
-inline QRect ScreenArea(const QWidget* w) {
-    QScreen* screen = w->screen() ? w->screen() : QGuiApplication::primaryScreen();
-    return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-}
 
 // The reader's and the writer's steps go through the program's progress manager and its window.
 class TManagerLoadProgress : public TLoadProgress {

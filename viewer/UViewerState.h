@@ -1,13 +1,11 @@
 // The viewer window's plain decisions: which view an item opens, which commands are on, the
-// status-bar texts, the export title and the settings with their clamps. No widgets here, so that
-// every rule is tested without a window.
+// status-bar texts of an item, the export's subject and what a save of the selection takes. No
+// widgets here, so that every rule is tested without a window.
 #pragma once
 
-#include "mainwindow/UMainSettings.h"
+#include "mainwindow/UStatusText.h"
 #include "viewer/UViewerFiles.h"
 
-#include <array>
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -41,43 +39,23 @@ struct TViewerCommands {
 
 [[nodiscard]] TViewerCommands ViewerCommands(const TViewerInput& in);
 
-// ---- status bar ----
+// ---- texts ----
 
-struct TViewerStatus {
-    std::string name;   // panel 0
-    std::string totals; // panel 1
-};
+// The status-bar texts of one item (nullptr: none): a loaded file is a "TX File" and a drive has no
+// free space to tell; the rest as in the explorer.
+[[nodiscard]] mainwindow::TStatusTexts ViewerStatusTexts(const TItem* item);
 
-// The subject is the tree selection with the tree focused, the one selected row with the list
-// focused, the whole selection for two or more rows.
-[[nodiscard]] TViewerStatus ViewerStatus(const TViewerInput& in);
-
-// ---- other texts ----
-
-// Export Data's title for the tree selection.
-[[nodiscard]] std::string ExportTitle(const TItem* item, const TItem* root);
+// Export Data's subject for the tree selection: "All Files" for the root, a loaded file's path,
+// else as in the explorer.
+[[nodiscard]] std::string ViewerExportSubject(const TItem* item, const TItem* root);
 // What the save choice names as the current selection.
 [[nodiscard]] std::string SelectionCaption(const TViewerInput& in);
 // The items a selection save marks: every selected row with the list focused (one or more),
 // else the tree selection.
 [[nodiscard]] std::vector<TItem*> SelectionToSave(const TViewerInput& in);
 
-// ---- settings ----
-
+// The window's designed size.
 inline constexpr int kViewerDesignWidth = 660;
 inline constexpr int kViewerDesignHeight = 440;
-
-struct TViewerSettings : mainwindow::TFrameSettings {
-    TViewerSettings() : TFrameSettings{kViewerDesignWidth, kViewerDesignHeight} {}
-    bool showTips = true;
-};
-
-// The window centred on a screen of that size at its designed size.
-[[nodiscard]] TViewerSettings DefaultViewerSettings(int screenWidth, int screenHeight);
-// Left and top at least 0, at least 400 x 200, at most the screen, far edges on the screen.
-void ClampViewerWindow(TViewerSettings& s, int screenWidth, int screenHeight);
-
-// The value names, in the order they are read and written.
-inline constexpr std::array<const char*, 3> kColumnValues = {"Columns 0", "Columns 1", "Columns 2"};
 
 } // namespace viewer

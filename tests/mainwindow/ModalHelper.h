@@ -2,10 +2,14 @@
 // active modal widget (polled, so it also waits for windows opened deep inside a command).
 #pragma once
 
+#include "export/UExportDataForm.h"
 #include "listing/UColumnsForm.h"
 #include "tests/Screenshot.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
@@ -37,4 +41,22 @@ inline void WhenColumnsAskedHideOne() {
         tab.hide->click();
         w->OKButton()->click();
     });
+}
+
+// What the Export Data dialog that command opens names, closed unused: its "... of" line, its
+// subject, and whether it offers totals. shown is false when no dialog came.
+struct TExportNames {
+    bool shown = false;
+    QString title, subject;
+    bool totals = false;
+};
+
+inline TExportNames ExportNamesOf(QAction* command) {
+    TExportNames names;
+    WhenModal<exportdata::TExportDataForm>([&names](exportdata::TExportDataForm* w) {
+        names = {true, w->Label9->text(), w->Label10->text(), w->CheckBox3->isEnabled()};
+        w->reject();
+    });
+    command->trigger();
+    return names;
 }

@@ -339,6 +339,15 @@ private slots:
         QVERIFY(!Sub("sub1")->FindChild("new1.txt"));
     }
 
+    void upOneLevelClimbsOneLevel() {
+        for (QAction* up : {FForm->Up1, FForm->UpToolButton}) {
+            SelectInTree(Sub("sub1"));
+            QVERIFY(up->isEnabled());
+            up->trigger();
+            QCOMPARE(FForm->SelectedTreeItem(), Preferred());
+        }
+    }
+
     void popupStateIsThatOfTheClickedNode() {
         // With the root selected, Refresh is off; on the preferred item's popup it is on.
         SelectInTree(FForm->RootItem());

@@ -205,6 +205,12 @@ private slots:
         SelectInTree(Preferred());
         FForm->CopyCompletePath1Click();
         QCOMPARE(QApplication::clipboard()->text(), FData);
+        // Neither view has the keyboard: the command has no subject.
+        QApplication::clipboard()->setText("untouched");
+        FForm->PathEdit->setFocus();
+        QCOMPARE(FForm->Focus(), TFocus::None);
+        FForm->CopyFilename1Click();
+        QCOMPARE(QApplication::clipboard()->text(), QString("untouched"));
     }
 
     void openInTheFileManagerTakesTheTreeSelection() {
@@ -502,6 +508,27 @@ private slots:
         });
         FForm->ExportData1Click();
         QVERIFY(exported);
+    }
+
+    // Export Data names what is exported ("File listing") and of what, and offers no totals: the
+    // main list has none.
+    void exportDataNamesTheListingAndItsSubject() {
+        struct TCase {
+            TFolderItem* item;
+            QString subject;
+        } cases[] = {
+            {FForm->RootItem(), "My Computer"},
+            {Preferred(), FData},
+        };
+        for (const TCase& c : cases) {
+            SelectInTree(c.item);
+            QVERIFY(FForm->ExportData1->isEnabled());
+            const TExportNames names = ExportNamesOf(FForm->ExportData1);
+            QVERIFY(names.shown);
+            QCOMPARE(names.title, QString("File listing of"));
+            QCOMPARE(names.subject, c.subject);
+            QVERIFY(!names.totals);
+        }
     }
 
     void filesDeletedInTheFileListerLeaveTheMainViews() {

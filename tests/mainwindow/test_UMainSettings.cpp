@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <variant>
 
 using namespace mainwindow;
@@ -19,6 +20,7 @@ class TMemoryKey : public TSettingsKey {
 public:
     using TValue = std::variant<std::int32_t, std::string, std::vector<std::uint8_t>>;
     std::map<std::string, TValue> values;
+    std::vector<std::string> written; // names in the order they were written
 
     bool ValueExists(const std::string& name) override { return values.count(name) != 0; }
     int DataSize(const std::string& name) override {
@@ -36,7 +38,10 @@ public:
     std::vector<std::uint8_t> ReadBinary(const std::string& name) override {
         return Get<std::vector<std::uint8_t>>(name);
     }
-    void WriteInteger(const std::string& name, std::int32_t v) override { values[name] = v; }
+    void WriteInteger(const std::string& name, std::int32_t v) override {
+        values[name] = v;
+        written.push_back(name);
+    }
     void WriteString(const std::string& name, const std::string& v) override { values[name] = v; }
     void WriteBinary(const std::string& name, const std::vector<std::uint8_t>& v) override {
         values[name] = v;
@@ -55,6 +60,42 @@ TEST(MainSettings, DefaultsAreTheDesignedWindowCentred) {
     EXPECT_FALSE(s.useRemovableRealIcon || s.useNetworkRealIcon);
 }
 
+TEST(FrameSettings, TheViewersDefaultsAreItsDesignedWindowCentred) {
+    TFrameSettings s(660, 440);
+    CentreWindow(s, 1024, 768);
+    EXPECT_EQ(std::make_tuple(s.left, s.top, s.width, s.height), std::make_tuple(182, 164, 660, 440));
+}
+
+// The stored order is the one an earlier run reads back, stopping at the first missing value: the
+// explorer keeps "ShowMap" among the toggles and its options after them; the viewer stores the
+// frame's values alone.
+TEST(FrameSettings, EachProgramWritesItsValuesInTheirOrder) {
+    const std::vector<std::string> bounds{"Width", "Height", "Top", "Left", "ShowTreeView", "ShowToolbar"};
+    const std::vector<std::string> toggles{"ShowButtonLabel", "ShowPath", "ShowStatusBar", "ShowTips"};
+    TMainSettings explorer;
+    TFrameSettings viewer(660, 440);
+    struct {
+        const char* what;
+        TFrameSettings* s;
+        std::vector<std::string> names;
+    } cases[] = {
+        {"explorer", &explorer, {}},
+        {"viewer", &viewer, {}},
+    };
+    cases[0].names = bounds;
+    cases[0].names.push_back("ShowMap");
+    cases[0].names.insert(cases[0].names.end(), toggles.begin(), toggles.end());
+    for (const char* option : {"AskSave", "UseLocalRealIcon", "UseRemovableRealIcon", "UseNetworkRealIcon"})
+        cases[0].names.push_back(option);
+    cases[1].names = bounds;
+    cases[1].names.insert(cases[1].names.end(), toggles.begin(), toggles.end());
+    for (const auto& c : cases) {
+        TMemoryKey key;
+        WriteSettings(key, *c.s);
+        EXPECT_EQ(key.written, c.names) << c.what;
+    }
+}
+
 TEST(MainSettings, WrittenValuesReadBack) {
     TMainSettings s = DefaultMainSettings(1000, 800);
     s.columns[1] = {3, 2, 0, 120, 11, 80, 9, 60};
@@ -64,12 +105,12 @@ TEST(MainSettings, WrittenValuesReadBack) {
     s.askSave = false;
     s.useNetworkRealIcon = true;
     TMemoryKey key;
-    WriteMainSettings(key, s);
+    WriteSettings(key, s);
     EXPECT_FALSE(key.ValueExists("Columns 0")); // a built-in layout is not written
     EXPECT_EQ(key.values["ShowMap"], TMemoryKey::TValue(1));
 
     TMainSettings r = DefaultMainSettings(1000, 800);
-    EXPECT_TRUE(ReadMainSettings(key, r));
+    EXPECT_TRUE(ReadSettings(key, r));
     EXPECT_EQ(r.columns[1], s.columns[1]);
     EXPECT_TRUE(r.columns[0].empty());
     EXPECT_EQ(r.width, 700);
@@ -81,16 +122,17 @@ TEST(MainSettings, WrittenValuesReadBack) {
 
 TEST(MainSettings, SizeUnitsAreNeitherWrittenNorNeeded) {
     TMemoryKey key;
-    WriteMainSettings(key, DefaultMainSettings(1000, 800));
+    TMainSettings defaults = DefaultMainSettings(1000, 800);
+    WriteSettings(key, defaults);
     for (const char* unit : {"SizeUnit", "SpaceUnit", "AnalyserSpaceUnit"})
         EXPECT_FALSE(key.ValueExists(unit)) << unit;
     // A store written by an earlier version still holds them: they are read past, and a store
     // without them is read to its last value.
     TMainSettings r = DefaultMainSettings(1000, 800);
-    EXPECT_TRUE(ReadMainSettings(key, r));
+    EXPECT_TRUE(ReadSettings(key, r));
     key.values["SizeUnit"] = std::int32_t(2);
     key.values["SpaceUnit"] = std::string("not a number");
-    EXPECT_TRUE(ReadMainSettings(key, r));
+    EXPECT_TRUE(ReadSettings(key, r));
 }
 
 TEST(MainSettings, ReadingStopsAtAMissingValue) {
@@ -99,10 +141,10 @@ TEST(MainSettings, ReadingStopsAtAMissingValue) {
     s.showTips = false;
     s.useLocalRealIcon = false;
     TMemoryKey key;
-    WriteMainSettings(key, s);
+    WriteSettings(key, s);
     key.values.erase("ShowTips");
     TMainSettings r = DefaultMainSettings(1000, 800);
-    EXPECT_FALSE(ReadMainSettings(key, r));
+    EXPECT_FALSE(ReadSettings(key, r));
     EXPECT_FALSE(r.showTreeView);    // read before the gap
     EXPECT_TRUE(r.showTips);         // the gap: default
     EXPECT_TRUE(r.useLocalRealIcon); // after the gap: default
@@ -113,7 +155,7 @@ TEST(MainSettings, AValueOfAnotherTypeStopsReadingToo) {
     key.values["Width"] = std::int32_t(500);
     key.values["Height"] = std::string("tall");
     TMainSettings r = DefaultMainSettings(1000, 800);
-    EXPECT_FALSE(ReadMainSettings(key, r));
+    EXPECT_FALSE(ReadSettings(key, r));
     EXPECT_EQ(r.width, 500);
     EXPECT_EQ(r.height, 491);
 }
@@ -123,7 +165,7 @@ TEST(MainSettings, ShortLayoutsAreIgnored) {
     key.values["Columns 0"] = std::vector<std::uint8_t>(7, 1);
     key.values["Columns 2"] = listing::LayoutToBytes({1, 1, 0, 200});
     TMainSettings r = DefaultMainSettings(1000, 800);
-    ReadMainSettings(key, r);
+    ReadSettings(key, r);
     EXPECT_TRUE(r.columns[0].empty());
     EXPECT_EQ(r.columns[2], (std::vector<std::int32_t>{1, 1, 0, 200}));
 }

@@ -21,7 +21,7 @@ TEST_F(SettingsFile, NoFileLeavesTheDefaults) {
     EXPECT_FALSE(reg.OpenKey("", false) && reg.ValueExists("Width"));
     TRegistrySettingsKey key(reg);
     TMainSettings s = DefaultMainSettings(1280, 1024);
-    EXPECT_FALSE(ReadMainSettings(key, s));
+    EXPECT_FALSE(ReadSettings(key, s));
     EXPECT_EQ(s.width, 816);
     EXPECT_TRUE(s.showTips);
 }
@@ -41,7 +41,7 @@ TEST_F(SettingsFile, EverySettingAndTheLayoutsRoundTrip) {
         TRegistry reg = TRegistry::AtFile(file);
         reg.OpenKey("", true);
         TRegistrySettingsKey key(reg);
-        WriteMainSettings(key, s);
+        WriteSettings(key, s);
         reg.OpenKey(kPreferredKey, true);
         WritePreferredEntries(key, {{true, "/home/"}, {false, "/data/x/"}});
         ASSERT_TRUE(reg.Flush());
@@ -50,7 +50,7 @@ TEST_F(SettingsFile, EverySettingAndTheLayoutsRoundTrip) {
     ASSERT_TRUE(reg.OpenKey("", false));
     TRegistrySettingsKey key(reg);
     TMainSettings r = DefaultMainSettings(1280, 1024);
-    EXPECT_TRUE(ReadMainSettings(key, r));
+    EXPECT_TRUE(ReadSettings(key, r));
     EXPECT_EQ(r.columns, s.columns);
     EXPECT_EQ(r.left, 12);
     EXPECT_EQ(r.top, 34);
@@ -80,7 +80,7 @@ TEST_F(SettingsFile, AMissingValueStopsReadingButTheClampsStillApply) {
     reg.OpenKey("", false);
     TRegistrySettingsKey key(reg);
     TMainSettings s = DefaultMainSettings(1280, 1024);
-    EXPECT_FALSE(ReadMainSettings(key, s));
+    EXPECT_FALSE(ReadSettings(key, s));
     EXPECT_TRUE(s.showTreeView);
     ClampWindow(s, 1280, 1024);
     EXPECT_EQ(s.width, 1280);

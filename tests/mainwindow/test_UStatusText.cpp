@@ -50,6 +50,9 @@ TEST(StatusTexts, SeveralRows) {
         // The "Unexplored" row counts for nothing.
         {{nullptr, t.folderB}, "1 objects", "Unexplored"},
         {{nullptr, t.file}, "1 objects", "Total:   1 files    0 folders    10 bytes"},
+        // The count is grouped as every other number is.
+        {std::vector<const TItem*>(1000, t.file), "1,000 objects",
+         "Total:   1,000 files    0 folders    10,000 bytes"},
     };
     for (const auto& c : cases) {
         const TStatusTexts s = StatusTexts(c.rows);

@@ -2,10 +2,13 @@
 // "All Files", a damaged one shows its message, loaded files close with their windows, selected
 // items are saved and load back, the list sorts both ways, the settings survive a restart, the
 // association goes into the user's data home once, the tip of the day shows at start under
-// "ShowTips", Options changes the lists' units, and the Help menu opens the viewer's help.
+// "ShowTips", Options changes the lists' units, the Help menu opens the viewer's help, and the
+// commands it shares with the explorer behave as there: Up climbs one level, copy takes every
+// selected row, a dismissed popup leaves no target, Export Data names the listing and its subject.
 #include "../mainwindow/ModalHelper.h"
 #include "TxfFixture.h"
 
+#include "export/UExportDataForm.h"
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
@@ -29,7 +32,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,6 +113,27 @@ class TestViewerMainForm : public QObject {
     }
 
     TFileRootItem* File(int i) const { return dynamic_cast<TFileRootItem*>(FForm->RootItem()->Child(i)); }
+
+    // The drive "C:" of the first loaded file, and one of its folders.
+    model::TFolderItem* Drive() const { return static_cast<model::TFolderItem*>(File(0)->Child(0)); }
+    model::TFolderItem* Folder(const char* name) const {
+        return dynamic_cast<model::TFolderItem*>(Drive()->FindChild(name));
+    }
+
+    // Selects the rows of the named children of folder, with the list focused.
+    void SelectRows(model::TFolderItem* folder, const QStringList& names) {
+        SelectInTree(folder);
+        FForm->ListView->setFocus();
+        FForm->ListView->clearSelection();
+        for (const QString& name : names) {
+            const int row = FForm->FindListItem(folder->FindChild(name.toStdString()));
+            QVERIFY2(row >= 0, qPrintable(name));
+            FForm->ListView->selectionModel()->select(FForm->ListView->model()->index(row, 0),
+                                                      QItemSelectionModel::Select |
+                                                          QItemSelectionModel::Rows);
+        }
+        QCOMPARE(FForm->Focus(), TFocus::List);
+    }
 
 private slots:
     void initTestCase() {
@@ -221,7 +247,7 @@ private slots:
         Start({QString::fromStdString(FGood)});
         QCOMPARE(FForm->OpeninWindowsExplorer1->text(), QString("Open in &File Manager"));
         QCOMPARE(FForm->OpeninWindowsExplorer2->text(), QString("Open in &File Manager"));
-        QCOMPARE(FForm->OpenFolder3->text(), QString("Open folder in &File Manager"));
+        QCOMPARE(FForm->OpeninWindowsExplorer3->text(), QString("Open folder in &File Manager"));
         // A drive of a file written on Windows is nowhere on this computer.
         auto* drive = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
         QVERIFY(drive);
@@ -461,9 +487,9 @@ private slots:
         TFileRootItem* second = File(1);
         // A File Lister on the first file's drive goes with it; one on the second stays.
         SelectInTree(static_cast<model::TFolderItem*>(first->Child(0)));
-        FForm->FileToolButtonClick(0);
+        FForm->FileToolButtonClick();
         SelectInTree(static_cast<model::TFolderItem*>(second->Child(0)));
-        FForm->FileToolButtonClick(0);
+        FForm->FileToolButtonClick();
         // An analyser on "All Files" goes with either file.
         SelectInTree(FForm->RootItem());
         FForm->Analyser1Click();
@@ -557,6 +583,79 @@ private slots:
         QCOMPARE(File(1)->ChildCount(), 1);
         QCOMPARE(File(1)->Child(0)->NameString(), std::string("C:"));
         QCOMPARE(File(1)->GetFileCount(), 4);
+    }
+
+    void upOneLevelClimbsOneLevel() {
+        Start({QString::fromStdString(FGood)});
+        for (QAction* up : {FForm->Up1, FForm->UpToolButton}) {
+            SelectInTree(Folder("beta"));
+            QVERIFY(up->isEnabled());
+            up->trigger();
+            QCOMPARE(FForm->SelectedTreeItem(), Drive());
+        }
+    }
+
+    void copyTakesEverySelectedRowAndNothingWithoutFocus() {
+        Start({QString::fromStdString(FGood)});
+        SelectRows(Drive(), {"z.txt", "A.bin"});
+        QVERIFY(FForm->CopyFileName2->isEnabled());
+        FForm->CopyFileName2->trigger();
+        // In display order, each name followed by a line break.
+        const bool zFirst = FForm->FindListItem(Drive()->FindChild("z.txt")) <
+                            FForm->FindListItem(Drive()->FindChild("A.bin"));
+        QCOMPARE(QApplication::clipboard()->text(), QString(zFirst ? "z.txt\nA.bin\n" : "A.bin\nz.txt\n"));
+        SelectRows(Drive(), {"z.txt"});
+        FForm->CopyCompletePath2->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("C:\\z.txt"));
+
+        // Neither view has the keyboard: the command has no subject.
+        QApplication::clipboard()->setText("untouched");
+        FForm->PathEdit->setFocus();
+        QCOMPARE(FForm->Focus(), TFocus::None);
+        QVERIFY(FForm->CopyFileName2->isEnabled());
+        FForm->CopyFileName2->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("untouched"));
+    }
+
+    void aDismissedTreePopupLeavesNoTarget() {
+        Start({QString::fromStdString(FGood)});
+        FForm->AskAndLoadFile();
+        TFileRootItem* first = File(0);
+        TFileRootItem* second = File(1);
+        SelectInTree(first);
+        QAction nothing;
+        nothing.setEnabled(false); // a disabled choice: the menu closes with nothing chosen
+        FForm->TreeViewContextPopup(FForm->NodeOf(second), {}, &nothing);
+        QVERIFY(!FForm->PopupNode());
+        // "&Close" (Ctrl+Q) closes the selected file, not the one right-clicked before.
+        FForm->TreeView->setFocus();
+        QVERIFY(FForm->Close1->isEnabled());
+        FForm->Close1->trigger();
+        QCOMPARE(FForm->RootItem()->ChildCount(), 1);
+        QCOMPARE(File(0), second);
+    }
+
+    // Export Data names what is exported ("File listing") and of what, as in the explorer, and
+    // offers no totals: the main list has none.
+    void exportDataNamesTheListingAndItsSubject() {
+        Start({QString::fromStdString(FGood)});
+        struct TCase {
+            model::TFolderItem* item;
+            QString subject;
+        } cases[] = {
+            {FForm->RootItem(), "All Files"},
+            {File(0), QString::fromStdString(FGood)},
+            {Drive(), "C:\\"},
+        };
+        for (const TCase& c : cases) {
+            SelectInTree(c.item);
+            QVERIFY(FForm->ExportData1->isEnabled());
+            const TExportNames names = ExportNamesOf(FForm->ExportData1);
+            QVERIFY(names.shown);
+            QCOMPARE(names.title, QString("File listing of"));
+            QCOMPARE(names.subject, c.subject);
+            QVERIFY(!names.totals);
+        }
     }
 
     void backspaceInTheListGoesUp() {

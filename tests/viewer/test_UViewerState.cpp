@@ -1,5 +1,5 @@
-// The viewer window's plain rules: views, command state, status texts, export title, window
-// clamps, and the file association written into a temporary data home (or left to an installed
+// The viewer window's plain rules: views, command state, status texts, export subject, and the
+// file association written into a temporary data home (or left to an installed
 // viewer's files).
 #include "TxfFixture.h"
 
@@ -93,60 +93,37 @@ TEST(ViewerState, CommandsForEachSubject) {
     EXPECT_FALSE(ViewerCommands({TFocus::Tree, {t.folder}, t.drive, &t.root}).listSubject);
 }
 
-TEST(ViewerState, StatusTexts) {
+TEST(ViewerState, StatusTextsOfEachItem) {
     TTree t;
     struct TCase {
-        TViewerInput in;
+        const TItem* item;
         const char* name;
         const char* totals;
     } cases[] = {
-        {{TFocus::Tree, {}, &t.root, &t.root}, "All Files", "Total:   1 files    1 folders    1,234 bytes"},
-        {{TFocus::Tree, {}, t.file, &t.root},
-         "TX File x.txf",
-         "Total:   1 files    1 folders    1,234 bytes"},
-        {{TFocus::Tree, {}, t.drive, &t.root}, "Drive C:", "Total:   1 files    1 folders    1,234 bytes"},
-        {{TFocus::List, {t.unexplored}, t.drive, &t.root}, "Folder Later", "Unexplored"},
-        {{TFocus::List, {t.item}, t.folder, &t.root}, "File a.txt", "Total:   1,234 bytes"},
-        {{TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root},
-         "2 objects",
-         "Total:   1**  files    0**  folders    1,234**  bytes"},
-        {{TFocus::List, {t.unexplored, t.unexplored}, t.drive, &t.root}, "2 objects", "Unexplored"},
-        {{TFocus::None, {}, nullptr, &t.root}, "", ""},
+        {&t.root, "All Files", "Total:   1 files    1 folders    1,234 bytes"},
+        {t.file, "TX File x.txf", "Total:   1 files    1 folders    1,234 bytes"},
+        // A drive read from a file tells no free space.
+        {t.drive, "Drive C:", "Total:   1 files    1 folders    1,234 bytes"},
+        {t.unexplored, "Folder Later", "Unexplored"},
+        {t.item, "File a.txt", "Total:   1,234 bytes"},
+        {nullptr, "", ""},
     };
     for (const TCase& c : cases) {
-        const TViewerStatus s = ViewerStatus(c.in);
+        const mainwindow::TStatusTexts s = ViewerStatusTexts(c.item);
         EXPECT_EQ(s.name, c.name);
         EXPECT_EQ(s.totals, c.totals) << c.name;
     }
 }
 
-TEST(ViewerState, ExportTitleAndSelectionCaption) {
+TEST(ViewerState, ExportSubjectAndSelectionCaption) {
     TTree t;
-    EXPECT_EQ(ExportTitle(&t.root, &t.root), "All Files");
-    EXPECT_EQ(ExportTitle(t.file, &t.root), "/tmp/x.txf");
-    EXPECT_EQ(ExportTitle(t.folder, &t.root), "C:\\Data\\");
+    EXPECT_EQ(ViewerExportSubject(&t.root, &t.root), "All Files");
+    EXPECT_EQ(ViewerExportSubject(t.file, &t.root), "/tmp/x.txf");
+    EXPECT_EQ(ViewerExportSubject(t.folder, &t.root), "C:\\Data\\");
     EXPECT_EQ(SelectionCaption({TFocus::List, {t.folder, t.unexplored}, t.drive, &t.root}),
               "2 items selected");
     EXPECT_EQ(SelectionCaption({TFocus::Tree, {t.folder}, t.drive, &t.root}), t.drive->GetPath());
     EXPECT_EQ(SelectionToSave({TFocus::Tree, {t.folder}, t.drive, &t.root}), std::vector<TItem*>{t.drive});
-}
-
-TEST(ViewerState, WindowClamps) {
-    struct TCase {
-        int left, top, width, height, wl, wt, ww, wh;
-    } cases[] = {
-        {-20, -20, 100, 50, 0, 0, 400, 200},
-        {900, 700, 660, 440, 364, 328, 660, 440},
-        {0, 0, 5000, 5000, 0, 0, 1024, 768},
-    };
-    for (const TCase& c : cases) {
-        TViewerSettings s;
-        s.left = c.left, s.top = c.top, s.width = c.width, s.height = c.height;
-        ClampViewerWindow(s, 1024, 768);
-        EXPECT_EQ(std::make_tuple(s.left, s.top, s.width, s.height), std::make_tuple(c.wl, c.wt, c.ww, c.wh));
-    }
-    const TViewerSettings d = DefaultViewerSettings(1024, 768);
-    EXPECT_EQ(std::make_tuple(d.left, d.top, d.width, d.height), std::make_tuple(182, 164, 660, 440));
 }
 
 TEST(FileAssociation, WrittenOnceThenLeftAloneAndRewrittenForAnotherProgram) {
