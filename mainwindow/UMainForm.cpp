@@ -57,6 +57,8 @@ TMainForm::TMainForm(QWidget* parent)
     });
     TreeView->viewport()->installEventFilter(this);
     AddTreeListener(this);
+    // The tree comes from the disk: folders are listed and icons looked up on workers.
+    AnswerFileCallsLater();
 }
 
 TMainForm::~TMainForm() {

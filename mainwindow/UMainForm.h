@@ -204,8 +204,7 @@ private:
     TDialogHooks FHooks;
     TProgramRunner* FRunner = nullptr;
     std::unique_ptr<TProgramRunner> FDesktopRunner;
-    exportdata::TFileTrash* FTrash = nullptr;
-    std::unique_ptr<exportdata::TFileTrash> FDesktopTrash;
+    exportdata::TFileTrash* FTrash = nullptr; // nullptr: the desktop's
     std::string FSettingsFile;
     bool FCloseAllowed = false;
     bool FRefreshPosted = false;
