@@ -191,8 +191,15 @@ private:
 TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
                      const std::function<void()>& idle = {});
 
-// The parallel walk of WalkHere (threads > 1), the start opened and the mount tree read.
+// The parallel walk of WalkHere (threads > 1), the start opened and the mount tree read (taken
+// over). A stop whose readers a file system holds returns at once and leaves the walk to them.
 TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
-                         const TMountNode* mounts, const std::function<void()>& idle);
+                         std::unique_ptr<TMountNode> mounts, const std::function<void()>& idle);
+
+// The walk gate (PWalkTree.cpp): a walk left behind on a mount by a stop (its thread, or its
+// readers, still held by the file system) counts there until it has ended, and a new walk of that
+// mount waits, asking nothing, while one does.
+void WalkLeftBehind(const std::string& lane);
+void WalkLeftEnded(const std::string& lane);
 
 } // namespace platform::walk

@@ -428,15 +428,23 @@ TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned th
 
 namespace walk {
 
+void WalkLeftBehind(const std::string& lane) {
+    Gate().Left(lane);
+}
+
+void WalkLeftEnded(const std::string& lane) {
+    Gate().Ended(lane);
+}
+
 TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
                      const std::function<void()>& idle) {
     std::string start = path;
     TStart opened;
     TWalkResult result;
     if (!StartWalk(visitor, start, opened, result)) return result;
-    const std::unique_ptr<TMountNode> mounts = ReadMountTree(opened.fd, start);
+    std::unique_ptr<TMountNode> mounts = ReadMountTree(opened.fd, start);
     if (threads <= 1) return TWalker(visitor).RunFrom(opened.fd, start, opened.device, opened.inode, {}, mounts.get());
-    return ParallelWalk(visitor, threads, start, opened, mounts.get(), idle);
+    return ParallelWalk(visitor, threads, start, opened, std::move(mounts), idle);
 }
 
 } // namespace walk

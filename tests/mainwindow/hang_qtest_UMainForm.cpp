@@ -3,6 +3,7 @@
 // deleting, typing a path, saving, and a drive whose statfs alone does not answer. In each, the
 // window's event loop answers a timer within 100 ms while the server holds the call, and once the
 // server answers the window shows what it shows for a drive that answers.
+#include "HungWindow.h"
 #include "ModalHelper.h"
 #include "export/UFileLister.h"
 #include "export/UFileListerForm.h"
@@ -19,7 +20,6 @@
 #include "platform/PShell.h"
 #include "tests/support/THangFs.h"
 
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,47 +27,21 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 using namespace mainwindow;
 using namespace model;
+using txtest::AnswersWhileHeld;
 using txtest::THangFs;
+using txtest::TWatchdog;
 
 namespace {
 
 const std::vector<THangFs::TEntry> kTree = {THangFs::File("/a/b/one.txt", 10),
                                             THangFs::File("/a/two.txt", 20), THangFs::File("/a/data", 30),
                                             THangFs::File("/c/three.dat", 40), THangFs::File("/top.txt", 50)};
-
-// Answers every held call after a while if the test does not (a window that waits for the server,
-// as before, then gets back, and the test fails instead of hanging).
-class TWatchdog {
-public:
-    TWatchdog(THangFs& fs, int ms)
-        : FThread([this, &fs, ms] {
-              std::unique_lock hold(FLock);
-              if (!FDone.wait_for(hold, std::chrono::milliseconds(ms), [this] { return FStopped; }))
-                  fs.Release();
-          }) {}
-    ~TWatchdog() {
-        {
-            std::lock_guard hold(FLock);
-            FStopped = true;
-        }
-        FDone.notify_all();
-        FThread.join();
-    }
-
-private:
-    std::mutex FLock;
-    std::condition_variable FDone;
-    bool FStopped = false;
-    std::thread FThread;
-};
 
 // A trash that takes everything, and remembers what.
 class TTakeAllTrash : public exportdata::TFileTrash {
@@ -154,35 +128,7 @@ class TestHungDrive : public QObject {
         QTRY_VERIFY(Drive()->IsExplored());
     }
 
-    // Runs act once the server holds a call, looking from the event loop (the window's thread is
-    // never made to wait by the test).
-    void WhenHeld(std::function<void()> act) {
-        QTimer::singleShot(5, FForm.get(), [this, act] {
-            if (FFs->Held() >= 1)
-                act();
-            else
-                WhenHeld(act);
-        });
-    }
-
-    // How long the window's thread is held by action: a timer armed before it fires that long
-    // after it was due (a modal window that action opens runs the event loop too). Fails when the
-    // window does not answer within 100 ms.
-    void AnswersWhileHeld(const char* what, const std::function<void()>& action,
-                          qint64* returnedAfter = nullptr) {
-        QObject guard;
-        QElapsedTimer clock;
-        qint64 firedAt = -1;
-        constexpr int kDue = 10;
-        clock.start();
-        QTimer::singleShot(kDue, &guard, [&] { firedAt = clock.elapsed(); });
-        action();
-        if (returnedAfter) *returnedAfter = clock.elapsed();
-        QTRY_VERIFY_WITH_TIMEOUT(firedAt >= 0, 20000);
-        const qint64 late = firedAt - kDue;
-        qInfo("%s: the window answered a timer %lld ms late", what, late);
-        QVERIFY2(late < 100, qPrintable(QString("%1: the window was held %2 ms").arg(what).arg(late)));
-    }
+    void WhenHeld(std::function<void()> act) { txtest::WhenHeld(*FFs, FForm.get(), std::move(act)); }
 
 private slots:
     void initTestCase() {

@@ -124,8 +124,10 @@ TEST(FileCalls, ALaneHeldPastTheCallersLimitRefusesAtOnceAndPutsNothingInLine) {
     const auto start = TCallClock::now();
     EXPECT_EQ(Wait(behind, 100), -1) << "nothing within the limit";
     EXPECT_GE(TCallClock::now() - start, std::chrono::milliseconds(95));
-    // Held past the limit: refused at once, joined or not.
-    EXPECT_TRUE(LaneHeld(TCallKind::Statfs, lane, 100));
+    // Held past the limit (counted from when its thread began it): refused at once, joined or not.
+    for (int i = 0; i < 2500 && !LaneHeld(TCallKind::Statfs, lane, 100); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(LaneHeld(TCallKind::Statfs, lane, 100));
     EXPECT_EQ(StartFileCall<int>(TCallKind::Statfs, lane, "a", held.Work(5), 100), nullptr);
     EXPECT_EQ(StartFileCall<int>(
                   TCallKind::Statfs, lane, "c", [] { return 3; }, 100),
