@@ -115,12 +115,8 @@ void TFolderListing::Arrived(TArrived arrived) {
 }
 
 void TFolderListing::ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
-    // What goes: child and its subtree, or every child of folder and their subtrees.
-    auto gone = [folder, child](const TFolderItem* pending) {
-        return child ? pending->IsAncestor(child) : pending != folder && pending->IsAncestor(folder);
-    };
     for (auto it = FPending.begin(); it != FPending.end();)
-        it = gone(it->first) ? FPending.erase(it) : std::next(it);
+        it = GoesWith(it->first, folder, child) ? FPending.erase(it) : std::next(it);
 }
 
 } // namespace model

@@ -433,6 +433,10 @@ bool TItem::IsAncestor(const TItem* item) const {
     return false;
 }
 
+bool GoesWith(const TItem* item, const TFolderItem* folder, const TItem* child) {
+    return child ? item->IsAncestor(child) : item != folder && item->IsAncestor(folder);
+}
+
 // ---- TFileItem ----
 
 std::string TFileItem::GetPath() const {

@@ -115,6 +115,9 @@ public:
     // Otherwise: child (with its subtree) is about to be taken out of folder.
     virtual void ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) = 0;
 };
+// Whether item goes with what a notice announces: child and its subtree, or (child nullptr) every
+// child of folder and their subtrees.
+[[nodiscard]] bool GoesWith(const TItem* item, const TFolderItem* folder, const TItem* child);
 void AddTreeListener(TTreeListener* listener);
 void RemoveTreeListener(TTreeListener* listener);
 void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child);

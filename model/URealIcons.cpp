@@ -68,14 +68,20 @@ void TRealIcons::Arrived(TItem* item, std::uint64_t id, const std::string& type)
     FPending.erase(it);
     std::string typeName;
     const int own = platform::Shell().PathTypeIcon(type, false, typeName);
+    const int before = item->IconIndex();
+    bool changed = false;
     if (item->IsFolder()) {
         auto* folder = static_cast<TFolderItem*>(item);
         if (own != -1) folder->SetIconIndex(own);
         const int open = platform::Shell().PathTypeIcon(type, true, typeName);
+        const int openBefore = folder->OpenIconIndex();
         folder->SetOpenIconIndex(open != -1 ? open : folder->IconIndex());
+        changed = folder->OpenIconIndex() != openBefore;
     } else if (own != -1) {
         item->SetIconIndex(own);
     }
+    // Nothing new, nothing repainted (a repaint would ask again for an item that has no icon).
+    if (!changed && item->IconIndex() == before) return;
     const std::vector<TIconListener*> listeners = Listeners();
     for (TIconListener* listener : listeners)
         if (std::find(Listeners().begin(), Listeners().end(), listener) != Listeners().end())
@@ -83,12 +89,8 @@ void TRealIcons::Arrived(TItem* item, std::uint64_t id, const std::string& type)
 }
 
 void TRealIcons::ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) {
-    for (auto it = FPending.begin(); it != FPending.end();) {
-        const TItem* pending = it->first;
-        const bool gone =
-            child ? pending->IsAncestor(child) : pending != folder && pending->IsAncestor(folder);
-        it = gone ? FPending.erase(it) : std::next(it);
-    }
+    for (auto it = FPending.begin(); it != FPending.end();)
+        it = GoesWith(it->first, folder, child) ? FPending.erase(it) : std::next(it);
 }
 
 } // namespace model

@@ -19,11 +19,8 @@ public:
     [[nodiscard]] const std::vector<TItem*>& Items() const { return FItems; }
 
     void ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) override {
-        for (TItem*& item : FItems) {
-            if (!item) continue;
-            const bool gone = child ? item->IsAncestor(child) : item != folder && item->IsAncestor(folder);
-            if (gone) item = nullptr;
-        }
+        for (TItem*& item : FItems)
+            if (item && GoesWith(item, folder, child)) item = nullptr;
     }
 
 private:

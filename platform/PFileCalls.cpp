@@ -3,12 +3,14 @@
 #include "platform/PMounts.h"
 #include "platform/PWorkerThread.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <deque>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <system_error>
 
 namespace platform {
@@ -23,22 +25,14 @@ bool StartsWithDir(std::string_view path, std::string_view dir) {
            (path.size() == dir.size() || path[dir.size()] == '/');
 }
 
-// The mount points of the whole table (pseudo file systems too: a path below one is on it).
+// The mount points of the whole table (pseudo file systems too: a path below one is on it), read
+// again whenever the kernel says the table changed (poll on /proc/self/mountinfo), so that a share
+// mounted a moment ago has a lane of its own at once.
 class TMountPoints {
 public:
     std::string LaneOf(std::string_view path) {
         std::lock_guard hold(FLock);
-        const auto now = TCallClock::now();
-        if (!FRead || now - FReadAt > std::chrono::seconds(1)) {
-            std::ifstream in("/proc/self/mountinfo");
-            std::ostringstream text;
-            text << in.rdbuf();
-            FPoints.clear();
-            for (const TMountEntry& m : ParseMountInfoAll(text.str()))
-                FPoints.push_back(m.mountPoint);
-            FRead = true;
-            FReadAt = now;
-        }
+        if (Changed()) Read();
         std::string best = "/";
         for (const std::string& point : FPoints)
             if (point.size() > best.size() && StartsWithDir(path, point)) best = point;
@@ -46,10 +40,28 @@ public:
     }
 
 private:
+    bool Changed() {
+        if (FFd < 0) return true;
+        pollfd p{FFd, POLLPRI, 0};
+        return poll(&p, 1, 0) > 0 && (p.revents & (POLLERR | POLLPRI)) != 0;
+    }
+    void Read() {
+        if (FFd < 0) FFd = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        std::string text;
+        if (FFd >= 0) {
+            lseek(FFd, 0, SEEK_SET);
+            char buffer[65536];
+            for (ssize_t n; (n = read(FFd, buffer, sizeof buffer)) > 0;)
+                text.append(buffer, static_cast<std::size_t>(n));
+        }
+        FPoints.clear();
+        for (const TMountEntry& m : ParseMountInfoAll(text))
+            FPoints.push_back(m.mountPoint);
+    }
+
     std::mutex FLock;
     std::vector<std::string> FPoints;
-    TCallClock::time_point FReadAt;
-    bool FRead = false;
+    int FFd = -1; // kept open for the program's run: its poll tells a change of the table
 };
 
 struct TLane {

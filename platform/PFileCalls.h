@@ -45,7 +45,7 @@ enum class TCallKind : std::uint8_t {
 
 // The lane of a path: the mount point it lies on (the longest mount point of the mount table that
 // is a prefix of it by whole components); "//server/share" for a network path; "" for a relative
-// path. The table is read from /proc, which never hangs, at most once a second.
+// path. The table is read from /proc, which never hangs, again whenever it has changed.
 [[nodiscard]] std::string CallLane(std::string_view path);
 
 // One call of a lane.

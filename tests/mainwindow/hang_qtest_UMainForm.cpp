@@ -153,6 +153,7 @@ private slots:
         AnswersWhileHeld("selecting the drive", [&] { SelectInTree(Drive()); });
         QTRY_VERIFY(FFs->Held() >= 1);
         QCOMPARE(RowNames(*FForm), QStringList()); // no rows yet
+        Shot(FForm.get(), "hung_drive_waiting");
         AnswersWhileHeld("opening its node", [&] { FForm->NodeOf(Drive())->setExpanded(true); });
         WhenModal<TScanProgressForm>([](TScanProgressForm* w) { w->CancelButton->click(); });
         AnswersWhileHeld("exploring it (Ctrl+R) and cancelling", [&] { FForm->RefreshExplore1Click(); });
@@ -165,6 +166,7 @@ private slots:
         QCOMPARE(node->childCount(), 2);
         QTRY_COMPARE(node->child(0)->childCount(), 1); // a holds b
         QCOMPARE(node->child(1)->childCount(), 0);
+        Shot(FForm.get(), "hung_drive_answered");
         QVERIFY(FMessages.empty());
     }
 
@@ -288,6 +290,7 @@ private slots:
                 w->PathEdit->setText(QString::fromStdString(FFs->Path(folder)));
                 AnswersWhileHeld("checking a typed path", [&] { w->Button1->click(); });
                 QVERIFY(w->isVisible());
+                Shot(w, answers ? "manual_checking" : "manual_checking_no_answer");
                 if (answers) {
                     QVERIFY(FFs->Release());
                 } else {
