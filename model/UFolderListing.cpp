@@ -105,11 +105,13 @@ void TFolderListing::Arrived(TArrived arrived) {
     }
     AddListedFolders(folder, arrived.folders);
     folder->SetListed(true);
-    // The subfolders' own listings follow (ExpandChildren puts them in line); it recomputes the
-    // totals too.
+    // The subfolders' own listings follow (ExpandChildren puts them in line, and recomputes the
+    // totals once). A subfolder's own listing adds no size and no count anywhere: the whole tree's
+    // totals are not walked again for each (a folder of thousands would walk it thousands of
+    // times), but for a drive, whose free space is measured once it has children.
     if (deep)
         folder->ExpandChildren();
-    else
+    else if (dynamic_cast<TDriveItem*>(folder))
         folder->UpdateTotals();
     FClient.FolderListed(folder);
 }
