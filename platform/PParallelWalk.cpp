@@ -161,8 +161,9 @@ private:
 class TParallelWalk {
 public:
     TParallelWalk(TWalkVisitor& visitor, unsigned threads, const std::function<void()>& idle,
-                  std::unique_ptr<TMountNode> mounts)
-        : FMounts(std::move(mounts)), FVisitor(visitor), FIdle(idle), FThreads(threads),
+                  std::unique_ptr<TMountNode> mounts, std::shared_ptr<const std::atomic<bool>> stopped)
+        : FMounts(std::move(mounts)), FOutsideStop(std::move(stopped)), FVisitor(visitor), FIdle(idle),
+          FThreads(threads),
           // Readers hold at most a quarter of the descriptors this process may open, the folders
           // the walking thread is in an eighth, the one-thread walker below them kOpenLevels + 1.
           FMaxFds(static_cast<int>(std::clamp<std::uint64_t>(DescriptorLimit() / 4, 16, 256))),
@@ -194,6 +195,16 @@ private:
 
     // Reader threads.
     void ReaderLoop();
+    // The walk was stopped from outside (its visitor's thread), whatever its own thread is doing.
+    [[nodiscard]] bool WalkStopped() const { return FOutsideStop && FOutsideStop->load(std::memory_order_relaxed); }
+    // Waits on cv, and looks at the outside stop now and then: a walking thread held by a file
+    // system stops nobody, and a reader with nothing to do must not wait for it.
+    void WaitWhileWalked(std::condition_variable_any& cv, std::unique_lock<TWalkMutex>& lock) {
+        if (FOutsideStop)
+            cv.wait_for(lock, std::chrono::milliseconds(40));
+        else
+            cv.wait(lock);
+    }
     // Stops the readers and joins them when they end within kReaderGrace; else leaves the walk to
     // them (false).
     bool EndReadersWithin();
@@ -273,6 +284,7 @@ private:
     // First, so that it goes last: a walk left to its readers is counted until all is freed.
     TLeftToReaders FLeft;
     std::unique_ptr<TMountNode> FMounts;
+    std::shared_ptr<const std::atomic<bool>> FOutsideStop; // may be null
     // The walking thread's only: never used once a stop has left the walk to its readers.
     TWalkVisitor& FVisitor;
     const std::function<void()>& FIdle;
@@ -442,8 +454,9 @@ void TParallelWalk::ReaderLoop() {
         while (true) {
             while (!FStop && !WorkReady()) {
                 ++FIdleReaders;
-                FWork.wait(lock);
+                WaitWhileWalked(FWork, lock);
                 --FIdleReaders;
+                if (WalkStopped()) return; // its thread, held itself, ends the rest when it can
             }
             if (FStop) return;
             std::string name;
@@ -472,8 +485,9 @@ void TParallelWalk::ReaderLoop() {
                     // or until it waits for this very folder.
                     if (FBuffered >= kWindow && FWaitedFor != &node) {
                         ++FHeldReaders;
-                        FRoom.wait(lock);
+                        WaitWhileWalked(FRoom, lock);
                         --FHeldReaders;
+                        if (WalkStopped()) break; // the walking thread reads the rest, if it still needs it
                         continue;
                     }
                     chunk = UsedChunk();
@@ -742,8 +756,9 @@ TWalkResult TParallelWalk::Loop() {
 } // namespace
 
 TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
-                         std::unique_ptr<TMountNode> mounts, const std::function<void()>& idle) {
-    auto walk = std::make_shared<TParallelWalk>(visitor, threads, idle, std::move(mounts));
+                         std::unique_ptr<TMountNode> mounts, const std::function<void()>& idle,
+                         std::shared_ptr<const std::atomic<bool>> stopped) {
+    auto walk = std::make_shared<TParallelWalk>(visitor, threads, idle, std::move(mounts), std::move(stopped));
     try {
         return walk->Run(walk, path, start);
     } catch (...) {

@@ -220,7 +220,8 @@ void Produce(const std::shared_ptr<TChannel>& channel, const std::string& path, 
                 const unsigned forced = gWalkThreads.load(std::memory_order_relaxed);
                 threads = forced != 0 ? forced : WalkThreads(path);
             }
-            result = walk::WalkHere(path, recorder, threads, [&recorder] { recorder.Flush(); });
+            result = walk::WalkHere(path, recorder, threads, [&recorder] { recorder.Flush(); },
+                                    std::shared_ptr<const std::atomic<bool>>(channel, &channel->stop));
             recorder.Flush();
         }
     } catch (...) {
@@ -437,14 +438,14 @@ void WalkLeftEnded(const std::string& lane) {
 }
 
 TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
-                     const std::function<void()>& idle) {
+                     const std::function<void()>& idle, std::shared_ptr<const std::atomic<bool>> stopped) {
     std::string start = path;
     TStart opened;
     TWalkResult result;
     if (!StartWalk(visitor, start, opened, result)) return result;
     std::unique_ptr<TMountNode> mounts = ReadMountTree(opened.fd, start);
     if (threads <= 1) return TWalker(visitor).RunFrom(opened.fd, start, opened.device, opened.inode, {}, mounts.get());
-    return ParallelWalk(visitor, threads, start, opened, std::move(mounts), idle);
+    return ParallelWalk(visitor, threads, start, opened, std::move(mounts), idle, std::move(stopped));
 }
 
 } // namespace walk

@@ -213,7 +213,10 @@ TEST(HeldWalk, AStartWhoseStatfsDoesNotAnswerIsWalkedWithinTheTimeLimit) {
     EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
 }
 
-TEST(HeldWalk, TwentyStopsOnAHungFolderLeaveTheThreadsAndDescriptorsOfOneWalk) {
+class TwentyStops : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(TwentyStops, OnAHungFolderLeaveTheThreadAndDescriptorsOfOneWalk) {
+    const unsigned walkThreads = GetParam();
     THangFs fs(Tree());
     TX_REQUIRE_HANGFS(fs);
     ASSERT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
@@ -222,11 +225,11 @@ TEST(HeldWalk, TwentyStopsOnAHungFolderLeaveTheThreadsAndDescriptorsOfOneWalk) {
     int descriptorsAfterOne = 0;
     for (int i = 0; i < 20; ++i) {
         TStopWhenHeld visitor(fs);
-        EXPECT_EQ(WalkTree(fs.MountPoint(), visitor), TWalkResult::Stopped) << i;
+        EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, walkThreads), TWalkResult::Stopped) << i;
         EXPECT_LT(Clock::now() - visitor.stoppedAt, std::chrono::milliseconds(100)) << i;
         EXPECT_EQ(visitor.open, 0) << i;
         if (i > 0) continue;
-        // What the first walk leaves once its free threads have ended: the reader the server holds.
+        // What the first walk leaves once its free threads have ended: the one the server holds.
         ASSERT_TRUE(WaitForWorkerThreads(1, std::chrono::seconds(20)));
         threadsAfterOne = LiveWorkerThreads();
         descriptorsAfterOne = Lines(DescriptorsInto(fs.MountPoint()));
@@ -234,10 +237,9 @@ TEST(HeldWalk, TwentyStopsOnAHungFolderLeaveTheThreadsAndDescriptorsOfOneWalk) {
     ASSERT_TRUE(WaitForWorkerThreads(1, std::chrono::seconds(20)));
     const unsigned threads = LiveWorkerThreads();
     const int descriptors = Lines(DescriptorsInto(fs.MountPoint()));
-    std::printf("after 1 stopped walk: %u threads, %d descriptors on the file system\n", threadsAfterOne,
-                descriptorsAfterOne);
-    std::printf("after 20 stopped walks: %u threads, %d descriptors on the file system\n", threads,
-                descriptors);
+    std::printf("%u walk threads: after 1 stopped walk %u threads, %d descriptors on the file system; "
+                "after 20: %u, %d\n",
+                walkThreads, threadsAfterOne, descriptorsAfterOne, threads, descriptors);
     EXPECT_EQ(threads, 1u) << "one thread waits for the server, whatever the number of stops";
     EXPECT_EQ(descriptors, descriptorsAfterOne) << DescriptorsInto(fs.MountPoint());
     EXPECT_EQ(fs.Held(), 1) << "the later walks asked nothing";
@@ -246,6 +248,11 @@ TEST(HeldWalk, TwentyStopsOnAHungFolderLeaveTheThreadsAndDescriptorsOfOneWalk) {
     EXPECT_EQ(DescriptorsInto(fs.MountPoint()), "");
     // Once the server answers, a walk of the folder goes again.
     TTimedVisitor visitor;
-    EXPECT_EQ(WalkTree(fs.MountPoint(), visitor), TWalkResult::Completed);
+    EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, walkThreads), TWalkResult::Completed);
     EXPECT_EQ(visitor.files, 20 * 11 + 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(HeldWalk, TwentyStops, ::testing::Values(8u, 1u),
+                         [](const ::testing::TestParamInfo<unsigned>& info) {
+                             return std::to_string(info.param) + "threads";
+                         });
