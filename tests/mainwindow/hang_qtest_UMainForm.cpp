@@ -165,7 +165,7 @@ private slots:
         QTreeWidgetItem* node = FForm->NodeOf(Drive());
         QCOMPARE(node->childCount(), 2);
         QTRY_COMPARE(node->child(0)->childCount(), 1); // a holds b
-        QCOMPARE(node->child(1)->childCount(), 0);
+        QTRY_COMPARE(node->child(1)->childCount(), 0); // c nothing: no expand button once listed
         Shot(FForm.get(), "hung_drive_answered");
         QVERIFY(FMessages.empty());
     }
