@@ -1,14 +1,19 @@
 #include "export/UFileListerForm.h"
 
 #include "export/UExportDataForm.h"
+#include "export/UTrashLater.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UColumnStore.h"
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
+#include "model/ULongOperation.h"
+#include "model/URealIcons.h"
+#include "model/UWatchedItems.h"
 #include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PQtDesktopOpen.h"
+#include "platform/PQtPost.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PTrash.h"
 
@@ -81,6 +86,19 @@ void TListerGauge::paintEvent(QPaintEvent*) {
     r.setRight(FLister.GaugeRight(r.left(), r.right() + 1) - 1);
     if (r.width() > 0) p.fillRect(r, palette().color(QPalette::Highlight));
 }
+
+// Repaints the rows when an item takes its own icon (looked up on a worker).
+class TRepaintOnIcon : public model::TIconListener {
+public:
+    explicit TRepaintOnIcon(QWidget* view) : FView(view) { model::AddIconListener(this); }
+    ~TRepaintOnIcon() override { model::RemoveIconListener(this); }
+    TRepaintOnIcon(const TRepaintOnIcon&) = delete;
+    TRepaintOnIcon& operator=(const TRepaintOnIcon&) = delete;
+    void IconArrived(TItem*) override { FView->update(); }
+
+private:
+    QWidget* FView;
+};
 
 // The list with the window's incremental find.
 class TFileListerView : public listing::TKPLListView {
@@ -219,6 +237,7 @@ TFileListerForm::TFileListerForm(QWidget* owner, std::string settingsProgram)
         StatusGauge->repaint();
     };
     FLister.RowsDropped = [this] { RowsDropped(); };
+    FIconRepaint = std::make_unique<TRepaintOnIcon>(ListView->viewport());
     UpdateSelectionStatus();
 }
 
@@ -526,14 +545,40 @@ void TFileListerForm::DeleteClick() {
             : QString("Are you sure you want to move these %1 files to the trash?").arg(targets.size());
     if (!ConfirmDelete(question)) return;
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TDeleteOutcome outcome = FLister.Delete(targets, *FTrash);
+    // The moves run on a worker (each file checked first, within the time limit of free space): the
+    // window goes on, and the listing follows when they have answered, for what is still there.
+    std::vector<std::string> paths;
+    for (const TItem* target : targets)
+        paths.push_back(target->GetPath());
+    auto items = std::make_shared<model::TWatchedItems>(targets);
+    const bool several = rows.size() > 1;
+    const QPointer<TFileListerForm> self(this);
+    auto answered = [self, items, paths, several](const TTrashAnswer& answer) {
+        // Not in the middle of an export: after it.
+        model::AfterLongOperation([self, items, paths, several, answer] {
+            if (self)
+                self->TrashAnswered(items->Items(), paths, answer, several);
+            else
+                RemoveMovedItems(items->Items(), answer); // closed meanwhile: the tree follows all the same
+        });
+    };
+    // Told even when this window has closed meanwhile (the application is the context).
+    platform::TellWithin<TTrashAnswer>(StartTrashMoves(paths, FTrash == &FDesktopTrash ? nullptr : FTrash),
+                                       -1, {}, QCoreApplication::instance(), answered);
+}
+
+void TFileListerForm::TrashAnswered(const std::vector<TItem*>& items, const std::vector<std::string>& paths,
+                                    const TTrashAnswer& answer, bool several) {
+    std::vector<TItem*> targets;
+    for (TItem* item : items)
+        if (item) targets.push_back(item); // the others left the tree meanwhile
+    TAnsweredTrash trash(paths, answer);
+    const TDeleteOutcome outcome = FLister.Delete(targets, trash);
     if (outcome.deleted > 0) {
         ListView->ListModel()->SetRowCount(FLister.RowCount());
-        if (rows.size() > 1) ListView->clearSelection();
+        if (several) ListView->clearSelection();
         UpdateSelectionStatus();
     }
-    QApplication::restoreOverrideCursor();
     if (!outcome.failures.empty()) {
         std::string text = outcome.failures.size() == 1 ? "Unable to move this file to the trash:"
                                                         : "Unable to move these files to the trash:";

@@ -26,6 +26,9 @@ namespace listing {
 class TColumnGroup;
 class TKPLListView;
 } // namespace listing
+namespace model {
+class TIconListener;
+}
 
 namespace exportdata {
 
@@ -48,6 +51,8 @@ protected:
 private:
     const TFileLister& FLister;
 };
+
+struct TTrashAnswer;
 
 class TFileListerForm : public QDialog {
     Q_OBJECT
@@ -146,6 +151,9 @@ private:
     [[nodiscard]] model::TItem* FirstSelectedItem() const;
     void SetStatus(const std::string& text);
     void RowsDropped();
+    // The moves of a Delete have answered: the items still there that went leave the listing.
+    void TrashAnswered(const std::vector<model::TItem*>& items, const std::vector<std::string>& paths,
+                       const TTrashAnswer& answer, bool several);
 
     TFileLister FLister;
     std::unique_ptr<listing::TColumnGroup> FColumnGroup;
@@ -159,6 +167,7 @@ private:
     bool FIdleLayout = false;
     QString FSearch;
     qint64 FSearchTime = 0;
+    std::unique_ptr<model::TIconListener> FIconRepaint; // rows repaint as their own icons come
     friend class TFileListerView;
 };
 

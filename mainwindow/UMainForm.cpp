@@ -46,6 +46,8 @@ TMainForm::TMainForm(QWidget* parent)
         }
     });
     AddTreeListener(this);
+    // The tree comes from the disk: folders are listed and icons looked up on workers.
+    AnswerFileCallsLater();
 }
 
 TMainForm::~TMainForm() {

@@ -188,8 +188,7 @@ private:
     TDialogHooks FHooks;
     TProgramRunner* FRunner = nullptr;
     std::unique_ptr<TProgramRunner> FDesktopRunner;
-    exportdata::TFileTrash* FTrash = nullptr;
-    std::unique_ptr<exportdata::TFileTrash> FDesktopTrash;
+    exportdata::TFileTrash* FTrash = nullptr; // nullptr: the desktop's
     bool FCloseAllowed = false;
     bool FRefreshPosted = false;
     QString FSearchText; // typed so far by the incremental find

@@ -3,15 +3,20 @@
 #include "mainwindow/UMainForm.h"
 
 #include "export/UFileListerForm.h"
+#include "export/UTrashLater.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "mainwindow/UManualScanForm.h"
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UQtProgramRunner.h"
 #include "model/UIconManager.h"
+#include "model/ULongOperation.h"
 #include "model/UShellUtil.h"
+#include "model/UWatchedItems.h"
 #include "platform/PConsole.h"
 #include "platform/PMounts.h"
+#include "platform/PQtDesktopOpen.h"
+#include "platform/PQtPost.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,42 +111,54 @@ void TMainForm::DeleteFromDisk() {
                                            std::to_string(targets.size()) + " items to the trash?";
     if (!AskYesNoCancel(question, "Confirm Delete")) return;
 
-    if (!FTrash) {
-        FDesktopTrash = std::make_unique<exportdata::TDesktopTrash>();
-        FTrash = FDesktopTrash.get();
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    std::vector<TItem*> gone;
-    std::string failures;
-    for (std::size_t i = 0; i < targets.size(); ++i) {
-        std::string error;
-        if (FTrash->MoveToTrash(paths[i], error))
-            gone.push_back(targets[i]);
-        else
-            failures += "\n\r" + paths[i] + ": " + error;
-    }
-    QTreeWidgetItem* folderNode = TreeView->currentItem();
-    if (!failures.empty()) {
-        // What is left on disk is not known for sure: the folder is explored again.
-        if (targets.size() == 1 && targets.front()->IsFolder()) {
-            QTreeWidgetItem* node = fromTree ? folderNode : FindChildNode(targets.front());
-            if (node) ReExploreNode(node);
-        } else if (targets.size() > 1 && folderNode) {
-            ReExploreNode(folderNode);
-        }
-    } else {
-        for (TItem* item : gone) {
-            TFolderItem* parent = item->Parent();
-            if (!parent) continue;
-            if (fromTree && NodeOf(parent)) SelectNode(NodeOf(parent));
-            parent->RemoveChild(item);
-            delete item;
-        }
-        RefreshViews();
-    }
-    QApplication::restoreOverrideCursor();
-    if (!failures.empty())
-        ShowMessage("Some items could not be moved to the trash:" + failures, "Error", QMessageBox::Critical);
+    // The moves run on a worker (each file checked first, within the time limit of free space): the
+    // window goes on, and the tree follows when they have answered, for what is still in it.
+    std::vector<TItem*> watched = targets;
+    watched.push_back(SelectedTreeItem()); // the folder explored again after a failure
+    auto items = std::make_shared<TWatchedItems>(std::move(watched));
+    const QPointer<TMainForm> self(this);
+    auto answered = [self, items, paths, fromTree](const exportdata::TTrashAnswer& answer) {
+        // Not in the middle of an exploration or a save: after it.
+        model::AfterLongOperation([self, items, paths, fromTree, answer] {
+            if (!self) return;
+            TMainForm& w = *self;
+            const std::size_t count = paths.size();
+            std::vector<TItem*> gone;
+            std::string failures;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (i < answer.moved.size() && answer.moved[i]) {
+                    if (TItem* item = items->Items()[i]) gone.push_back(item);
+                } else {
+                    failures += "\n\r" + paths[i] + ": " + (i < answer.errors.size() ? answer.errors[i] : "");
+                }
+            }
+            auto* folder = static_cast<TFolderItem*>(items->Items()[count]);
+            if (!failures.empty()) {
+                // What is left on disk is not known for sure: the folder is explored again.
+                TItem* target = items->Items().front();
+                if (count == 1 && target && target->IsFolder()) {
+                    if (QTreeWidgetItem* node = w.NodeOf(static_cast<TFolderItem*>(target)))
+                        w.ReExploreNode(node);
+                } else if (count > 1 && folder) {
+                    if (QTreeWidgetItem* node = w.NodeOf(folder)) w.ReExploreNode(node);
+                }
+            } else {
+                for (TItem* item : gone) {
+                    TFolderItem* parent = item->Parent();
+                    if (!parent) continue;
+                    if (fromTree && w.NodeOf(parent)) w.SelectNode(w.NodeOf(parent));
+                    parent->RemoveChild(item);
+                    delete item;
+                }
+                w.RefreshViews();
+            }
+            if (!failures.empty())
+                w.ShowMessage("Some items could not be moved to the trash:" + failures, "Error",
+                              QMessageBox::Critical);
+        });
+    };
+    platform::TellWithin<exportdata::TTrashAnswer>(exportdata::StartTrashMoves(paths, FTrash), -1, {}, this,
+                                                   answered);
 }
 
 void TMainForm::RemoveSelectedExplorations() {

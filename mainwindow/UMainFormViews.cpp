@@ -216,6 +216,7 @@ void TMainForm::ShowFolderList(TFolderItem* item) {
     FShownItems.clear();
     ChangeView(ViewModeFor(item));
     FPreferredMarks = Is<TPreferredRootItem>(item);
+    if (WaitsForListing(item)) return; // no rows until its listing comes
     if (HasPlaceholderRow(item)) FShownItems.push_back(nullptr);
     const bool resolve = ResolvesChildTypes(item);
     FShownItems.reserve(FShownItems.size() + item->ChildCount());

@@ -14,6 +14,7 @@
 #include "listing/USortCompare.h"
 #include "listing/UTreeNodes.h"
 #include "mainwindow/UAboutForm.h"
+#include "mainwindow/UFileAnswers.h"
 #include "mainwindow/UHelpForm.h"
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UQtSettingsKey.h"
@@ -963,12 +964,19 @@ bool TMainFrameForm::RunWithFileProgress(const char* verb, const std::string& fi
                          "Please wait...");
     model::ProgressManager().SetForm(&progress);
     if (max >= 0) model::ProgressManager().SetMax(max);
-    bool ran = false;
-    progress.Execute([&](model::TProgressForm&) {
+    bool ran = false, targetFailed = false;
+    progress.Execute([&](model::TProgressForm& window) {
+        // A save asks the target's folder first, on a worker: one that does not answer cannot be
+        // written to, and the window goes on meanwhile.
+        if (std::string_view(verb) == "Saving" && !SaveTargetAnswers(fileName, window)) {
+            targetFailed = !window.Cancelled();
+            return;
+        }
         work();
         ran = true;
     });
     model::ProgressManager().SetForm(nullptr);
+    if (targetFailed) ShowMessage("An error as occured while saving.", "Error", QMessageBox::Critical);
     return ran;
 }
 

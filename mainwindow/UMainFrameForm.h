@@ -58,6 +58,7 @@ class TRegistry;
 namespace mainwindow {
 
 class TOptionsForm;
+class TFileAnswers;
 
 // What sets one program's frame apart when it is made.
 struct TFrameDesign {
@@ -381,7 +382,8 @@ protected:
     [[nodiscard]] std::string AskSaveFileName(const std::function<std::string()>& hook);
     // Runs work under the progress window of loading or saving ("Loading", "Saving") fileName, the
     // progress manager's maximum set to max first (unless negative); false when the window closed
-    // before the work ran.
+    // before the work ran. A save first asks the target's folder (SaveTargetAnswers); one that
+    // cannot be written to is said as a failed save, and the work does not run.
     bool RunWithFileProgress(const char* verb, const std::string& fileName, std::int64_t max,
                              const std::function<void()>& work);
     // A message box (Ok), or the program's message hook where the tests set one.
@@ -400,6 +402,13 @@ protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // ---- answers of the file system (UMainFrameFormAnswers.cpp) ----
+    // From now on folders are listed and items' own icons looked up on workers (the explorer, whose
+    // tree comes from the disk); the views show what comes as it comes.
+    void AnswerFileCallsLater();
+    // item waits for its listing (and shows no rows meanwhile).
+    [[nodiscard]] bool WaitsForListing(const model::TFolderItem* item) const;
+
     std::vector<model::TItem*> FShownItems;
     std::array<std::unique_ptr<listing::TColumnGroup>, 3> FGroups;
     std::unordered_map<const model::TFolderItem*, QTreeWidgetItem*> FNodes;
@@ -414,6 +423,7 @@ protected:
     bool FShowTips = true;
 
 private:
+    friend class TFileAnswers;
     void CreateWidgets();
     void CreateHeaderMenu();
     void ShowTimerTimer();
@@ -423,12 +433,18 @@ private:
     void ApplyFrameCommands(const TFrameCommandState& s, bool popupOnly);
     void CopyCommand(TCopyKind kind);
     void RunFileLister(int mode);
+    // A folder listed on a worker has its subfolders: its node shows them, and the list when it
+    // shows that folder.
+    void ShowListedFolder(model::TFolderItem* folder);
+    // An item took its own icon: its row, node and the path bar show it.
+    void ShowArrivedIcon(model::TItem* item);
 
     TFrameDesign FDesign;
     std::string FSettingsFile;
     std::array<std::vector<QAction*>, kFrameCommands> FMenuItems, FPopupItems;
     std::function<void(const std::string&, const std::string&, int)> FMessageHook;
     std::function<void()> FStartupTipHook;
+    std::unique_ptr<TFileAnswers> FFileAnswers;
 };
 
 } // namespace mainwindow

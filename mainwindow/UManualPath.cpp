@@ -40,4 +40,11 @@ bool ValidateManualPath(std::string_view path) {
     return !ec;
 }
 
+TManualPathCheck CheckManualPath(const std::string& typed) {
+    TManualPathCheck check;
+    check.path = ResolveManualPath(typed, platform::NetworkShares(platform::ReadMounts()));
+    check.valid = ValidateManualPath(check.path);
+    return check;
+}
+
 } // namespace mainwindow

@@ -24,6 +24,15 @@ namespace mainwindow {
 // empty folder is accepted.
 [[nodiscard]] bool ValidateManualPath(std::string_view path);
 
+// The dialog's whole check of a typed path: ResolveManualPath on the network shares mounted now,
+// then ValidateManualPath of what that gives. It asks the file system: the dialog makes it on a
+// worker (TManualScanForm::Button1Click).
+struct TManualPathCheck {
+    std::string path;
+    bool valid = false;
+};
+[[nodiscard]] TManualPathCheck CheckManualPath(const std::string& typed);
+
 inline constexpr const char* kInvalidPathMessage =
     "Unable to find this path!\n\r\n\rPlease be sure that this path exists and contains files and/or "
     "folders.";

@@ -4,6 +4,7 @@
 #include "mainwindow/UManualPath.h"
 #include "model/UHelpContext.h"
 #include "platform/PMounts.h"
+#include "platform/PQtPost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -99,11 +100,24 @@ bool TManualScanForm::IsDriveRoot() const {
 }
 
 void TManualScanForm::Button1Click() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string path = ResolveManualPath(GetPath(), platform::NetworkShares(platform::ReadMounts()));
-    const bool valid = ValidateManualPath(path);
-    QApplication::restoreOverrideCursor();
-    if (valid) {
+    if (FChecking) return; // the check of the last click answers first
+    FChecking = true;
+    setCursor(Qt::WaitCursor);
+    // Made on a worker, so that the dialog answers while a file system does not; one that does not
+    // answer in time has no such path.
+    const std::string typed = GetPath();
+    const auto call = platform::StartFileCall<TManualPathCheck>(
+        platform::TCallKind::Check, platform::CallLane(typed), "manual " + typed,
+        [typed] { return CheckManualPath(typed); }, platform::kSpaceTimeLimitMs);
+    platform::TellWithin<TManualPathCheck>(call, platform::kSpaceTimeLimitMs, TManualPathCheck{}, this,
+                                           [this](const TManualPathCheck& check) { PathChecked(check); });
+}
+
+void TManualScanForm::PathChecked(const TManualPathCheck& check) {
+    FChecking = false;
+    unsetCursor();
+    const std::string& path = check.path;
+    if (check.valid) {
         PathEdit->setText(QString::fromStdString(path));
         accept();
         return;

@@ -15,6 +15,8 @@ class QPushButton;
 
 namespace mainwindow {
 
+struct TManualPathCheck;
+
 class TManualScanForm : public QDialog {
     Q_OBJECT
 public:
@@ -31,8 +33,9 @@ public:
     // The path names a whole drive: a mount point.
     [[nodiscard]] bool IsDriveRoot() const;
 
-    // "E&xplore" / "&Add": checks the path; a valid one is stored back completed and closes the
-    // dialog, an invalid one is reported and the dialog stays.
+    // "E&xplore" / "&Add": checks the path (on a worker: the dialog goes on answering); a valid one
+    // is stored back completed and closes the dialog, an invalid one is reported and the dialog
+    // stays.
     void Button1Click();
 
     // In place of the message box (tests).
@@ -52,7 +55,11 @@ public:
     QPushButton* Button3;
 
 private:
+    // The answer of the check that "E&xplore" / "&Add" started.
+    void PathChecked(const TManualPathCheck& check);
+
     std::function<void(const std::string&, const std::string&)> FMessage;
+    bool FChecking = false;
 };
 
 } // namespace mainwindow

@@ -13,7 +13,8 @@ namespace mainwindow {
 namespace {
 // The desktop file that opens the exploration type, asked of xdg-mime; empty when none is set.
 QString DefaultApplicationForType(const QString& file) {
-    const QString mime = QMimeDatabase().mimeTypeForFile(file).name();
+    // By its name alone: the file's content is no business of the window's thread.
+    const QString mime = QMimeDatabase().mimeTypeForFile(file, QMimeDatabase::MatchExtension).name();
     if (mime != "application/x-tessalundrix") return {};
     const QString xdgMime = QStandardPaths::findExecutable("xdg-mime");
     if (xdgMime.isEmpty()) return {};

@@ -1,6 +1,7 @@
 #include "model/UItem.h"
 
 #include "model/UIconManager.h"
+#include "model/URealIcons.h"
 #include "model/UShellUtil.h"
 #include "model/UTypeList.h"
 #include "platform/PMounts.h"
@@ -432,6 +433,10 @@ bool TItem::IsAncestor(const TItem* item) const {
     return false;
 }
 
+bool GoesWith(const TItem* item, const TFolderItem* folder, const TItem* child) {
+    return child ? item->IsAncestor(child) : item != folder && item->IsAncestor(folder);
+}
+
 // ---- TFileItem ----
 
 std::string TFileItem::GetPath() const {
@@ -446,6 +451,13 @@ void TFileItem::ResolveType() {
 void TFileItem::ResolveIcon() {
     if (IconIndex() != -1) return;
     if (IconManager().UseRealIcons(GetDriveKind())) {
+        if (TRealIcons* later = InstalledRealIcons()) {
+            // The icon of its type until its own comes.
+            ResolveType();
+            SetIconIndex(TypeList().IconIndex(TypeIndex()));
+            later->Request(this);
+            return;
+        }
         std::string typeName;
         SetIconIndex(GetShellIcon(GetPath(), false, typeName));
         if (IconIndex() != -1 && TypeIndex() == -1 && !typeName.empty())
@@ -556,6 +568,15 @@ void TFolderItem::ResolveIcon() {
         if (IconIndex() == -1) SetIconIndex(icons.FolderIcon);
         if (OpenIconIndex() == -1) SetOpenIconIndex(icons.OpenFolderIcon);
         if (TypeIndex() == -1) SetTypeIndex(icons.FolderType());
+        return;
+    }
+    if (TRealIcons* later = InstalledRealIcons()) {
+        // The folder icons until its own come.
+        const bool asked = IconIndex() == -1 || OpenIconIndex() == -1;
+        if (IconIndex() == -1) SetIconIndex(icons.FolderIcon);
+        if (OpenIconIndex() == -1) SetOpenIconIndex(icons.OpenFolderIcon);
+        if (TypeIndex() == -1) SetTypeIndex(icons.FolderType());
+        if (asked) later->Request(this);
         return;
     }
     const std::string path = GetPath();
@@ -728,7 +749,19 @@ void TDriveItem::RefreshSpace() {
     RefreshSpaces({this});
 }
 
+namespace {
+TDriveSpaces* gDriveSpaces = nullptr;
+} // namespace
+
+void SetDriveSpaces(TDriveSpaces* spaces) {
+    gDriveSpaces = spaces;
+}
+
 void TDriveItem::RefreshSpaces(const std::vector<TDriveItem*>& drives) {
+    if (gDriveSpaces) {
+        if (!drives.empty()) gDriveSpaces->Measure(drives);
+        return;
+    }
     std::vector<std::string> paths;
     paths.reserve(drives.size());
     for (const TDriveItem* drive : drives)

@@ -115,6 +115,9 @@ public:
     // Otherwise: child (with its subtree) is about to be taken out of folder.
     virtual void ItemsAboutToBeRemoved(TFolderItem* folder, TItem* child) = 0;
 };
+// Whether item goes with what a notice announces: child and its subtree, or (child nullptr) every
+// child of folder and their subtrees.
+[[nodiscard]] bool GoesWith(const TItem* item, const TFolderItem* folder, const TItem* child);
 void AddTreeListener(TTreeListener* listener);
 void RemoveTreeListener(TTreeListener* listener);
 void NotifyItemsAboutToBeRemoved(TFolderItem* folder, TItem* child);
@@ -282,6 +285,8 @@ public:
     // IsExplored, or any folder child HasExploredContent.
     [[nodiscard]] virtual bool HasExploredContent() const;
     // Lists the immediate subfolders (force: again, even when listed); deep: their subfolders too.
+    // With a TFolderListing installed, a folder not listed yet is listed on a worker and gets its
+    // subfolders later (UFolderListing.h).
     virtual void Expand(bool force, bool deep);
     // Expands every folder child.
     virtual void ExpandChildren();
@@ -323,6 +328,8 @@ public:
 
 protected:
     void SetStateIndex(int index) { FStateIndex = static_cast<std::int8_t>(index); }
+    // A share that is woken before it is listed.
+    [[nodiscard]] virtual bool WakesBeforeListing() const { return false; }
     // Destroys the children only, announcing it first.
     void DestroyChildren();
     // Called on every folder of the subtree before ComputeTotals sums it (drives measure their space).
@@ -392,6 +399,7 @@ public:
     // Measures Free and Total now, within the time limit (-1 each when the drive gives nothing in time).
     virtual void RefreshSpace();
     // Measures every drive of drives at once: one time limit in all, however many of them hang.
+    // With a TDriveSpaces installed, the drives get their figures later instead.
     static void RefreshSpaces(const std::vector<TDriveItem*>& drives);
 
 private:
@@ -401,6 +409,17 @@ private:
     char FLetter = '/';
     std::uint8_t FDriveKind = kKindOther;
 };
+
+// Free space measured without holding the caller's thread (the window's): while one is installed,
+// RefreshSpaces hands it the drives, which get their figures when the measures answer (or -1 each
+// when they do not within the time limit), keeping the ones they had until then.
+class TDriveSpaces {
+public:
+    virtual ~TDriveSpaces() = default;
+    virtual void Measure(const std::vector<TDriveItem*>& drives) = 0;
+};
+// Installs spaces (not owned; nullptr: measured at once again).
+void SetDriveSpaces(TDriveSpaces* spaces);
 
 // A whole drive explored by hand.
 class TManualDriveItem : public TDriveItem {
@@ -570,6 +589,7 @@ public:
     // Wakes the share (with a time limit), then lists it.
     void Expand(bool force, bool deep) override;
     void TouchShare();
+    [[nodiscard]] bool WakesBeforeListing() const override { return true; }
     // A path record holding the network path (UncPath), not the mount point.
     void SaveRecords(TSaveWalk& walk, bool marked) override;
 

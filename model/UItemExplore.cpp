@@ -1,5 +1,6 @@
 // Exploring: filling the tree from the file system, the mount table and the mounted network shares.
 #include "model/UBusyCursor.h"
+#include "model/UFolderListing.h"
 #include "model/UItem.h"
 #include "model/UScanProgress.h"
 #include "model/UShellUtil.h"
@@ -114,12 +115,7 @@ void TFolderItem::ScanFolder(const std::string& path, TFolderItem* into) {
 }
 
 void TFolderItem::ListSubfolders(const std::string& path, TFolderItem* into) {
-    platform::ReadFolder(path, true, [into](const platform::TEntry& e) {
-        auto* folder = NewItem<TFolderItem>(e.name, into);
-        TakeEntry(folder, e);
-        into->AddChild(folder);
-    });
-    into->SortChildren();
+    AddListedFolders(into, ReadSubfolders(path));
 }
 
 void TFolderItem::ScanSelf() {
@@ -149,8 +145,15 @@ bool TFolderItem::Explore() {
 }
 
 void TFolderItem::Expand(bool force, bool deep) {
-    TBusyCursor busy;
     if (force) SetListed(false);
+    if (!Listed()) {
+        // Listed on a worker when the window installed one: the folder gets its subfolders later.
+        if (TFolderListing* later = InstalledFolderListing()) {
+            later->Request(this, deep, WakesBeforeListing());
+            return;
+        }
+    }
+    TBusyCursor busy;
     if (!Listed()) {
         if (ChildCount() > 0)
             Clear();
@@ -337,7 +340,8 @@ void TNetworkDriveItem::TouchShare() {
 
 void TNetworkDriveItem::Expand(bool force, bool deep) {
     TBusyCursor busy;
-    TouchShare();
+    // A listing on a worker wakes the share there.
+    if (!InstalledFolderListing()) TouchShare();
     TNetworkItem::Expand(force, deep);
 }
 

@@ -1,5 +1,7 @@
 #include "model/UProgressManager.h"
 
+#include "model/ULongOperation.h"
+
 namespace model {
 
 TProgressManager& ProgressManager() {
@@ -8,8 +10,10 @@ TProgressManager& ProgressManager() {
 }
 
 void TProgressManager::SetForm(TProgressView* form) {
+    const bool ended = FForm && !form;
     FForm = form;
     FShown = -1;
+    if (ended) LongOperationEnded();
 }
 
 void TProgressManager::SetMax(std::int64_t n) {

@@ -4,6 +4,8 @@
 // work at once and never cancels, so the model needs no window to run.
 #pragma once
 
+#include "model/ULongOperation.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -93,7 +95,10 @@ void SetScanProgressFactory(TScanProgressFactory factory);
 class TScanProgressScope {
 public:
     TScanProgressScope() : FWindow(NewScanProgress()) { ScanProgressForm = FWindow.get(); }
-    ~TScanProgressScope() { ScanProgressForm = nullptr; }
+    ~TScanProgressScope() {
+        ScanProgressForm = nullptr;
+        LongOperationEnded();
+    }
     TScanProgressScope(const TScanProgressScope&) = delete;
     TScanProgressScope& operator=(const TScanProgressScope&) = delete;
     TScanProgress* operator->() const { return FWindow.get(); }

@@ -1,5 +1,6 @@
 #include "platform/PEnumerate.h"
 
+#include "platform/PFileCalls.h"
 #include "platform/PMounts.h"
 #include "platform/PWalkCore.h"
 
@@ -212,14 +213,47 @@ void ReadEntry(int dirFd, const char* name, unsigned char type, std::uint64_t in
     raw.mounts = nullptr;
 }
 
+namespace {
+
+// What the start's statfs said: answered (in time), and then whether it worked and the type.
+struct TStartFs {
+    bool answered = false;
+    bool ok = false;
+    long type = 0;
+};
+
+// The start's statfs, within the time limit of free space: a file system whose server answers
+// everything but statfs is walked as one of unknown kind (never a pseudo one). The call owns a
+// descriptor of its own for the folder, closed when the call goes, so that a walk that has gone
+// on (or ended) leaves nothing the call uses.
+TStartFs StartFileSystem(int fd, const std::string& path) {
+    const int copy = fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return {true, false, 0};
+    const std::shared_ptr<int> owned(new int(copy), [](const int* d) {
+        close(*d);
+        delete d;
+    });
+    auto ask = [owned] {
+        struct statfs sf {};
+        const bool ok = fstatfs(*owned, &sf) == 0;
+        return TStartFs{true, ok, ok ? static_cast<long>(sf.f_type) : 0};
+    };
+    return CallWithin<TStartFs>(TCallKind::Statfs, path, "type " + path, ask, kSpaceTimeLimitMs, TStartFs{});
+}
+
+} // namespace
+
 TStart OpenStart(const std::string& path) {
     TStart start;
     const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return start;
     struct statx sx {};
-    struct statfs sf {};
-    if (statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0 || fstatfs(fd, &sf) != 0 ||
-        IsPseudoMagic(sf.f_type)) {
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_INO, &sx) != 0) {
+        close(fd);
+        return start;
+    }
+    const TStartFs fs = StartFileSystem(fd, path);
+    if (fs.answered && (!fs.ok || IsPseudoMagic(fs.type))) {
         close(fd);
         return start;
     }

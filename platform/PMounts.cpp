@@ -1,6 +1,6 @@
 #include "platform/PMounts.h"
 
-#include "platform/PWorkerThread.h"
+#include "platform/PFileCalls.h"
 
 #include <dirent.h>
 #include <sys/statvfs.h>
@@ -9,17 +9,12 @@
 #include <array>
 #include <cctype>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <sstream>
-#include <system_error>
-#include <thread>
 
 namespace platform {
 
@@ -185,96 +180,12 @@ std::uint8_t DriveKindOfPath(std::string_view path) {
 
 namespace {
 
-using TClock = std::chrono::steady_clock;
-
-// Calls that may hang in the file system, made on threads of their own, one per path at a time.
-// Each call is shared by its thread and whoever waits for it; the set itself is never destroyed,
-// so that a thread that returns after the program's static objects are gone still finds it.
-template <class T> class TCallsByPath {
-public:
-    struct TCall {
-        std::mutex lock;
-        std::condition_variable finished;
-        bool done = false;
-        T result{};
-        TClock::time_point started = TClock::now();
-    };
-
-    // The call running for path, or a new one that runs work on a thread of its own; nullptr
-    // (nothing to wait for) when the one running has already taken longer than timeLimitMs, or
-    // no thread can be started.
-    std::shared_ptr<TCall> Start(const std::string& path, std::function<T()> work, int timeLimitMs) {
-        std::lock_guard<std::mutex> hold(FLock);
-        if (const auto it = FRunning.find(path); it != FRunning.end()) {
-            // Only a call still waiting is here (see Finished), so whoever joins it gets an answer
-            // given after it asked.
-            const std::shared_ptr<TCall>& running = it->second;
-            if (TClock::now() - running->started >= std::chrono::milliseconds(timeLimitMs)) return nullptr;
-            return running;
-        }
-        auto call = std::make_shared<TCall>();
-        try {
-            // A worker takes no Ctrl+C: a measure that a server holds never keeps txscan from its end.
-            StartWorkerThread([this, call, path, work = std::move(work)] {
-                Finished(path, call, work());
-                call->finished.notify_all();
-            }).detach();
-        } catch (const std::system_error&) {
-            return nullptr;
-        }
-        FRunning.emplace(path, call);
-        ++FThreads;
-        return call;
-    }
-
-    // What call gave by deadline, else fallback.
-    static T Wait(const std::shared_ptr<TCall>& call, TClock::time_point deadline, T fallback) {
-        if (!call) return fallback;
-        std::unique_lock<std::mutex> hold(call->lock);
-        if (!call->finished.wait_until(hold, deadline, [&] { return call->done; })) return fallback;
-        return call->result;
-    }
-
-    [[nodiscard]] int Threads() {
-        std::lock_guard<std::mutex> hold(FLock);
-        return FThreads;
-    }
-
-private:
-    // The call leaves the running set before its answer is published, under one lock: a caller
-    // that comes once the answer is out starts a call of its own and never takes an old answer (a
-    // touch that answered before a share hung must not answer for it).
-    void Finished(const std::string& path, const std::shared_ptr<TCall>& call, T result) {
-        std::lock_guard<std::mutex> hold(FLock);
-        if (const auto it = FRunning.find(path); it != FRunning.end() && it->second == call)
-            FRunning.erase(it);
-        --FThreads;
-        std::lock_guard<std::mutex> done(call->lock);
-        call->result = std::move(result);
-        call->done = true;
-    }
-
-    std::mutex FLock;
-    std::map<std::string, std::shared_ptr<TCall>> FRunning;
-    int FThreads = 0;
-};
-
 // "/mnt/a/" and "/mnt/a" are one path.
 std::string PathKey(const std::string& path) {
     std::string key = path;
     while (key.size() > 1 && key.back() == '/')
         key.pop_back();
     return key;
-}
-
-TCallsByPath<TSpace>& SpaceCalls() {
-    static auto* calls = new TCallsByPath<TSpace>;
-    return *calls;
-}
-
-TCallsByPath<bool>& TouchCalls() {
-    static auto* calls = new TCallsByPath<bool>;
-    return *calls;
 }
 
 TSpace MeasureNow(const std::string& path) {
@@ -289,17 +200,22 @@ TSpace MeasureNow(const std::string& path) {
 
 } // namespace
 
+std::shared_ptr<TFileCall<TSpace>> StartSpaceMeasure(const std::string& path, int timeLimitMs) {
+    const std::string key = PathKey(path);
+    return StartFileCall<TSpace>(
+        TCallKind::Statfs, CallLane(key), "space " + key, [path] { return MeasureNow(path); }, timeLimitMs);
+}
+
 std::vector<TSpace> MeasureSpaces(const std::vector<std::string>& paths, int timeLimitMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(timeLimitMs);
-    std::vector<std::shared_ptr<TCallsByPath<TSpace>::TCall>> calls;
+    const auto deadline = TCallClock::now() + std::chrono::milliseconds(timeLimitMs);
+    std::vector<std::shared_ptr<TFileCall<TSpace>>> calls;
     calls.reserve(paths.size());
     for (const std::string& path : paths)
-        calls.push_back(SpaceCalls().Start(
-            PathKey(path), [path] { return MeasureNow(path); }, timeLimitMs));
+        calls.push_back(StartSpaceMeasure(path, timeLimitMs));
     std::vector<TSpace> spaces;
     spaces.reserve(paths.size());
     for (const auto& call : calls)
-        spaces.push_back(TCallsByPath<TSpace>::Wait(call, deadline, TSpace{}));
+        spaces.push_back(TFileCall<TSpace>::Wait(call, deadline, TSpace{}));
     return spaces;
 }
 
@@ -308,7 +224,7 @@ TSpace MeasureSpace(const std::string& path, int timeLimitMs) {
 }
 
 int MeasuringThreads() {
-    return SpaceCalls().Threads();
+    return FileCallThreads(TCallKind::Statfs);
 }
 
 } // namespace platform
@@ -316,7 +232,6 @@ int MeasuringThreads() {
 namespace platform {
 
 bool TouchFolder(const std::string& path, int timeLimitMs) {
-    const auto deadline = TClock::now() + std::chrono::milliseconds(timeLimitMs);
     auto touch = [path] {
         DIR* dir = opendir(path.c_str());
         if (!dir) return false;
@@ -324,7 +239,8 @@ bool TouchFolder(const std::string& path, int timeLimitMs) {
         closedir(dir);
         return true;
     };
-    return TCallsByPath<bool>::Wait(TouchCalls().Start(PathKey(path), touch, timeLimitMs), deadline, false);
+    const std::string key = PathKey(path);
+    return CallWithin<bool>(TCallKind::Touch, key, "touch " + key, touch, timeLimitMs, false);
 }
 
 namespace {
@@ -463,16 +379,21 @@ const TNetworkShare* FindShareOfNetworkPath(const std::vector<TNetworkShare>& sh
 }
 
 std::vector<std::string> FolderNames(const std::string& path) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(path.c_str());
-    if (!dir) return names;
-    while (const dirent* d = readdir(dir)) {
-        const std::string n = d->d_name;
-        if (n != "." && n != "..") names.push_back(n);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
+    auto read = [path] {
+        std::vector<std::string> names;
+        DIR* dir = opendir(path.c_str());
+        if (!dir) return names;
+        while (const dirent* d = readdir(dir)) {
+            const std::string n = d->d_name;
+            if (n != "." && n != "..") names.push_back(n);
+        }
+        closedir(dir);
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    // The gvfs mount is a FUSE server: one that stops answering lists nothing.
+    return CallWithin<std::vector<std::string>>(TCallKind::Listing, path, "names " + path, read,
+                                                kSpaceTimeLimitMs, {});
 }
 
 std::vector<TNetworkShare> NetworkShares(const std::vector<TMountEntry>& mounts,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,10 +54,11 @@ ParseMountInfo(std::string_view text, const TRemovableProbe& removable = BlockDe
 // or when it does not answer within the time limit (milliseconds), whatever its kind: any file
 // system can hang (a FUSE server, a disk that stopped answering), and the caller may be the GUI.
 //
-// The measure runs on a thread of its own, at most one per path (callers measure mount points)
-// at a time: a second request while one runs waits for that one within its own limit, or gives
-// -1 at once when that one has already run for longer than the limit. A thread left behind by a
-// hung file system owns what it uses and ends by itself when its call returns.
+// The measure is a statfs call of the path's mount (PFileCalls.h): one thread per mount at a time,
+// a second request while one runs waits for that one within its own limit (and gets its figures
+// when it measures the same path), or gives -1 at once when that one has already run for longer
+// than the limit. A thread left behind by a hung file system owns what it uses and ends by itself
+// when its call returns.
 struct TSpace {
     std::int64_t free = -1, total = -1;
 };
@@ -66,11 +68,16 @@ constexpr int kSpaceTimeLimitMs = 2000;
 // limit, not n. The figures in the order of paths.
 [[nodiscard]] std::vector<TSpace> MeasureSpaces(const std::vector<std::string>& paths,
                                                 int timeLimitMs = kSpaceTimeLimitMs);
+// The measure of MeasureSpace as a call to wait for or be told by (PFileCalls.h); nullptr when
+// the mount's statfs has been held for timeLimitMs already.
+template <class T> class TFileCall;
+[[nodiscard]] std::shared_ptr<TFileCall<TSpace>> StartSpaceMeasure(const std::string& path,
+                                                                   int timeLimitMs = kSpaceTimeLimitMs);
 // How many measuring threads are running now (left behind ones included); for tests.
 [[nodiscard]] int MeasuringThreads();
 
 // Reads one entry of the folder at path so that a network share wakes up before it is listed,
-// with the time limit and the one-thread-per-path rule of MeasureSpace. False when it cannot be
+// with the time limit and the one-thread-per-mount rule of MeasureSpace. False when it cannot be
 // read in time.
 bool TouchFolder(const std::string& path, int timeLimitMs = kSpaceTimeLimitMs);
 
@@ -97,7 +104,8 @@ bool ShareOfGvfsName(std::string_view name, const std::string& mountPoint, TNetw
 [[nodiscard]] const TNetworkShare* FindShareOfNetworkPath(const std::vector<TNetworkShare>& shares,
                                                           std::string_view path, std::string* rest = nullptr);
 
-// Gives the names of the folders in a folder (empty when it cannot be read).
+// Gives the names of the folders in a folder (empty when it cannot be read, or not within the time
+// limit of MeasureSpace).
 using TFolderNames = std::function<std::vector<std::string>(const std::string& path)>;
 [[nodiscard]] std::vector<std::string> FolderNames(const std::string& path);
 

@@ -9,6 +9,7 @@
 // frees it (Forget), and a walk that stops joins its readers before it frees anything, so no
 // structure ever points at a freed node.
 #include "platform/PEnumerate.h"
+#include "platform/PFileCalls.h"
 #include "platform/PWalkCore.h"
 #include "platform/PWorkerThread.h"
 
@@ -133,10 +134,36 @@ std::uint64_t DescriptorLimit() {
     return 1024;
 }
 
+// After a stop, how long the walking thread waits for its readers to end before it leaves the walk
+// to them: long enough for readers that no file system holds.
+constexpr auto kReaderGrace = std::chrono::milliseconds(5);
+
+// Counts a walk left to its readers at the walk gate (PWalkCore.h) until the last of them ends.
+class TLeftToReaders {
+public:
+    TLeftToReaders() = default;
+    TLeftToReaders(const TLeftToReaders&) = delete;
+    TLeftToReaders& operator=(const TLeftToReaders&) = delete;
+    ~TLeftToReaders() {
+        if (!FLane.empty()) WalkLeftEnded(FLane);
+    }
+    void Leave(std::string lane) {
+        FLane = lane.empty() ? std::string("/") : std::move(lane);
+        WalkLeftBehind(FLane);
+    }
+
+private:
+    std::string FLane;
+};
+
+// Shared by the walking thread and its readers: a stop whose readers a file system holds leaves
+// it to them, and the last one to end frees it (and every node and descriptor with it).
 class TParallelWalk {
 public:
-    TParallelWalk(TWalkVisitor& visitor, unsigned threads, const std::function<void()>& idle)
-        : FVisitor(visitor), FIdle(idle), FThreads(threads),
+    TParallelWalk(TWalkVisitor& visitor, unsigned threads, const std::function<void()>& idle,
+                  std::unique_ptr<TMountNode> mounts, std::shared_ptr<const std::atomic<bool>> stopped)
+        : FMounts(std::move(mounts)), FOutsideStop(std::move(stopped)), FVisitor(visitor), FIdle(idle),
+          FThreads(threads),
           // Readers hold at most a quarter of the descriptors this process may open, the folders
           // the walking thread is in an eighth, the one-thread walker below them kOpenLevels + 1.
           FMaxFds(static_cast<int>(std::clamp<std::uint64_t>(DescriptorLimit() / 4, 16, 256))),
@@ -151,7 +178,10 @@ public:
     TParallelWalk(const TParallelWalk&) = delete;
     TParallelWalk& operator=(const TParallelWalk&) = delete;
 
-    TWalkResult Run(std::string& path, const TStart& start, const TMountNode* mounts);
+    // self: the walk's own shared pointer, which each reader holds.
+    TWalkResult Run(const std::shared_ptr<TParallelWalk>& self, std::string& path, const TStart& start);
+    // Stops and joins every reader.
+    void EndReaders();
 
 private:
     struct TFrame {
@@ -165,7 +195,19 @@ private:
 
     // Reader threads.
     void ReaderLoop();
-    void EndReaders();
+    // The walk was stopped from outside (its visitor's thread), whatever its own thread is doing.
+    [[nodiscard]] bool WalkStopped() const { return FOutsideStop && FOutsideStop->load(std::memory_order_relaxed); }
+    // Waits on cv, and looks at the outside stop now and then: a walking thread held by a file
+    // system stops nobody, and a reader with nothing to do must not wait for it.
+    void WaitWhileWalked(std::condition_variable_any& cv, std::unique_lock<TWalkMutex>& lock) {
+        if (FOutsideStop)
+            cv.wait_for(lock, std::chrono::milliseconds(40));
+        else
+            cv.wait(lock);
+    }
+    // Stops the readers and joins them when they end within kReaderGrace; else leaves the walk to
+    // them (false).
+    bool EndReadersWithin();
     // Lists the next entries of node (open, read by this thread only): false when it has no more.
     bool ReadChunk(TNode& node, TLocalDateCache& dates, std::vector<char>& buffer, TChunk& chunk,
                    std::vector<TSub>& subs);
@@ -239,6 +281,11 @@ private:
     void PopFrame();
     TWalkResult Stop();
 
+    // First, so that it goes last: a walk left to its readers is counted until all is freed.
+    TLeftToReaders FLeft;
+    std::unique_ptr<TMountNode> FMounts;
+    std::shared_ptr<const std::atomic<bool>> FOutsideStop; // may be null
+    // The walking thread's only: never used once a stop has left the walk to its readers.
     TWalkVisitor& FVisitor;
     const std::function<void()>& FIdle;
     const unsigned FThreads;
@@ -255,6 +302,8 @@ private:
     int FOpenFds = 0;
     std::size_t FIdleReaders = 0; // waiting on FWork
     std::size_t FHeldReaders = 0; // waiting on FRoom
+    std::size_t FLiveReaders = 0; // started and not ended
+    std::condition_variable_any FReadersEnded;
     bool FStop = false;
     bool FWalkerWaits = false;
     const TNode* FWaitedFor = nullptr;  // the folder the walking thread waits for, once it has
@@ -266,6 +315,7 @@ private:
     std::vector<TFrame> FFrames;
     std::unordered_set<std::uint64_t> FAncestors; // inodes of the frames' folders
     std::string FPath;
+    std::string FStart; // the start's path
     std::unique_ptr<TLocalDateCache> FDates = std::make_unique<TLocalDateCache>();
     std::vector<char> FBuffer = std::vector<char>(kListingBytes);
     std::unique_ptr<TNode> FSpare; // the walking thread's node for a folder no reader has taken
@@ -404,8 +454,9 @@ void TParallelWalk::ReaderLoop() {
         while (true) {
             while (!FStop && !WorkReady()) {
                 ++FIdleReaders;
-                FWork.wait(lock);
+                WaitWhileWalked(FWork, lock);
                 --FIdleReaders;
+                if (WalkStopped()) return; // its thread, held itself, ends the rest when it can
             }
             if (FStop) return;
             std::string name;
@@ -434,8 +485,9 @@ void TParallelWalk::ReaderLoop() {
                     // or until it waits for this very folder.
                     if (FBuffered >= kWindow && FWaitedFor != &node) {
                         ++FHeldReaders;
-                        FRoom.wait(lock);
+                        WaitWhileWalked(FRoom, lock);
                         --FHeldReaders;
+                        if (WalkStopped()) break; // the walking thread reads the rest, if it still needs it
                         continue;
                     }
                     chunk = UsedChunk();
@@ -470,8 +522,31 @@ void TParallelWalk::EndReaders() {
         FRoom.notify_all();
     }
     for (std::thread& t : FReaders)
-        t.join();
+        if (t.joinable()) t.join();
     FReaders.clear();
+}
+
+bool TParallelWalk::EndReadersWithin() {
+    bool ended;
+    {
+        std::unique_lock lock(FMutex);
+        FStop = true;
+        FStopping = true;
+        FWork.notify_all();
+        FRoom.notify_all();
+        ended = FReadersEnded.wait_for(lock, kReaderGrace, [this] { return FLiveReaders == 0; });
+    }
+    if (ended) {
+        EndReaders();
+        return true;
+    }
+    // A file system holds a reader: the readers own the walk now, and the walk counts as left
+    // behind on its mount until the last of them has ended.
+    for (std::thread& t : FReaders)
+        t.detach();
+    FReaders.clear();
+    FLeft.Leave(CallLane(FStart));
+    return false;
 }
 
 TParallelWalk::TNext TParallelWalk::NextChunk(TFrame& frame) {
@@ -583,8 +658,13 @@ void TParallelWalk::PopFrame() {
 }
 
 TWalkResult TParallelWalk::Stop() {
+    if (!EndReadersWithin()) {
+        // The frames are freed with the walk, by the last reader; the visitor is told now.
+        for (std::size_t i = FFrames.size(); i > 0; --i)
+            FVisitor.FolderEnd(true);
+        return TWalkResult::Stopped;
+    }
     // No reader may hold a node while the frames free theirs.
-    EndReaders();
     {
         std::lock_guard lock(FMutex);
         FTasks.clear();
@@ -597,18 +677,41 @@ TWalkResult TParallelWalk::Stop() {
     return TWalkResult::Stopped;
 }
 
-TWalkResult TParallelWalk::Run(std::string& path, const TStart& start, const TMountNode* mounts) {
+TWalkResult TParallelWalk::Run(const std::shared_ptr<TParallelWalk>& self, std::string& path,
+                               const TStart& start) {
     FPath = std::move(path);
+    FStart = FPath;
     FDevice = start.device;
     auto root = std::make_unique<TNode>();
     root->fd = start.fd;
     root->inode = start.inode;
-    root->mounts = mounts;
+    root->mounts = FMounts.get();
     root->keepFd = FLevels <= 1;
     FOpenFds = 1;
     PushFrame(std::move(root));
-    for (unsigned i = 0; i < FThreads; ++i)
-        FReaders.push_back(StartWorkerThread([this] { ReaderLoop(); }));
+    for (unsigned i = 0; i < FThreads; ++i) {
+        {
+            std::lock_guard lock(FMutex);
+            ++FLiveReaders;
+        }
+        try {
+            FReaders.push_back(StartWorkerThread([walk = self]() mutable {
+                walk->ReaderLoop();
+                {
+                    std::lock_guard lock(walk->FMutex);
+                    --walk->FLiveReaders;
+                    walk->FReadersEnded.notify_all();
+                }
+                // Let go here, so that a walk left to its readers is freed before the thread counts
+                // as ended.
+                walk.reset();
+            }));
+        } catch (...) {
+            std::lock_guard lock(FMutex);
+            --FLiveReaders;
+            throw;
+        }
+    }
     return Loop();
 }
 
@@ -653,8 +756,15 @@ TWalkResult TParallelWalk::Loop() {
 } // namespace
 
 TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
-                         const TMountNode* mounts, const std::function<void()>& idle) {
-    return TParallelWalk(visitor, threads, idle).Run(path, start, mounts);
+                         std::unique_ptr<TMountNode> mounts, const std::function<void()>& idle,
+                         std::shared_ptr<const std::atomic<bool>> stopped) {
+    auto walk = std::make_shared<TParallelWalk>(visitor, threads, idle, std::move(mounts), std::move(stopped));
+    try {
+        return walk->Run(walk, path, start);
+    } catch (...) {
+        walk->EndReaders(); // the walk is this thread's alone again: it goes with it
+        throw;
+    }
 }
 
 } // namespace platform::walk

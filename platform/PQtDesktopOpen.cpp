@@ -1,6 +1,8 @@
 #include "platform/PQtDesktopOpen.h"
 
 #include "platform/PConsole.h"
+#include "platform/PMounts.h"
+#include "platform/PQtPost.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -120,14 +122,24 @@ void SetDesktopOpener(TDesktopOpener* opener) {
 namespace {
 void OpenPath(const std::string& path, bool folder, QObject* context,
               const std::function<void(TOpenOutcome)>& done) {
-    const TPathKind kind = path.empty() ? TPathKind::Missing : PathKindOf(path, true);
-    if (kind == TPathKind::Missing || (kind == TPathKind::Directory) != folder) {
+    if (path.empty()) {
         done(TOpenOutcome::Missing);
         return;
     }
-    std::string error;
-    auto told = [done](bool opened) { done(opened ? TOpenOutcome::Opened : TOpenOutcome::NotOpened); };
-    if (!DesktopOpener().Open(path, context, told, error)) done(TOpenOutcome::NotOpened);
+    // What the path is, asked on a worker: a file system that does not answer in time makes it
+    // one that cannot be accessed from here.
+    auto opened = [path, folder, context, done](const TPathCheck& check) {
+        if (!check.answered || check.kind == TPathKind::Missing ||
+            (check.kind == TPathKind::Directory) != folder) {
+            done(TOpenOutcome::Missing);
+            return;
+        }
+        std::string error;
+        auto told = [done](bool ok) { done(ok ? TOpenOutcome::Opened : TOpenOutcome::NotOpened); };
+        if (!DesktopOpener().Open(path, context, told, error)) done(TOpenOutcome::NotOpened);
+    };
+    TellWithin<TPathCheck>(StartPathCheck(path, true, kSpaceTimeLimitMs), kSpaceTimeLimitMs, TPathCheck{},
+                           context, opened);
 }
 } // namespace
 

@@ -27,8 +27,10 @@ public:
 // (no application or file manager is set up, the opener is missing, or it failed).
 enum class TOpenOutcome { Opened, Missing, NotOpened };
 
-// Shows the folder at path in the file manager through the program's opener. done comes at once
-// when path is no folder here or the opener cannot start; else later, as the opener answers.
+// Shows the folder at path in the file manager through the program's opener. done comes later, on
+// the GUI thread: once a worker has found path no folder here (or its file system did not answer
+// within the time limit of free space: it cannot be accessed), or the opener could not start, or
+// the opener has answered; at once only for an empty path.
 void OpenFolder(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done);
 // Opens the file at path with the desktop's application for its type, told as OpenFolder tells.
 void OpenFile(const std::string& path, QObject* context, const std::function<void(TOpenOutcome)>& done);

@@ -74,15 +74,18 @@ int TQtShell::ExtensionIcon(const std::string& extension, bool open, std::string
     return MimeIcon(type);
 }
 
-int TQtShell::PathIcon(const std::string& path, bool open, std::string& typeName) {
+std::string TQtShell::PathType(const std::string& path) const {
+    // On a worker: a database of its own (the MIME database is thread-safe; the member is the GUI's).
     const QFileInfo info(FromBytes(path));
-    if (info.isDir() && !info.isSymLink()) {
-        typeName = TypeNameOf(FDatabase.mimeTypeForName(QStringLiteral("inode/directory")));
-        return FolderIcon(open);
-    }
-    const QMimeType type = FDatabase.mimeTypeForFile(info, QMimeDatabase::MatchDefault);
-    typeName = TypeNameOf(type);
-    return MimeIcon(type);
+    if (info.isDir() && !info.isSymLink()) return "inode/directory";
+    return QMimeDatabase().mimeTypeForFile(info, QMimeDatabase::MatchDefault).name().toStdString();
+}
+
+int TQtShell::PathTypeIcon(const std::string& type, bool open, std::string& typeName) {
+    const QMimeType mime = FDatabase.mimeTypeForName(QString::fromStdString(type));
+    typeName = TypeNameOf(mime);
+    if (type == "inode/directory") return FolderIcon(open);
+    return MimeIcon(mime);
 }
 
 int TQtShell::ComputerIcon() {

@@ -11,7 +11,8 @@ namespace platform {
 class TQtShell : public TShell {
 public:
     int ExtensionIcon(const std::string& extension, bool open, std::string& typeName) override;
-    int PathIcon(const std::string& path, bool open, std::string& typeName) override;
+    [[nodiscard]] std::string PathType(const std::string& path) const override;
+    int PathTypeIcon(const std::string& type, bool open, std::string& typeName) override;
     int ComputerIcon() override;
     int NetworkIcon() override;
     int ProgramIcon() override;

@@ -6,7 +6,13 @@ int TShell::ExtensionIcon(const std::string&, bool, std::string& typeName) {
     typeName.clear();
     return -1;
 }
-int TShell::PathIcon(const std::string&, bool, std::string& typeName) {
+int TShell::PathIcon(const std::string& path, bool open, std::string& typeName) {
+    return PathTypeIcon(PathType(path), open, typeName);
+}
+std::string TShell::PathType(const std::string&) const {
+    return {};
+}
+int TShell::PathTypeIcon(const std::string&, bool, std::string& typeName) {
     typeName.clear();
     return -1;
 }

@@ -16,7 +16,13 @@ public:
     // Gives the icon index, or -1; typeName is the shell's description, empty when it has none.
     virtual int ExtensionIcon(const std::string& extension, bool open, std::string& typeName);
     // Icon and type name of the object at path (its own icon, read from the file where the shell does).
+    // The same as PathTypeIcon (PathType (path), ...).
     virtual int PathIcon(const std::string& path, bool open, std::string& typeName);
+    // The two halves of PathIcon, so that the file system is asked on a worker: what the object at
+    // path is ("" when the shell cannot tell), from any thread; then its icon and type name, on
+    // the GUI thread, without a call into the file system.
+    [[nodiscard]] virtual std::string PathType(const std::string& path) const;
+    virtual int PathTypeIcon(const std::string& type, bool open, std::string& typeName);
     // Icons of the special containers and of the running program; -1 when unknown.
     virtual int ComputerIcon();
     virtual int NetworkIcon();

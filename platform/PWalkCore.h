@@ -8,6 +8,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 
+#include <atomic>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -188,11 +190,22 @@ private:
 // The walk on the calling thread (the visitor is called on it). threads > 1: that many reader
 // threads read folders ahead of it; 1: this thread reads them all. idle, when given, is called
 // whenever the walk is about to wait for a reader: what the visitor holds can be handed on then.
+// stopped, when given, is set from outside when the walk is stopped: readers with nothing to do
+// then end at once, also while a file system holds the calling thread itself.
 TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
-                     const std::function<void()>& idle = {});
+                     const std::function<void()>& idle = {},
+                     std::shared_ptr<const std::atomic<bool>> stopped = {});
 
-// The parallel walk of WalkHere (threads > 1), the start opened and the mount tree read.
+// The parallel walk of WalkHere (threads > 1), the start opened and the mount tree read (taken
+// over). A stop whose readers a file system holds returns at once and leaves the walk to them.
 TWalkResult ParallelWalk(TWalkVisitor& visitor, unsigned threads, std::string& path, const TStart& start,
-                         const TMountNode* mounts, const std::function<void()>& idle);
+                         std::unique_ptr<TMountNode> mounts, const std::function<void()>& idle,
+                         std::shared_ptr<const std::atomic<bool>> stopped);
+
+// The walk gate (PWalkTree.cpp): a walk left behind on a mount by a stop (its thread, or its
+// readers, still held by the file system) counts there until it has ended, and a new walk of that
+// mount waits, asking nothing, while one does.
+void WalkLeftBehind(const std::string& lane);
+void WalkLeftEnded(const std::string& lane);
 
 } // namespace platform::walk

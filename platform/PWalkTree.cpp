@@ -7,6 +7,7 @@
 // owns all it still uses (the walk's state, the channel the batches go through); when its call
 // returns it finds the stop, hands nothing more on and ends by itself.
 #include "platform/PEnumerate.h"
+#include "platform/PFileCalls.h"
 #include "platform/PProcessors.h"
 #include "platform/PWalkCore.h"
 #include "platform/PWorkerThread.h"
@@ -25,6 +26,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <sstream>
 
@@ -66,6 +68,44 @@ constexpr auto kWaitingEvery = std::chrono::milliseconds(40);
 // them behind: long enough for a walk that no file system holds.
 constexpr auto kEndGrace = std::chrono::milliseconds(5);
 
+// Mounts with walks left behind by a stop while a file system held them. A walk of such a mount
+// waits, making no call at all, until those have ended: stopping walks of a mount that does not
+// answer, again and again, leaves the threads of one walk behind, not those of one walk per stop.
+class TWalkGate {
+public:
+    void Left(const std::string& lane) {
+        std::lock_guard hold(FLock);
+        ++FLeft[lane];
+    }
+    void Ended(const std::string& lane) {
+        std::lock_guard hold(FLock);
+        if (const auto it = FLeft.find(lane); it != FLeft.end() && --it->second == 0) FLeft.erase(it);
+        FChanged.notify_all();
+    }
+    // Waits while a walk of lane is left behind; false when stop came first.
+    bool Pass(const std::string& lane, const std::atomic<bool>& stop) {
+        std::unique_lock hold(FLock);
+        FChanged.wait(hold, [&] { return stop.load() || FLeft.count(lane) == 0; });
+        return !stop.load();
+    }
+    // A stop was given: the walks waiting here look again.
+    void Wake() {
+        std::lock_guard hold(FLock);
+        FChanged.notify_all();
+    }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FChanged;
+    std::map<std::string, int> FLeft;
+};
+
+// Immortal: a walk left behind may end while the program's statics are being destroyed.
+TWalkGate& Gate() {
+    static auto* gate = new TWalkGate;
+    return *gate;
+}
+
 // Shared by the walking thread and the visitor's thread; owned by both.
 struct TChannel {
     std::mutex mutex;
@@ -79,6 +119,8 @@ struct TChannel {
     TWalkResult result = TWalkResult::Completed;
     std::exception_ptr error;
     std::atomic<bool> stop{false}; // the visitor said stop: hand nothing more on
+    std::string lane;              // the mount walked (CallLane)
+    bool leftBehind = false;       // the visitor's thread went on without it: the gate counts it
 };
 
 // The visitor of the walk on its own thread: it writes what it is told into batches.
@@ -169,16 +211,19 @@ private:
 
 // The walk's own thread: all file-system calls of the walk are made here and on its readers.
 void Produce(const std::shared_ptr<TChannel>& channel, const std::string& path, unsigned threads) {
-    TWalkResult result = TWalkResult::Completed;
+    TWalkResult result = TWalkResult::Stopped; // stopped at the gate: nothing was asked
     std::exception_ptr error;
     try {
-        TRecorder recorder(channel);
-        if (threads == 0) {
-            const unsigned forced = gWalkThreads.load(std::memory_order_relaxed);
-            threads = forced != 0 ? forced : WalkThreads(path);
+        if (Gate().Pass(channel->lane, channel->stop)) {
+            TRecorder recorder(channel);
+            if (threads == 0) {
+                const unsigned forced = gWalkThreads.load(std::memory_order_relaxed);
+                threads = forced != 0 ? forced : WalkThreads(path);
+            }
+            result = walk::WalkHere(path, recorder, threads, [&recorder] { recorder.Flush(); },
+                                    std::shared_ptr<const std::atomic<bool>>(channel, &channel->stop));
+            recorder.Flush();
         }
-        result = walk::WalkHere(path, recorder, threads, [&recorder] { recorder.Flush(); });
-        recorder.Flush();
     } catch (...) {
         error = std::current_exception();
     }
@@ -187,6 +232,7 @@ void Produce(const std::shared_ptr<TChannel>& channel, const std::string& path, 
     channel->ended = true;
     channel->result = result;
     channel->error = error;
+    if (channel->leftBehind) Gate().Ended(channel->lane);
     channel->forVisitor.notify_all();
 }
 
@@ -286,8 +332,11 @@ public:
     void Stop() {
         TChannel& c = *FChannel;
         c.stop = true;
-        std::lock_guard lock(c.mutex);
-        c.forWalker.notify_all();
+        {
+            std::lock_guard lock(c.mutex);
+            c.forWalker.notify_all();
+        }
+        Gate().Wake();
     }
 
     void Leave() {
@@ -297,6 +346,11 @@ public:
         {
             std::unique_lock lock(c.mutex);
             ended = c.forVisitor.wait_for(lock, kEndGrace, [&] { return c.ended; });
+            if (!ended) {
+                // Counted before the lock goes, so that its end (under the lock) finds the count.
+                c.leftBehind = true;
+                Gate().Left(c.lane);
+            }
         }
         if (ended)
             FThread.join();
@@ -323,6 +377,7 @@ TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned th
         return TWalkResult::Stopped;
     }
     auto channel = std::make_shared<TChannel>();
+    channel->lane = CallLane(start);
     TReplay replay(visitor, start);
     TWalkThread walker(channel, StartWorkerThread([channel, start, threads] { Produce(channel, start, threads); }));
     try {
@@ -374,15 +429,23 @@ TWalkResult WalkTree(const std::string& path, TWalkVisitor& visitor, unsigned th
 
 namespace walk {
 
+void WalkLeftBehind(const std::string& lane) {
+    Gate().Left(lane);
+}
+
+void WalkLeftEnded(const std::string& lane) {
+    Gate().Ended(lane);
+}
+
 TWalkResult WalkHere(const std::string& path, TWalkVisitor& visitor, unsigned threads,
-                     const std::function<void()>& idle) {
+                     const std::function<void()>& idle, std::shared_ptr<const std::atomic<bool>> stopped) {
     std::string start = path;
     TStart opened;
     TWalkResult result;
     if (!StartWalk(visitor, start, opened, result)) return result;
-    const std::unique_ptr<TMountNode> mounts = ReadMountTree(opened.fd, start);
+    std::unique_ptr<TMountNode> mounts = ReadMountTree(opened.fd, start);
     if (threads <= 1) return TWalker(visitor).RunFrom(opened.fd, start, opened.device, opened.inode, {}, mounts.get());
-    return ParallelWalk(visitor, threads, start, opened, mounts.get(), idle);
+    return ParallelWalk(visitor, threads, start, opened, std::move(mounts), idle, std::move(stopped));
 }
 
 } // namespace walk

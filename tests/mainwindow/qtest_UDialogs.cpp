@@ -78,6 +78,7 @@ private slots:
             Shot(w, "manual_scan");
             w->PathEdit->setText(folder + "/missing");
             w->Button1->click();
+            QTRY_COMPARE(messages.size(), std::size_t(1)); // checked on a worker
             QVERIFY(w->isVisible()); // an invalid path keeps the dialog open
             QTest::keyClicks(w->PathEdit, "x");
             w->PathEdit->setText(folder);

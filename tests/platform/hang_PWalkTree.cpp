@@ -2,6 +2,8 @@
 // comes back at once whatever call holds the walk's threads, the threads left behind end by
 // themselves once the server answers, and a mount point inside a walk is never asked anything.
 #include "platform/PEnumerate.h"
+#include "platform/PFileCalls.h"
+#include "platform/PMounts.h"
 #include "platform/PWorkerThread.h"
 
 #include "tests/FixtureTree.h"
@@ -12,9 +14,10 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 using namespace platform;
@@ -156,3 +159,103 @@ TEST(HeldWalk, AMountPointInsideIsNeverAsked) {
     EXPECT_EQ(fs.Calls(THangFs::kAll), calls) << "the mounted file system was asked";
     EXPECT_EQ(fs.Held(), 0);
 }
+
+namespace {
+
+// Counts the files and the longest time the visitor's thread went without a call.
+struct TTimedVisitor : TWalkVisitor {
+    int files = 0;
+    Clock::time_point last = Clock::now();
+    Clock::duration longest{};
+    void Called() {
+        const auto now = Clock::now();
+        longest = std::max(longest, now - last);
+        last = now;
+    }
+    void File(const TEntry&) override { ++files, Called(); }
+    void Folder(const TEntry&) override { Called(); }
+    void FolderEnd(bool) override { Called(); }
+    bool Waiting() override { return Called(), true; }
+};
+
+long long Ms(Clock::duration d) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+}
+
+int Lines(const std::string& text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+TEST(HeldWalk, AStartWhoseStatfsDoesNotAnswerIsWalkedWithinTheTimeLimit) {
+    THangFs fs(Tree());
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(fs.Block(THangFs::kStatfs));
+    for (unsigned threads : {8u, 1u}) {
+        TTimedVisitor visitor;
+        const auto start = Clock::now();
+        EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, threads), TWalkResult::Completed) << threads;
+        const auto took = Clock::now() - start;
+        EXPECT_EQ(visitor.files, 20 * 11 + 1) << threads << ": walked as a file system of unknown kind";
+        // Called about every 40 ms while nothing comes: never held for the statfs's time limit (a
+        // loaded machine may let it wait some scheduling slices).
+        EXPECT_LT(Ms(visitor.longest), kSpaceTimeLimitMs / 4)
+            << threads << ": the visitor's thread waited " << Ms(visitor.longest);
+        // The first walk waits one limit for the statfs; the next ones find it held and go on at once.
+        if (threads == 8)
+            EXPECT_GE(Ms(took), kSpaceTimeLimitMs - 50);
+        else
+            EXPECT_LT(Ms(took), kSpaceTimeLimitMs / 2);
+        std::printf("statfs held, %u threads: walked in %lld ms\n", threads, Ms(took));
+    }
+    // (Other programs may ask the mount's statfs too: the server's count of held calls says
+    // nothing of this one's.)
+    EXPECT_EQ(FileCallThreads(TCallKind::Statfs), 1) << "one thread waits for the statfs, for both walks";
+    EXPECT_TRUE(fs.Release());
+    EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
+}
+
+class TwentyStops : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(TwentyStops, OnAHungFolderLeaveTheThreadAndDescriptorsOfOneWalk) {
+    const unsigned walkThreads = GetParam();
+    THangFs fs(Tree());
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
+    ASSERT_TRUE(fs.Block(THangFs::kReaddir, "/f5/sub"));
+    unsigned threadsAfterOne = 0;
+    int descriptorsAfterOne = 0;
+    for (int i = 0; i < 20; ++i) {
+        TStopWhenHeld visitor(fs);
+        EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, walkThreads), TWalkResult::Stopped) << i;
+        EXPECT_LT(Clock::now() - visitor.stoppedAt, std::chrono::milliseconds(100)) << i;
+        EXPECT_EQ(visitor.open, 0) << i;
+        if (i > 0) continue;
+        // What the first walk leaves once its free threads have ended: the one the server holds.
+        ASSERT_TRUE(WaitForWorkerThreads(1, std::chrono::seconds(20)));
+        threadsAfterOne = LiveWorkerThreads();
+        descriptorsAfterOne = Lines(DescriptorsInto(fs.MountPoint()));
+    }
+    ASSERT_TRUE(WaitForWorkerThreads(1, std::chrono::seconds(20)));
+    const unsigned threads = LiveWorkerThreads();
+    const int descriptors = Lines(DescriptorsInto(fs.MountPoint()));
+    std::printf("%u walk threads: after 1 stopped walk %u threads, %d descriptors on the file system; "
+                "after 20: %u, %d\n",
+                walkThreads, threadsAfterOne, descriptorsAfterOne, threads, descriptors);
+    EXPECT_EQ(threads, 1u) << "one thread waits for the server, whatever the number of stops";
+    EXPECT_EQ(descriptors, descriptorsAfterOne) << DescriptorsInto(fs.MountPoint());
+    EXPECT_EQ(fs.Held(), 1) << "the later walks asked nothing";
+    EXPECT_TRUE(fs.Release());
+    EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));
+    EXPECT_EQ(DescriptorsInto(fs.MountPoint()), "");
+    // Once the server answers, a walk of the folder goes again.
+    TTimedVisitor visitor;
+    EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, walkThreads), TWalkResult::Completed);
+    EXPECT_EQ(visitor.files, 20 * 11 + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(HeldWalk, TwentyStops, ::testing::Values(8u, 1u),
+                         [](const ::testing::TestParamInfo<unsigned>& info) {
+                             return std::to_string(info.param) + "threads";
+                         });
