@@ -7,7 +7,9 @@
 #pragma once
 
 #include "model/UItem.h"
+#include "model/UPacer.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,10 +35,16 @@ enum : int {
     kListerAllOthers = 9, // none of ten buckets, by kind 1
     kListerBiggest = 100,
 };
-inline constexpr int kListerPumpEvery = 30; // files between two message pumps of the walk
+inline constexpr int kListerPumpEvery = 30; // files between two message checks of the walk
 inline constexpr int kListerBiggestCount = 100;
 inline constexpr int kListerAllOthersKeys = 10;
-inline constexpr int kListerSumPumpEvery = 10; // rows between two pumps of the selection sum
+inline constexpr int kListerSumPumpEvery = 10; // rows between two message checks of the selection sum
+// Files pass far faster than a screen shows them, and each shown count is a repaint through the
+// display server: a count that comes less than a frame after the last one shown is left out. A
+// message check costs less but is still left out when the last one ran less than a millisecond
+// ago, which keeps "&Stop" answering as soon as ever.
+inline constexpr std::chrono::milliseconds kListerCheckInterval{1};
+inline constexpr std::chrono::milliseconds kListerStatusInterval{16}; // a frame
 
 // Where deleted files go: the desktop's trash in the window, a stand-in in tests.
 class TFileTrash {
@@ -97,11 +105,15 @@ public:
     // The folder is explored only in part (the cell texts mark such a folder with " **").
     [[nodiscard]] bool FolderPartial() const;
 
-    // Called during the filtered walk every kListerPumpEvery visited files: the window processes its
-    // pending events there (and may RequestStop, or the tree may drop items).
+    // Called during the filtered walk every kListerPumpEvery visited files, unless the last call
+    // was less than kListerCheckInterval ago: the window processes its pending events there (and
+    // may RequestStop, or the tree may drop items). A stop is tested at every such point all the same.
     std::function<void()> ProcessMessages;
-    // Called when ProgressText changed (every kListerPumpEvery listed files).
+    // Called when ProgressText changed: at the start of the walk, then every kListerPumpEvery listed
+    // files unless the last call was less than kListerStatusInterval ago.
     std::function<void()> ProgressChanged;
+    // The clock of that pacing (tests set one of their own).
+    std::function<model::TPacer::TClock::time_point()> Clock = model::TPacer::TClock::now;
     // Called after rows were dropped because their items left the tree.
     std::function<void()> RowsDropped;
 
@@ -149,7 +161,8 @@ public:
     [[nodiscard]] static std::string SelectionSumStatus(std::int64_t bytes, std::int64_t count);
 
     // The sum of the selected rows, visited from the last to the first; pump is called at every row
-    // index divisible by kListerSumPumpEvery and gives true to abandon the run (no result then).
+    // index divisible by kListerSumPumpEvery, unless the last call (or the start) was less than
+    // kListerCheckInterval ago, and gives true to abandon the run (no result then).
     struct TSelectionSum {
         std::int64_t count = 0;
         std::int64_t bytes = 0;
@@ -198,6 +211,8 @@ private:
     std::vector<model::TItem*> FListing;
     bool FTreeChanged = false; // items left the tree during the walk: it unwinds at once
     bool FDeleting = false;    // our own removals: the bookkeeping is done already
+    model::TPacer FCheckPace{kListerCheckInterval};
+    model::TPacer FStatusPace{kListerStatusInterval};
 };
 
 } // namespace exportdata
