@@ -79,7 +79,7 @@ void UseSteppingClock(TFileLister& lister, TClock::duration step = kListerStatus
 
 // A walk whose files take this long each: its points (every 30 files) are closer than the
 // pacing intervals.
-constexpr std::chrono::microseconds kFileTime{10};
+constexpr auto kFileTime = std::chrono::duration_cast<std::chrono::nanoseconds>(kListerCheckInterval) / 100;
 static_assert(kListerPumpEvery * kFileTime < kListerCheckInterval);
 void UseFileClock(TFileLister& lister) {
     lister.Clock = [&lister] { return TClock::time_point{} + lister.VisitedCount() * kFileTime; };
@@ -363,10 +363,12 @@ void ExpectPaced(const std::vector<TClock::duration>& times, TClock::duration in
     EXPECT_LT(lastPoint - last, interval);
 }
 
+// Files enough for a few counts of the walk on the file clock.
+constexpr int kPacedFiles = static_cast<int>(4 * kListerStatusInterval / kFileTime) + 1000;
+
 TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
     TTree t;
-    constexpr int kFiles = 10000;
-    for (int i = 0; i < kFiles; ++i)
+    for (int i = 0; i < kPacedFiles; ++i)
         AddFile(t.top, "f" + std::to_string(i), 1);
     t.root.ComputeTotals();
     TFileLister lister;
@@ -379,30 +381,31 @@ TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
     };
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
     lister.Build();
-    EXPECT_EQ(lister.ListedCount(), kFiles);
+    EXPECT_EQ(lister.ListedCount(), kPacedFiles);
 
-    // Unpaced, each would come at every one of the 333 points.
+    // Unpaced, each would come at every point (every 30 files).
     const TClock::duration spacing = kListerPumpEvery * kFileTime;
-    const TClock::duration lastPoint = (kFiles - kFiles % kListerPumpEvery) * kFileTime;
-    EXPECT_GT(pumps.size(), 50u);
+    const TClock::duration lastPoint = (kPacedFiles - kPacedFiles % kListerPumpEvery) * kFileTime;
+    EXPECT_GT(pumps.size(), 100u);
     ExpectPaced(pumps, kListerCheckInterval, spacing, lastPoint);
     // A count is taken as its file is added, one file before that file is visited.
-    EXPECT_GT(counts.size(), 3u);
+    EXPECT_GE(counts.size(), 4u);
     ExpectPaced(counts, kListerStatusInterval, spacing, lastPoint - kFileTime);
 }
 
 TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
     TTree t;
-    for (int i = 0; i < 10000; ++i)
+    for (int i = 0; i < kPacedFiles; ++i)
         AddFile(t.top, "f" + std::to_string(i), 1);
     t.root.ComputeTotals();
     for (const bool fromPump : {true, false}) {
-        // From a pump: Stop pressed during the second one. Not from a pump: set while the first
-        // count is shown; the point that follows at once does not pump, and ends the walk.
+        // From a pump: Stop pressed during the second one. Not from a pump: set while a count is
+        // shown whose next point does not pump; that point ends the walk.
         SCOPED_TRACE(fromPump ? "stop at a pump" : "stop between pumps");
         TFileLister lister;
         UseFileClock(lister);
         int pumps = 0, pumpsAtStop = -1;
+        TClock::time_point lastPump{};
         std::int64_t listedAtStop = -1;
         auto stop = [&] {
             lister.RequestStop();
@@ -410,10 +413,15 @@ TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
             pumpsAtStop = pumps;
         };
         lister.ProcessMessages = [&] {
+            lastPump = lister.Clock();
             if (++pumps == 2 && fromPump) stop();
         };
         lister.ProgressChanged = [&] {
-            if (!fromPump && lister.ListedCount() > 0 && listedAtStop < 0) stop();
+            // The next point is this file's, once it is counted as visited.
+            const TClock::time_point next = lister.Clock() + kFileTime;
+            if (!fromPump && lister.ListedCount() > 0 && listedAtStop < 0 &&
+                next - lastPump < kListerCheckInterval)
+                stop();
         };
         ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
         lister.Build();
