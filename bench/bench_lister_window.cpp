@@ -68,35 +68,39 @@ void Drain() {
     }
 }
 
-// The File Lister as the viewer opens it (modeless, all files), until its listing is shown.
-double ListerWindow(model::TFolderItem* folder, model::TRootItem* root) {
+// The time from opening a window (open gives it) to the process going idle; then it goes.
+template <class Open> double WindowTime(Open open) {
     const TClock::time_point start = TClock::now();
-    auto* form = new exportdata::TFileListerForm(nullptr);
-    form->Execute(folder, root, exportdata::kListerAll, nullptr, {}, true);
-    while (form->Timer1->isActive() || form->Lister().Busy())
-        QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
+    QWidget* window = open();
     Drain();
     const double ms = Ms(start, TClock::now());
-    form->close();
-    delete form;
+    window->close();
+    delete window;
     Drain();
     return ms;
 }
 
+// The File Lister as the viewer opens it (modeless, all files), until its listing is shown.
+double ListerWindow(model::TFolderItem* folder, model::TRootItem* root) {
+    return WindowTime([&] {
+        auto* form = new exportdata::TFileListerForm(nullptr);
+        form->Execute(folder, root, exportdata::kListerAll, nullptr, {}, true);
+        while (form->Timer1->isActive() || form->Lister().Busy())
+            QAbstractEventDispatcher::instance()->processEvents(QEventLoop::WaitForMoreEvents);
+        return form;
+    });
+}
+
 // The Analyser as the viewer opens it (modeless), until its reports are shown.
 double AnalyserWindow(model::TFolderItem* folder, model::TRootItem* root) {
-    const TClock::time_point start = TClock::now();
-    auto* form = new analyser::TAnalyserForm(nullptr, platform::kViewerSettings);
-    if (form->ShowAnalyser(folder, root, true) != 1) {
-        std::fprintf(stderr, "the analyser did not open\n");
-        std::exit(1);
-    }
-    Drain();
-    const double ms = Ms(start, TClock::now());
-    form->close();
-    delete form;
-    Drain();
-    return ms;
+    return WindowTime([&] {
+        auto* form = new analyser::TAnalyserForm(nullptr, platform::kViewerSettings);
+        if (form->ShowAnalyser(folder, root, true) != 1) {
+            std::fprintf(stderr, "the analyser did not open\n");
+            std::exit(1);
+        }
+        return form;
+    });
 }
 
 // Clicks a point of the screen as the mouse would, through the display server's test extension

@@ -95,6 +95,13 @@ struct TTree {
     }
 };
 
+// Files f0, f1, ... of sizes 0, 1, ... straight in the top folder.
+void AddFlatFiles(TTree& t, int count) {
+    for (int i = 0; i < count; ++i)
+        AddFile(t.top, "f" + std::to_string(i), i);
+    t.root.ComputeTotals();
+}
+
 } // namespace
 
 TEST(FileLister, AllFilesOfTwentyNineShowNoIntermediateCount) {
@@ -368,9 +375,7 @@ constexpr int kPacedFiles = static_cast<int>(4 * kListerStatusInterval / kFileTi
 
 TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
     TTree t;
-    for (int i = 0; i < kPacedFiles; ++i)
-        AddFile(t.top, "f" + std::to_string(i), 1);
-    t.root.ComputeTotals();
+    AddFlatFiles(t, kPacedFiles);
     TFileLister lister;
     UseFileClock(lister);
     auto sinceStart = [&] { return lister.Clock() - TClock::time_point{}; };
@@ -395,9 +400,7 @@ TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
 
 TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
     TTree t;
-    for (int i = 0; i < kPacedFiles; ++i)
-        AddFile(t.top, "f" + std::to_string(i), 1);
-    t.root.ComputeTotals();
+    AddFlatFiles(t, kPacedFiles);
     for (const bool fromPump : {true, false}) {
         // From a pump: Stop pressed during the second one. Not from a pump: set while a count is
         // shown whose next point does not pump; that point ends the walk.
@@ -435,9 +438,7 @@ TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
 
 TEST(FileLister, SelectionSumChecksAtMostOncePerInterval) {
     TTree t;
-    for (int i = 0; i < 1000; ++i)
-        AddFile(t.top, "f" + std::to_string(i), i);
-    t.root.ComputeTotals();
+    AddFlatFiles(t, 1000);
     TFileLister lister;
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
     lister.Build();
@@ -572,9 +573,7 @@ TEST(FileLister, GaugeRoundsToNearest) {
 
 TEST(FileLister, SelectionSumAbandonsWhenRestarted) {
     TTree t;
-    for (int i = 0; i < 25; ++i)
-        AddFile(t.top, "f" + std::to_string(i), i);
-    t.root.ComputeTotals();
+    AddFlatFiles(t, 25);
     TFileLister lister;
     UseSteppingClock(lister);
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
