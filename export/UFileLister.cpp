@@ -123,7 +123,8 @@ void TFileLister::Build() {
     FBusy = true;
     FExpectedCount = FHasStoredExpected ? FStoredExpected : (FFolder ? FFolder->GetFileCount() : 0);
     if (FMode == kListerBiggest) FExpectedCount = std::min<std::int64_t>(FExpectedCount, kListerBiggestCount);
-    FTotalSize = FListedCount = FVisitedCount = 0;
+    FTotalSize = FListedCount = FVisitedCount = FProgressCount = 0;
+    FProgressPending = false;
     FStopRequested = false;
     FTreeChanged = false;
     FListing.clear();
@@ -143,6 +144,9 @@ void TFileLister::Build() {
             Walk(FFolder);
         }
     }
+    // The count of the walk's last point stays up while the listing is sorted.
+    if (FProgressPending && ProgressChanged) ProgressChanged();
+    FProgressPending = false;
     Sort();
     FBusy = false;
 }
@@ -232,12 +236,17 @@ void TFileLister::AddFile(TItem* file) {
     if (file->TypeIndex() == -1) file->ResolveType(); // sorting by type needs it
     FTotalSize += file->GetSize();
     ++FListedCount;
-    if (FListedCount % kListerPumpEvery == 0 && ProgressChanged && FStatusPace.Due(Clock()))
+    if (FListedCount % kListerPumpEvery != 0) return;
+    FProgressCount = FListedCount;
+    FProgressPending = true;
+    if (ProgressChanged && FStatusPace.Due(Clock())) {
+        FProgressPending = false;
         ProgressChanged();
+    }
 }
 
 std::string TFileLister::ProgressText() const {
-    return std::to_string(FListedCount) + "/" + std::to_string(FExpectedCount);
+    return std::to_string(FProgressCount) + "/" + std::to_string(FExpectedCount);
 }
 
 int TFileLister::GaugeRight(int left, int right) const {

@@ -111,7 +111,8 @@ public:
     // may RequestStop, or the tree may drop items). A stop is tested at every such point all the same.
     std::function<void()> ProcessMessages;
     // Called when ProgressText changed: at the start of the walk, then every kListerPumpEvery listed
-    // files unless the last call was less than kListerStatusInterval ago.
+    // files unless the last call was less than kListerStatusInterval ago; a count left out that way
+    // at the walk's last such point is shown when the walk ends.
     std::function<void()> ProgressChanged;
     // The clock of that pacing (tests set one of their own).
     std::function<model::TPacer::TClock::time_point()> Clock = model::TPacer::TClock::now;
@@ -141,7 +142,8 @@ public:
     [[nodiscard]] model::TItem* Row(int index) const;
     [[nodiscard]] int RowCount() const { return static_cast<int>(FListing.size()); }
 
-    // "listed/expected" in plain digits, as the walk shows it.
+    // "listed/expected" in plain digits, as the walk shows it: the files listed at its last point
+    // (every kListerPumpEvery listed files).
     [[nodiscard]] std::string ProgressText() const;
     // The right edge of the gauge's filled part in a bar from left to right: left when nothing is
     // expected, never past right (a stale analyser count can expect fewer files than are listed).
@@ -214,6 +216,8 @@ private:
     bool FDeleting = false;    // our own removals: the bookkeeping is done already
     model::TPacer FCheckPace{kListerCheckInterval};
     model::TPacer FStatusPace{kListerStatusInterval};
+    std::int64_t FProgressCount = 0; // what ProgressText shows as listed
+    bool FProgressPending = false;   // ProgressText changed since ProgressChanged was last called
 };
 
 } // namespace exportdata

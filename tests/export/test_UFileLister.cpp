@@ -380,13 +380,20 @@ TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
     UseFileClock(lister);
     auto sinceStart = [&] { return lister.Clock() - TClock::time_point{}; };
     std::vector<TClock::duration> pumps, counts;
+    std::string shown;
     lister.ProcessMessages = [&] { pumps.push_back(sinceStart()); };
     lister.ProgressChanged = [&] {
         if (lister.ListedCount() > 0) counts.push_back(sinceStart());
+        shown = lister.ProgressText();
     };
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
     lister.Build();
     EXPECT_EQ(lister.ListedCount(), kPacedFiles);
+    // The count of the walk's last point is up when the walk ends, whether it came due or not.
+    const int lastListed = kPacedFiles - kPacedFiles % kListerPumpEvery;
+    EXPECT_EQ(shown, std::to_string(lastListed) + "/" + std::to_string(kPacedFiles));
+    ASSERT_FALSE(counts.empty());
+    if (counts.back() == kPacedFiles * kFileTime) counts.pop_back(); // shown after the walk
 
     // Unpaced, each would come at every point (every 30 files).
     const TClock::duration spacing = kListerPumpEvery * kFileTime;
@@ -396,6 +403,18 @@ TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
     // A count is taken as its file is added, one file before that file is visited.
     EXPECT_GE(counts.size(), 4u);
     ExpectPaced(counts, kListerStatusInterval, spacing, lastPoint - kFileTime);
+}
+
+TEST(FileLister, ACountLeftOutAtTheLastPointIsShownWhenTheWalkEnds) {
+    TTree t;
+    AddFlatFiles(t, 95);
+    TFileLister lister;
+    lister.Clock = [] { return TClock::time_point{}; }; // no count ever comes due
+    std::vector<std::string> progress;
+    lister.ProgressChanged = [&] { progress.push_back(lister.ProgressText()); };
+    ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
+    lister.Build();
+    EXPECT_EQ(progress, (std::vector<std::string>{"0/95", "90/95"}));
 }
 
 TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
