@@ -123,10 +123,14 @@ void TFileLister::Build() {
     FBusy = true;
     FExpectedCount = FHasStoredExpected ? FStoredExpected : (FFolder ? FFolder->GetFileCount() : 0);
     if (FMode == kListerBiggest) FExpectedCount = std::min<std::int64_t>(FExpectedCount, kListerBiggestCount);
-    FTotalSize = FListedCount = FVisitedCount = 0;
+    FTotalSize = FListedCount = FVisitedCount = FProgressCount = 0;
+    FProgressPending = false;
     FStopRequested = false;
     FTreeChanged = false;
     FListing.clear();
+    // The window has just been painted, and shows "0/expected" now.
+    FCheckPace.Restart(Clock());
+    FStatusPace.Restart(Clock());
     if (ProgressChanged) ProgressChanged();
 
     if (FFolder) {
@@ -140,6 +144,9 @@ void TFileLister::Build() {
             Walk(FFolder);
         }
     }
+    // The count of the walk's last point stays up while the listing is sorted.
+    if (FProgressPending && ProgressChanged) ProgressChanged();
+    FProgressPending = false;
     Sort();
     FBusy = false;
 }
@@ -185,10 +192,10 @@ void TFileLister::Walk(TFolderItem* top) {
         if (Passes(*child)) AddFile(child);
         ++FVisitedCount;
         if (FVisitedCount % kListerPumpEvery != 0) return TWalkStep::Go;
-        if (ProcessMessages) ProcessMessages();
+        if (ProcessMessages && FCheckPace.Due(Clock())) ProcessMessages();
         // Items left the tree during the pump: the folders on the stack may be gone.
         if (FTreeChanged) return TWalkStep::End;
-        // A stop ends this level here; each level above ends at its own next pump.
+        // A stop ends this level here; each level above ends at its own next point.
         return FStopRequested ? TWalkStep::EndLevel : TWalkStep::Go;
     });
 }
@@ -229,11 +236,17 @@ void TFileLister::AddFile(TItem* file) {
     if (file->TypeIndex() == -1) file->ResolveType(); // sorting by type needs it
     FTotalSize += file->GetSize();
     ++FListedCount;
-    if (FListedCount % kListerPumpEvery == 0 && ProgressChanged) ProgressChanged();
+    if (FListedCount % kListerPumpEvery != 0) return;
+    FProgressCount = FListedCount;
+    FProgressPending = true;
+    if (ProgressChanged && FStatusPace.Due(Clock())) {
+        FProgressPending = false;
+        ProgressChanged();
+    }
 }
 
 std::string TFileLister::ProgressText() const {
-    return std::to_string(FListedCount) + "/" + std::to_string(FExpectedCount);
+    return std::to_string(FProgressCount) + "/" + std::to_string(FExpectedCount);
 }
 
 int TFileLister::GaugeRight(int left, int right) const {
@@ -279,8 +292,11 @@ std::string TFileLister::SelectionSumStatus(std::int64_t bytes, std::int64_t cou
 bool TFileLister::SumSelection(const std::function<bool(int)>& isSelected, const std::function<bool()>& pump,
                                TSelectionSum& sum) const {
     sum = {};
+    // Nothing can have restarted the sum before it has let messages in.
+    model::TPacer pace(kListerCheckInterval);
+    pace.Restart(Clock());
     for (int i = RowCount() - 1; i >= 0; --i) {
-        if (i % kListerSumPumpEvery == 0 && pump && pump()) return false;
+        if (i % kListerSumPumpEvery == 0 && pump && pace.Due(Clock()) && pump()) return false;
         if (i >= RowCount()) continue; // rows left during the pump (the caller restarts then anyway)
         if (!isSelected(i)) continue;
         if (const TItem* item = Row(i)) {

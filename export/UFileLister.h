@@ -7,7 +7,9 @@
 #pragma once
 
 #include "model/UItem.h"
+#include "model/UPacer.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,10 +35,17 @@ enum : int {
     kListerAllOthers = 9, // none of ten buckets, by kind 1
     kListerBiggest = 100,
 };
-inline constexpr int kListerPumpEvery = 30; // files between two message pumps of the walk
+inline constexpr int kListerPumpEvery = 30; // files between two message checks of the walk
 inline constexpr int kListerBiggestCount = 100;
 inline constexpr int kListerAllOthersKeys = 10;
-inline constexpr int kListerSumPumpEvery = 10; // rows between two pumps of the selection sum
+inline constexpr int kListerSumPumpEvery = 10; // rows between two message checks of the selection sum
+// Files pass far faster than a screen shows them, and each shown count is a repaint through the
+// display server: a count that comes less than a frame after the last one shown is left out. A
+// message check costs little by itself, but 30 files take only microseconds: one that comes less
+// than a quarter of a millisecond after the last one is left out too, which still looks for a
+// "&Stop" more often than the walk did when it repainted at every count.
+inline constexpr std::chrono::microseconds kListerCheckInterval{250};
+inline constexpr std::chrono::milliseconds kListerStatusInterval{16}; // a frame
 
 // Where deleted files go: the desktop's trash in the window, a stand-in in tests.
 class TFileTrash {
@@ -97,11 +106,16 @@ public:
     // The folder is explored only in part (the cell texts mark such a folder with " **").
     [[nodiscard]] bool FolderPartial() const;
 
-    // Called during the filtered walk every kListerPumpEvery visited files: the window processes its
-    // pending events there (and may RequestStop, or the tree may drop items).
+    // Called during the filtered walk every kListerPumpEvery visited files, unless the last call
+    // was less than kListerCheckInterval ago: the window processes its pending events there (and
+    // may RequestStop, or the tree may drop items). A stop is tested at every such point all the same.
     std::function<void()> ProcessMessages;
-    // Called when ProgressText changed (every kListerPumpEvery listed files).
+    // Called when ProgressText changed: at the start of the walk, then every kListerPumpEvery listed
+    // files unless the last call was less than kListerStatusInterval ago; a count left out that way
+    // at the walk's last such point is shown when the walk ends.
     std::function<void()> ProgressChanged;
+    // The clock of that pacing (tests set one of their own).
+    std::function<model::TPacer::TClock::time_point()> Clock = model::TPacer::TClock::now;
     // Called after rows were dropped because their items left the tree.
     std::function<void()> RowsDropped;
 
@@ -128,7 +142,8 @@ public:
     [[nodiscard]] model::TItem* Row(int index) const;
     [[nodiscard]] int RowCount() const { return static_cast<int>(FListing.size()); }
 
-    // "listed/expected" in plain digits, as the walk shows it.
+    // "listed/expected" in plain digits, as the walk shows it: the files listed at its last point
+    // (every kListerPumpEvery listed files).
     [[nodiscard]] std::string ProgressText() const;
     // The right edge of the gauge's filled part in a bar from left to right: left when nothing is
     // expected, never past right (a stale analyser count can expect fewer files than are listed).
@@ -149,7 +164,8 @@ public:
     [[nodiscard]] static std::string SelectionSumStatus(std::int64_t bytes, std::int64_t count);
 
     // The sum of the selected rows, visited from the last to the first; pump is called at every row
-    // index divisible by kListerSumPumpEvery and gives true to abandon the run (no result then).
+    // index divisible by kListerSumPumpEvery, unless the last call (or the start) was less than
+    // kListerCheckInterval ago, and gives true to abandon the run (no result then).
     struct TSelectionSum {
         std::int64_t count = 0;
         std::int64_t bytes = 0;
@@ -198,6 +214,10 @@ private:
     std::vector<model::TItem*> FListing;
     bool FTreeChanged = false; // items left the tree during the walk: it unwinds at once
     bool FDeleting = false;    // our own removals: the bookkeeping is done already
+    model::TPacer FCheckPace{kListerCheckInterval};
+    model::TPacer FStatusPace{kListerStatusInterval};
+    std::int64_t FProgressCount = 0; // what ProgressText shows as listed
+    bool FProgressPending = false;   // ProgressText changed since ProgressChanged was last called
 };
 
 } // namespace exportdata

@@ -22,7 +22,7 @@ void TProgressManager::SetMax(std::int64_t n) {
     if (FForm) {
         FForm->SetGaugeMax(kGaugeMax);
         FShown = 0;
-        FLastPump = Now();
+        FPump.Restart(Now());
         FForm->SetPosition(0);
     }
 }
@@ -40,10 +40,9 @@ void TProgressManager::Step() {
     const TClock::time_point now = Now();
     if (shown != FShown) {
         FShown = shown;
-        FLastPump = now;
+        FPump.Restart(now);
         FForm->SetPosition(shown);
-    } else if (now - FLastPump >= kPumpInterval) {
-        FLastPump = now;
+    } else if (FPump.Due(now)) {
         FForm->Pump();
     }
 }

@@ -3,6 +3,8 @@
 // knowing the window. With no window attached, steps are counted and nothing ever cancels.
 #pragma once
 
+#include "model/UPacer.h"
+
 #include <chrono>
 #include <cstdint>
 
@@ -53,7 +55,7 @@ private:
     std::int64_t FMax = 100;
     std::int64_t FPosition = 0;
     int FShown = -1;
-    TClock::time_point FLastPump{};
+    TPacer FPump{kPumpInterval};
 };
 
 // The program's one progress manager.

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libgtest-dev python3
           shared-mime-info hicolor-icon-theme adwaita-icon-theme tzdata
           python3-xlrd gnumeric locales desktop-file-utils appstream fuse3 libfuse3-dev
-          dpkg-dev file lintian)
+          dpkg-dev file lintian libxcb-xtest0-dev)
 packages+=("$@")
 
 missing=()

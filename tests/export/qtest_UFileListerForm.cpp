@@ -32,6 +32,8 @@
 #include <cmath>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 using namespace exportdata;
 using model::TFileItem;
@@ -363,6 +365,9 @@ private slots:
     void stopsAtTheStopButton() {
         TDiskTree t(400, 50);
         TScriptedLister form;
+        // Every point comes due, as if each took a frame.
+        auto now = std::make_shared<model::TPacer::TClock::time_point>();
+        form.Lister().Clock = [now] { return *now += kListerStatusInterval; };
         int pumps = 0;
         form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
         form.Lister().ProcessMessages = [&] {
@@ -381,6 +386,54 @@ private slots:
         QVERIFY(form.Lister().StopRequested());
         QVERIFY(form.Lister().ListedCount() < 400);
         QVERIFY(form.StatusText().endsWith(" (stopped)"));
+        form.close();
+    }
+
+    // On the real clock the window pumps and shows its count at most once per interval, however
+    // many points the walk passes (30,000 files: 1,000 of each).
+    void pacesItsWalkByTheClock() {
+        model::TRootItem root{"My Tessalundrix"};
+        auto* top = new model::TManualItem("/paced", model::kKindFixed, &root);
+        root.AddChild(top);
+        top->SetExplored(true);
+        for (int d = 0; d < 30; ++d) {
+            auto* folder = model::NewItem<TFolderItem>("d" + std::to_string(d), top);
+            top->AddChild(folder);
+            folder->SetExplored(true);
+            for (int i = 0; i < 1000; ++i) {
+                auto* file = model::NewItem<TFileItem>("f" + std::to_string(i) + ".txt", folder);
+                folder->AddChild(file);
+                file->SetSize(i);
+            }
+        }
+        root.ComputeTotals();
+
+        TScriptedLister form;
+        int pumps = 0, counts = 0;
+        // The real clock; its first reading starts the walk's pacing.
+        std::optional<model::TPacer::TClock::time_point> start;
+        TFileLister& lister = form.Lister();
+        lister.Clock = [&start] {
+            const auto now = model::TPacer::TClock::now();
+            if (!start) start = now;
+            return now;
+        };
+        form.Execute(top, &root, kListerAll, nullptr, {}, true);
+        lister.ProcessMessages = [&, pump = lister.ProcessMessages] {
+            ++pumps;
+            pump();
+        };
+        lister.ProgressChanged = [&, show = lister.ProgressChanged] {
+            ++counts;
+            show();
+        };
+        QTRY_VERIFY(!lister.Busy() && form.BottomPanel->height() == 0);
+        QVERIFY(start.has_value());
+        const auto elapsed = model::TPacer::TClock::now() - *start; // the walk's time, and more
+        QCOMPARE(lister.ListedCount(), 30000);
+        QVERIFY2(pumps <= elapsed / kListerCheckInterval, qPrintable(QString::number(pumps)));
+        // "0/30000" first, and the last point's count at the end.
+        QVERIFY2(counts <= elapsed / kListerStatusInterval + 2, qPrintable(QString::number(counts)));
         form.close();
     }
 

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <set>
 #include <sys/stat.h>
 
@@ -67,6 +68,23 @@ public:
     }
 };
 
+using TClock = model::TPacer::TClock;
+
+// A clock that moves by step at each reading. With a step of the longer pacing interval every
+// message check and every count comes due, as the walk's points stand without pacing.
+void UseSteppingClock(TFileLister& lister, TClock::duration step = kListerStatusInterval) {
+    auto now = std::make_shared<TClock::time_point>();
+    lister.Clock = [now, step] { return *now += step; };
+}
+
+// A walk whose files take this long each: its points (every 30 files) are closer than the
+// pacing intervals.
+constexpr auto kFileTime = std::chrono::duration_cast<std::chrono::nanoseconds>(kListerCheckInterval) / 100;
+static_assert(kListerPumpEvery * kFileTime < kListerCheckInterval);
+void UseFileClock(TFileLister& lister) {
+    lister.Clock = [&lister] { return TClock::time_point{} + lister.VisitedCount() * kFileTime; };
+}
+
 struct TTree {
     TRootItem root{"My Tessalundrix"};
     TFolderItem* top = nullptr;
@@ -76,6 +94,13 @@ struct TTree {
         top->SetExplored(true);
     }
 };
+
+// Files f0, f1, ... of sizes 0, 1, ... straight in the top folder.
+void AddFlatFiles(TTree& t, int count) {
+    for (int i = 0; i < count; ++i)
+        AddFile(t.top, "f" + std::to_string(i), i);
+    t.root.ComputeTotals();
+}
 
 } // namespace
 
@@ -115,6 +140,7 @@ TEST(FileLister, PumpsEveryThirtyVisitedAndShowsEveryThirtyListed) {
     group.AddToRow(1, 3, 10); // the analyser's count: not what the walk finds
 
     TFileLister lister;
+    UseSteppingClock(lister);
     std::vector<std::int64_t> visitedAtPump;
     std::vector<std::string> progress;
     lister.ProcessMessages = [&] { visitedAtPump.push_back(lister.VisitedCount()); };
@@ -317,6 +343,7 @@ TEST(FileLister, StopEndsEachLevelAtItsNextThirty) {
     t.root.ComputeTotals();
 
     TFileLister lister;
+    UseSteppingClock(lister);
     lister.ProcessMessages = [&] { lister.RequestStop(); };
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
     lister.Build();
@@ -328,6 +355,139 @@ TEST(FileLister, StopEndsEachLevelAtItsNextThirty) {
     lister.Build();
     EXPECT_FALSE(lister.StopRequested());
     EXPECT_EQ(lister.ListedCount(), 85);
+}
+
+// Each time in times (from the start of the walk) comes at the first of the walk's points, spacing
+// apart, that is an interval after the one before: never sooner, and no point that was due passed by.
+void ExpectPaced(const std::vector<TClock::duration>& times, TClock::duration interval,
+                 TClock::duration spacing, TClock::duration lastPoint) {
+    TClock::duration last{};
+    for (TClock::duration t : times) {
+        EXPECT_GE(t - last, interval);
+        EXPECT_LT(t - spacing - last, interval);
+        last = t;
+    }
+    EXPECT_LT(lastPoint - last, interval);
+}
+
+// Files enough for a few counts of the walk on the file clock.
+constexpr int kPacedFiles = static_cast<int>(4 * kListerStatusInterval / kFileTime) + 1000;
+
+TEST(FileLister, ChecksAndCountsComeAtMostOncePerInterval) {
+    TTree t;
+    AddFlatFiles(t, kPacedFiles);
+    TFileLister lister;
+    UseFileClock(lister);
+    auto sinceStart = [&] { return lister.Clock() - TClock::time_point{}; };
+    std::vector<TClock::duration> pumps, counts;
+    std::string shown;
+    lister.ProcessMessages = [&] { pumps.push_back(sinceStart()); };
+    lister.ProgressChanged = [&] {
+        if (lister.ListedCount() > 0) counts.push_back(sinceStart());
+        shown = lister.ProgressText();
+    };
+    ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
+    lister.Build();
+    EXPECT_EQ(lister.ListedCount(), kPacedFiles);
+    // The count of the walk's last point is up when the walk ends, whether it came due or not.
+    const int lastListed = kPacedFiles - kPacedFiles % kListerPumpEvery;
+    EXPECT_EQ(shown, std::to_string(lastListed) + "/" + std::to_string(kPacedFiles));
+    ASSERT_FALSE(counts.empty());
+    if (counts.back() == kPacedFiles * kFileTime) counts.pop_back(); // shown after the walk
+
+    // Unpaced, each would come at every point (every 30 files).
+    const TClock::duration spacing = kListerPumpEvery * kFileTime;
+    const TClock::duration lastPoint = (kPacedFiles - kPacedFiles % kListerPumpEvery) * kFileTime;
+    EXPECT_GT(pumps.size(), 100u);
+    ExpectPaced(pumps, kListerCheckInterval, spacing, lastPoint);
+    // A count is taken as its file is added, one file before that file is visited.
+    EXPECT_GE(counts.size(), 4u);
+    ExpectPaced(counts, kListerStatusInterval, spacing, lastPoint - kFileTime);
+}
+
+TEST(FileLister, ACountLeftOutAtTheLastPointIsShownWhenTheWalkEnds) {
+    TTree t;
+    AddFlatFiles(t, 95);
+    TFileLister lister;
+    lister.Clock = [] { return TClock::time_point{}; }; // no count ever comes due
+    std::vector<std::string> progress;
+    lister.ProgressChanged = [&] { progress.push_back(lister.ProgressText()); };
+    ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
+    lister.Build();
+    EXPECT_EQ(progress, (std::vector<std::string>{"0/95", "90/95"}));
+}
+
+TEST(FileLister, StopIsSeenAtTheNextPointWhetherOrNotItPumps) {
+    TTree t;
+    AddFlatFiles(t, kPacedFiles);
+    for (const bool fromPump : {true, false}) {
+        // From a pump: Stop pressed during the second one. Not from a pump: set while a count is
+        // shown whose next point does not pump; that point ends the walk.
+        SCOPED_TRACE(fromPump ? "stop at a pump" : "stop between pumps");
+        TFileLister lister;
+        UseFileClock(lister);
+        int pumps = 0, pumpsAtStop = -1;
+        TClock::time_point lastPump{};
+        std::int64_t listedAtStop = -1;
+        auto stop = [&] {
+            lister.RequestStop();
+            listedAtStop = lister.ListedCount();
+            pumpsAtStop = pumps;
+        };
+        lister.ProcessMessages = [&] {
+            lastPump = lister.Clock();
+            if (++pumps == 2 && fromPump) stop();
+        };
+        lister.ProgressChanged = [&] {
+            // The next point is this file's, once it is counted as visited.
+            const TClock::time_point next = lister.Clock() + kFileTime;
+            if (!fromPump && lister.ListedCount() > 0 && listedAtStop < 0 &&
+                next - lastPump < kListerCheckInterval)
+                stop();
+        };
+        ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
+        lister.Build();
+        EXPECT_TRUE(lister.StopRequested());
+        ASSERT_GT(listedAtStop, 0);
+        EXPECT_EQ(lister.ListedCount(), listedAtStop);
+        EXPECT_EQ(lister.VisitedCount(), listedAtStop);
+        EXPECT_EQ(pumps, pumpsAtStop); // no pump after the stop
+    }
+}
+
+TEST(FileLister, SelectionSumChecksAtMostOncePerInterval) {
+    TTree t;
+    AddFlatFiles(t, 1000);
+    TFileLister lister;
+    ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
+    lister.Build();
+    // A tenth of the interval per reading: the start, then one at each of the 100 points (rows
+    // 990, 980, ... 0).
+    UseSteppingClock(lister,
+                     std::chrono::duration_cast<std::chrono::microseconds>(kListerCheckInterval) / 10);
+    TFileLister::TSelectionSum sum;
+    int pumps = 0;
+    auto all = [](int) { return true; };
+    ASSERT_TRUE(lister.SumSelection(
+        all,
+        [&] {
+            ++pumps;
+            return false;
+        },
+        sum));
+    EXPECT_EQ(pumps, 10); // at every tenth point
+    EXPECT_EQ(sum.count, 1000);
+    EXPECT_EQ(sum.bytes, 999 * 1000 / 2);
+    // A click seen at a pump abandons the run there.
+    pumps = 0;
+    EXPECT_FALSE(lister.SumSelection(
+        all,
+        [&] {
+            ++pumps;
+            return true;
+        },
+        sum));
+    EXPECT_EQ(pumps, 1);
 }
 
 TEST(FileLister, ColumnClicksFlipTheDirection) {
@@ -432,10 +592,9 @@ TEST(FileLister, GaugeRoundsToNearest) {
 
 TEST(FileLister, SelectionSumAbandonsWhenRestarted) {
     TTree t;
-    for (int i = 0; i < 25; ++i)
-        AddFile(t.top, "f" + std::to_string(i), i);
-    t.root.ComputeTotals();
+    AddFlatFiles(t, 25);
     TFileLister lister;
+    UseSteppingClock(lister);
     ASSERT_TRUE(lister.Setup(t.top, &t.root, kListerAll, nullptr, {}));
     lister.Build();
     TFileLister::TSelectionSum sum;
@@ -637,6 +796,7 @@ TEST(FileLister, TreeChangedDuringTheWalkUnwindsIt) {
     t.root.ComputeTotals();
 
     TFileLister lister;
+    UseSteppingClock(lister);
     // At the first pump (inside "inner") the whole of "a" is freed, as a refresh elsewhere would.
     lister.ProcessMessages = [&] {
         lister.ProcessMessages = nullptr;
