@@ -16,8 +16,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDesktopServices>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,7 +28,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -45,11 +42,6 @@ constexpr int kDefaultWidth = 648;
 constexpr int kDefaultHeight = 526;
 constexpr int kPanelHeight = 41;
 constexpr int kMaxFailuresShown = 10;
-
-// A path as Qt takes it: the file-name encoding's text of the bytes.
-QString PathText(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 // A message text of the system's own ("\n\r" between lines) as the screen shows it.
 QString Shown(const std::string& text) {
@@ -492,7 +484,11 @@ void TFileListerForm::OpenClick() {
     if (FLister.Busy() || FModeless) return;
     const TItem* item = FirstSelectedItem();
     if (!item || item->IsFolder()) return;
-    if (!OpenUrl(QUrl::fromLocalFile(PathText(item->GetPath())))) ShowError(Shown(kNoFileApplication));
+    // As with the folder below, the desktop tells only later whether an application took the file.
+    const QPointer<TFileListerForm> self(this);
+    platform::OpenFile(item->GetPath(), this, [self](platform::TOpenOutcome outcome) {
+        if (outcome != platform::TOpenOutcome::Opened && self) self->ShowError(Shown(kNoFileApplication));
+    });
 }
 
 void TFileListerForm::ExploreClick() {
@@ -573,10 +569,6 @@ bool TFileListerForm::ConfirmDelete(const QString& question) {
 
 void TFileListerForm::ShowError(const QString& text) {
     QMessageBox::critical(this, "Error", text);
-}
-
-bool TFileListerForm::OpenUrl(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
 }
 
 void TFileListerForm::closeEvent(QCloseEvent* event) {
