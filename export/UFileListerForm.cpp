@@ -6,6 +6,7 @@
 #include "listing/UColumnStore.h"
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
+#include "model/UPlainText.h"
 #include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PQtDesktopOpen.h"
@@ -158,7 +159,7 @@ TFileListerForm::TFileListerForm(QWidget* owner, std::string settingsProgram)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
-    StatusPanel0 = new QLabel(StatusBar1);
+    StatusPanel0 = model::NewPlainLabel(StatusBar1); // the selected file's path
     StatusPanel0->setFixedWidth(125);
     StatusGauge = new TListerGauge(FLister, StatusBar1);
     StatusBar1->addWidget(StatusPanel0);
@@ -235,7 +236,7 @@ int TFileListerForm::Execute(model::TFolderItem* folder, model::TRootItem* root,
         FColumnGroup->ShowColumn(id);
     ApplyColumns();
     if (!ok) return 0;
-    setWindowTitle(Shown(FLister.Caption()));
+    model::SetPlainWindowTitle(*this, Shown(FLister.Caption()));
 
     SetBuildLayout();
     if (modeless) {
@@ -301,7 +302,7 @@ void TFileListerForm::RowsDropped() {
     FSelectionCalcRestart = true;
     if (FLister.Busy()) return; // the list shows no rows while the walk runs
     ListView->ListModel()->SetRowCount(FLister.RowCount());
-    if (!FLister.Folder()) setWindowTitle(Shown(FLister.Caption()));
+    if (!FLister.Folder()) model::SetPlainWindowTitle(*this, Shown(FLister.Caption()));
     UpdateSelectionStatus();
 }
 
@@ -562,13 +563,13 @@ void TFileListerForm::CopyClick(TCopyWhat what) {
 // ---- the user's side ----
 
 bool TFileListerForm::ConfirmDelete(const QString& question) {
-    return QMessageBox::warning(this, "Confirm Delete", question,
-                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                QMessageBox::No) == QMessageBox::Yes;
+    return model::ShowMessageBox(this, QMessageBox::Warning, "Confirm Delete", question,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TFileListerForm::ShowError(const QString& text) {
-    QMessageBox::critical(this, "Error", text);
+    model::ShowMessageBox(this, QMessageBox::Critical, "Error", text);
 }
 
 void TFileListerForm::closeEvent(QCloseEvent* event) {

@@ -14,6 +14,7 @@
 #include "mainwindow/UQtShellOpen.h"
 #include "mainwindow/UTipsForm.h"
 #include "model/UIconManager.h"
+#include "model/UPlainText.h"
 #include "model/UShellUtil.h"
 #include "platform/PConsole.h"
 #include "platform/PMounts.h"
@@ -50,12 +51,6 @@ std::string WithoutSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
-}
-
-QString Shown(const std::string& text) {
-    QString out = listing::DisplayText(text);
-    out.replace("\n\r", "\n");
-    return out;
 }
 
 } // namespace
@@ -130,10 +125,9 @@ void TMainForm::Delete1Click() {
 }
 
 bool TMainForm::AskYesNoCancel(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption), Shown(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return model::ShowMessageBox(
+               this, QMessageBox::Warning, QString::fromStdString(caption), listing::DisplayText(text),
+               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TMainForm::DeleteFromDisk() {

@@ -6,14 +6,16 @@
 #include "analyser/UAnalyserData.h"
 #include "export/UExportDataForm.h"
 
+#include "../mainwindow/ModalHelper.h"
+#include "../platform/FakeDesktopOpener.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
 #include "model/UItem.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
-#include "../platform/FakeDesktopOpener.h"
 #include "tests/AnyNameTempDir.h"
+#include "tests/PlainText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 #include <cstdio>
@@ -292,6 +295,65 @@ private slots:
                                                           "to open it or it cannot be accessed from this computer."));
             });
         }
+    }
+
+    // The listed folder is "<b>bold<" holding "b>[*]": its paths read as a tag, and its title holds
+    // the title bar's modified mark. The title, the status bar, Confirm Delete and the error after a
+    // refused delete show them as they stand.
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        QTemporaryDir dir;
+        const QString top = dir.path() + "/" + txtest::kMarkupFolder + "/" + txtest::kMarkupInner + "[*]";
+        QVERIFY(QDir().mkpath(top));
+        const std::string name = std::string("<i>") + txtest::kEntityName; // a tag and an entity
+        QFile(top + "/" + QString::fromStdString(name)).open(QIODevice::WriteOnly);
+        model::TRootItem root{"My Tessalundrix"};
+        auto* manual = new model::TManualItem(top.toStdString(), model::kKindFixed, &root);
+        root.AddChild(manual);
+        manual->SetExplored(true);
+        auto* file = model::NewItem<TFileItem>(name, manual);
+        manual->AddChild(file);
+        root.ComputeTotals();
+        const QString path = top + "/" + QString::fromStdString(name);
+
+        struct TRefusingTrash : TFileTrash {
+            bool MoveToTrash(const std::string&, std::string& error) override {
+                error = "refused";
+                return false;
+            }
+        } refusing;
+        TFileListerForm form; // the real Confirm Delete and error boxes
+        form.SetTrash(&refusing);
+        QStringList texts;
+        bool plain = true;
+        QTimer::singleShot(0, &form, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                form.isVisible() && !form.Lister().Busy() && form.BottomPanel->height() == 0, 5000);
+            QCOMPARE(form.windowHandle()->title(), "File Lister - " + top + "/");
+            auto* view = form.ListView;
+            view->setFocus();
+            view->selectionModel()->setCurrentIndex(view->ListModel()->index(0, 0),
+                                                    QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+            QTRY_VERIFY(form.StatusText().endsWith(path));
+            QVERIFY(txtest::ShowsPlain(*form.StatusPanel0));
+            WhenModal<QMessageBox>([&](QMessageBox* question) {
+                texts << question->text();
+                plain = plain && txtest::ShowsPlain(*question);
+                question->button(QMessageBox::Yes)->click();
+                WhenModal<QMessageBox>([&](QMessageBox* error) {
+                    texts << error->text();
+                    plain = plain && txtest::ShowsPlain(*error);
+                    error->button(QMessageBox::Ok)->click();
+                });
+            });
+            form.DeleteClick();
+            form.close();
+        });
+        form.Execute(manual, &root, kListerAll, nullptr, {}, false);
+        QCOMPARE(texts, QStringList({"Are you sure you want to move \"" + QString::fromStdString(name) +
+                                         "\" to the trash?",
+                                     "Unable to move this file to the trash:\n" + path + " (refused)"}));
+        QVERIFY(plain);
     }
 
     void screenshot() {
