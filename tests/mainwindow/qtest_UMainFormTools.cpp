@@ -30,6 +30,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -605,6 +607,55 @@ private slots:
         });
         FForm->Columns1Click();
         QCOMPARE(FForm->ListView->ColumnCount(), columns);
+    }
+
+    // A column moved in Customize Columns keeps its width: one set in the dialog, one dragged in
+    // the list, and one of a column dragged to another place first.
+    void aMovedColumnKeepsItsWidth_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("width set in the dialog") << 0;
+        QTest::newRow("width dragged in the list") << 1;
+        QTest::newRow("column dragged, then widened") << 2;
+    }
+    void aMovedColumnKeepsItsWidth() {
+        QFETCH(int, how);
+        SelectRows({"a.txt"});
+        listing::TKPLListView* view = FForm->ListView;
+        constexpr int kType = 2; // the catalogue's "Type"
+        auto positionOf = [view](int tag) {
+            for (int i = 0; i < view->ColumnCount(); ++i)
+                if (view->ColumnTagAt(i) == tag) return i;
+            return -1;
+        };
+        auto widthOf = [&](int tag) { return view->ColumnWidthAt(positionOf(tag)); };
+        const int before = widthOf(kType);
+        QVERIFY(before > 0);
+        if (how == 2) view->header()->moveSection(positionOf(kType), positionOf(kType) - 1);
+        if (how >= 1)
+            view->header()->resizeSection(view->ColumnAtDisplayPosition(positionOf(kType)), 2 * before);
+        const int wanted = how == 0 ? before + 40 : widthOf(kType);
+        QVERIFY(wanted != before);
+        const int at = positionOf(kType);
+        WhenModal<listing::TColumnsForm>([&](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.list->setCurrentRow(at);
+            QCOMPARE(tab.list->currentItem()->text(), QString("Type"));
+            if (how == 0) tab.spin->setValue(wanted);
+            QCOMPARE(tab.spin->value(), wanted);
+            tab.moveUp->click();
+            QCOMPARE(tab.spin->value(), wanted);
+            w->OKButton()->click();
+        });
+        FForm->Columns1Click();
+        QCOMPARE(positionOf(kType), at - 1);
+        QCOMPARE(widthOf(kType), wanted);
+        // The layout as it was, for the cases after this one.
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            w->Tab(w->PageControl()->currentIndex()).reset->click();
+            w->OKButton()->click();
+        });
+        FForm->Columns1Click();
+        QCOMPARE(widthOf(kType), before);
     }
 
     void statusBarShowsTheRootAfterTheTipAtStart() {
