@@ -175,7 +175,7 @@ class Scans(unittest.TestCase):
             f.write("x" * 300)
         os.chmod(os.path.join(top, "sub"), 0o555)
         stdout = self.scan([top])
-        self.assertRegex(stdout, f"^TXSCAN.EXE - Tessalundrix Command Line Scanner v3.1\n{NOW} - Scanning "
+        self.assertRegex(stdout, f"^txscan - Tessalundrix Command Line Scanner v3.1\n{NOW} - Scanning "
                          + re.escape(top + "/") + f" ...\n{NOW} - Data successfully saved in file \"out.txf\"\n$")
         root = self.read()
         self.assertEqual(len(root.children), 1)
