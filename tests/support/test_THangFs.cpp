@@ -6,15 +6,19 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -234,6 +238,51 @@ TEST(HangFs, EndsCleanlyWithHeldCallsAndAfterTheServerDied) {
         EXPECT_FALSE(Listed(mountPoint));
         EXPECT_FALSE(std::filesystem::exists(folder));
     }
+}
+
+// Where the FUSE control file system is not mounted, cutting off a dead server mounts it, and the
+// fixture unmounts it again. In a mount namespace of its own, so that the control file system can
+// be unmounted first without touching anything outside.
+TEST(HangFs, UnmountsTheControlFileSystemItMounted) {
+    const std::string connections = "/sys/fs/fuse/connections";
+    int reason[2];
+    ASSERT_EQ(::pipe(reason), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(reason[0]);
+        auto skip = [&](const std::string& why) {
+            (void)!::write(reason[1], why.data(), why.size());
+            ::_exit(77);
+        };
+        if (::unshare(CLONE_NEWNS) != 0)
+            skip("no mount namespace here: " + std::string(std::strerror(errno)));
+        // "/", or where it is no mount point (a chroot) /sys, private: the unmount below stays here.
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 &&
+            ::mount(nullptr, "/sys", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            skip("neither \"/\" nor /sys is a mount point to make private");
+        while (Listed(connections))
+            if (::umount2(connections.c_str(), 0) != 0) skip("cannot unmount " + connections);
+        if (!std::filesystem::is_directory(connections)) skip("no " + connections + " (FUSE is not loaded)");
+        {
+            THangFs fs(kTree);
+            if (!fs.Mounted()) skip("no hanging file system: " + fs.SkipReason());
+            if (!fs.Block(THangFs::kStat, "/a")) ::_exit(2);
+            fs.KillServer(); // its end cuts the connection off through the control file system
+        }
+        ::_exit(Listed(connections) ? 1 : 0);
+    }
+    ::close(reason[1]);
+    std::string why;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(reason[0], buffer, sizeof buffer)) > 0;)
+        why.append(buffer, static_cast<std::size_t>(n));
+    ::close(reason[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << why;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the control file system stayed mounted";
 }
 
 // A test process killed while one of its threads waits in a held call: that thread cannot die
