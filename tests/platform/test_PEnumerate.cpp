@@ -1,5 +1,6 @@
 #include "platform/PEnumerate.h"
 
+#include "tests/ChildProcess.h"
 #include "tests/FixtureTree.h"
 
 #include <dirent.h>
@@ -263,15 +264,7 @@ TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
     char real[PATH_MAX];
     ASSERT_TRUE(::realpath(t.Path().c_str(), real));
     const std::string folder = std::string(real) + "/";
-    int reason[2];
-    ASSERT_EQ(::pipe(reason), 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        ::close(reason[0]);
-        auto skip = [&](const std::string& why) {
-            (void)!::write(reason[1], why.data(), why.size());
-            _exit(77);
-        };
+    const txtest::TChildResult child = txtest::RunInChild([&](const txtest::TSkip& skip) {
         if (unshare(CLONE_NEWNS) != 0) skip("no mount namespace here: " + std::string(std::strerror(errno)));
         if (const std::string why = MakeFolderPrivate(folder); !why.empty()) skip(why);
         if (mount("none", (folder + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
@@ -279,26 +272,17 @@ TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
         ::close(::open((folder + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
         // The tree bound into itself: the same device and inodes again, at a mount root.
         ::mkdir((folder + "again").c_str(), 0755);
-        if (mount(folder.c_str(), (folder + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) _exit(78);
+        if (mount(folder.c_str(), (folder + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) return 2;
         TRecorder r;
         WalkTree(folder, r);
         const bool ok = r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") &&
                         r.FNames.count("again/") && r.FNames.size() == 2;
         TRecorder inside;
         WalkTree(folder + "inner", inside); // the mount itself is a drive of its own
-        _exit(ok && inside.FNames.count("onmount.txt") ? 0 : 1);
-    }
-    ::close(reason[1]);
-    std::string why;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(reason[0], buffer, sizeof buffer)) > 0;)
-        why.append(buffer, static_cast<std::size_t>(n));
-    ::close(reason[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << why;
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return ok && inside.FNames.count("onmount.txt") ? 0 : 1;
+    });
+    if (child.Skipped()) GTEST_SKIP() << child.skipReason;
+    EXPECT_EQ(child.status, 0);
 }
 
 TEST(ReadFolder, FoldersOnlyListsNoFile) {

@@ -1,6 +1,7 @@
 #include "tests/support/THangFs.h"
 
 #include "platform/PMounts.h"
+#include "tests/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -245,16 +246,7 @@ TEST(HangFs, EndsCleanlyWithHeldCallsAndAfterTheServerDied) {
 // be unmounted first without touching anything outside.
 TEST(HangFs, UnmountsTheControlFileSystemItMounted) {
     const std::string connections = "/sys/fs/fuse/connections";
-    int reason[2];
-    ASSERT_EQ(::pipe(reason), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::close(reason[0]);
-        auto skip = [&](const std::string& why) {
-            (void)!::write(reason[1], why.data(), why.size());
-            ::_exit(77);
-        };
+    const txtest::TChildResult child = txtest::RunInChild([&](const txtest::TSkip& skip) {
         if (::unshare(CLONE_NEWNS) != 0)
             skip("no mount namespace here: " + std::string(std::strerror(errno)));
         // "/", or where it is no mount point (a chroot) /sys, private: the unmount below stays here.
@@ -267,22 +259,13 @@ TEST(HangFs, UnmountsTheControlFileSystemItMounted) {
         {
             THangFs fs(kTree);
             if (!fs.Mounted()) skip("no hanging file system: " + fs.SkipReason());
-            if (!fs.Block(THangFs::kStat, "/a")) ::_exit(2);
+            if (!fs.Block(THangFs::kStat, "/a")) return 2;
             fs.KillServer(); // its end cuts the connection off through the control file system
         }
-        ::_exit(Listed(connections) ? 1 : 0);
-    }
-    ::close(reason[1]);
-    std::string why;
-    char buffer[512];
-    for (ssize_t n; (n = ::read(reason[0], buffer, sizeof buffer)) > 0;)
-        why.append(buffer, static_cast<std::size_t>(n));
-    ::close(reason[0]);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << why;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the control file system stayed mounted";
+        return Listed(connections) ? 1 : 0;
+    });
+    if (child.Skipped()) GTEST_SKIP() << child.skipReason;
+    EXPECT_EQ(child.status, 0) << "1: the control file system stayed mounted";
 }
 
 // A test process killed while one of its threads waits in a held call: that thread cannot die
