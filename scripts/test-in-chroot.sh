@@ -35,7 +35,7 @@ sources() {
     awk '$2 ~ /^bookworm(-updates|-security)?$/ { c[$1 " " $2] = c[$1 " " $2] " " $3 }
          END { for (k in c) print "deb " k c[k] }' | sort
 }
-list=$(sources)
+list=$(sources || true)
 mirror=$(echo "$list" | awk '$3 == "bookworm" { print $2; exit }')
 if [ -z "$mirror" ]; then # no Debian 12 sources on the host
   TX_CHROOT_MIRROR=http://deb.debian.org/debian
