@@ -1,6 +1,7 @@
 #include "analyser/UAnalyserCustomForm.h"
 
 #include "analyser/UAnalyserCustomNewForm.h"
+#include "model/UPlainText.h"
 #include "model/UTypeList.h"
 
 #include <QComboBox>
@@ -407,10 +408,7 @@ void TAnalyserCustomForm::Button3Click() {
 
 QMessageBox::StandardButton TAnalyserCustomForm::ShowMessage(const QString& text, const QString& caption,
                                                              QMessageBox::StandardButtons buttons) {
-    QString shown = text;
-    shown.replace("\n\r", "\n");
-    QMessageBox box(QMessageBox::Warning, caption, shown, buttons, this);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return model::ShowMessageBox(this, QMessageBox::Warning, caption, text, buttons);
 }
 
 bool TAnalyserCustomForm::AskNewReportName(std::string& name) {

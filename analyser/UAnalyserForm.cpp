@@ -11,6 +11,7 @@
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
 #include "model/UItem.h"
+#include "model/UPlainText.h"
 #include "model/UProgressForm.h"
 #include "platform/PDates.h"
 
@@ -371,7 +372,7 @@ QWidget* TAnalyserForm::BuildDataPage(int i, QWidget* parent) {
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     auto* head = new QHBoxLayout;
-    s.Heading = new QLabel(page);
+    s.Heading = model::NewPlainLabel(page); // a custom report's title is the user's
     QFont bold = s.Heading->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
@@ -428,7 +429,7 @@ bool TAnalyserForm::OpenFolder(model::TFolderItem* folder, model::TItem* root, b
     FDateComboBusy = FExtComboBusy = FTypeComboBusy = false;
     FReferenceTime = platform::Now();
     FReports.SetReferenceTime(FReferenceTime);
-    setWindowTitle("Analyser - " + Q(folder->GetPath() + PartialSuffix(*folder)));
+    model::SetPlainWindowTitle(*this, "Analyser - " + Q(folder->GetPath() + PartialSuffix(*folder)));
     SetChartTitles();
     if (first) LoadSettings();
     const bool done = GenerateReports();

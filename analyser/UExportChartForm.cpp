@@ -1,6 +1,7 @@
 #include "analyser/UExportChartForm.h"
 
 #include "analyser/UChartExport.h"
+#include "model/UPlainText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -34,10 +35,11 @@ TExportChartForm::TExportChartForm(QWidget* parent) : QDialog(parent) {
     Label7->setGeometry(12, 96, 50, 18);
     QFont bold = Label7->font();
     bold.setBold(true);
-    Label9 = new QLabel(this);
+    // The chart's titles hold the explored folder's name.
+    Label9 = model::NewPlainLabel(this);
     Label9->setFont(bold);
     Label9->setGeometry(66, 96, 350, 18);
-    Label10 = new QLabel(this);
+    Label10 = model::NewPlainLabel(this);
     Label10->setFont(bold);
     Label10->setGeometry(66, 114, 350, 18);
     Label3 = new QLabel("E&xport as:", this);
@@ -155,8 +157,7 @@ QString TExportChartForm::AskFileName(const QString& filter, const QString& exte
 QMessageBox::StandardButton TExportChartForm::ShowMessage(QMessageBox::Icon icon, const QString& caption,
                                                           const QString& text,
                                                           QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, caption, text, buttons, this);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    return model::ShowMessageBox(this, icon, caption, text, buttons);
 }
 
 } // namespace analyser

@@ -5,6 +5,7 @@
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
 #include "model/UConvertHelp.h"
+#include "model/UPlainText.h"
 #include "model/UProgressForm.h"
 #include "platform/PQtRegistry.h"
 
@@ -127,8 +128,9 @@ TExportDataForm::TExportDataForm(QWidget* owner) : QDialog(owner) {
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(new QLabel("Name:"), 0, Qt::AlignTop);
     auto* names = new QVBoxLayout;
-    Label9 = new QLabel;
-    Label10 = new QLabel;
+    // The listed folder's path.
+    Label9 = model::NewPlainLabel();
+    Label10 = model::NewPlainLabel();
     QFont bold = Label9->font();
     bold.setBold(true);
     Label9->setFont(bold);
@@ -339,25 +341,16 @@ QString TExportDataForm::AskFileName(int type) {
 }
 
 bool TExportDataForm::AskOverwrite(const QString& fileName) {
-    return QMessageBox::warning(this, "File exists", "Overwrite " + fileName + " ?",
-                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                QMessageBox::Yes) == QMessageBox::Yes;
+    return model::ShowMessageBox(this, QMessageBox::Warning, "File exists", "Overwrite " + fileName + " ?",
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void TExportDataForm::ShowMessage(const TExportMessage& m) {
-    // Message texts break lines with LF CR; on screen that is one line break.
-    const QString text = FromUtf8(m.Text).replace("\n\r", "\n");
-    const QString caption = FromUtf8(m.Caption);
-    switch (m.Icon) {
-    case TMessageIcon::Error:
-        QMessageBox::critical(this, caption, text);
-        break;
-    case TMessageIcon::Exclamation:
-        QMessageBox::warning(this, caption, text);
-        break;
-    default:
-        QMessageBox::information(this, caption, text);
-    }
+    const QMessageBox::Icon icon = m.Icon == TMessageIcon::Error         ? QMessageBox::Critical
+                                   : m.Icon == TMessageIcon::Exclamation ? QMessageBox::Warning
+                                                                         : QMessageBox::Information;
+    model::ShowMessageBox(this, icon, FromUtf8(m.Caption), FromUtf8(m.Text));
 }
 
 int TExportDataForm::RunInProgressWindow(TDataExporter& exporter) {

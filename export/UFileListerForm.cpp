@@ -10,6 +10,7 @@
 #include "model/ULongOperation.h"
 #include "model/URealIcons.h"
 #include "model/UWatchedItems.h"
+#include "model/UPlainText.h"
 #include "platform/PConsole.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PQtDesktopOpen.h"
@@ -21,8 +22,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDesktopServices>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,7 +34,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -50,11 +48,6 @@ constexpr int kDefaultWidth = 648;
 constexpr int kDefaultHeight = 526;
 constexpr int kPanelHeight = 41;
 constexpr int kMaxFailuresShown = 10;
-
-// A path as Qt takes it: the file-name encoding's text of the bytes.
-QString PathText(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
 
 // A message text of the system's own ("\n\r" between lines) as the screen shows it.
 QString Shown(const std::string& text) {
@@ -184,7 +177,7 @@ TFileListerForm::TFileListerForm(QWidget* owner, std::string settingsProgram)
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
-    StatusPanel0 = new QLabel(StatusBar1);
+    StatusPanel0 = model::NewPlainLabel(StatusBar1); // the selected file's path
     StatusPanel0->setFixedWidth(125);
     StatusGauge = new TListerGauge(FLister, StatusBar1);
     StatusBar1->addWidget(StatusPanel0);
@@ -262,7 +255,7 @@ int TFileListerForm::Execute(model::TFolderItem* folder, model::TRootItem* root,
         FColumnGroup->ShowColumn(id);
     ApplyColumns();
     if (!ok) return 0;
-    setWindowTitle(Shown(FLister.Caption()));
+    model::SetPlainWindowTitle(*this, Shown(FLister.Caption()));
 
     SetBuildLayout();
     if (modeless) {
@@ -328,7 +321,7 @@ void TFileListerForm::RowsDropped() {
     FSelectionCalcRestart = true;
     if (FLister.Busy()) return; // the list shows no rows while the walk runs
     ListView->ListModel()->SetRowCount(FLister.RowCount());
-    if (!FLister.Folder()) setWindowTitle(Shown(FLister.Caption()));
+    if (!FLister.Folder()) model::SetPlainWindowTitle(*this, Shown(FLister.Caption()));
     UpdateSelectionStatus();
 }
 
@@ -511,7 +504,11 @@ void TFileListerForm::OpenClick() {
     if (FLister.Busy() || FModeless) return;
     const TItem* item = FirstSelectedItem();
     if (!item || item->IsFolder()) return;
-    if (!OpenUrl(QUrl::fromLocalFile(PathText(item->GetPath())))) ShowError(Shown(kNoFileApplication));
+    // As with the folder below, the desktop tells only later whether an application took the file.
+    const QPointer<TFileListerForm> self(this);
+    platform::OpenFile(item->GetPath(), this, [self](platform::TOpenOutcome outcome) {
+        if (outcome != platform::TOpenOutcome::Opened && self) self->ShowError(Shown(kNoFileApplication));
+    });
 }
 
 void TFileListerForm::ExploreClick() {
@@ -611,17 +608,13 @@ void TFileListerForm::CopyClick(TCopyWhat what) {
 // ---- the user's side ----
 
 bool TFileListerForm::ConfirmDelete(const QString& question) {
-    return QMessageBox::warning(this, "Confirm Delete", question,
-                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                QMessageBox::No) == QMessageBox::Yes;
+    return model::ShowMessageBox(this, QMessageBox::Warning, "Confirm Delete", question,
+                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TFileListerForm::ShowError(const QString& text) {
-    QMessageBox::critical(this, "Error", text);
-}
-
-bool TFileListerForm::OpenUrl(const QUrl& url) {
-    return QDesktopServices::openUrl(url);
+    model::ShowMessageBox(this, QMessageBox::Critical, "Error", text);
 }
 
 void TFileListerForm::closeEvent(QCloseEvent* event) {

@@ -20,7 +20,6 @@ class QMenuBar;
 class QPushButton;
 class QStatusBar;
 class QTimer;
-class QUrl;
 
 namespace listing {
 class TColumnGroup;
@@ -132,7 +131,6 @@ protected:
     // The "Confirm Delete" question: true only on Yes.
     virtual bool ConfirmDelete(const QString& question);
     virtual void ShowError(const QString& text);
-    virtual bool OpenUrl(const QUrl& url);
     // Runs the popup at a global position (tests skip the menu's own loop).
     virtual void RunPopup(QMenu* menu, const QPoint& globalPos);
 

@@ -2,6 +2,7 @@
 
 #include "listing/UProgramProfile.h"
 #include "model/UHelpContext.h"
+#include "model/UPlainText.h"
 #include "platform/PShell.h"
 
 #include <QAction>
@@ -143,7 +144,7 @@ THelpForm::THelpForm() : QMainWindow(nullptr) {
     BackAction->setEnabled(false);
     ForwardAction->setEnabled(false);
 
-    FFindStatus = new QLabel(this);
+    FFindStatus = model::NewPlainLabel(this); // it quotes what was typed
     statusBar()->addWidget(FFindStatus, 1);
 
     connect(BackAction, &QAction::triggered, Browser, &QTextBrowser::backward);

@@ -10,6 +10,7 @@
 #include "mainwindow/UOptionsForm.h"
 #include "mainwindow/UQtSettingsKey.h"
 #include "model/UIconManager.h"
+#include "model/UPlainText.h"
 #include "model/UShellUtil.h"
 #include "platform/PIconRegistry.h"
 #include "platform/PMounts.h"
@@ -188,8 +189,8 @@ bool TMainForm::FormCloseQuery() {
     if (FHooks.closeAnswer) {
         answer = FHooks.closeAnswer();
     } else {
-        const auto button = QMessageBox::warning(
-            this, "Save",
+        const auto button = model::ShowMessageBox(
+            this, QMessageBox::Warning, "Save",
             "Some or all explorations have not been saved.\nDo you want to save them now?\n\n"
             "(Note: you can turn off this warning in Options)",
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);

@@ -11,6 +11,7 @@
 #include "mainwindow/UQtProgramRunner.h"
 #include "model/UIconManager.h"
 #include "model/ULongOperation.h"
+#include "model/UPlainText.h"
 #include "model/UShellUtil.h"
 #include "model/UWatchedItems.h"
 #include "platform/PConsole.h"
@@ -49,12 +50,6 @@ std::string WithoutSlash(std::string path) {
     return path;
 }
 
-QString Shown(const std::string& text) {
-    QString out = listing::DisplayText(text);
-    out.replace("\n\r", "\n");
-    return out;
-}
-
 } // namespace
 
 void TMainForm::SetProgramRunner(TProgramRunner* runner) {
@@ -77,10 +72,9 @@ void TMainForm::Delete1Click() {
 }
 
 bool TMainForm::AskYesNoCancel(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::Warning, QString::fromStdString(caption), Shown(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return model::ShowMessageBox(
+               this, QMessageBox::Warning, QString::fromStdString(caption), listing::DisplayText(text),
+               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TMainForm::DeleteFromDisk() {

@@ -24,6 +24,7 @@
 #include "model/UConvertHelp.h"
 #include "model/UHelpContext.h"
 #include "model/UItem.h"
+#include "model/UPlainText.h"
 #include "model/UProgressForm.h"
 #include "model/UProgressManager.h"
 #include "platform/PIconRegistry.h"
@@ -158,9 +159,10 @@ void TMainFrameForm::CreateWidgets() {
     layout->addWidget(Splitter1, 1);
     setCentralWidget(central);
 
-    StatusPanel0 = new QLabel(this);
+    // The status bar names the selected item.
+    StatusPanel0 = model::NewPlainLabel(this);
     StatusPanel0->setMinimumWidth(150);
-    StatusPanel1 = new QLabel(this);
+    StatusPanel1 = model::NewPlainLabel(this);
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1, 1);
 
@@ -988,13 +990,9 @@ void TMainFrameForm::ShowMessage(const std::string& text, const std::string& cap
     // The view that had the keyboard has it again after the box, which may come when the desktop
     // answers, long after the command.
     const TFocusReturn focusBack(*this);
-    // Message texts break lines with LF CR; on screen that is one line break. Names in them show
-    // as the list shows them.
-    QString shown = listing::DisplayText(text);
-    shown.replace("\n\r", "\n");
-    QMessageBox box(static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption), shown,
-                    QMessageBox::Ok, this);
-    box.exec();
+    // Names in message texts show as the list shows them.
+    model::ShowMessageBox(this, static_cast<QMessageBox::Icon>(icon), QString::fromStdString(caption),
+                          listing::DisplayText(text));
 }
 
 // ---- command state and the status bar ----

@@ -3,6 +3,7 @@
 #include "mainwindow/UMainSettings.h"
 #include "mainwindow/UManualPath.h"
 #include "model/UHelpContext.h"
+#include "model/UPlainText.h"
 #include "platform/PMounts.h"
 #include "platform/PQtPost.h"
 
@@ -125,9 +126,8 @@ void TManualScanForm::PathChecked(const TManualPathCheck& check) {
     if (FMessage) {
         FMessage(kInvalidPathMessage, kInvalidPathCaption);
     } else {
-        QString text = QString::fromUtf8(kInvalidPathMessage);
-        text.replace("\n\r", "\n");
-        QMessageBox::critical(this, kInvalidPathCaption, text);
+        model::ShowMessageBox(this, QMessageBox::Critical, kInvalidPathCaption,
+                              QString::fromUtf8(kInvalidPathMessage));
     }
     PathEdit->setFocus(Qt::OtherFocusReason);
 }

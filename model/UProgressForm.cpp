@@ -1,5 +1,7 @@
 #include "model/UProgressForm.h"
 
+#include "model/UPlainText.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -20,9 +22,10 @@ TProgressForm::TProgressForm(QWidget* owner) : QDialog(owner) {
 
     Panel1 = new QFrame(this);
     Panel1->setGeometry(0, 0, 409, 125);
-    Label1 = new QLabel(Panel1);
+    // The lines name the file being written.
+    Label1 = NewPlainLabel(Panel1);
     Label1->setGeometry(12, 8, 385, 16);
-    Label2 = new QLabel(Panel1);
+    Label2 = NewPlainLabel(Panel1);
     Label2->setGeometry(12, 28, 385, 16);
     Gauge1 = new QProgressBar(Panel1);
     Gauge1->setGeometry(12, 52, 385, 20);

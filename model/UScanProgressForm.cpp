@@ -3,6 +3,7 @@
 #include "model/UBusyCursor.h"
 #include "model/UConvertHelp.h"
 #include "model/UDisplayText.h"
+#include "model/UPlainText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -35,9 +36,8 @@ TScanProgressForm::TScanProgressForm(QWidget* owner) : QDialog(owner) {
     Panel1->setPalette(white);
     Label1 = new QLabel("Reading drive information. Please wait ...", Panel1);
     Label1->setGeometry(8, 6, 553, 16);
-    FolderLabel = new QLabel(Panel1);
+    FolderLabel = NewPlainLabel(Panel1);
     FolderLabel->setGeometry(8, 28, 553, 16);
-    FolderLabel->setTextFormat(Qt::PlainText); // a folder may be named "<b>"
     TotalLabel = new QLabel(Panel1);
     TotalLabel->setGeometry(8, 50, 553, 16);
     CancelButton = new QPushButton("&Cancel", this);
@@ -98,7 +98,7 @@ void TScanProgressForm::Timer1Timer() {
 }
 
 void TScanProgressForm::ShowCaption(const std::string& caption) {
-    setWindowTitle(DisplayName(caption));
+    SetPlainWindowTitle(*this, DisplayName(caption));
 }
 
 void TScanProgressForm::ShowLabels() {

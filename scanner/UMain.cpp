@@ -110,7 +110,7 @@ std::string Upper(std::string_view s) {
     WriteLn(console, text);
     WriteLn(console, dashes);
     WriteLn(console);
-    WriteLn(console, "Type TXSCAN /H for help or usage.");
+    WriteLn(console, "Type txscan /H for help or usage.");
     throw TScannerExit{kExitCommandLine};
 }
 
@@ -157,7 +157,7 @@ void CheckTargets(std::vector<TTarget>& targets, TConsole& console) {
 
 int Run(const std::vector<std::string>& args, TConsole& console,
         const std::vector<platform::TMountEntry>& mounts) {
-    WriteLn(console, "TXSCAN.EXE - Tessalundrix Command Line Scanner v3.1");
+    WriteLn(console, "txscan - Tessalundrix Command Line Scanner v3.1");
     if (args.empty() || (args.size() == 1 && IsHelp(args[0]))) ShowUsage(console);
     if (args.size() < 2) ShowError(console, 4);
 

@@ -1,11 +1,32 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need and is missing (Debian 12; apt-get as root, or through sudo).
+# Installs what a command of the project needs and is missing (Debian 12; apt-get as root, or
+# through sudo):
+#   scripts/install-deps.sh run|package|test [more packages...]
+# run: building the programs and running them; package: building the Debian package; test: all of
+# these and what the test suites use.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev libgtest-dev python3
-          shared-mime-info hicolor-icon-theme adwaita-icon-theme tzdata
-          python3-xlrd gnumeric locales desktop-file-utils appstream fuse3 libfuse3-dev
-          dpkg-dev file lintian libxcb-xtest0-dev)
+# Building: the compiler, CMake and the libraries the programs link.
+build=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev zlib1g-dev)
+# Running: the MIME database (type names, the .txf type) and the icon themes the windows draw from.
+run=("${build[@]}" shared-mime-info hicolor-icon-theme adwaita-icon-theme)
+# Packaging: dpkg-shlibdeps finds the package's library dependencies, which CPack looks for with `file`.
+package=("${build[@]}" dpkg-dev file)
+# Testing: GoogleTest, the independent readers (python3, python3-xlrd, gnumeric's ssconvert), the
+# time zones and the German locale of the export tests, the desktop-file and AppStream validators,
+# FUSE for the hanging file system, lintian for the package, and the X test extension that the
+# File Lister's window benchmark clicks "&Stop" through (the benchmarks are built with the tests).
+test=("${run[@]}" dpkg-dev file libgtest-dev python3 tzdata python3-xlrd gnumeric locales
+      desktop-file-utils appstream fuse3 libfuse3-dev lintian libxcb-xtest0-dev)
+
+set_name=${1:-test}
+shift || true
+case $set_name in
+  run) packages=("${run[@]}") ;;
+  package) packages=("${package[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  *) echo "usage: $0 run|package|test [more packages...]" >&2; exit 2 ;;
+esac
 packages+=("$@")
 
 missing=()
@@ -17,6 +38,7 @@ sudo=""
 
 # The export tests compare text files written under a German locale (decimal comma) with the golden files.
 german_locale() {
+  [ "$set_name" = test ] || return 0
   locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' && return 0
   command -v localedef > /dev/null || return 0
   $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "Could not generate the de_DE.UTF-8 locale"

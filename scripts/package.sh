@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# dpkg-dev finds the package's library dependencies (dpkg-shlibdeps), which CPack looks for with `file`.
-scripts/install-deps.sh dpkg-dev file
+scripts/install-deps.sh package
 
 dir=build/package
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTX_BUILD_TESTS=OFF -DTX_BUILD_BENCH=OFF \

@@ -4,6 +4,10 @@
 #   scripts/test-in-chroot.sh [folder [command...]]
 # folder defaults to build/chroot (made with debootstrap when missing), command to scripts/test.sh
 # (run in the clone; e.g. a single build's ctest while looking into a failure).
+# The chroot gets the host's Debian 12 apt sources (bookworm, bookworm-updates, bookworm-security, as
+# `apt-get indextargets` lists them); TX_CHROOT_MIRROR=URL takes a Debian mirror instead (with
+# TX_CHROOT_SECURITY=URL for the security updates, by default http://security.debian.org/debian-security),
+# and so does a host without Debian 12 sources.
 # The tree is cloned to /root/tessalundrix inside (fetched again on later runs, so the builds there
 # are incremental). The script fails when the suites fail or when they leave anything in the
 # chroot's /tmp.
@@ -14,10 +18,37 @@ root=$(realpath -m "${1:-build/chroot}")
 shift || true
 command=${*:-scripts/test.sh}
 
-if [ ! -x "$root/usr/bin/apt-get" ]; then
-  command -v debootstrap > /dev/null || scripts/install-deps.sh debootstrap
-  debootstrap --variant=minbase --include=git,ca-certificates bookworm "$root" http://deb.debian.org/debian
+if [ "$(id -u)" -ne 0 ]; then
+  echo "scripts/test-in-chroot.sh runs as root (debootstrap, chroot and mounts)" >&2
+  exit 1
 fi
+
+# "deb URI SUITE COMPONENTS" lines for the chroot's sources.list.
+sources() {
+  if [ -n "${TX_CHROOT_MIRROR:-}" ]; then
+    echo "deb $TX_CHROOT_MIRROR bookworm main"
+    echo "deb $TX_CHROOT_MIRROR bookworm-updates main"
+    echo "deb ${TX_CHROOT_SECURITY:-http://security.debian.org/debian-security} bookworm-security main"
+    return
+  fi
+  apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' 2>/dev/null |
+    awk '$2 ~ /^bookworm(-updates|-security)?$/ { c[$1 " " $2] = c[$1 " " $2] " " $3 }
+         END { for (k in c) print "deb " k c[k] }' | sort
+}
+list=$(sources || true)
+mirror=$(echo "$list" | awk '$3 == "bookworm" { print $2; exit }')
+if [ -z "$mirror" ]; then # no Debian 12 sources on the host
+  TX_CHROOT_MIRROR=http://deb.debian.org/debian
+  list=$(sources)
+  mirror=$TX_CHROOT_MIRROR
+fi
+
+if [ ! -x "$root/usr/bin/apt-get" ]; then
+  command -v debootstrap > /dev/null ||
+    { apt-get update -qq && apt-get install -y -qq --no-install-recommends debootstrap; }
+  debootstrap --variant=minbase --include=git,ca-certificates bookworm "$root" "$mirror"
+fi
+echo "$list" > "$root/etc/apt/sources.list"
 if mountpoint -q "$root"; then
   echo "$root is a mount point: its chroot's \"/\" would be one too" >&2
   exit 1
@@ -38,6 +69,7 @@ unshare --mount --propagation private bash -s "$root" "${JOBS:-$(nproc)}" "$comm
 set -euo pipefail
 root=$1
 mount -t proc proc "$root/proc"
+mount -t sysfs sysfs "$root/sys"
 mount --rbind /dev "$root/dev"
 before=$(ls -A "$root/tmp")
 status=0

@@ -8,6 +8,7 @@
 #include "export/UFileListerForm.h"
 #include "listing/KPLListView.h"
 #include "model/UItem.h"
+#include "tests/PlainText.h"
 #include "tests/Screenshot.h"
 
 #include <QCheckBox>
@@ -22,6 +23,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 using namespace analyser;
@@ -305,6 +307,33 @@ private slots:
         QCOMPARE(dialog.Colors(), TChartColors{});
         QVERIFY(dialog.GetGradient1() && dialog.GetGradient2());
         Shot(dialog, "graph_options");
+    }
+
+    // The analysed folder "<b>bold<" holding "b>[*]": the title and the export dialog's "Name:"
+    // show its path as it stands (a tag, and the title bar's modified mark).
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        const std::string path =
+            std::string("/data/") + txtest::kMarkupFolder + "/" + txtest::kMarkupInner + "[*]/";
+        model::TTopItem top(path, nullptr);
+        top.SetExplored(true);
+        auto* f = model::NewItem<model::TFileItem>(txtest::kEntityName, &top);
+        top.AddChild(f);
+        f->SetSize(10);
+        top.ComputeTotals();
+        TAnalyserForm form;
+        QVERIFY(form.OpenFolder(&top, &top, true));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowHandle()->title(), "Analyser - " + QString::fromStdString(path));
+        form.done(0);
+
+        TChart chart;
+        DesignChart(chart, kSheetSize);
+        chart.Title = {"File Size Distribution of", path};
+        TScriptedExport dialog;
+        dialog.Prepare(chart, QSize(300, 200));
+        QCOMPARE(dialog.Label10->text(), QString::fromStdString(path));
+        QVERIFY(txtest::ShowsPlain(*dialog.Label9) && txtest::ShowsPlain(*dialog.Label10));
     }
 
     void exportDialogWritesAndAsksBeforeOverwriting() {

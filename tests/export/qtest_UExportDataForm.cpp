@@ -5,15 +5,19 @@
 #include "ExportFixture.h"
 #include "ExportTestUtil.h"
 
+#include "../mainwindow/ModalHelper.h"
 #include "listing/UColumnsForm.h"
 #include "model/UProgressForm.h"
 #include "platform/PQtRegistry.h"
+#include "tests/PlainText.h"
 #include "tests/Screenshot.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -189,6 +193,35 @@ private slots:
         form.Button1Click();
         QCOMPARE(form.result(), int(TExportDataForm::kResultDone));
         QCOMPARE(exporttest::ReadFile(path.toStdString()).substr(0, 2), std::string("\x09\x00", 2));
+    }
+
+    // The listed folder "<b>bold<" holding "b>": "Name:" and the overwrite question show its path
+    // as it stands.
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/" + txtest::kMarkupFolder + "/" + txtest::kMarkupInner;
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + "/" + txtest::kEntityName + ".xls";
+        exporttest::WriteFile(path.toStdString(), "old");
+        struct TFileNameOnly : TExportDataForm {
+            QString Answer;
+            QString AskFileName(int) override { return Answer; }
+        } form;
+        form.Prepare(kListMain, Fixture(), "Files", (folder + "/ **").toStdString(), false);
+        QCOMPARE(form.Label10->text(), folder + "/ **");
+        QVERIFY(txtest::ShowsPlain(*form.Label9) && txtest::ShowsPlain(*form.Label10));
+        form.Answer = path;
+        QString question;
+        bool plain = false;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            plain = txtest::ShowsPlain(*box);
+            box->button(QMessageBox::No)->click();
+        });
+        form.Button1Click();
+        QCOMPARE(question, "Overwrite " + path + " ?");
+        QVERIFY(plain);
+        QCOMPARE(exporttest::ReadFile(path.toStdString()), std::string("old"));
     }
 
     void cancelInTheProgressWindowKeepsTheOldFile() {

@@ -6,14 +6,16 @@
 #include "analyser/UAnalyserData.h"
 #include "export/UExportDataForm.h"
 
+#include "../mainwindow/ModalHelper.h"
+#include "../platform/FakeDesktopOpener.h"
 #include "listing/KPLListView.h"
 #include "listing/UColumn.h"
 #include "listing/UColumnsForm.h"
 #include "model/UItem.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
-#include "../platform/FakeDesktopOpener.h"
 #include "tests/AnyNameTempDir.h"
+#include "tests/PlainText.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,6 +31,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <cmath>
 
 #include <cstdio>
@@ -48,8 +51,6 @@ public:
     using TFileListerForm::TFileListerForm;
     bool Answer = true;
     QStringList Questions, Errors;
-    QList<QUrl> Opened;
-    bool OpenResult = true;
     QMenu* LastPopup = nullptr;
 
 protected:
@@ -58,10 +59,6 @@ protected:
         return Answer;
     }
     void ShowError(const QString& text) override { Errors << text; }
-    bool OpenUrl(const QUrl& url) override {
-        Opened << url;
-        return OpenResult;
-    }
     void RunPopup(QMenu* menu, const QPoint&) override { LastPopup = menu; }
 };
 
@@ -201,8 +198,11 @@ private slots:
                      QString::fromStdString(form.Lister().Row(1)->NameString()));
             QTest::keyClick(view, Qt::Key_Delete);
             QCOMPARE(form.Questions.size(), 1);
+            TFakeOpener opener;
+            const TOpenerInstalled installed(opener);
             QTest::keyClick(view, Qt::Key_Return);
-            QCOMPARE(form.Opened.size(), 1);
+            QCOMPARE(opener.paths, std::vector<std::string>{form.Lister().Row(1)->GetPath()});
+            QTRY_COMPARE(opener.answered, 1); // the answer goes to the opener while it is there
         });
     }
 
@@ -260,6 +260,102 @@ private slots:
         QCOMPARE(form.ListView->ListModel()->rowCount(), 0);
         QCOMPARE(form.windowTitle(), QString("File Lister - "));
         form.close();
+    }
+
+    // Open goes through the desktop's checked open: a file that nothing opens, or one deleted since
+    // it was explored, gives the message when the desktop has answered.
+    void opensThroughTheCheckedOpen() {
+        struct TCase {
+            const char* name;
+            bool deleted, desktopOpens, message;
+        };
+        const TCase cases[] = {
+            {"opened", false, true, false},
+            {"no application", false, false, true},
+            {"deleted since explored", true, true, true},
+        };
+        for (const TCase& c : cases) {
+            TDiskTree t(3);
+            TScriptedLister form;
+            TFakeOpener opener;
+            opener.opened = c.desktopOpens;
+            const TOpenerInstalled installed(opener);
+            RunModal(form, t, kListerAll, [&] {
+                auto* view = form.ListView;
+                view->selectionModel()->setCurrentIndex(view->ListModel()->index(0, 0),
+                                                        QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+                const std::string path = form.Lister().Row(0)->GetPath();
+                if (c.deleted) QVERIFY(QFile::remove(QString::fromStdString(path)));
+                form.Open1->trigger();
+                // The fake answers after a turn of the event loop, and the message comes with the answer.
+                QTRY_COMPARE(opener.answered, c.deleted ? 0 : 1);
+                QCOMPARE(opener.paths, c.deleted ? std::vector<std::string>{} : std::vector<std::string>{path});
+                QVERIFY2(form.Errors.size() == (c.message ? 1 : 0), c.name);
+                if (c.message)
+                    QCOMPARE(form.Errors.front(), QString("Unable to open this file because\nno application is set "
+                                                          "to open it or it cannot be accessed from this computer."));
+            });
+        }
+    }
+
+    // The listed folder is "<b>bold<" holding "b>[*]": its paths read as a tag, and its title holds
+    // the title bar's modified mark. The title, the status bar, Confirm Delete and the error after a
+    // refused delete show them as they stand.
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        QTemporaryDir dir;
+        const QString top = dir.path() + "/" + txtest::kMarkupFolder + "/" + txtest::kMarkupInner + "[*]";
+        QVERIFY(QDir().mkpath(top));
+        const std::string name = std::string("<i>") + txtest::kEntityName; // a tag and an entity
+        QFile(top + "/" + QString::fromStdString(name)).open(QIODevice::WriteOnly);
+        model::TRootItem root{"My Tessalundrix"};
+        auto* manual = new model::TManualItem(top.toStdString(), model::kKindFixed, &root);
+        root.AddChild(manual);
+        manual->SetExplored(true);
+        auto* file = model::NewItem<TFileItem>(name, manual);
+        manual->AddChild(file);
+        root.ComputeTotals();
+        const QString path = top + "/" + QString::fromStdString(name);
+
+        struct TRefusingTrash : TFileTrash {
+            bool MoveToTrash(const std::string&, std::string& error) override {
+                error = "refused";
+                return false;
+            }
+        } refusing;
+        TFileListerForm form; // the real Confirm Delete and error boxes
+        form.SetTrash(&refusing);
+        QStringList texts;
+        bool plain = true;
+        QTimer::singleShot(0, &form, [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(
+                form.isVisible() && !form.Lister().Busy() && form.BottomPanel->height() == 0, 5000);
+            QCOMPARE(form.windowHandle()->title(), "File Lister - " + top + "/");
+            auto* view = form.ListView;
+            view->setFocus();
+            view->selectionModel()->setCurrentIndex(view->ListModel()->index(0, 0),
+                                                    QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+            QTRY_VERIFY(form.StatusText().endsWith(path));
+            QVERIFY(txtest::ShowsPlain(*form.StatusPanel0));
+            WhenModal<QMessageBox>([&](QMessageBox* question) {
+                texts << question->text();
+                plain = plain && txtest::ShowsPlain(*question);
+                question->button(QMessageBox::Yes)->click();
+                WhenModal<QMessageBox>([&](QMessageBox* error) {
+                    texts << error->text();
+                    plain = plain && txtest::ShowsPlain(*error);
+                    error->button(QMessageBox::Ok)->click();
+                });
+            });
+            form.DeleteClick();
+            form.close();
+        });
+        form.Execute(manual, &root, kListerAll, nullptr, {}, false);
+        QCOMPARE(texts, QStringList({"Are you sure you want to move \"" + QString::fromStdString(name) +
+                                         "\" to the trash?",
+                                     "Unable to move this file to the trash:\n" + path + " (refused)"}));
+        QVERIFY(plain);
     }
 
     void screenshot() {
@@ -556,11 +652,6 @@ private slots:
             QCOMPARE(QApplication::clipboard()->text(),
                      t.dir.path() + "/" + QString::fromStdString(names[2]));
             QVERIFY(form.StatusText().endsWith(t.dir.path() + "/" + QString::fromStdString(names[2])));
-            form.Open1->trigger();
-            QCOMPARE(form.Opened.size(), 1);
-            form.OpenResult = false;
-            form.Open1->trigger();
-            QCOMPARE(form.Errors.size(), 1);
 
             // Typing letters finds by name.
             view->setFocus();

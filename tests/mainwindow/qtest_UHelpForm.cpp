@@ -17,16 +17,19 @@
 #include "mainwindow/USaveForm.h"
 #include "model/UHelpContext.h"
 #include "platform/PQtShell.h"
+#include "tests/PlainText.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -180,6 +183,14 @@ private slots:
         QVERIFY(help.FindText("needle"));
         QCOMPARE(help.Browser->textCursor().position(), first);
         QVERIFY(!help.FindText("haystack"));
+        // What was typed is quoted as it stands, markup or not.
+        QVERIFY(!help.FindText("<b>haystack"));
+        const QList<QLabel*> labels = help.statusBar()->findChildren<QLabel*>();
+        const auto status = std::find_if(labels.begin(), labels.end(), [](const QLabel* l) {
+            return l->text() == "\"<b>haystack\" is not on this page.";
+        });
+        QVERIFY(status != labels.end());
+        QVERIFY(txtest::ShowsPlain(**status));
         help.FindEdit->setText("Page of");
         QTest::keyClick(help.FindEdit, Qt::Key_Return);
         QCOMPARE(help.Browser->textCursor().selectedText(), QString("Page of"));

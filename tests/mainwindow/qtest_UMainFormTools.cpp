@@ -2,6 +2,7 @@
 // texts on the clipboard, delete into the trash only on Yes, removal from the manual list, a manual
 // exploration of a temporary folder, the tool windows on their subject, the options round trip,
 // the Help menu, and the network commands through a runner that mounts nothing.
+#include "../platform/FakeDesktopOpener.h"
 #include "FirstDrive.h"
 #include "ModalHelper.h"
 #include "analyser/UAnalyserForm.h"
@@ -20,8 +21,8 @@
 #include "model/UIconManager.h"
 #include "platform/PQtRegistry.h"
 #include "platform/PQtShell.h"
-#include "../platform/FakeDesktopOpener.h"
 #include "tests/AnyNameTempDir.h"
+#include "tests/PlainText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -38,6 +40,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -85,15 +88,21 @@ class TestMainFormTools : public QObject {
     TFakeRunner FRunner;
     int FStartupTips = 0;
 
-    void Start() {
-        FForm = std::make_unique<TMainForm>();
+    // The dialogs answered by the test; messages collected in FMessages, or shown for real.
+    TMainForm::TDialogHooks Hooks(bool realMessages = false) {
         TMainForm::TDialogHooks hooks;
-        hooks.message = [this](const std::string& text, const std::string& caption) {
-            FMessages.push_back(caption + ": " + text);
-        };
+        if (!realMessages)
+            hooks.message = [this](const std::string& text, const std::string& caption) {
+                FMessages.push_back(caption + ": " + text);
+            };
         hooks.closeAnswer = [] { return TCloseAnswer::No; };
         hooks.startupTip = [this] { ++FStartupTips; };
-        FForm->SetDialogHooks(hooks);
+        return hooks;
+    }
+
+    void Start() {
+        FForm = std::make_unique<TMainForm>();
+        FForm->SetDialogHooks(Hooks());
         FForm->SetProgramRunner(&FRunner);
         FForm->ShowMainWindow();
         QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
@@ -629,6 +638,55 @@ private slots:
         QCOMPARE(FForm->ListView->ColumnCount(), columns);
     }
 
+    // A column moved in Customize Columns keeps its width: one set in the dialog, one dragged in
+    // the list, and one of a column dragged to another place first.
+    void aMovedColumnKeepsItsWidth_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("width set in the dialog") << 0;
+        QTest::newRow("width dragged in the list") << 1;
+        QTest::newRow("column dragged, then widened") << 2;
+    }
+    void aMovedColumnKeepsItsWidth() {
+        QFETCH(int, how);
+        SelectRows({"a.txt"});
+        listing::TKPLListView* view = FForm->ListView;
+        constexpr int kType = 2; // the catalogue's "Type"
+        auto positionOf = [view](int tag) {
+            for (int i = 0; i < view->ColumnCount(); ++i)
+                if (view->ColumnTagAt(i) == tag) return i;
+            return -1;
+        };
+        auto widthOf = [&](int tag) { return view->ColumnWidthAt(positionOf(tag)); };
+        const int before = widthOf(kType);
+        QVERIFY(before > 0);
+        if (how == 2) view->header()->moveSection(positionOf(kType), positionOf(kType) - 1);
+        if (how >= 1)
+            view->header()->resizeSection(view->ColumnAtDisplayPosition(positionOf(kType)), 2 * before);
+        const int wanted = how == 0 ? before + 40 : widthOf(kType);
+        QVERIFY(wanted != before);
+        const int at = positionOf(kType);
+        WhenModal<listing::TColumnsForm>([&](listing::TColumnsForm* w) {
+            listing::TColumnsForm::TTab& tab = w->Tab(w->PageControl()->currentIndex());
+            tab.list->setCurrentRow(at);
+            QCOMPARE(tab.list->currentItem()->text(), QString("Type"));
+            if (how == 0) tab.spin->setValue(wanted);
+            QCOMPARE(tab.spin->value(), wanted);
+            tab.moveUp->click();
+            QCOMPARE(tab.spin->value(), wanted);
+            w->OKButton()->click();
+        });
+        FForm->Columns1Click();
+        QCOMPARE(positionOf(kType), at - 1);
+        QCOMPARE(widthOf(kType), wanted);
+        // The layout as it was, for the cases after this one.
+        WhenModal<listing::TColumnsForm>([](listing::TColumnsForm* w) {
+            w->Tab(w->PageControl()->currentIndex()).reset->click();
+            w->OKButton()->click();
+        });
+        FForm->Columns1Click();
+        QCOMPARE(widthOf(kType), before);
+    }
+
     void statusBarShowsTheRootAfterTheTipAtStart() {
         // A second window whose start-up shows the real tip after exploring the preferred folder.
         TMainForm form;
@@ -802,6 +860,80 @@ private slots:
         QVERIFY(FForm->DisconnectToolButton->isVisible());
         FForm->MapDriveDisconnectbutton1->trigger();
         QVERIFY(!FForm->MapToolButton->isVisible());
+    }
+
+    // A folder "<b>bold<" holding "b>": its paths read ".../<b>bold</b>/...", which Qt takes for a
+    // tag. The status bar, Confirm Delete and a message naming the file show them as they stand.
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        const QString outerPath = FData + txtest::kMarkupFolder;
+        const QString inner = outerPath + "/" + txtest::kMarkupInner;
+        QVERIFY(QDir().mkpath(inner));
+        struct TCleanUp {
+            QString path;
+            ~TCleanUp() { QDir(path).removeRecursively(); }
+        } cleanUp{outerPath};
+        WriteFile(inner + "/inside.txt", 7);
+        WriteFile(inner + "/" + txtest::kEntityName, 8);
+        Refresh();
+        auto* outer = dynamic_cast<TFolderItem*>(Preferred()->FindChild(txtest::kMarkupFolder));
+        QVERIFY(outer);
+        FForm->NodeOf(Preferred())->setExpanded(true);
+        SelectInTree(outer);
+        QVERIFY(FForm->StatusPanel0->text().contains(txtest::kMarkupFolder));
+        QVERIFY(txtest::ShowsPlain(*FForm->StatusPanel0));
+        auto* folder = dynamic_cast<TFolderItem*>(outer->FindChild(txtest::kMarkupInner));
+        QVERIFY(folder);
+        FForm->NodeOf(outer)->setExpanded(true);
+        SelectInTree(folder);
+        QVERIFY(FForm->StatusPanel0->text().contains(txtest::kMarkupInner));
+        QVERIFY(txtest::ShowsPlain(*FForm->StatusPanel0));
+
+        FForm->ListView->setFocus();
+        const int row = FForm->FindListItem(folder->FindChild("inside.txt"));
+        QVERIFY(row >= 0);
+        FForm->ListView->selectionModel()->setCurrentIndex(FForm->ListView->model()->index(row, 0),
+                                                           QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+        QString question;
+        bool plain = false;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            question = box->text();
+            plain = txtest::ShowsPlain(*box);
+            Shot(box, "confirm_delete_markup");
+            box->button(QMessageBox::No)->click();
+        });
+        FForm->Delete1Click();
+        QCOMPARE(question, "Are you sure you want to move \"" + inner + "/inside.txt\" to the trash?");
+        QVERIFY(plain);
+        QVERIFY(QFile::exists(inner + "/inside.txt"));
+
+        // A trash that refuses: the message names the file.
+        struct TRefusingTrash : exportdata::TFileTrash {
+            bool MoveToTrash(const std::string&, std::string& error) override {
+                error = "refused";
+                return false;
+            }
+        } refusing;
+        FForm->SetTrash(&refusing);
+        FForm->SetDialogHooks(Hooks(true));
+        QString message;
+        WhenModal<QMessageBox>([&](QMessageBox* box) {
+            if (box->windowTitle() == "Confirm Delete") {
+                box->button(QMessageBox::Yes)->click();
+                WhenModal<QMessageBox>([&](QMessageBox* error) {
+                    message = error->text();
+                    plain = txtest::ShowsPlain(*error);
+                    Shot(error, "delete_failed_markup");
+                    error->button(QMessageBox::Ok)->click();
+                });
+            }
+        });
+        plain = false;
+        FForm->Delete1Click();
+        FForm->SetDialogHooks(Hooks());
+        FForm->SetTrash(nullptr);
+        QCOMPARE(message, "Some items could not be moved to the trash:\n" + inner + "/inside.txt: refused");
+        QVERIFY(plain);
     }
 
     void cleanupTestCase() {

@@ -1,7 +1,9 @@
 #include "model/UProgressForm.h"
 #include "model/UProgressManager.h"
+#include "tests/PlainText.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -42,6 +44,17 @@ private slots:
         QCOMPARE(gaugeMax, 1000);
         QCOMPARE(gaugeValue, 500);
         QCOMPARE(got, result > 0 ? result : 2);
+    }
+
+    void itsLinesShowTheFileNameAsItStands() {
+        // The lines name the file being written, which may be named like HTML.
+        TProgressForm form;
+        const QString line = "Saving file /data/<b>bold</b>/a&amp;b.txf...";
+        form.SetCaptions("Saving file...", line, line);
+        for (const QLabel* label : {form.Label1, form.Label2}) {
+            QCOMPARE(label->text(), line);
+            QVERIFY(txtest::ShowsPlain(*label));
+        }
     }
 
     void cancelWhileRunning() {

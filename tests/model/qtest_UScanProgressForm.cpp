@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <thread>
@@ -194,6 +195,14 @@ private slots:
             QCOMPARE(shown, path);
         else
             QVERIFY2(shown.contains("..."), qPrintable(shown));
+    }
+
+    void theTitleShowsTheNameAsItStands() {
+        // "[*]" in a title is the place of the modified mark, which the title bar leaves out.
+        TTestScanForm form;
+        QString title;
+        form.Execute("/data/draft[*]/", [&] { title = form.windowHandle()->title(); });
+        QCOMPARE(title, QString("Exploring /data/draft[*]/ ..."));
     }
 
     void displayNames() {

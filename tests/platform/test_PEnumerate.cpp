@@ -1,17 +1,25 @@
 #include "platform/PEnumerate.h"
 
+#include "tests/ChildProcess.h"
 #include "tests/FixtureTree.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <random>
 #include <set>
+#include <sstream>
 #include <vector>
 
 using namespace platform;
@@ -208,33 +216,73 @@ TEST(WalkTree, StopsWhenTheVisitorSaysSo) {
     EXPECT_EQ(s.FBegins, s.FEnds);
 }
 
+namespace {
+
+// The mount on top at path (no trailing "/") propagates mounts to other namespaces.
+bool MountIsShared(const std::string& path) {
+    std::ifstream info("/proc/self/mountinfo");
+    bool shared = false;
+    for (std::string line; std::getline(info, line);) {
+        std::istringstream fields(line);
+        std::string id, parent, device, root, point, options, optional;
+        fields >> id >> parent >> device >> root >> point >> options;
+        if (point != path) continue;
+        shared = false; // a later line at the same point is mounted over the earlier ones
+        while (fields >> optional && optional != "-")
+            shared = shared || optional.rfind("shared:", 0) == 0;
+    }
+    return shared;
+}
+
+// Makes the mounts of this (new) mount namespace that hold folder private, so that nothing mounted
+// below it shows in any other namespace. "" when done, else why not.
+std::string MakeFolderPrivate(const std::string& folder) {
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0) return {};
+    // "/" is no mount point (a chroot, some containers): the folder becomes one of its own, a bind
+    // onto itself. Had the bind shown outside as well, it goes again at once.
+    const std::string at = folder.substr(0, folder.size() - 1);
+    if (mount(at.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        return "cannot bind the test's folder onto itself: " + std::string(std::strerror(errno));
+    if (MountIsShared(at)) {
+        umount2(at.c_str(), 0);
+        return "the test's folder is on a shared mount and \"/\" is no mount point to make private: a "
+               "mount below the folder would show outside this mount namespace";
+    }
+    if (mount(nullptr, at.c_str(), nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return "cannot make the test's folder private: " + std::string(std::strerror(errno));
+    return {};
+}
+
+} // namespace
+
 TEST(WalkTree, AMountPointInsideIsAnEmptyFolder) {
-    // In a mount namespace of its own, so that nothing outside the test sees the mount.
+    // In a mount namespace of its own, so that nothing outside the test sees the mounts, and they go
+    // with it.
     TTempDir t;
     t.Folder("inner");
     t.File("inner/outside.txt", 3);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("none", (t.Path() + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
-            _exit(77);
-        ::close(::open((t.Path() + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
+    char real[PATH_MAX];
+    ASSERT_TRUE(::realpath(t.Path().c_str(), real));
+    const std::string folder = std::string(real) + "/";
+    const txtest::TChildResult child = txtest::RunInChild([&](const txtest::TSkip& skip) {
+        if (unshare(CLONE_NEWNS) != 0) skip("no mount namespace here: " + std::string(std::strerror(errno)));
+        if (const std::string why = MakeFolderPrivate(folder); !why.empty()) skip(why);
+        if (mount("none", (folder + "inner").c_str(), "tmpfs", 0, nullptr) != 0)
+            skip("cannot mount a tmpfs: " + std::string(std::strerror(errno)));
+        ::close(::open((folder + "inner/onmount.txt").c_str(), O_WRONLY | O_CREAT, 0644));
         // The tree bound into itself: the same device and inodes again, at a mount root.
-        ::mkdir((t.Path() + "again").c_str(), 0755);
-        if (mount(t.Path().c_str(), (t.Path() + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) _exit(78);
+        ::mkdir((folder + "again").c_str(), 0755);
+        if (mount(folder.c_str(), (folder + "again").c_str(), nullptr, MS_BIND, nullptr) != 0) return 2;
         TRecorder r;
-        WalkTree(t.Path(), r);
+        WalkTree(folder, r);
         const bool ok = r.FNames.count("inner/") && !r.FNames.count("inner/onmount.txt") &&
                         r.FNames.count("again/") && r.FNames.size() == 2;
         TRecorder inside;
-        WalkTree(t.Path() + "inner", inside); // the mount itself is a drive of its own
-        _exit(ok && inside.FNames.count("onmount.txt") ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        WalkTree(folder + "inner", inside); // the mount itself is a drive of its own
+        return ok && inside.FNames.count("onmount.txt") ? 0 : 1;
+    });
+    if (child.Skipped()) GTEST_SKIP() << child.skipReason;
+    EXPECT_EQ(child.status, 0);
 }
 
 TEST(ReadFolder, FoldersOnlyListsNoFile) {

@@ -15,7 +15,7 @@ import tempfile
 import unittest
 
 TXSCAN = None
-BANNER = "TXSCAN.EXE - Tessalundrix Command Line Scanner v3.1\n"
+BANNER = "txscan - Tessalundrix Command Line Scanner v3.1\n"
 NOW = r"\d\d/\d\d/\d\d \d\d:\d\d:\d\d"  # "%x %X" in the C locale
 
 USAGE = BANNER + """
@@ -53,7 +53,7 @@ Note: If there is spaces in your path name, include the complete path between " 
 
 def framed(text, before=""):
     dashes = "-" * min(len(text), 79)
-    return BANNER + before + f"{dashes}\n{text}\n{dashes}\n\nType TXSCAN /H for help or usage.\n"
+    return BANNER + before + f"{dashes}\n{text}\n{dashes}\n\nType txscan /H for help or usage.\n"
 
 
 def run(args, cwd):

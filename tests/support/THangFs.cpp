@@ -318,13 +318,16 @@ void THangFs::AbortConnection() const {
     if (FConnection == 0 || !StillMounted()) return;
     const std::string connections = "/sys/fs/fuse/connections";
     const std::string abort = connections + "/" + std::to_string(FConnection) + "/abort";
-    // The control file system is not always mounted; root can mount it.
-    if (::access(abort.c_str(), W_OK) != 0 && ::geteuid() == 0)
-        ::mount("fusectl", connections.c_str(), "fusectl", 0, nullptr);
-    const int fd = ::open(abort.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return; // a server that died closed its device, which ended the connection anyway
-    (void)!::write(fd, "1", 1);
-    ::close(fd);
+    // The control file system is not always mounted; root can mount it, and unmounts it again (a
+    // mount left there would keep a chroot's /sys from being unmounted).
+    const bool mounted = ::access(abort.c_str(), W_OK) != 0 && ::geteuid() == 0 &&
+                         ::mount("fusectl", connections.c_str(), "fusectl", 0, nullptr) == 0;
+    // A server that died closed its device, which ended the connection anyway: then there is no file.
+    if (const int fd = ::open(abort.c_str(), O_WRONLY | O_CLOEXEC); fd >= 0) {
+        (void)!::write(fd, "1", 1);
+        ::close(fd);
+    }
+    if (mounted) ::umount2(connections.c_str(), MNT_DETACH);
 }
 
 void THangFs::Unmount() const {

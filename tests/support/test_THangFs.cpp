@@ -1,20 +1,25 @@
 #include "tests/support/THangFs.h"
 
 #include "platform/PMounts.h"
+#include "tests/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -234,6 +239,33 @@ TEST(HangFs, EndsCleanlyWithHeldCallsAndAfterTheServerDied) {
         EXPECT_FALSE(Listed(mountPoint));
         EXPECT_FALSE(std::filesystem::exists(folder));
     }
+}
+
+// Where the FUSE control file system is not mounted, cutting off a dead server mounts it, and the
+// fixture unmounts it again. In a mount namespace of its own, so that the control file system can
+// be unmounted first without touching anything outside.
+TEST(HangFs, UnmountsTheControlFileSystemItMounted) {
+    const std::string connections = "/sys/fs/fuse/connections";
+    const txtest::TChildResult child = txtest::RunInChild([&](const txtest::TSkip& skip) {
+        if (::unshare(CLONE_NEWNS) != 0)
+            skip("no mount namespace here: " + std::string(std::strerror(errno)));
+        // "/", or where it is no mount point (a chroot) /sys, private: the unmount below stays here.
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 &&
+            ::mount(nullptr, "/sys", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            skip("neither \"/\" nor /sys is a mount point to make private");
+        while (Listed(connections))
+            if (::umount2(connections.c_str(), 0) != 0) skip("cannot unmount " + connections);
+        if (!std::filesystem::is_directory(connections)) skip("no " + connections + " (FUSE is not loaded)");
+        {
+            THangFs fs(kTree);
+            if (!fs.Mounted()) skip("no hanging file system: " + fs.SkipReason());
+            if (!fs.Block(THangFs::kStat, "/a")) return 2;
+            fs.KillServer(); // its end cuts the connection off through the control file system
+        }
+        return Listed(connections) ? 1 : 0;
+    });
+    if (child.Skipped()) GTEST_SKIP() << child.skipReason;
+    EXPECT_EQ(child.status, 0) << "1: the control file system stayed mounted";
 }
 
 // A test process killed while one of its threads waits in a held call: that thread cannot die

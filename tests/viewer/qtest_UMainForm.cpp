@@ -7,6 +7,7 @@
 // selected row, a dismissed popup leaves no target, Export Data names the listing and its subject.
 #include "../mainwindow/ModalHelper.h"
 #include "TxfFixture.h"
+#include "tests/PlainText.h"
 
 #include "export/UExportDataForm.h"
 #include "export/UFileListerForm.h"
@@ -355,6 +356,37 @@ private slots:
         QCOMPARE(FForm->RootItem()->ChildCount(), 1);
         QCOMPARE(FForm->RootItem()->GetFolderCount(), std::int64_t(100000));
         FForm.reset(); // the window goes with the deep tree still loaded
+    }
+
+    // A file and a folder in it whose names look like markup: the status bar shows them as they stand.
+    void namesThatLookLikeMarkupShowAsTheyStand() {
+        const std::string file = FFiles.File(std::string(txtest::kMarkupFolder) + ".txf");
+        const std::string folder =
+            std::string("/data/") + txtest::kMarkupFolder + "/" + txtest::kMarkupInner + "/";
+        {
+            model::TExplorationFileWriter w(file, model::txf::kWriterScanner);
+            model::TRecordWriter& out = w.Records();
+            out.WriteRootHead("Root", 1);
+            out.WriteFolderBody(true, {});
+            out.WritePathHead(folder, folder);
+            out.WriteFolderBody(true, {});
+            out.WriteFile(txtest::kEntityName, 7, {});
+            out.WriteEnd();
+            out.WriteEnd();
+            w.Commit();
+        }
+        Start({QString::fromStdString(file)});
+        QVERIFY(FMessages.empty());
+        SelectInTree(File(0));
+        QVERIFY2(FForm->StatusPanel0->text().contains(txtest::kMarkupFolder),
+                 qPrintable(FForm->StatusPanel0->text()));
+        QVERIFY(txtest::ShowsPlain(*FForm->StatusPanel0));
+        auto* top = dynamic_cast<model::TFolderItem*>(File(0)->Child(0));
+        QVERIFY(top);
+        SelectInTree(top);
+        QVERIFY2(FForm->StatusPanel0->text().contains(QString::fromStdString(folder)),
+                 qPrintable(FForm->StatusPanel0->text()));
+        QVERIFY(txtest::ShowsPlain(*FForm->StatusPanel0));
     }
 
     void twoArgumentsLoadNothing() {
