@@ -930,6 +930,7 @@ private slots:
         });
         plain = false;
         FForm->Delete1Click();
+        QTRY_VERIFY(!message.isEmpty()); // the move answers on a worker, the error box after it
         FForm->SetDialogHooks(Hooks());
         FForm->SetTrash(nullptr);
         QCOMPARE(message, "Some items could not be moved to the trash:\n" + inner + "/inside.txt: refused");
