@@ -27,6 +27,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -243,6 +244,66 @@ private slots:
         QVERIFY(!form.ColumnGroup().Modified);
         QCOMPARE(form.ListView->ListModel()->rowCount(), 5);
         form.close();
+    }
+
+    // A column moved in Customize Columns keeps its width, set in the dialog or dragged in the list,
+    // and keeps it when the File Lister is opened again.
+    void aMovedColumnKeepsItsWidth_data() {
+        QTest::addColumn<bool>("dragged");
+        QTest::newRow("width set in the dialog") << false;
+        QTest::newRow("width dragged in the list") << true;
+    }
+    void aMovedColumnKeepsItsWidth() {
+        QFETCH(bool, dragged);
+        constexpr int kType = 2;
+        auto positionOf = [](listing::TKPLListView* view, int tag) {
+            for (int i = 0; i < view->ColumnCount(); ++i)
+                if (view->ColumnTagAt(i) == tag) return i;
+            return -1;
+        };
+        TDiskTree t(5);
+        int wanted = 0, at = -1;
+        {
+            TScriptedLister form;
+            form.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+            QTRY_VERIFY(!form.Lister().Busy());
+            listing::TKPLListView* view = form.ListView;
+            at = positionOf(view, kType);
+            QVERIFY(at > 1);
+            const int before = view->ColumnWidthAt(at);
+            if (dragged) view->header()->resizeSection(view->ColumnAtDisplayPosition(at), 2 * before);
+            wanted = dragged ? view->ColumnWidthAt(at) : before + 40;
+            QVERIFY(wanted != before);
+            QTimer::singleShot(0, &form, [&] {
+                auto* dialog = qobject_cast<listing::TColumnsForm*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                listing::TColumnsForm::TTab& tab = dialog->Tab(0);
+                tab.list->setCurrentRow(at);
+                QCOMPARE(tab.list->currentItem()->text(), QString("Type"));
+                if (!dragged) tab.spin->setValue(wanted);
+                tab.moveUp->click();
+                QCOMPARE(tab.spin->value(), wanted);
+                dialog->OKButton()->click();
+            });
+            form.CustomizeColumns1->trigger();
+            QCOMPARE(positionOf(view, kType), at - 1);
+            QCOMPARE(view->ColumnWidthAt(at - 1), wanted);
+            form.close();
+        }
+        TScriptedLister again;
+        again.Execute(t.top, &t.root, kListerAll, nullptr, {}, true);
+        QTRY_VERIFY(!again.Lister().Busy());
+        QCOMPARE(positionOf(again.ListView, kType), at - 1);
+        QCOMPARE(again.ListView->ColumnWidthAt(at - 1), wanted);
+        // The layout as it was, for the cases after this one.
+        QTimer::singleShot(0, &again, [] {
+            auto* dialog = qobject_cast<listing::TColumnsForm*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Tab(0).reset->click();
+            dialog->OKButton()->click();
+        });
+        again.CustomizeColumns1->trigger();
+        again.close();
     }
 
     void dropsRowsWhoseItemsLeaveTheTree() {
