@@ -51,16 +51,7 @@ constexpr int kMaxFailuresShown = 10;
 
 // A message text of the system's own ("\n\r" between lines) as the screen shows it.
 QString Shown(const std::string& text) {
-    QString out;
-    std::size_t pos = 0;
-    for (;;) {
-        const std::size_t end = text.find("\n\r", pos);
-        out +=
-            listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
-        if (end == std::string::npos) return out;
-        out += '\n';
-        pos = end + 2;
-    }
+    return listing::DisplayLines(text, "\n\r");
 }
 
 } // namespace

@@ -21,6 +21,18 @@ QString DisplayText(const std::string& bytes) {
     return QString::fromStdString(model::DisplayUtf8(bytes));
 }
 
+QString DisplayLines(const std::string& text, std::string_view separator) {
+    QString out;
+    std::size_t pos = 0;
+    for (;;) {
+        const std::size_t end = separator.empty() ? std::string::npos : text.find(separator, pos);
+        out += DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        if (end == std::string::npos) return out;
+        out += '\n';
+        pos = end + separator.size();
+    }
+}
+
 // ---- model ----
 
 void TKPLListModel::SetColumns(std::vector<TListColumn> columns) {

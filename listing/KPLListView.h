@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace model {
@@ -26,6 +27,9 @@ namespace listing {
 // A name as the file system gave it, for display: UTF-8 when valid, else Windows-1252; a text
 // holding several names (a path, a message) is read name by name (model::DisplayUtf8).
 [[nodiscard]] QString DisplayText(const std::string& bytes);
+// Lines ended by separator, each read as DisplayText on its own (one line's bytes never decide how
+// another reads), joined by '\n'.
+[[nodiscard]] QString DisplayLines(const std::string& text, std::string_view separator);
 
 struct TListColumn {
     QString caption;

@@ -1120,17 +1120,7 @@ void TMainFrameForm::CopyCommand(TCopyKind kind) {
     }
     if (text.empty()) return;
     // Names are bytes; the clipboard takes them as the views show them.
-    QString shown;
-    std::size_t pos = 0;
-    for (;;) {
-        const std::size_t end = text.find('\n', pos);
-        shown +=
-            listing::DisplayText(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
-        if (end == std::string::npos) break;
-        shown += '\n';
-        pos = end + 1;
-    }
-    QApplication::clipboard()->setText(shown);
+    QApplication::clipboard()->setText(listing::DisplayLines(text, "\n"));
 }
 
 void TMainFrameForm::ExpToolButtonClick() {

@@ -196,6 +196,10 @@ void TestKPLListView::modelServesOwnerRows() {
     QCOMPARE(DisplayText("caf\xe9 \x80"), QString::fromUtf8("café €"));
     QCOMPARE(DisplayText("caf\xc3\xa9"), QString::fromUtf8("café"));
     QCOMPARE(DisplayText("\xc3"), QString::fromUtf8("Ã"));
+    // Each line of a text reads on its own, whatever its neighbours are.
+    QCOMPARE(DisplayLines("caf\xc3\xa9\ncaf\xe9\n", "\n"), QString::fromUtf8("café\ncafé\n"));
+    QCOMPARE(DisplayLines("a\n\rb\n\r\xe9", "\n\r"), QString::fromUtf8("a\nb\né"));
+    QCOMPARE(DisplayLines("one line", "\n"), QString("one line"));
 }
 
 void TestKPLListView::arrowBitmapsFollowFontHeight() {
