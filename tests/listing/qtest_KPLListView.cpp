@@ -5,6 +5,7 @@
 #include "listing/USortCompare.h"
 
 #include "ListingFixture.h"
+#include "tests/Screenshot.h"
 #include "analyser/UAnalyserData.h"
 
 #include <QAbstractItemModelTester>
@@ -241,8 +242,6 @@ void TestKPLListView::unchangedSortColumnDoesNotRepaint() {
 }
 
 void TestKPLListView::screenshot() {
-    const QByteArray dir = qgetenv("TX_SCREENSHOT_DIR");
-    if (dir.isEmpty()) QSKIP("TX_SCREENSHOT_DIR not set");
     listing_test::TTree t;
     std::vector<model::TItem*> rows = {t.explored, t.partial, t.unexplored, t.a, t.readme};
     TKPLListView v;
@@ -254,11 +253,11 @@ void TestKPLListView::screenshot() {
     v.ListModel()->SetRowCount(static_cast<int>(rows.size()));
     v.show();
     QVERIFY(QTest::qWaitForWindowExposed(&v));
-    QVERIFY(v.grab().save(QString::fromUtf8(dir) + "/listview.png"));
+    QVERIFY(txtest::SaveScreenshot(v, "listview"));
     g.SortCode = 0;
     (void)g.ApplyToListView();
     QCoreApplication::processEvents();
-    QVERIFY(v.grab().save(QString::fromUtf8(dir) + "/listview_name.png"));
+    QVERIFY(txtest::SaveScreenshot(v, "listview_name"));
 }
 
 QTEST_MAIN(TestKPLListView)

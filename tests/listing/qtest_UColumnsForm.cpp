@@ -1,6 +1,7 @@
 // The Customize Columns dialog under offscreen Qt, driven through its widgets.
 #include "listing/UColumnsForm.h"
 #include "listing/UProgramProfile.h"
+#include "tests/Screenshot.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -168,15 +169,13 @@ void TestColumnsForm::helpAsksForItsContext() {
 }
 
 void TestColumnsForm::screenshot() {
-    const QByteArray dir = qgetenv("TX_SCREENSHOT_DIR");
-    if (dir.isEmpty()) QSKIP("TX_SCREENSHOT_DIR not set");
     auto main = MakeGroups(ExplorerProfile().mainGroups);
     TColumnsForm form;
     QVERIFY(form.Prepare(0, Ptrs(main)));
     form.Tab(0).list->setCurrentRow(3);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QVERIFY(form.grab().save(QString::fromUtf8(dir) + "/columns.png"));
+    QVERIFY(txtest::SaveScreenshot(form, "columns"));
 }
 
 QTEST_MAIN(TestColumnsForm)
