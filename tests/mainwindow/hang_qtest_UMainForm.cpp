@@ -33,7 +33,6 @@
 
 using namespace mainwindow;
 using namespace model;
-using txtest::AnswersWhileHeld;
 using txtest::THangFs;
 using txtest::TWatchdog;
 
@@ -129,6 +128,10 @@ class TestHungDrive : public QObject {
     }
 
     void WhenHeld(std::function<void()> act) { txtest::WhenHeld(*FFs, FForm.get(), std::move(act)); }
+
+    void AnswersWhileHeld(const char* what, const std::function<void()>& action, qint64* returnedAfter = nullptr) {
+        txtest::AnswersWhileHeld(*FFs, what, action, returnedAfter);
+    }
 
 private slots:
     void initTestCase() {

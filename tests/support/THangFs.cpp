@@ -207,6 +207,15 @@ int THangFs::Held() {
     return n.empty() ? -1 : std::atoi(n.c_str());
 }
 
+int THangFs::WasHeld(pid_t tid) {
+    const std::string answer = Ask("heldby");
+    if (answer.empty()) return -1;
+    std::istringstream tids(answer);
+    for (std::string word; tids >> word;)
+        if (word == std::to_string(tid)) return 1;
+    return 0;
+}
+
 bool THangFs::WaitHeld(int count, int timeoutMs) {
     const auto deadline = TClock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {

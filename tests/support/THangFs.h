@@ -106,6 +106,9 @@ public:
     [[nodiscard]] int Held();
     // Waits (polling every 2 ms) until at least count calls are held; false after timeoutMs.
     [[nodiscard]] bool WaitHeld(int count = 1, int timeoutMs = 5000);
+    // Whether a call of the thread tid (a thread id, as gettid gives it) was ever held: 1 yes,
+    // 0 no, -1 when the server does not answer.
+    [[nodiscard]] int WasHeld(pid_t tid);
     // Calls of the kinds in calls that reached the server since it started, held or not; -1 when
     // the server does not answer.
     [[nodiscard]] long Calls(unsigned calls);

@@ -197,6 +197,26 @@ TEST(HangFs, UnblockHoldsNoMoreButKeepsWhatIsHeld) {
     EXPECT_TRUE(first.WaitDone());
 }
 
+// The server tells whose calls it held: the thread that made the call, not the one that did not.
+TEST(HangFs, KnowsTheThreadsWhoseCallsItHeld) {
+    TCall first;
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    EXPECT_EQ(fs.WasHeld(::gettid()), 0);
+    ASSERT_TRUE(fs.Block(THangFs::kGetattr, "/a"));
+    std::atomic<pid_t> caller{0};
+    first.Start([&] {
+        caller = ::gettid();
+        return StatOf(fs.Path("/a"));
+    });
+    ASSERT_TRUE(fs.WaitHeld(1));
+    EXPECT_EQ(fs.WasHeld(caller), 1);
+    EXPECT_EQ(fs.WasHeld(::gettid()), 0);
+    EXPECT_TRUE(fs.Release());
+    EXPECT_TRUE(first.WaitDone());
+    EXPECT_EQ(fs.WasHeld(caller), 1); // once held, for the whole life of the server
+}
+
 TEST(HangFs, WaitHeldGivesUpAfterItsTimeout) {
     THangFs fs(kTree);
     TX_REQUIRE_HANGFS(fs);

@@ -10,6 +10,7 @@
 //   unblock           hold no more calls (the held ones stay held)             -> ok
 //   release           unblock, then answer every held call                      -> ok
 //   held              how many calls are held                                  -> N
+//   heldby            the threads whose calls were ever held, by thread id     -> TID ... | none
 //   calls MASK        how many calls of those kinds arrived since the start     -> N
 //   quit              release, unmount, end                                     -> ok
 // The end of the control socket (the test process gone) is a quit that also removes FOLDER.
@@ -18,6 +19,7 @@
 #include <linux/fuse.h>
 
 #include <csignal>
+#include <set>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
@@ -74,6 +76,7 @@ struct TServer {
     std::vector<TNode> nodes; // index = inode number; 0 unused, 1 the root
     std::vector<TRule> rules;
     std::vector<std::function<void()>> held;
+    std::set<pid_t> heldBy; // the callers' thread ids, as the kernel gives them
     std::array<long, kKinds> calls{};
     int control = -1;
     bool ready = false;
@@ -172,7 +175,7 @@ int KindIndex(unsigned kind) {
 }
 
 // Counts the call and tells whether a rule holds it; a held call is answered by answer later.
-bool Hold(unsigned kind, const std::string& path, std::function<void()> answer) {
+bool Hold(fuse_req_t req, unsigned kind, const std::string& path, std::function<void()> answer) {
     ++server.calls[static_cast<std::size_t>(KindIndex(kind))];
     if (server.trace) std::fprintf(server.trace, "%s %s\n", kKindNames[KindIndex(kind)], path.c_str());
     const bool hold = std::any_of(server.rules.begin(), server.rules.end(), [&](const TRule& r) {
@@ -180,6 +183,7 @@ bool Hold(unsigned kind, const std::string& path, std::function<void()> answer) 
     });
     if (!hold) return false;
     server.held.push_back(std::move(answer));
+    server.heldBy.insert(fuse_req_ctx(req)->pid);
     return true;
 }
 
@@ -221,7 +225,7 @@ void DoLookup(fuse_req_t req, fuse_ino_t parent, const std::string& name) {
 
 void OnLookup(fuse_req_t req, fuse_ino_t parent, const char* name) {
     std::string n = name;
-    if (!Hold(kLookup, ChildPath(parent, name), [=] { DoLookup(req, parent, n); })) DoLookup(req, parent, n);
+    if (!Hold(req, kLookup, ChildPath(parent, name), [=] { DoLookup(req, parent, n); })) DoLookup(req, parent, n);
 }
 
 void DoGetattr(fuse_req_t req, fuse_ino_t ino) {
@@ -234,7 +238,7 @@ void DoGetattr(fuse_req_t req, fuse_ino_t ino) {
 }
 
 void OnGetattr(fuse_req_t req, fuse_ino_t ino, fuse_file_info*) {
-    if (!Hold(kGetattr, PathOf(ino), [=] { DoGetattr(req, ino); })) DoGetattr(req, ino);
+    if (!Hold(req, kGetattr, PathOf(ino), [=] { DoGetattr(req, ino); })) DoGetattr(req, ino);
 }
 
 void DoOpen(fuse_req_t req, fuse_ino_t ino, bool folder, fuse_file_info fi) {
@@ -258,12 +262,12 @@ void DoOpen(fuse_req_t req, fuse_ino_t ino, bool folder, fuse_file_info fi) {
 
 void OnOpendir(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
     const fuse_file_info copy = *fi;
-    if (!Hold(kOpendir, PathOf(ino), [=] { DoOpen(req, ino, true, copy); })) DoOpen(req, ino, true, copy);
+    if (!Hold(req, kOpendir, PathOf(ino), [=] { DoOpen(req, ino, true, copy); })) DoOpen(req, ino, true, copy);
 }
 
 void OnOpen(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
     const fuse_file_info copy = *fi;
-    if (!Hold(kOpen, PathOf(ino), [=] { DoOpen(req, ino, false, copy); })) DoOpen(req, ino, false, copy);
+    if (!Hold(req, kOpen, PathOf(ino), [=] { DoOpen(req, ino, false, copy); })) DoOpen(req, ino, false, copy);
 }
 
 // Entries at offsets 0 ("."), 1 (".."), then the children in name order; each entry's offset is
@@ -292,7 +296,7 @@ void DoReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset) {
 }
 
 void OnReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info*) {
-    if (!Hold(kReaddir, PathOf(ino), [=] { DoReaddir(req, ino, size, offset); }))
+    if (!Hold(req, kReaddir, PathOf(ino), [=] { DoReaddir(req, ino, size, offset); }))
         DoReaddir(req, ino, size, offset);
 }
 
@@ -309,7 +313,7 @@ void DoRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset) {
 }
 
 void OnRead(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info*) {
-    if (!Hold(kRead, PathOf(ino), [=] { DoRead(req, ino, size, offset); })) DoRead(req, ino, size, offset);
+    if (!Hold(req, kRead, PathOf(ino), [=] { DoRead(req, ino, size, offset); })) DoRead(req, ino, size, offset);
 }
 
 void DoStatfs(fuse_req_t req) {
@@ -324,7 +328,7 @@ void DoStatfs(fuse_req_t req) {
 }
 
 void OnStatfs(fuse_req_t req, fuse_ino_t ino) {
-    if (!Hold(kStatfs, PathOf(ino), [=] { DoStatfs(req); })) DoStatfs(req);
+    if (!Hold(req, kStatfs, PathOf(ino), [=] { DoStatfs(req); })) DoStatfs(req);
 }
 
 void OnRelease(fuse_req_t req, fuse_ino_t, fuse_file_info*) {
@@ -397,6 +401,11 @@ bool Command(const std::string& line) {
         Say("ok");
     } else if (word == "held") {
         Say(std::to_string(server.held.size()));
+    } else if (word == "heldby") {
+        std::string tids;
+        for (pid_t tid : server.heldBy)
+            tids += (tids.empty() ? "" : " ") + std::to_string(tid);
+        Say(tids.empty() ? "none" : tids);
     } else if (word == "calls") {
         const unsigned long mask = std::strtoul(rest.c_str(), nullptr, 10);
         long n = 0;

@@ -19,7 +19,6 @@
 #include <memory>
 
 using namespace viewer;
-using txtest::AnswersWhileHeld;
 using txtest::THangFs;
 using txtest::TWatchdog;
 
@@ -66,6 +65,10 @@ class TestViewerHungFolder : public QObject {
         auto* file = FForm->RootItem()->ChildCount() > 0 ? dynamic_cast<model::TFolderItem*>(FForm->RootItem()->Child(0))
                                                          : nullptr;
         return file && file->ChildCount() > 0 ? dynamic_cast<model::TFolderItem*>(file->Child(0)) : nullptr;
+    }
+
+    void AnswersWhileHeld(const char* what, const std::function<void()>& action, qint64* returnedAfter = nullptr) {
+        txtest::AnswersWhileHeld(*FFs, what, action, returnedAfter);
     }
 
 private slots:
