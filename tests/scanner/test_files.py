@@ -5,6 +5,7 @@ header, CRC, records, compared with what find and stat say about the same tree.
 Usage: test_files.py PATH_TO_TXSCAN
 """
 import datetime
+import decimal
 import glob
 import os
 import re
@@ -42,6 +43,22 @@ def days(unix_seconds):
     return (unix_seconds + TZ_OFFSET) / 86400.0 + 25569.0
 
 
+def whole_ms(find_seconds):
+    """find's seconds (a decimal with the nanoseconds) cut to the millisecond, as the file stores a
+    time, without a binary fraction in between."""
+    return int(decimal.Decimal(find_seconds.decode()) * 1000 // 1)
+
+
+def days_ms(unix_ms):
+    """days() of a time in whole milliseconds."""
+    return (unix_ms + TZ_OFFSET * 1000) / 86400000.0 + 25569.0
+
+
+# What the double of a day count may differ by beside the exact millisecond (its last bits hold
+# microseconds at today's dates): far below a millisecond, so a time rounded instead of cut shows.
+DAYS_DELTA = 1e-5 / 86400
+
+
 def find_listing(top):
     """(depth, type, name, size, mtime, atime, mode, birth) of every entry below top, in find's
     (the file system's) order."""
@@ -50,7 +67,7 @@ def find_listing(top):
     rows = []
     for i in range(0, len(out), 8):
         d, y, s, t, a, m, p, f = out[i:i + 8]
-        rows.append(dict(depth=int(d), type=y.decode(), size=int(s), mtime=float(t), atime=float(a),
+        rows.append(dict(depth=int(d), type=y.decode(), size=int(s), mtime_ms=whole_ms(t), atime_ms=whole_ms(a),
                          mode=int(m, 8), path=p, name=f))
     # Birth times from stat(1) (0 where the file system keeps none), in one call.
     if rows:
@@ -141,8 +158,8 @@ class Scans(unittest.TestCase):
             else:
                 self.assertTrue(n.is_file(), what)
                 self.assertEqual(n.size, r["size"] if r["type"] in "fl" else 0, what)
-                self.assertAlmostEqual(n.accessed, days(r["atime"]), delta=1e-3 / 86400, msg=what)
-            self.assertAlmostEqual(n.modified, days(r["mtime"]), delta=1e-3 / 86400, msg=what)
+                self.assertAlmostEqual(n.accessed, days_ms(r["atime_ms"]), delta=DAYS_DELTA, msg=what)
+            self.assertAlmostEqual(n.modified, days_ms(r["mtime_ms"]), delta=DAYS_DELTA, msg=what)
             if r["birth"]:
                 self.assertAlmostEqual(n.created, days(r["birth"]), delta=1.0 / 86400, msg=what)
             else:
