@@ -9,6 +9,8 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -103,6 +105,22 @@ inline void AnswersWhileHeld(THangFs& fs, const char* what, const std::function<
     QCOMPARE(fs.WasHeld(static_cast<pid_t>(::gettid())), 0);
     QVERIFY2(late < kHeldLimitMs, qPrintable(QString("%1: the window was held %2 ms").arg(what).arg(late)));
 }
+
+// Closes a modal window that a failed check left open (a check that fails returns at once, and
+// every later QTRY of the case gives up at once), so that the case ends with its failure instead
+// of waiting for the window until the suite's timeout.
+class TCloseOnFailure {
+public:
+    explicit TCloseOnFailure(QWidget* window) : FWindow(window) {}
+    ~TCloseOnFailure() {
+        if (QTest::currentTestFailed() && FWindow && FWindow->isVisible()) FWindow->close();
+    }
+    TCloseOnFailure(const TCloseOnFailure&) = delete;
+    TCloseOnFailure& operator=(const TCloseOnFailure&) = delete;
+
+private:
+    QPointer<QWidget> FWindow;
+};
 
 // Runs act from the event loop once the server holds a call (the test never makes the window's
 // thread wait for it). context: act's owner.

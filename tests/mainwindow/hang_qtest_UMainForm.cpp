@@ -218,6 +218,7 @@ private slots:
         QCOMPARE(RowNames(*FForm), QStringList({"b", "data", "two.txt"}));
         QTRY_VERIFY(FFs->Held() >= 1);
         WhenModal<exportdata::TFileListerForm>([](exportdata::TFileListerForm* w) {
+            const txtest::TCloseOnFailure closing(w);
             QTRY_COMPARE(w->Lister().RowCount(), 3);
             w->ListView->viewport()->repaint();
             w->close();
@@ -290,6 +291,7 @@ private slots:
                 messages.push_back(caption + ": " + text);
             });
             WhenModal<TManualScanForm>([&](TManualScanForm* w) {
+                const txtest::TCloseOnFailure closing(w);
                 w->PathEdit->setText(QString::fromStdString(FFs->Path(folder)));
                 AnswersWhileHeld("checking a typed path", [&] { w->Button1->click(); });
                 QVERIFY(w->isVisible());
