@@ -210,6 +210,7 @@ private slots:
         form.Prepare(kListMain, Fixture(), "Files", (folder + "/ **").toStdString(), false);
         QCOMPARE(form.Label10->text(), folder + "/ **");
         QVERIFY(txtest::ShowsPlain(*form.Label9) && txtest::ShowsPlain(*form.Label10));
+        QVERIFY(txtest::SaveScreenshot(form, "export_markup_name"));
         form.Answer = path;
         QString question;
         bool plain = false;
