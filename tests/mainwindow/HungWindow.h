@@ -10,9 +10,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 #include <cstdio>

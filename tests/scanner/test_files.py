@@ -7,6 +7,7 @@ Usage: test_files.py PATH_TO_TXSCAN
 import datetime
 import decimal
 import glob
+import math
 import os
 import re
 import resource
@@ -46,7 +47,7 @@ def days(unix_seconds):
 def whole_ms(find_seconds):
     """find's seconds (a decimal with the nanoseconds) cut to the millisecond, as the file stores a
     time, without a binary fraction in between."""
-    return int(decimal.Decimal(find_seconds.decode()) * 1000 // 1)
+    return math.floor(decimal.Decimal(find_seconds.decode()) * 1000)
 
 
 def days_ms(unix_ms):
@@ -60,15 +61,15 @@ DAYS_DELTA = 1e-5 / 86400
 
 
 def find_listing(top):
-    """(depth, type, name, size, mtime, atime, mode, birth) of every entry below top, in find's
+    """(depth, type, name, size, mtime_ms, atime_ms, mode, birth) of every entry below top, in find's
     (the file system's) order."""
     out = subprocess.run(["find", top, "-mindepth", "1", "-printf", r"%d\0%y\0%s\0%T@\0%A@\0%m\0%p\0%f\0"],
                          stdout=subprocess.PIPE, check=True).stdout.split(b"\0")[:-1]
     rows = []
     for i in range(0, len(out), 8):
         d, y, s, t, a, m, p, f = out[i:i + 8]
-        rows.append(dict(depth=int(d), type=y.decode(), size=int(s), mtime_ms=whole_ms(t), atime_ms=whole_ms(a),
-                         mode=int(m, 8), path=p, name=f))
+        rows.append(dict(depth=int(d), type=y.decode(), size=int(s), mtime_ms=whole_ms(t),
+                         atime_ms=whole_ms(a), mode=int(m, 8), path=p, name=f))
     # Birth times from stat(1) (0 where the file system keeps none), in one call.
     if rows:
         births = subprocess.run(["stat", "-c", "%W", "--"] + [r["path"] for r in rows],

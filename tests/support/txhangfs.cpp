@@ -19,7 +19,6 @@
 #include <linux/fuse.h>
 
 #include <csignal>
-#include <set>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
@@ -38,6 +37,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
