@@ -56,7 +56,9 @@ TEST(HeldExplore, CancelEndsTheExplorationAtOnceAndLeavesTheItemEmpty) {
             TFactory windows(fs);
             TManualItem item(fs.MountPoint(), kKindFixed, nullptr);
             EXPECT_FALSE(item.Explore()) << path;
-            EXPECT_LT(Clock::now() - windows.CancelledAt, std::chrono::milliseconds(100)) << path;
+            // Had it waited for the server it could not end before the Release below; the bound
+            // says it ends promptly, with room for a loaded machine's scheduling.
+            EXPECT_LT(Clock::now() - windows.CancelledAt, std::chrono::milliseconds(500)) << path;
             EXPECT_EQ(item.ChildCount(), 0) << path;
             EXPECT_FALSE(item.IsExplored()) << path;
         }

@@ -98,8 +98,10 @@ TEST_P(HeldWalk, AStopComesBackAtOnceAndTheThreadsEndWhenTheServerAnswers) {
     {
         TStopWhenHeld visitor(fs);
         EXPECT_EQ(WalkTree(fs.MountPoint(), visitor, threads), TWalkResult::Stopped) << held.what;
+        // The walk could not return before the Release below had it waited for the server; the
+        // bound says it returns promptly, with room for a loaded machine's scheduling.
         const auto back = Clock::now() - visitor.stoppedAt;
-        EXPECT_LT(back, std::chrono::milliseconds(100)) << held.what;
+        EXPECT_LT(back, std::chrono::milliseconds(500)) << held.what;
         EXPECT_EQ(visitor.open, 0) << held.what;
         EXPECT_GE(visitor.waits, 1) << held.what;
         // The visitor goes now: nothing left behind may touch it.

@@ -94,7 +94,9 @@ TEST_P(HeldScan, CtrlCEndsTheProgramAtOnceAndLeavesNothing) {
         state = MainThreadState(pid);
     }
     const auto ended = Clock::now() - sent;
-    EXPECT_LT(ended, std::chrono::seconds(1)) << held.what << ": the main thread is still '" << state << "'";
+    // A main thread that waited for the held call would not end before the Release below; a
+    // loaded machine may take a while to tear the process down.
+    EXPECT_LT(ended, std::chrono::seconds(2)) << held.what << ": the main thread is still '" << state << "'";
     EXPECT_TRUE(Names(out.Path()).empty()) << held.what << ": " << (Names(out.Path()).empty() ? "" : Names(out.Path())[0]);
     EXPECT_TRUE(fs.Release());
     int status = 0;
