@@ -125,7 +125,7 @@ TEST(ExportGolden, GermanLocaleGivesTheSameSeparatedFiles) {
 }
 
 TEST(ExportGolden, IndependentReadersSeeTheListing) {
-    if (std::system("/usr/bin/python3 -c 'import xlrd' 2>/dev/null") != 0)
+    if (std::system((std::string("'") + TX_PYTHON + "' -c 'import xlrd' 2>/dev/null").c_str()) != 0)
         GTEST_SKIP() << "python3-xlrd is missing (scripts/install-deps.sh installs it)";
     if (std::system("command -v ssconvert >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "gnumeric's ssconvert is missing (scripts/install-deps.sh installs it)";
@@ -172,7 +172,7 @@ TEST(ExportGolden, IndependentReadersSeeTheListing) {
     }
     expect << "]}\n";
     expect.close();
-    const std::string command = "/usr/bin/python3 " + std::string(TX_EXPORT_TEST_DIR) + "/check_export.py " +
+    const std::string command = "'" + std::string(TX_PYTHON) + "' " + std::string(TX_EXPORT_TEST_DIR) + "/check_export.py " +
                                 dir.Path().string() + " > " + dir.File("check.log") + " 2>&1";
     const int status = std::system(command.c_str());
     EXPECT_EQ(status, 0) << ReadFile(dir.File("check.log"));

@@ -39,7 +39,7 @@ private:
 inline std::string Generate(const TTempDir& dir, const std::string& json, const std::string& name = "t.txf") {
     const std::string out = dir.File(name);
     const std::string cmd =
-        std::string("python3 '") + TX_SOURCE_DIR + "/tests/viewer/txfgen.py' '" + out + "'";
+        std::string("'") + TX_PYTHON + "' '" + TX_SOURCE_DIR + "/tests/viewer/txfgen.py' '" + out + "'";
     FILE* p = popen(cmd.c_str(), "w");
     if (!p) return {};
     std::fwrite(json.data(), 1, json.size(), p);
