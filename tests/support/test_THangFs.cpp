@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -180,6 +181,56 @@ TEST(HangFs, EachKindOfCallIsHeldUntilReleasedAndOnlyOnItsPath) {
         EXPECT_EQ(fs.Held(), 0);
         EXPECT_EQ(c.call(fs), 0) << "released: no longer held";
     }
+}
+
+// Another program on the machine (here one the test did not start: an orphan) is answered at once
+// whatever the rules, and counted nowhere; a program the test starts is held as the test is.
+TEST(HangFs, OnlyTheTestAndWhatItStartsAreHeldAndCounted) {
+    THangFs fs(kTree);
+    TX_REQUIRE_HANGFS(fs);
+    ASSERT_TRUE(fs.Block(THangFs::kStatfs));
+    const long before = fs.Calls(THangFs::kStatfs);
+    const std::string mountPoint = fs.MountPoint();
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const pid_t middle = ::fork();
+    ASSERT_GE(middle, 0);
+    if (middle == 0) {
+        const pid_t self = ::getpid();
+        if (::fork() == 0) {
+            // Once the middle process has ended this one is nobody's child of the test's.
+            for (int i = 0; i < 5000 && ::getppid() == self; ++i)
+                ::usleep(1000);
+            struct statvfs v {};
+            const long answer = ::statvfs(mountPoint.c_str(), &v) == 0 ? static_cast<long>(v.f_bfree) : -1;
+            [[maybe_unused]] const ssize_t n = ::write(pipeEnds[1], &answer, sizeof answer);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeEnds[1]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(middle, &status, 0), middle);
+    pollfd ready{pipeEnds[0], POLLIN, 0};
+    long answer = 0;
+    const bool answered = ::poll(&ready, 1, 5000) == 1 && ::read(pipeEnds[0], &answer, sizeof answer) == sizeof answer;
+    ::close(pipeEnds[0]);
+    EXPECT_TRUE(answered) << "the other program's statfs was held";
+    EXPECT_EQ(answer, 65536) << "the fixture's free blocks";
+    EXPECT_EQ(fs.Held(), 0);
+    EXPECT_EQ(fs.Calls(THangFs::kStatfs), before) << "the other program's call is not counted";
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        struct statvfs v {};
+        ::_exit(::statvfs(mountPoint.c_str(), &v) == 0 ? 0 : 1);
+    }
+    EXPECT_TRUE(fs.WaitHeld(1)) << "the test's own child is held";
+    EXPECT_EQ(fs.Calls(THangFs::kStatfs), before + 1);
+    EXPECT_TRUE(fs.Release());
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 TEST(HangFs, UnblockHoldsNoMoreButKeepsWhatIsHeld) {

@@ -14,6 +14,10 @@
 //   calls MASK        how many calls of those kinds arrived since the start     -> N
 //   quit              release, unmount, end                                     -> ok
 // The end of the control socket (the test process gone) is a quit that also removes FOLDER.
+// Only the process that started the server (the test) and the programs it starts are served by
+// the rules and counted: other processes on the machine that look at every mount, such as another
+// test's drive listing beside this one, are answered at once and counted nowhere, so a test's
+// counts are of its own calls and no other program waits for its holds.
 #define FUSE_USE_VERSION 34
 #include <fuse_lowlevel.h>
 #include <linux/fuse.h>
@@ -78,6 +82,7 @@ struct TServer {
     std::vector<std::function<void()>> held;
     std::set<pid_t> heldBy; // the callers' thread ids, as the kernel gives them
     std::array<long, kKinds> calls{};
+    pid_t owner = 0; // the test process, which started the server
     int control = -1;
     bool ready = false;
     std::string lastLog;
@@ -174,8 +179,33 @@ int KindIndex(unsigned kind) {
     return i;
 }
 
+// A number field ("Tgid:", "PPid:") of /proc/ID/status; 0 when it cannot be read.
+pid_t StatusField(pid_t id, const char* field) {
+    std::ifstream in("/proc/" + std::to_string(id) + "/status");
+    const std::size_t length = std::strlen(field);
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, length, field) == 0) return static_cast<pid_t>(std::atol(line.c_str() + length));
+    return 0;
+}
+
+// Whether the thread tid belongs to the owner or to a program it started (at any depth). A caller
+// the kernel does not name, or one gone before it could be looked up, is taken as the owner's, so
+// that a test never loses a call of its own.
+bool FromOwner(pid_t tid) {
+    if (tid <= 0) return true;
+    pid_t pid = StatusField(tid, "Tgid:");
+    for (int depth = 0; depth < 64; ++depth) {
+        if (pid == 0 || pid == server.owner) return true;
+        if (pid == 1) return false;
+        pid = StatusField(pid, "PPid:");
+    }
+    return false;
+}
+
 // Counts the call and tells whether a rule holds it; a held call is answered by answer later.
+// Calls of other processes than the owner's are neither counted nor held.
 bool Hold(fuse_req_t req, unsigned kind, const std::string& path, std::function<void()> answer) {
+    if (!FromOwner(fuse_req_ctx(req)->pid)) return false;
     ++server.calls[static_cast<std::size_t>(KindIndex(kind))];
     if (server.trace) std::fprintf(server.trace, "%s %s\n", kKindNames[KindIndex(kind)], path.c_str());
     const bool hold = std::any_of(server.rules.begin(), server.rules.end(), [&](const TRule& r) {
@@ -430,6 +460,7 @@ int main(int argc, char** argv) {
     const std::string folder = argv[1];
     const std::string name = argv[2];
     server.control = std::atoi(argv[3]);
+    server.owner = ::getppid();
     const std::string mountPoint = folder + "/mnt";
     std::signal(SIGPIPE, SIG_IGN); // a fixture that went away is seen as the end of the socket
     // A test process that dies with a thread stuck in a held call keeps its descriptors (and so
