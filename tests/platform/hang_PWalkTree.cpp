@@ -221,8 +221,6 @@ TEST(HeldWalk, AStartWhoseStatfsDoesNotAnswerIsWalkedWithinTheTimeLimit) {
     EXPECT_LT(Ms(took), kSpaceTimeLimitMs / 2);
     std::printf("statfs held: a start opened in %lld ms\n", Ms(took));
     if (opened.fd >= 0) close(opened.fd);
-    // (Other programs may ask the mount's statfs too: the server's count of held calls says
-    // nothing of this one's.)
     EXPECT_EQ(FileCallThreads(TCallKind::Statfs), 1) << "one thread waits for the statfs, for both walks";
     EXPECT_TRUE(fs.Release());
     EXPECT_TRUE(WaitForWorkerThreads(0, std::chrono::seconds(20)));

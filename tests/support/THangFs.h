@@ -14,6 +14,9 @@
 // process. Every call reaches the server: entries and attributes are never cached (timeouts 0,
 // no negative entries, direct reads, plain readdir). The type in the mount table is
 // "fuse.txhang" (FsType()); free space is 1 GiB of which 256 MiB are free; files read as zeros.
+// Rules, counts and the trace are of the test process's calls and its children's (txscan) alone:
+// any other process that reaches the mount, such as another test listing every drive beside this
+// one, is answered at once and counted nowhere.
 //
 // Not thread-safe as a whole: construct and destroy it on one thread that outlives it (the test's
 // own; the server takes the end of that thread as the end of the test process, answers whatever
